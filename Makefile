@@ -1,0 +1,46 @@
+# Two commands: `make test` (install what is missing, build both trees, run every test)
+# and `make run` (build and start Obel.exe under Wine).
+BUILD ?= build
+JOBS ?= $(shell nproc)
+HOST := $(BUILD)/host
+ASAN := $(BUILD)/asan
+WIN  := $(BUILD)/win
+
+.PHONY: test run setup host asan win test-host test-asan test-win bench clean
+
+setup:
+	@bash tools/setup.sh
+
+$(HOST)/CMakeCache.txt:
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+$(ASAN)/CMakeCache.txt:
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DOBEL_SANITIZE=ON
+$(WIN)/CMakeCache.txt:
+	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+host: setup $(HOST)/CMakeCache.txt
+	cmake --build $(HOST) -j $(JOBS)
+asan: setup $(ASAN)/CMakeCache.txt
+	cmake --build $(ASAN) -j $(JOBS)
+win: setup $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS)
+
+test-host: host
+	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
+test-asan: asan
+	ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
+# Window tests need a display: the whole Windows run gets its own Xvfb, so no window
+# appears on the user's screen.
+test-win: win
+	xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-ctest.sh $(abspath $(WIN))
+
+test: test-host test-asan test-win
+
+run: win
+	bash tools/run-obel.sh $(abspath $(WIN))
+
+bench: host win
+	bash bench/run.sh $(abspath $(HOST)) $(abspath $(WIN))
+
+clean:
+	rm -rf $(BUILD)

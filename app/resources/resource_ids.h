@@ -1,0 +1,3 @@
+#pragma once
+// Resource and control identifiers shared by the dialog templates and the code.
+#define IDD_MAIN 101

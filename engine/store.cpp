@@ -1,0 +1,184 @@
+#include "engine/store.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "engine/sjis.h"
+
+namespace obel {
+
+namespace {
+constexpr std::uint32_t IndexMask = (1u << 18) - 1;
+constexpr std::uint32_t PairMask = (1u << 16) - 1;
+
+std::uint32_t mix(std::uint32_t h) {
+  h ^= h >> 16;
+  h *= 0x7FEB352Du;
+  h ^= h >> 15;
+  return h;
+}
+}  // namespace
+
+ResultStore& store() {
+  static ResultStore* instance = [] {
+    auto* s = static_cast<ResultStore*>(std::calloc(1, sizeof(ResultStore)));
+    if (!s) std::abort();
+    new (&s->searchRunning) std::atomic<bool>(false);
+    clear(*s);
+    return s;
+  }();
+  return *instance;
+}
+
+std::uint32_t stringHash(const char* text) {
+  std::uint32_t h = 0xFFFFFFFFu;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  for (;;) {
+    h = (h << 9) | (h >> 23);
+    h ^= *p;
+    if (*p == 0) break;
+    ++p;
+  }
+  return h;
+}
+
+void clear(ResultStore& s) {
+  FileRecord* r = s.files;
+  while (r) {
+    FileRecord* next = r->next;
+    freeFileRecord(r);
+    r = next;
+  }
+  s.files = nullptr;
+  s.itemCount = 0;
+  s.strings.count = 0;
+  s.strings.writePosition = 0;
+  s.stringsExhausted = false;
+  std::memset(s.strings.index, 0xFF, sizeof s.strings.index);
+}
+
+std::uint32_t intern(ResultStore& s) {
+  StringTable& t = s.strings;
+  const char* candidate = t.pool + t.writePosition;
+  const std::size_t length = std::strlen(candidate);
+  const std::uint32_t h = stringHash(candidate);
+  std::uint32_t slot = mix(h) & IndexMask;
+  for (; t.index[slot] >= 0; slot = (slot + 1) & IndexMask) {
+    const std::int32_t id = t.index[slot];
+    if (t.hash[id] == h && std::memcmp(t.text[id], candidate, length + 1) == 0) return id;
+  }
+  if (t.count >= MaxStringIds || t.count >= MaxStrings || length + 1 > poolFree(s)) {
+    s.stringsExhausted = true;
+    return NoString;
+  }
+  const std::uint32_t id = t.count++;
+  t.hash[id] = h;
+  t.text[id] = candidate;
+  t.index[slot] = static_cast<std::int32_t>(id);
+  t.writePosition += static_cast<std::uint32_t>(length + 1);
+  return id;
+}
+
+std::uint32_t internText(ResultStore& s, const char* text) {
+  const std::size_t length = std::strlen(text);
+  if (length + 1 > poolFree(s)) {
+    s.stringsExhausted = true;
+    return NoString;
+  }
+  std::memcpy(poolCursor(s), text, length + 1);
+  return intern(s);
+}
+
+FileRecord* findFile(const ResultStore& s, const char* path) {
+  for (FileRecord* r = s.files; r; r = r->next)
+    if (std::strcmp(r->path, path) == 0) return r;
+  return nullptr;
+}
+
+void deriveFolderAndName(FileRecord& record) {
+  const std::ptrdiff_t slash = findLastBackslash(record.path);
+  if (slash < 0) {
+    record.folder[0] = '\0';
+    record.name = record.path;
+    return;
+  }
+  std::ptrdiff_t cut = slash;
+  if (slash > 0 && record.path[slash - 1] == ':') cut = slash + 1;  // "C:\" keeps its backslash
+  std::memcpy(record.folder, record.path, static_cast<std::size_t>(cut));
+  record.folder[cut] = '\0';
+  record.name = record.path + slash + 1;
+}
+
+FileRecord* newFileRecord(const char* path) {
+  const std::size_t length = std::strlen(path);
+  if (length >= PathBytes) return nullptr;
+  auto* r = static_cast<FileRecord*>(std::calloc(1, sizeof(FileRecord)));
+  if (!r) return nullptr;
+  std::memcpy(r->path, path, length + 1);
+  deriveFolderAndName(*r);
+  return r;
+}
+
+void freeFileRecord(FileRecord* record) { std::free(record); }
+
+void addFile(ResultStore& s, FileRecord* record) {
+  record->next = s.files;
+  s.files = record;
+  s.itemCount += record->itemCount;
+}
+
+void markRepeatedPairs(ResultStore& s) {
+  // The first occurrence of each pair is found through a hash of the pairs seen so far,
+  // which gives the same j as the scan of pairIndex for the lowest equal entry.
+  std::memset(s.pairFirst, 0xFF, sizeof s.pairFirst);
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
+    RubyItem& item = s.items[i];
+    const std::uint32_t p = item.keyId | (static_cast<std::uint32_t>(item.rubyId) << 16);
+    std::uint32_t slot = mix(p) & PairMask;
+    for (; s.pairFirst[slot] >= 0; slot = (slot + 1) & PairMask) {
+      const std::int32_t j = s.pairFirst[slot];
+      if (s.pairIndex[j] == p) break;
+    }
+    if (s.pairFirst[slot] >= 0) {
+      RubyItem& first = s.items[s.pairFirst[slot]];
+      item.flags = PairShared | PairRepeat;
+      first.flags |= PairShared;
+      ++first.groupSize;
+      item.number = first.groupSize;
+    } else {
+      s.pairFirst[slot] = static_cast<std::int32_t>(i);
+    }
+    s.pairIndex[i] = p;
+  }
+}
+
+void countDistinctPairs(ResultStore& s) {
+  std::memset(s.rubiesPerKey, 0, sizeof s.rubiesPerKey);
+  std::memset(s.keysPerRuby, 0, sizeof s.keysPerRuby);
+  std::uint16_t n = 1;
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
+    RubyItem& item = s.items[i];
+    if (item.flags & PairRepeat) continue;
+    item.number = n++;
+    ++s.rubiesPerKey[item.keyId];
+    ++s.keysPerRuby[item.rubyId];
+  }
+}
+
+const char* verdictMark(const RubyItem& item, bool asPair) {
+  const std::uint32_t f = item.flags;
+  if (!asPair) {
+    if (!(f & RevConvDone)) return "";
+    if (f & RevConvKeyOk) return "◎";
+    if (f & RevConvOkuriOk) return "○";
+    return "×";
+  }
+  if (!(f & RevConvGroupDone)) return "";
+  if (f & RevConvKeyOk) return "◎";
+  if (f & RevConvGroupAllOk) return "○";
+  if (f & RevConvGroupSomeOk) return "△";
+  return "×";
+}
+
+}  // namespace obel

@@ -1,0 +1,112 @@
+#pragma once
+// The result store: every ruby occurrence of one search, the files they came from and the
+// interned strings. One fixed process-wide instance, allocated once, emptied by each search.
+#include <atomic>
+#include <cstdint>
+
+namespace obel {
+
+constexpr std::uint32_t MaxItems = 30000;
+constexpr std::uint32_t MaxStrings = 90000;
+constexpr std::uint32_t PoolBytes = 1440000;
+// Ids are 16 bits wide in RubyItem: a search that needs a 65537th string ends as at the item limit.
+constexpr std::uint32_t MaxStringIds = 65536;
+constexpr std::uint32_t PathBytes = 260;  // MAX_PATH: a path holds at most 259 bytes
+
+// flags
+constexpr std::uint32_t PairShared = 0x01;
+constexpr std::uint32_t PairRepeat = 0x02;
+constexpr std::uint32_t RevConvDone = 0x04;
+constexpr std::uint32_t RevConvKeyOk = 0x08;
+constexpr std::uint32_t RevConvOkuriOk = 0x10;
+constexpr std::uint32_t RevConvGroupDone = 0x20;
+constexpr std::uint32_t RevConvGroupAllOk = 0x40;
+constexpr std::uint32_t RevConvGroupSomeOk = 0x80;
+
+struct FileRecord;
+
+struct RubyItem {
+  std::uint16_t keyId;
+  std::uint16_t rubyId;
+  FileRecord* file;
+  std::int32_t line;
+  std::int32_t column;
+  std::uint32_t flags;
+  std::uint16_t number;
+  std::uint16_t groupSize;
+  std::uint16_t okuriganaId;
+};
+
+struct FileRecord {
+  char path[PathBytes];
+  char folder[PathBytes];
+  const char* name;
+  std::uint32_t itemCount;
+  RubyItem* firstItem;
+  FileRecord* next;
+};
+
+struct StringTable {
+  std::uint32_t hash[MaxStrings];
+  const char* text[MaxStrings];
+  std::uint32_t count;
+  char pool[PoolBytes];
+  std::uint32_t writePosition;  // offset into pool
+  // Hash index over the ids (open addressing, -1 = empty): a look-up that gives the same id
+  // as the linear scan of `hash` from id 0, in constant time.
+  std::int32_t index[1 << 18];
+};
+
+struct ResultStore {
+  RubyItem items[MaxItems];
+  std::uint32_t itemCount;
+  StringTable strings;
+  std::uint32_t pairIndex[MaxItems];
+  std::uint16_t rubiesPerKey[MaxStrings];
+  std::uint16_t keysPerRuby[MaxStrings];
+  std::uint32_t pendingCheckCount;
+  std::atomic<bool> searchRunning;
+  // Set when the string table could not take another string (65536 ids or a full pool);
+  // the search then ends as at the item limit.
+  bool stringsExhausted;
+  FileRecord* files;  // head of the file list: the record added last
+  // Hash index of pairs to their first occurrence (-1 = empty), used by markRepeatedPairs.
+  std::int32_t pairFirst[1 << 16];
+};
+
+// The process-wide store, allocated once on first use.
+ResultStore& store();
+
+// String hash: from 0xFFFFFFFF, per byte (NUL included) rotate left 9 and XOR the byte.
+std::uint32_t stringHash(const char* text);
+
+void clear(ResultStore& s);
+// Free bytes of the pool after the write position (the scanner's scratch area).
+inline std::uint32_t poolFree(const ResultStore& s) { return PoolBytes - s.strings.writePosition; }
+inline char* poolCursor(ResultStore& s) { return s.strings.pool + s.strings.writePosition; }
+constexpr std::uint32_t NoString = 0xFFFFFFFFu;
+// Interns the NUL-terminated text at the pool's write position (the NUL must lie inside the
+// pool). Returns its id, or NoString (setting stringsExhausted) when a new string would be
+// the 65537th or would not fit; the text is then not stored.
+std::uint32_t intern(ResultStore& s);
+// Copies text to the write position and interns it (for callers outside the scanner).
+std::uint32_t internText(ResultStore& s, const char* text);
+inline const char* text(const ResultStore& s, std::uint32_t id) { return s.strings.text[id]; }
+
+FileRecord* findFile(const ResultStore& s, const char* path);
+// Allocates a zero-filled record with path, folder and name derived; nullptr when the path
+// does not fit or allocation fails.
+FileRecord* newFileRecord(const char* path);
+void freeFileRecord(FileRecord* record);
+void addFile(ResultStore& s, FileRecord* record);
+// folder: path cut before its last backslash, or after it when a colon precedes it; empty
+// without a backslash. name: the part after the last backslash, or the whole path.
+void deriveFolderAndName(FileRecord& record);
+
+void markRepeatedPairs(ResultStore& s);
+void countDistinctPairs(ResultStore& s);
+
+// "◎" "○" "△" "×" or "" (CP932 text).
+const char* verdictMark(const RubyItem& item, bool asPair);
+
+}  // namespace obel

@@ -1,0 +1,109 @@
+#include "engine/store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace obel;
+
+namespace {
+RubyItem& addItem(ResultStore& s, const char* key, const char* ruby, const char* okuri = "") {
+  RubyItem& item = s.items[s.itemCount++];
+  item = RubyItem{};
+  item.keyId = static_cast<std::uint16_t>(internText(s, key));
+  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
+  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
+  item.number = 1;
+  item.groupSize = 1;
+  return item;
+}
+}  // namespace
+
+TEST(Store, HashOfKnownTexts) {
+  EXPECT_EQ(stringHash(""), 0xFFFFFFFFu);
+  EXPECT_EQ(stringHash("abc"), 0xF67739FCu);
+}
+
+TEST(Store, InternGivesIdsInOrderOfFirstAppearance) {
+  ResultStore& s = store();
+  clear(s);
+  EXPECT_EQ(internText(s, "漢字"), 0u);
+  EXPECT_EQ(internText(s, "かんじ"), 1u);
+  const std::uint32_t used = s.strings.writePosition;
+  EXPECT_EQ(internText(s, "漢字"), 0u);
+  EXPECT_EQ(s.strings.writePosition, used) << "a known string costs no pool space";
+  EXPECT_EQ(internText(s, ""), 2u);
+  EXPECT_EQ(internText(s, ""), 2u);
+  EXPECT_EQ(s.strings.count, 3u);
+}
+
+TEST(Store, ThreeEqualPairsAreGrouped) {
+  ResultStore& s = store();
+  clear(s);
+  RubyItem& other = addItem(s, "東京", "とうきょう");
+  RubyItem& a = addItem(s, "漢字", "かんじ");
+  RubyItem& b = addItem(s, "漢字", "かんじ", "で");  // okurigana is not part of the pair
+  RubyItem& c = addItem(s, "漢字", "かんじ");
+  markRepeatedPairs(s);
+  countDistinctPairs(s);
+  EXPECT_EQ(other.flags, 0u);
+  EXPECT_EQ(other.number, 1);
+  EXPECT_EQ(a.flags, PairShared);
+  EXPECT_EQ(a.groupSize, 3);
+  EXPECT_EQ(a.number, 2);
+  EXPECT_EQ(b.flags, PairShared | PairRepeat);
+  EXPECT_EQ(b.number, 2);
+  EXPECT_EQ(b.groupSize, 1);
+  EXPECT_EQ(c.number, 3);
+  EXPECT_EQ(s.rubiesPerKey[a.keyId], 1);
+  EXPECT_EQ(s.keysPerRuby[a.rubyId], 1);
+}
+
+TEST(Store, KeyWithTwoRubies) {
+  ResultStore& s = store();
+  clear(s);
+  RubyItem& a = addItem(s, "生", "せい");
+  RubyItem& b = addItem(s, "生", "なま");
+  markRepeatedPairs(s);
+  countDistinctPairs(s);
+  EXPECT_EQ(s.rubiesPerKey[a.keyId], 2);
+  EXPECT_EQ(a.number, 1);
+  EXPECT_EQ(b.number, 2);
+}
+
+TEST(Store, FolderAndNameDerivation) {
+  struct Case { const char* path; const char* folder; const char* name; };
+  const Case cases[] = {
+      {"C:\\books\\a.txt", "C:\\books", "a.txt"},
+      {"C:\\a.txt", "C:\\", "a.txt"},
+      {"a.txt", "", "a.txt"},
+      {"C:\\ソ\\表.txt", "C:\\ソ", "表.txt"},
+  };
+  for (const Case& c : cases) {
+    FileRecord* r = newFileRecord(c.path);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->folder, c.folder) << c.path;
+    EXPECT_STREQ(r->name, c.name) << c.path;
+    freeFileRecord(r);
+  }
+}
+
+TEST(Store, VerdictMarks) {
+  RubyItem item{};
+  struct Case { std::uint32_t flags; const char* own; const char* pair; };
+  const Case cases[] = {
+      {0, "", ""},
+      {RevConvDone, "×", ""},
+      {RevConvDone | RevConvKeyOk, "◎", ""},
+      {RevConvDone | RevConvOkuriOk, "○", ""},
+      {RevConvDone | RevConvGroupDone | RevConvKeyOk, "◎", "◎"},
+      {RevConvDone | RevConvGroupDone | RevConvGroupAllOk, "×", "○"},
+      {RevConvDone | RevConvGroupDone | RevConvGroupSomeOk, "×", "△"},
+      {RevConvDone | RevConvGroupDone, "×", "×"},
+  };
+  for (const Case& c : cases) {
+    item.flags = c.flags;
+    EXPECT_STREQ(verdictMark(item, false), c.own) << c.flags;
+    EXPECT_STREQ(verdictMark(item, true), c.pair) << c.flags;
+  }
+}
