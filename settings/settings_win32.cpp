@@ -1,0 +1,85 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "settings/settings_file.h"
+
+namespace obel {
+
+namespace {
+
+bool computeSettingsPath(char* path, std::size_t size) {
+  char executable[260] = "";
+  DWORD length = GetModuleFileNameA(nullptr, executable, sizeof executable);
+  if (length == 0 || length >= sizeof executable) executable[0] = '\0';
+  // An executable path too long for the settings name leaves the path empty: the profile
+  // functions then fail and the defaults apply.
+  return settingsPathFor(executable, path, size);
+}
+
+bool txtCommand(char* out, std::size_t size) { return findTxtEditor(".txt", out, size); }
+
+}  // namespace
+
+char settingsPath[260];
+
+// Filled during static initialisation, before the entry point.
+static const bool settingsPathReady = computeSettingsPath(settingsPath, sizeof settingsPath);
+
+int FileProfile::readInt(const char* section, const char* key, int defaultValue) {
+  return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_));
+}
+
+void FileProfile::readText(const char* section, const char* key, const char* defaultValue,
+                           char* buffer, std::size_t size) {
+  if (size == 0) return;
+  GetPrivateProfileStringA(section, key, defaultValue, buffer, static_cast<DWORD>(size), path_);
+  buffer[size - 1] = '\0';
+}
+
+bool FileProfile::writeText(const char* section, const char* key, const char* value) {
+  return WritePrivateProfileStringA(section, key, value, path_) != FALSE;
+}
+
+bool findTxtEditor(const char* extension, char* out, std::size_t size) {
+  if (size == 0) return false;
+  out[0] = '\0';
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, extension, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char typeName[256] = "";
+  DWORD length = 236;
+  DWORD type = 0;
+  LONG read = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(typeName), &length);
+  RegCloseKey(key);
+  if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+  typeName[length < 236 ? length : 235] = '\0';
+  std::strcat(typeName, "\\shell\\open\\command");
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, typeName, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  // One byte is kept back so that the value always ends in a NUL, stored or not.
+  length = static_cast<DWORD>(size - 1);
+  read = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(out), &length);
+  RegCloseKey(key);
+  if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    out[0] = '\0';
+    return false;
+  }
+  out[length < size ? length : size - 1] = '\0';
+  return true;
+}
+
+bool writeProfileInt(const char* section, const char* key, int value, const char* path) {
+  FileProfile profile(path);
+  return writeProfileInt(profile, section, key, value);
+}
+
+bool loadSettings() {
+  FileProfile profile(settingsPath);
+  return loadSettings(profile, settings(), txtCommand);
+}
+
+bool saveSettings() {
+  FileProfile profile(settingsPath);
+  return saveSettings(profile, settings());
+}
+
+}  // namespace obel
