@@ -1,27 +1,33 @@
-// Program entry: shows the main dialog and runs the message loop.
+// Program entry: loads the settings, the list font and the cache, shows the main window and
+// runs the message loop; releases everything and saves the cache when the loop ends.
 #include <windows.h>
-#include "app/resources/resource_ids.h"
 
-static INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
-  if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
-    DestroyWindow(dialog);
-    PostQuitMessage(0);
-    return TRUE;
-  }
-  return FALSE;
-}
+#include "app/commands.h"
+#include "app/list_font.h"
+#include "app/main_dialog.h"
+#include "app/resources/resource_ids.h"
+#include "app/shell.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc, 0);
-  if (!dialog) return 1;
-  ShowWindow(dialog, SW_SHOW);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageA(dialog, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+  using namespace obel;
+  appInstance = instance;
+  loadIcons();
+  loadSettings();
+  if (!createListFont(settings().fontName)) createListFont("ＭＳ ゴシック");
+  if (settings().useRevConvCache) loadRevConvCache();
+
+  HWND dialog = createMainDialog();
+  if (dialog) {
+    ShowWindow(dialog, SW_SHOW);
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    runMessageLoop(dialog, accelerators);
   }
+
+  destroyIcons();
+  deleteListFont();
+  // The setting's value now counts: the settings dialog loads or saves the cache when it changes.
+  if (settings().useRevConvCache) saveRevConvCache();
   return 0;
 }

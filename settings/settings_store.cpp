@@ -24,18 +24,22 @@ void readFilter(Profile& profile, const char* section, LengthFilter& filter) {
 
 }  // namespace
 
-bool settingsPathFor(const char* executablePath, char* out, std::size_t size) {
-  static const char name[] = "Obel.ini";
+bool pathBesideExecutable(const char* executablePath, const char* name, char* out, std::size_t size) {
   std::ptrdiff_t slash = findLastBackslash(executablePath);
   std::size_t folder = slash < 0 ? 0 : static_cast<std::size_t>(slash) + 1;
+  std::size_t nameSize = std::strlen(name) + 1;
   if (size == 0) return false;
-  if (folder + sizeof name > size) {
+  if (folder + nameSize > size) {
     out[0] = '\0';
     return false;
   }
   std::memcpy(out, executablePath, folder);
-  std::memcpy(out + folder, name, sizeof name);
+  std::memcpy(out + folder, name, nameSize);
   return true;
+}
+
+bool settingsPathFor(const char* executablePath, char* out, std::size_t size) {
+  return pathBesideExecutable(executablePath, "Obel.ini", out, size);
 }
 
 void editorFromCommand(const char* command, char* out, std::size_t size) {

@@ -24,8 +24,10 @@ class Profile {
 // Looks up the command the system runs to open .txt files; false when there is none.
 using TxtCommandLookup = bool (*)(char* out, std::size_t size);
 
-// "Obel.ini" beside the executable: everything after the last backslash of the executable's
-// path replaced. Returns false (out empty) when the result would not fit.
+// A file beside the executable: everything after the last backslash of the executable's path
+// replaced by name. Returns false (out empty) when the result would not fit.
+bool pathBesideExecutable(const char* executablePath, const char* name, char* out, std::size_t size);
+// "Obel.ini" beside the executable, whatever the executable is called.
 bool settingsPathFor(const char* executablePath, char* out, std::size_t size);
 
 // The executable of an association command such as "C:\x\notepad.exe" "%1": the text inside

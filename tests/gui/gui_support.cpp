@@ -105,9 +105,11 @@ void DialogHook::handleActivation(HWND window) {
     return;
   }
   // Another dialog: hand it to the test from inside its modal loop, once it is fully shown.
-  // Only modal dialogs (their owner disabled) are driven; modeless test dialogs are left alone.
+  // Only modal dialogs (their owner disabled) are driven, and dialogs without owner when the
+  // test asked for them; the modeless windows of the test are left alone.
   HWND owner = GetWindow(window, GW_OWNER);
-  if (owner && IsWindowEnabled(owner)) return;
+  bool modal = owner ? !IsWindowEnabled(owner) : driveUnowned_;
+  if (!modal) return;
   pendingDialogs_.push_back(window);
   SetTimer(nullptr, 0, 0, runPending);
 }

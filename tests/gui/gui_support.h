@@ -5,7 +5,8 @@
 // opens while the hook lives. A message box is recorded (caption, text, icon, buttons) and
 // answered with the button the test chose (OK by default), so no test ever waits for a user.
 // Any other dialog is handed to the test's dialog handler, run from the dialog's own modal
-// loop just after the dialog became active; without a handler it is cancelled.
+// loop just after the dialog became active; without a handler it is cancelled. Only modal
+// dialogs with a (disabled) owner are driven unless driveUnownedDialogs is on.
 #include <windows.h>
 
 #include <functional>
@@ -37,6 +38,10 @@ class DialogHook {
   // (e.g. by posting a command); when none is set the dialog is cancelled.
   void onDialog(std::function<void(HWND)> handler) { handler_ = std::move(handler); }
 
+  // Also drive dialogs that have no owner (a modal dialog run without owner cannot be told
+  // from a modeless one).
+  void driveUnownedDialogs(bool on) { driveUnowned_ = on; }
+
   const std::vector<MessageBoxRecord>& boxes() const { return boxes_; }
   void clear() { boxes_.clear(); }
 
@@ -49,6 +54,7 @@ class DialogHook {
   int answer_;
   std::vector<int> queued_;
   std::function<void(HWND)> handler_;
+  bool driveUnowned_ = false;
   std::vector<MessageBoxRecord> boxes_;
   std::vector<HWND> seen_;
   std::vector<HWND> pendingDialogs_;

@@ -39,6 +39,7 @@ INT_PTR CALLBACK endOnCommand(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
 
 TEST(GuiSupport, HandsAModalDialogToTheTestAndCancelsItWithoutHandler) {
   DialogHook hook;
+  hook.driveUnownedDialogs(true);
   std::string caption;
   hook.onDialog([&](HWND dialog) {
     caption = windowText(dialog);

@@ -1,0 +1,17 @@
+#pragma once
+// The font of the key, ruby and okurigana columns of both result lists.
+#include <windows.h>
+
+namespace obel {
+
+// May be null: the columns are then drawn in the list's own font.
+extern HFONT listFont;
+
+// Creates the list font with the face and the fontSize setting as its height; on success it
+// replaces (and deletes) the previous one. On failure listFont is left as it was.
+bool createListFont(const char* faceName);
+
+// Deletes listFont (at exit).
+void deleteListFont();
+
+}  // namespace obel

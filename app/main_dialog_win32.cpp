@@ -1,0 +1,213 @@
+#include "app/main_dialog.h"
+
+#include "app/commands.h"
+#include "app/dialog_utils.h"
+#include "app/main_layout.h"
+#include "app/resources/resource_ids.h"
+#include "app/shell.h"
+#include "engine/store.h"
+#include "settings/settings.h"
+
+namespace obel {
+
+namespace {
+
+HWND groupListWindow = nullptr;
+HWND memberListWindow = nullptr;
+
+void checkIf(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+
+void initialise(HWND dialog) {
+  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+  groupListWindow = GetDlgItem(dialog, IDC_GROUP_LIST);
+  memberListWindow = GetDlgItem(dialog, IDC_MEMBER_LIST);
+
+  recordInitialLayout(dialog);
+  restoreWindowPlacement(dialog);
+
+  Settings& s = settings();
+  checkIf(dialog, IDC_SEARCH_SUBFOLDER, s.searchSubFolder != 0);
+  checkIf(dialog, IDC_TARGETS_FOLD, true);
+  checkIf(dialog, IDC_CONDITIONS_FOLD, true);
+  // A stored mode outside the three buttons shows everything, and the filter follows the button.
+  if (s.hideKeyRuby < 0 || s.hideKeyRuby > 2) s.hideKeyRuby = 0;
+  checkIf(dialog, IDC_SHOW_ALL + s.hideKeyRuby, true);
+  checkIf(dialog, IDC_HIDE_REVCONV, s.hideRevConv != 0);
+  checkIf(dialog, IDC_KEY_LENGTH, s.keyLengthFilter.use != 0);
+  checkIf(dialog, IDC_RUBY_LENGTH, s.rubyLengthFilter.use != 0);
+  setLengthFilterCaptions(dialog);
+  subclassTargetList(dialog);
+  setUpResultLists(dialog);
+
+  static const char* const texts[] = {"ヘルプ(&H)\tF1", "バージョン情報(&A)..."};
+  static const UINT ids[] = {IDM_HELP, IDM_ABOUT};
+  addSystemMenuItems(dialog, 1, 2, texts, ids);
+
+  RECT r;
+  GetWindowRect(dialog, &r);
+  applySizingRule(dialog, r);
+}
+
+void refresh(HWND dialog) { refreshGroupList(dialog, nullptr); }
+
+void closeMainDialog(HWND dialog) {
+  if (!confirmExit(dialog)) return;
+  saveWindowPlacement(dialog);
+  DestroyWindow(dialog);
+  PostQuitMessage(0);
+}
+
+// The command table. Returns whether the command was handled.
+bool onCommand(HWND dialog, int id, int code, HWND source) {
+  bool click = code == BN_CLICKED;
+  Settings& s = settings();
+  switch (id) {
+    case IDM_ESCAPE:
+      if (isExpanded()) toggleExpand(dialog);
+      return true;
+    case IDOK:
+      activateItem(dialog, GetFocus() == groupListWindow ? groupListWindow : memberListWindow);
+      return true;
+    case IDCANCEL:
+      closeMainDialog(dialog);
+      return true;
+    case IDC_TARGET_LIST:
+      if (code != LBN_SELCHANGE) return false;
+      onTargetSelectionChange(dialog);
+      return true;
+    case IDC_DELETE_TARGET:
+      deleteTargets(dialog);
+      return true;
+    case IDC_EXPORT:
+      exportTsv(dialog);
+      return true;
+    case IDC_SEARCH_SUBFOLDER:
+      if (!click) return false;
+      s.searchSubFolder = !s.searchSubFolder;
+      return true;
+    case IDC_SEARCH:
+      resetResultLists(dialog);
+      startSearch(dialog);
+      if (store().itemCount != 0) EnableWindow(GetDlgItem(dialog, IDC_EXPORT), TRUE);
+      return true;
+    case IDC_ADD_TARGET:
+      addTarget(dialog);
+      return true;
+    case IDC_HIDE_REVCONV:
+      if (!click) return false;
+      s.hideRevConv = !s.hideRevConv;
+      refresh(dialog);
+      return true;
+    case IDC_OPEN:
+      launchTextEditor(dialog, visibleList());
+      return true;
+    case IDC_EDIT_TARGET:
+      editTarget(dialog);
+      return true;
+    case IDC_SHOW_ALL:
+    case IDC_SAME_KEY_ONLY:
+    case IDC_SAME_RUBY_ONLY:
+      if (!click) return false;
+      s.hideKeyRuby = id - IDC_SHOW_ALL;
+      refresh(dialog);
+      return true;
+    case IDC_EXPAND:
+      if (!click) return false;
+      toggleExpand(dialog);
+      return true;
+    case IDC_SETTINGS:
+      if (settingsDialog(dialog)) applyListFont(dialog);
+      return true;
+    case IDC_KEY_LENGTH:
+    case IDC_RUBY_LENGTH: {
+      if (!click) return false;
+      LengthFilter& filter = id == IDC_KEY_LENGTH ? s.keyLengthFilter : s.rubyLengthFilter;
+      filter.use = !filter.use;
+      refresh(dialog);
+      return true;
+    }
+    case IDC_KEY_LENGTH_CHANGE:
+    case IDC_RUBY_LENGTH_CHANGE: {
+      bool key = id == IDC_KEY_LENGTH_CHANGE;
+      if (editLengthFilter(dialog, key)) {
+        setLengthFilterCaptions(dialog);
+        if ((key ? s.keyLengthFilter : s.rubyLengthFilter).use) refresh(dialog);
+      }
+      return true;
+    }
+    case IDC_REVCONV:
+      if (isExpanded()) {
+        showWarning(dialog, "展開中は逆変換できません。");
+      } else {
+        startReverseConversion(dialog);
+      }
+      return true;
+    case IDC_CONDITIONS_FOLD:
+      if (!click) return false;
+      toggleGroupBox(dialog, IDC_CONDITIONS_FOLD, IDC_CONDITIONS_GROUP, mainLayout().savedConditions, IDC_OPEN);
+      return true;
+    case IDC_TARGETS_FOLD:
+      if (!click) return false;
+      toggleGroupBox(dialog, IDC_TARGETS_FOLD, IDC_TARGETS_GROUP, mainLayout().savedTargets,
+                     IDC_CONDITIONS_GROUP);
+      return true;
+    case IDM_HELP:
+      showHelp(nullptr);
+      return true;
+    case IDM_LIST_SELECTION:
+      updateItemButtons(dialog, source);
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+HWND visibleList() { return isExpanded() ? memberListWindow : groupListWindow; }
+
+HWND createMainDialog() {
+  HINSTANCE instance = appInstance ? appInstance : GetModuleHandleA(nullptr);
+  return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc, 0);
+}
+
+INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initialise(dialog);
+      return TRUE;
+    case WM_SIZE:
+      if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) onMainWindowSized(dialog);
+      return TRUE;
+    case WM_SIZING:
+      applySizingRule(dialog, *reinterpret_cast<RECT*>(lParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      drawListRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_MEASUREITEM:
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(listRowHeight());
+      return TRUE;
+    case WM_NOTIFY: {
+      NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom != IDC_GROUP_LIST && header->idFrom != IDC_MEMBER_LIST) return FALSE;
+      INT_PTR result = onResultListNotify(dialog, header);
+      return result;
+    }
+    case WM_COMMAND:
+      return onCommand(dialog, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+    case WM_SYSCOMMAND:
+      if (wParam == IDM_HELP) {
+        showHelp(nullptr);
+        return TRUE;
+      }
+      if (wParam == IDM_ABOUT) {
+        showAboutBox(dialog);
+        return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace obel

@@ -1,0 +1,136 @@
+#include "app/shell.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/dialog_utils.h"
+#include "app/resources/resource_ids.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+
+namespace obel {
+
+HINSTANCE appInstance = nullptr;
+HICON smallIcon = nullptr;
+HICON largeIcon = nullptr;
+
+namespace {
+
+HINSTANCE instance() { return appInstance ? appInstance : GetModuleHandleA(nullptr); }
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      char text[512];
+      if (aboutText(text, sizeof text)) SetWindowTextA(GetWindow(dialog, GW_CHILD), text);
+      centerOnOwner(dialog);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
+      return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void loadIcons() {
+  smallIcon = static_cast<HICON>(
+      LoadImageA(instance(), MAKEINTRESOURCEA(IDI_OBEL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  largeIcon = static_cast<HICON>(
+      LoadImageA(instance(), MAKEINTRESOURCEA(IDI_OBEL), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+}
+
+void destroyIcons() {
+  if (smallIcon) DestroyIcon(smallIcon);
+  if (largeIcon) DestroyIcon(largeIcon);
+  smallIcon = largeIcon = nullptr;
+}
+
+bool showHelp(HWND owner) {
+  char executable[MAX_PATH] = "";
+  DWORD length = GetModuleFileNameA(nullptr, executable, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  char help[MAX_PATH];
+  if (!pathBesideExecutable(executable, "Obel.chm", help, sizeof help)) return false;
+  HINSTANCE result = ShellExecuteA(owner, "open", help, nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+void showAboutBox(HWND owner) {
+  DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_ABOUT), owner, aboutDialogProc, 0);
+}
+
+bool aboutText(char* out, int size) {
+  if (size <= 0) return false;
+  out[0] = '\0';
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  DWORD handle = 0;
+  DWORD infoSize = GetFileVersionInfoSizeA(path, &handle);
+  if (infoSize == 0) return false;
+  std::vector<char> info(infoSize);
+  if (!GetFileVersionInfoA(path, 0, infoSize, info.data())) return false;
+  WORD* translation = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                      &length) ||
+      length < 2 * sizeof(WORD))
+    return false;
+  char prefix[64];
+  wsprintfA(prefix, "\\StringFileInfo\\%04X%04X\\", translation[0], translation[1]);
+  const char* keys[] = {"FileDescription", "ProductVersion", "LegalCopyright"};
+  const char* values[3] = {"", "", ""};
+  for (int i = 0; i < 3; ++i) {
+    char query[128];
+    wsprintfA(query, "%s%s", prefix, keys[i]);
+    char* value = nullptr;
+    if (VerQueryValueA(info.data(), query, reinterpret_cast<void**>(&value), &length) && value) values[i] = value;
+  }
+  // wsprintfA writes at most 1024 bytes; the version strings are short, but stay in bounds.
+  char text[1025];
+  wsprintfA(text, "%.300s  Version %.100s\r\n\r\n%.300s", values[0], values[1], values[2]);
+  lstrcpynA(out, text, size);
+  return true;
+}
+
+void addSystemMenuItems(HWND window, int separatorsToSkip, int count, const char* const* texts,
+                        const UINT* ids) {
+  HMENU menu = GetSystemMenu(window, FALSE);
+  if (!menu) return;
+  int n = GetMenuItemCount(menu);
+  int position = 0;
+  while (position < n && separatorsToSkip > 0) {
+    if (GetMenuItemID(menu, position) == 0) --separatorsToSkip;
+    ++position;
+  }
+  for (int i = 0; i < count; ++i)
+    InsertMenuA(menu, static_cast<UINT>(position + i), MF_BYPOSITION | MF_STRING, ids[i], texts[i]);
+  if (position + count < n + count)
+    InsertMenuA(menu, static_cast<UINT>(position + count), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+}
+
+bool confirmExit(HWND dialog) {
+  if (!settings().queryExit) return true;
+  return MessageBoxA(dialog, "終了しますか？", "Obel", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+void dispatchMainMessage(MSG& message, HWND dialog, HACCEL accelerators) {
+  if (accelerators && TranslateAcceleratorA(dialog, accelerators, &message)) return;
+  if (IsDialogMessageA(dialog, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+void runMessageLoop(HWND dialog, HACCEL accelerators) {
+  MSG message;
+  for (;;) {
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    dispatchMainMessage(message, dialog, accelerators);
+  }
+}
+
+}  // namespace obel

@@ -1,0 +1,484 @@
+// The main window on screen: initial states, the exit question, Esc, placement, folding and
+// sizing, the system menu and the about box.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "app/main_dialog.h"
+#include "app/main_layout.h"
+#include "app/resources/resource_ids.h"
+#include "app/shell.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/gui/gui_support.h"
+
+namespace obel {
+namespace {
+
+using test::DialogHook;
+
+// Points the settings file at a scratch file holding the given text (none when null).
+std::string useSettingsFile(const char* content) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  std::string path = std::string(folder) + "obel_main_dialog_test.ini";
+  DeleteFileA(path.c_str());
+  if (content) std::ofstream(path, std::ios::binary) << content;
+  std::strcpy(settingsPath, path.c_str());
+  return path;
+}
+
+int readKey(const char* key) {
+  return static_cast<int>(GetPrivateProfileIntA("Application", key, 32768, settingsPath));
+}
+
+RECT windowRect(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return r;
+}
+
+RECT item(HWND dialog, int id) { return test::childRect(GetDlgItem(dialog, id)); }
+int heightOf(const RECT& r) { return r.bottom - r.top; }
+int widthOf(const RECT& r) { return r.right - r.left; }
+
+void expectSameRect(const RECT& a, const RECT& b) {
+  EXPECT_EQ(a.left, b.left);
+  EXPECT_EQ(a.top, b.top);
+  EXPECT_EQ(a.right, b.right);
+  EXPECT_EQ(a.bottom, b.bottom);
+}
+
+// Size and position of the bare template, centred by the dialog manager.
+RECT templateRect() {
+  HWND plain = test::createDialog(IDD_MAIN, test::plainDialogProc);
+  RECT r = windowRect(plain);
+  DestroyWindow(plain);
+  return r;
+}
+
+class MainDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    settings() = Settings{};
+    useSettingsFile(nullptr);
+  }
+  void TearDown() override {
+    if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
+    DeleteFileA(settingsPath);
+  }
+  void create() {
+    dialog = createMainDialog();
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    test::pumpMessages();
+  }
+  void click(int id) {
+    HWND control = GetDlgItem(dialog, id);
+    SendMessageA(control, BM_CLICK, 0, 0);
+    test::pumpMessages();
+  }
+  HWND dialog = nullptr;
+};
+
+TEST_F(MainDialogTest, ControlsStartFromTheSettings) {
+  create();
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDER), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGETS_FOLD), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_CONDITIONS_FOLD), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_ALL), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HIDE_REVCONV), BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_KEY_LENGTH), BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_RUBY_LENGTH), BST_UNCHECKED);
+  for (int id : {IDC_EDIT_TARGET, IDC_DELETE_TARGET, IDC_SEARCH, IDC_OPEN, IDC_EXPAND, IDC_REVCONV, IDC_EXPORT})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+  for (int id : {IDC_ADD_TARGET, IDC_SETTINGS, IDC_KEY_LENGTH_CHANGE, IDC_RUBY_LENGTH_CHANGE})
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_GROUP_LIST)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_MEMBER_LIST)));
+  EXPECT_EQ(visibleList(), GetDlgItem(dialog, IDC_GROUP_LIST));
+  EXPECT_EQ(test::windowText(dialog), "Obel");
+}
+
+TEST_F(MainDialogTest, ControlsFollowChangedSettingsAndClicksChangeThem) {
+  Settings& s = settings();
+  s.searchSubFolder = 0;
+  s.hideKeyRuby = 2;
+  s.hideRevConv = 1;
+  s.keyLengthFilter.use = 1;
+  s.rubyLengthFilter.use = 1;
+  create();
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDER), BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SAME_RUBY_ONLY), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_ALL), BST_UNCHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HIDE_REVCONV), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_KEY_LENGTH), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_RUBY_LENGTH), BST_CHECKED);
+
+  click(IDC_SEARCH_SUBFOLDER);
+  EXPECT_EQ(s.searchSubFolder, 1);
+  click(IDC_SAME_KEY_ONLY);
+  EXPECT_EQ(s.hideKeyRuby, 1);
+  click(IDC_HIDE_REVCONV);
+  EXPECT_EQ(s.hideRevConv, 0);
+  click(IDC_KEY_LENGTH);
+  EXPECT_EQ(s.keyLengthFilter.use, 0);
+  click(IDC_RUBY_LENGTH);
+  EXPECT_EQ(s.rubyLengthFilter.use, 0);
+  // Nothing of this reaches the settings file.
+  EXPECT_EQ(GetFileAttributesA(settingsPath), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(MainDialogTest, StoredModeOutsideTheButtonsShowsEverything) {
+  settings().hideKeyRuby = 7;
+  create();
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_ALL), BST_CHECKED);
+  EXPECT_EQ(settings().hideKeyRuby, 0);
+}
+
+TEST_F(MainDialogTest, EscapeNeverClosesTheWindow) {
+  DialogHook hook(IDCANCEL);
+  create();
+  HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  ASSERT_NE(accelerators, nullptr);
+  for (int focus : {IDC_ADD_TARGET, IDC_TARGET_LIST, IDC_GROUP_LIST}) {
+    HWND control = GetDlgItem(dialog, focus);
+    SetFocus(control);
+    PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(control, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatchMainMessage(message, dialog, accelerators);
+  }
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_TRUE(hook.boxes().empty()) << "Esc asked: " << hook.boxes()[0].text;
+
+  // Without the accelerators first, the dialog manager would have turned Esc into a cancel.
+  HWND control = GetDlgItem(dialog, IDC_ADD_TARGET);
+  SetFocus(control);
+  PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatchMainMessage(message, dialog, nullptr);
+  EXPECT_EQ(hook.boxes().size(), 1u);
+  EXPECT_TRUE(IsWindow(dialog));
+}
+
+TEST_F(MainDialogTest, ExitQuestionCancelKeepsEverythingAndOkClosesAndSaves) {
+  DialogHook hook(IDCANCEL);
+  create();
+  SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_EQ(hook.boxes().size(), 1u);
+  const test::MessageBoxRecord& box = hook.boxes()[0];
+  EXPECT_EQ(box.text, "終了しますか？");
+  EXPECT_EQ(box.caption, "Obel");
+  EXPECT_EQ(box.icon, MB_ICONQUESTION);
+  EXPECT_EQ(box.buttons, (std::vector<int>{IDOK, IDCANCEL}));
+  EXPECT_EQ(box.owner, dialog);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(GetFileAttributesA(settingsPath), INVALID_FILE_ATTRIBUTES) << "no placement written on Cancel";
+
+  MoveWindow(dialog, 40, 30, 700, 720, TRUE);
+  hook.answerWith(IDOK);
+  SendMessageA(dialog, WM_CLOSE, 0, 0);  // the close box: the dialog manager posts the cancel
+  MSG message;
+  bool quit = false;
+  WPARAM code = 99;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quit = true;
+      code = message.wParam;
+      break;
+    }
+    DispatchMessageA(&message);
+  }
+  EXPECT_EQ(hook.boxes().size(), 2u);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(quit);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(readKey("Left"), 40);
+  EXPECT_EQ(readKey("Top"), 30);
+  EXPECT_EQ(readKey("Width"), 700);
+  EXPECT_EQ(readKey("Height"), 720);
+  EXPECT_EQ(readKey("Maximized"), 0);
+}
+
+TEST_F(MainDialogTest, WithoutTheQuestionTheCloseBoxEndsAtOnce) {
+  DialogHook hook(IDCANCEL);
+  settings().queryExit = 0;
+  create();
+  SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(hook.boxes().empty());
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_NE(readKey("Width"), 32768);
+}
+
+TEST_F(MainDialogTest, PlacementIsRestoredOnTheNextStart) {
+  // A size a little larger than the template, inside the work area.
+  RECT plain = templateRect();
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  int width = widthOf(plain) + 150;
+  int height = heightOf(plain) + (heightOf(area) - heightOf(plain)) / 2;
+  ASSERT_GT(height, heightOf(plain));
+  std::string content = "[Application]\r\nLeft=60\r\nTop=" + std::to_string(area.top) +
+                        "\r\nWidth=" + std::to_string(width) + "\r\nHeight=" + std::to_string(height) +
+                        "\r\nMaximized=0\r\n";
+  useSettingsFile(content.c_str());
+  create();
+  RECT r = windowRect(dialog);
+  EXPECT_EQ(r.left, 60);
+  EXPECT_EQ(r.top, area.top);
+  EXPECT_EQ(widthOf(r), width);
+  EXPECT_EQ(heightOf(r), height);
+  EXPECT_FALSE(IsZoomed(dialog));
+  // The controls were laid out for the restored size.
+  HWND reference = test::createDialog(IDD_MAIN, test::plainDialogProc);
+  EXPECT_EQ(widthOf(item(dialog, IDC_TARGET_LIST)), widthOf(item(reference, IDC_TARGET_LIST)) + 150);
+  EXPECT_EQ(item(dialog, IDC_GROUP_LIST).bottom,
+            item(reference, IDC_GROUP_LIST).bottom + height - heightOf(plain));
+  DestroyWindow(reference);
+}
+
+TEST_F(MainDialogTest, StoredPlacementLargerThanTheWorkAreaIsClamped) {
+  useSettingsFile("[Application]\r\nLeft=-300\r\nTop=-200\r\nWidth=5000\r\nHeight=4000\r\nMaximized=0\r\n");
+  create();
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(dialog, &placement);
+  expectSameRect(placement.rcNormalPosition, area);
+}
+
+TEST_F(MainDialogTest, MaximisedPlacementReopensMaximisedWithItsRestoreSize) {
+  useSettingsFile("[Application]\r\nLeft=70\r\nTop=40\r\nWidth=640\r\nHeight=700\r\nMaximized=1\r\n");
+  create();
+  EXPECT_TRUE(IsZoomed(dialog));
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(dialog, &placement);
+  expectSameRect(placement.rcNormalPosition, RECT{70, 40, 710, 740});
+  // Saved again as maximised, with the normal rectangle.
+  settings().queryExit = 0;
+  SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(readKey("Maximized"), 1);
+  EXPECT_EQ(readKey("Left"), 70);
+  EXPECT_EQ(readKey("Width"), 640);
+}
+
+TEST_F(MainDialogTest, AnyMissingKeyKeepsTheTemplateSizeCentred) {
+  RECT plain = templateRect();
+  const char* keys[] = {"Left", "Top", "Width", "Height", "Maximized"};
+  for (const char* missing : keys) {
+    SCOPED_TRACE(missing);
+    std::string content = "[Application]\r\n";
+    const char* values[] = {"Left=10", "Top=20", "Width=900", "Height=700", "Maximized=0"};
+    for (int i = 0; i < 5; ++i)
+      if (std::strcmp(keys[i], missing) != 0) content += std::string(values[i]) + "\r\n";
+    useSettingsFile(content.c_str());
+    create();
+    expectSameRect(windowRect(dialog), plain);
+    DestroyWindow(dialog);
+  }
+}
+
+TEST_F(MainDialogTest, FoldingTheSearchGroupHidesItsControlsAndGivesTheListsTheRoom) {
+  create();
+  RECT box = item(dialog, IDC_TARGETS_GROUP);
+  RECT conditions = item(dialog, IDC_CONDITIONS_GROUP);
+  RECT open = item(dialog, IDC_OPEN);
+  RECT showAll = item(dialog, IDC_SHOW_ALL);
+  RECT list = item(dialog, IDC_GROUP_LIST);
+  RECT members = item(dialog, IDC_MEMBER_LIST);
+  int h = heightOf(box) - 16;
+
+  click(IDC_TARGETS_FOLD);
+  for (int id : {IDC_ADD_TARGET, IDC_EDIT_TARGET, IDC_DELETE_TARGET, IDC_SEARCH, IDC_SEARCH_SUBFOLDER, IDC_TARGET_LIST})
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, id))) << id;
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_TARGETS_GROUP)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_TARGETS_FOLD)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_SHOW_ALL)));
+  EXPECT_EQ(heightOf(item(dialog, IDC_TARGETS_GROUP)), 16);
+  EXPECT_EQ(item(dialog, IDC_CONDITIONS_GROUP).top, conditions.top - h);
+  EXPECT_EQ(item(dialog, IDC_SHOW_ALL).top, showAll.top - h);
+  EXPECT_EQ(item(dialog, IDC_OPEN).top, open.top - h);
+  EXPECT_EQ(item(dialog, IDC_GROUP_LIST).top, list.top - h);
+  EXPECT_EQ(item(dialog, IDC_GROUP_LIST).bottom, list.bottom);
+  EXPECT_EQ(item(dialog, IDC_MEMBER_LIST).top, members.top - h);
+  EXPECT_EQ(item(dialog, IDC_MEMBER_LIST).bottom, members.bottom);
+
+  click(IDC_TARGETS_FOLD);
+  for (int id : {IDC_ADD_TARGET, IDC_TARGET_LIST}) EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, id)));
+  expectSameRect(item(dialog, IDC_TARGETS_GROUP), box);
+  expectSameRect(item(dialog, IDC_OPEN), open);
+  expectSameRect(item(dialog, IDC_GROUP_LIST), list);
+}
+
+TEST_F(MainDialogTest, FoldingTheConditionsGroupHidesTheConditions) {
+  create();
+  RECT box = item(dialog, IDC_CONDITIONS_GROUP);
+  RECT open = item(dialog, IDC_OPEN);
+  RECT list = item(dialog, IDC_GROUP_LIST);
+  RECT targets = item(dialog, IDC_TARGET_LIST);
+  int h = heightOf(box) - 16;
+  click(IDC_CONDITIONS_FOLD);
+  HWND first = GetDlgItem(dialog, IDC_SHOW_ALL);
+  int hidden = 0;
+  for (HWND c = first; c != GetDlgItem(dialog, IDC_OPEN); c = GetWindow(c, GW_HWNDNEXT)) {
+    EXPECT_FALSE(IsWindowVisible(c)) << GetDlgCtrlID(c);
+    ++hidden;
+  }
+  EXPECT_EQ(hidden, 9) << "1015 to 1028 with the inner group box";
+  EXPECT_EQ(heightOf(item(dialog, IDC_CONDITIONS_GROUP)), 16);
+  EXPECT_EQ(item(dialog, IDC_OPEN).top, open.top - h);
+  EXPECT_EQ(item(dialog, IDC_GROUP_LIST).top, list.top - h);
+  EXPECT_EQ(item(dialog, IDC_GROUP_LIST).bottom, list.bottom);
+  expectSameRect(item(dialog, IDC_TARGET_LIST), targets);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_OPEN)));
+  click(IDC_CONDITIONS_FOLD);
+  EXPECT_TRUE(IsWindowVisible(first));
+  expectSameRect(item(dialog, IDC_CONDITIONS_GROUP), box);
+  expectSameRect(item(dialog, IDC_GROUP_LIST), list);
+}
+
+TEST_F(MainDialogTest, FoldResizeUnfoldEqualsResizingUnfolded) {
+  create();
+  RECT start = windowRect(dialog);
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  int grow = (heightOf(area) - heightOf(start)) / 2;
+  start.top = area.top;
+  click(IDC_TARGETS_FOLD);
+  click(IDC_CONDITIONS_FOLD);
+  MoveWindow(dialog, start.left, start.top, widthOf(start) + 120, heightOf(start) + grow, TRUE);
+  click(IDC_TARGETS_FOLD);
+  click(IDC_CONDITIONS_FOLD);
+  {
+    // The same resize on a second window with both boxes unfolded.
+    RECT positions[6];
+    const int ids[] = {IDC_TARGETS_GROUP, IDC_TARGET_LIST, IDC_CONDITIONS_GROUP, IDC_OPEN, IDC_GROUP_LIST, IDC_SHOW_ALL};
+    for (int i = 0; i < 6; ++i) positions[i] = item(dialog, ids[i]);
+    DestroyWindow(dialog);
+    create();
+    MoveWindow(dialog, start.left, start.top, widthOf(start) + 120, heightOf(start) + grow, TRUE);
+    for (int i = 0; i < 6; ++i) {
+      SCOPED_TRACE(ids[i]);
+      expectSameRect(item(dialog, ids[i]), positions[i]);
+    }
+  }
+}
+
+TEST_F(MainDialogTest, WindowNeverShrinksBelowItsTemplateAndStretchesTheWideControls) {
+  create();
+  RECT start = windowRect(dialog);
+  RECT list = item(dialog, IDC_GROUP_LIST);
+  RECT targets = item(dialog, IDC_TARGET_LIST);
+  RECT button = item(dialog, IDC_SETTINGS);
+
+  // Dragging the left edge inward: the right edge stays, the width stays the minimum.
+  RECT proposed = start;
+  proposed.left += 100;
+  SendMessageA(dialog, WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&proposed));
+  expectSameRect(proposed, start);
+  // Dragging the bottom edge up.
+  proposed = start;
+  proposed.bottom -= 100;
+  SendMessageA(dialog, WM_SIZING, WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&proposed));
+  expectSameRect(proposed, start);
+  MoveWindow(dialog, start.left, start.top, widthOf(start) - 50, heightOf(start) - 50, TRUE);
+  test::pumpMessages();
+
+  // Grow within the work area (a window may not grow beyond the screen).
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  int grow = (heightOf(area) - heightOf(start)) / 2;
+  ASSERT_GT(grow, 0);
+  MoveWindow(dialog, start.left, area.top, widthOf(start) + 100, heightOf(start) + grow, TRUE);
+  test::pumpMessages();
+  EXPECT_EQ(widthOf(item(dialog, IDC_GROUP_LIST)), widthOf(list) + 100);
+  EXPECT_EQ(heightOf(item(dialog, IDC_GROUP_LIST)), heightOf(list) + grow);
+  EXPECT_EQ(widthOf(item(dialog, IDC_TARGET_LIST)), widthOf(targets) + 100);
+  EXPECT_EQ(heightOf(item(dialog, IDC_TARGET_LIST)), heightOf(targets));
+  expectSameRect(item(dialog, IDC_SETTINGS), button);
+
+  // Minimising and restoring leaves the layout as it was.
+  RECT before = item(dialog, IDC_GROUP_LIST);
+  ShowWindow(dialog, SW_MINIMIZE);
+  test::pumpMessages();
+  ShowWindow(dialog, SW_RESTORE);
+  test::pumpMessages();
+  expectSameRect(item(dialog, IDC_GROUP_LIST), before);
+}
+
+TEST_F(MainDialogTest, SystemMenuCarriesHelpAndAboutAfterTheFirstSeparator) {
+  create();
+  HMENU menu = GetSystemMenu(dialog, FALSE);
+  int n = GetMenuItemCount(menu);
+  int separator = -1;
+  for (int i = 0; i < n; ++i)
+    if (GetMenuItemID(menu, i) == 0) {
+      separator = i;
+      break;
+    }
+  ASSERT_GE(separator, 0);
+  ASSERT_LT(separator + 3, n);
+  char text[64];
+  EXPECT_EQ(GetMenuItemID(menu, separator + 1), 40002u);
+  GetMenuStringA(menu, separator + 1, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "ヘルプ(&H)\tF1");
+  EXPECT_EQ(GetMenuItemID(menu, separator + 2), 40001u);
+  GetMenuStringA(menu, separator + 2, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "バージョン情報(&A)...");
+  EXPECT_EQ(GetMenuItemID(menu, separator + 3), 0u) << "a separator of their own";
+  EXPECT_EQ(GetMenuItemID(menu, separator + 4), static_cast<UINT>(SC_CLOSE));
+}
+
+TEST_F(MainDialogTest, SeparatorFollowsOnlyWhenItemsFollow) {
+  HWND plain = test::createDialog(IDD_MAIN, test::plainDialogProc);
+  HMENU menu = GetSystemMenu(plain, FALSE);
+  while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+  AppendMenuA(menu, MF_STRING, SC_CLOSE, "Close");
+  const char* texts[] = {"a", "b"};
+  const UINT ids[] = {40002, 40001};
+  addSystemMenuItems(plain, 1, 2, texts, ids);  // no separator: at the end, none added
+  ASSERT_EQ(GetMenuItemCount(menu), 3);
+  EXPECT_EQ(GetMenuItemID(menu, 1), 40002u);
+  EXPECT_EQ(GetMenuItemID(menu, 2), 40001u);
+  DestroyWindow(plain);
+}
+
+TEST_F(MainDialogTest, AboutBoxShowsTheVersionResource) {
+  create();
+  DialogHook hook;
+  std::string text, caption;
+  HWND owner = nullptr;
+  hook.onDialog([&](HWND about) {
+    caption = test::windowText(about);
+    text = test::windowText(GetWindow(about, GW_CHILD));
+    owner = GetWindow(about, GW_OWNER);
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+  });
+  SendMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUT, 0);
+  EXPECT_EQ(caption, "Obel のバージョン情報");
+  EXPECT_EQ(text, "Obel ルビ一覧チェッカー  Version 1.0.0\r\n\r\nCopyright (C) 2026 Obel developers");
+  EXPECT_EQ(owner, dialog);
+  EXPECT_TRUE(IsWindow(dialog));
+}
+
+TEST_F(MainDialogTest, MissingHelpFileIsSilent) {
+  DialogHook hook;
+  create();
+  char executable[MAX_PATH];
+  GetModuleFileNameA(nullptr, executable, MAX_PATH);
+  std::string help = std::string(executable, std::strrchr(executable, '\\') + 1) + "Obel.chm";
+  if (GetFileAttributesA(help.c_str()) != INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "a help file lies beside the tests";
+  EXPECT_FALSE(showHelp(nullptr));
+  SendMessageA(dialog, WM_COMMAND, IDM_HELP, 0);
+  SendMessageA(dialog, WM_SYSCOMMAND, IDM_HELP, 0);
+  test::pumpMessages(100);
+  EXPECT_TRUE(hook.boxes().empty());
+}
+
+}  // namespace
+}  // namespace obel
