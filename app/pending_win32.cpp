@@ -30,7 +30,6 @@ void addTarget(HWND) {}
 void editTarget(HWND) {}
 void deleteTargets(HWND) {}
 void startSearch(HWND) {}
-void exportTsv(HWND) {}
 
 // Reverse conversion (revconv/)
 void startReverseConversion(HWND) {}
@@ -38,7 +37,6 @@ void loadRevConvCache() {}
 void saveRevConvCache() {}
 
 // Editor and settings dialog (app/)
-void launchTextEditor(HWND, HWND) {}
 bool settingsDialog(HWND) { return false; }
 
 }  // namespace obel

@@ -1,0 +1,156 @@
+// Opening an occurrence in the editor, end to end: the "editor" is this test program itself,
+// started with a filter that runs only EditorEcho.Record, which writes down what it received.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/commands.h"
+#include "app/main_dialog.h"
+#include "app/resources/resource_ids.h"
+#include "engine/store.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/gui/gui_support.h"
+
+namespace obel {
+namespace {
+
+using test::DialogHook;
+
+// Run as the editor: records its command line and working directory in the file named by
+// OBEL_EDITOR_ECHO. In an ordinary test run there is nothing to do.
+TEST(EditorEcho, Record) {
+  char target[MAX_PATH];
+  if (!GetEnvironmentVariableA("OBEL_EDITOR_ECHO", target, MAX_PATH)) GTEST_SKIP() << "only run as the editor";
+  char directory[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, directory);
+  std::string partial = std::string(target) + ".part";
+  {
+    std::ofstream out(partial, std::ios::binary);
+    out << GetCommandLineA() << "\n" << directory << "\n";
+  }
+  MoveFileExA(partial.c_str(), target, MOVEFILE_REPLACE_EXISTING);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class EditorLaunchTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    settings() = Settings{};
+    settings().queryExit = 0;
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    std::strcpy(settingsPath, (std::string(folder) + "obel_editor_test.ini").c_str());
+    dialog = createMainDialog();
+    ASSERT_NE(dialog, nullptr);
+    list = GetDlgItem(dialog, IDC_GROUP_LIST);
+    file = newFileRecord("C:\\本\\第一巻.txt");
+    item = RubyItem{};
+    item.file = file;
+    item.line = 12;
+    item.column = 7;
+  }
+  void TearDown() override {
+    DestroyWindow(dialog);
+    freeFileRecord(file);
+  }
+  void addRow(bool selected) {
+    LVITEMA row{};
+    row.mask = LVIF_PARAM | LVIF_TEXT | LVIF_STATE;
+    row.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    row.pszText = const_cast<char*>("");
+    row.lParam = reinterpret_cast<LPARAM>(&item);
+    row.state = selected ? LVIS_SELECTED : 0;
+    row.stateMask = LVIS_SELECTED;
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+  }
+  HWND dialog = nullptr;
+  HWND list = nullptr;
+  FileRecord* file = nullptr;
+  RubyItem item{};
+};
+
+TEST_F(EditorLaunchTest, StartsTheEditorWithTheBuiltCommandLineInOurDirectory) {
+  char executable[MAX_PATH];
+  GetModuleFileNameA(nullptr, executable, MAX_PATH);
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  std::string echo = std::string(folder) + "obel_editor_echo.txt";
+  DeleteFileA(echo.c_str());
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(folder);
+  char working[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, working);
+
+  std::strcpy(settings().textEditor, executable);
+  std::strcpy(settings().commandLine, "\"%F\" %L %C");
+  SetEnvironmentVariableA("OBEL_EDITOR_ECHO", echo.c_str());
+  SetEnvironmentVariableA("GTEST_FILTER", "EditorEcho.Record");
+  addRow(true);
+  DialogHook hook;
+  launchTextEditor(dialog, list);
+  SetEnvironmentVariableA("OBEL_EDITOR_ECHO", nullptr);
+  SetEnvironmentVariableA("GTEST_FILTER", nullptr);
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(hook.boxes().empty());
+
+  for (int waited = 0; waited < 300 && GetFileAttributesA(echo.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited) Sleep(100);
+  std::string received = readFile(echo);
+  std::string expected = "\"" + std::string(executable) + "\" \"C:\\本\\第一巻.txt\" 12 7\n" + working + "\n";
+  EXPECT_EQ(received, expected);
+  DeleteFileA(echo.c_str());
+}
+
+TEST_F(EditorLaunchTest, WithoutASingleSelectedRowOpenIsDisabledSilently) {
+  DialogHook hook;
+  EnableWindow(GetDlgItem(dialog, IDC_OPEN), TRUE);
+  addRow(false);
+  launchTextEditor(dialog, list);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN)));
+  // A row selected and then deselected again.
+  EnableWindow(GetDlgItem(dialog, IDC_OPEN), TRUE);
+  addRow(true);
+  LVITEMA clear{};
+  clear.stateMask = LVIS_SELECTED;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  launchTextEditor(dialog, list);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN)));
+  EXPECT_TRUE(hook.boxes().empty());
+}
+
+TEST_F(EditorLaunchTest, MissingEditorAndFailedStartAreReported) {
+  DialogHook hook;
+  addRow(true);
+  settings().textEditor[0] = '\0';
+  launchTextEditor(dialog, list);
+  std::strcpy(settings().textEditor, "C:\\no\\such\\editor.exe");
+  settings().commandLine[0] = '\0';
+  launchTextEditor(dialog, list);
+  std::strcpy(settings().commandLine, "\"%F\"");
+  launchTextEditor(dialog, list);
+  ASSERT_EQ(hook.boxes().size(), 3u);
+  EXPECT_EQ(hook.boxes()[0].text, "テキストエディタが設定されていません");
+  EXPECT_EQ(hook.boxes()[1].text, "テキストエディタが設定されていません");
+  EXPECT_EQ(hook.boxes()[2].text, "テキストエディタの起動に失敗しました。設定を確認して下さい。");
+  for (const auto& box : hook.boxes()) {
+    EXPECT_EQ(box.caption, "Obel");
+    EXPECT_EQ(box.icon, MB_ICONWARNING);
+    EXPECT_EQ(box.owner, dialog);
+  }
+}
+
+}  // namespace
+}  // namespace obel

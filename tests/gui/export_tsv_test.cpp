@@ -1,0 +1,164 @@
+// The TSV export on real files: the written bytes, a read-only target, and the save dialog.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/commands.h"
+#include "app/export.h"
+#include "app/main_dialog.h"
+#include "engine/store.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/gui/gui_support.h"
+
+namespace obel {
+namespace {
+
+using test::DialogHook;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string tempFolder() {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  std::string path = std::string(folder) + "obel_export_test\\";
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+int countTemporaryFiles(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "Obel_*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
+RubyItem& addItem(ResultStore& s, FileRecord* file, const char* key, const char* ruby, const char* okuri,
+                  int line, int column) {
+  RubyItem& item = s.items[s.itemCount++];
+  item = RubyItem{};
+  item.keyId = static_cast<std::uint16_t>(internText(s, key));
+  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
+  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
+  item.file = file;
+  item.line = line;
+  item.column = column;
+  return item;
+}
+
+const char kExpected[] =
+    "キー文字列\tルビ文字列\t送り仮名\tファイル名\tフォルダ名\t行\t列\t逆変換\r\n"
+    "漢字\tかんじ\t\t第一巻.txt\tC:\\本\t3\t5\t○\r\n"
+    "漢字\tかんじ\t\t第一巻.txt\tC:\\本\t9\t1\t\r\n"
+    "\tよみ\tく\t第一巻.txt\tC:\\本\t10\t2\t×\r\n";
+
+class ExportTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    settings() = Settings{};
+    settings().queryExit = 0;
+    std::strcpy(settingsPath, (tempFolder() + "obel_export_test.ini").c_str());
+    ResultStore& s = store();
+    clear(s);
+    file = newFileRecord("C:\\本\\第一巻.txt");
+    addFile(s, file);
+    addItem(s, file, "漢字", "かんじ", "", 3, 5);
+    addItem(s, file, "漢字", "かんじ", "", 9, 1);  // a repeat of the first
+    addItem(s, file, "", "よみ", "く", 10, 2);
+    markRepeatedPairs(s);
+    s.items[0].flags |= RevConvDone | RevConvOkuriOk;
+    s.items[2].flags |= RevConvDone;
+    dialog = createMainDialog();
+    ASSERT_NE(dialog, nullptr);
+    folder = tempFolder();
+    target = folder + "結果.tsv";
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(target.c_str());
+  }
+  void TearDown() override {
+    DestroyWindow(dialog);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(target.c_str());
+    clear(store());
+  }
+  HWND dialog = nullptr;
+  FileRecord* file = nullptr;
+  std::string folder, target;
+};
+
+TEST_F(ExportTest, WritesEveryItemByteForByte) {
+  DialogHook hook;
+  EXPECT_TRUE(exportTsvTo(dialog, target.c_str()));
+  EXPECT_EQ(readFile(target), kExpected);
+  EXPECT_TRUE(hook.boxes().empty());
+  EXPECT_EQ(countTemporaryFiles(folder), 0);
+  EXPECT_EQ(GetCapture(), nullptr) << "the mouse capture is released";
+}
+
+TEST_F(ExportTest, ReplacesAnExistingFileWhole) {
+  std::ofstream(target, std::ios::binary) << std::string(100000, 'x');
+  EXPECT_TRUE(exportTsvTo(dialog, target.c_str()));
+  EXPECT_EQ(readFile(target), kExpected);
+}
+
+TEST_F(ExportTest, ReadOnlyTargetIsReportedAndLeftIntact) {
+  std::ofstream(target, std::ios::binary) << "original";
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+  DialogHook hook;
+  EXPECT_FALSE(exportTsvTo(dialog, target.c_str()));
+  ASSERT_EQ(hook.boxes().size(), 1u);
+  EXPECT_EQ(hook.boxes()[0].caption, "Obel");
+  EXPECT_EQ(hook.boxes()[0].icon, MB_ICONWARNING);
+  EXPECT_NE(hook.boxes()[0].text.find(target), std::string::npos);
+  EXPECT_EQ(readFile(target), "original");
+  EXPECT_EQ(countTemporaryFiles(folder), 0);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ExportTest, FolderThatDoesNotExistIsReported) {
+  DialogHook hook;
+  std::string missing = folder + "no such folder\\x.tsv";
+  EXPECT_FALSE(exportTsvTo(dialog, missing.c_str()));
+  EXPECT_EQ(hook.boxes().size(), 1u);
+}
+
+// The whole command through the save dialog: the file name is typed and OK pressed.
+TEST_F(ExportTest, SaveDialogChoosesTheFileAndAsksBeforeOverwriting) {
+  std::ofstream(target, std::ios::binary) << "old";
+  DialogHook hook(IDYES);  // the overwrite question
+  bool seen = false;
+  hook.onDialog([&](HWND save) {
+    seen = true;
+    // The file name field of the explorer-style dialog (cmb13, or edt1 in the older one).
+    HWND name = GetDlgItem(save, 0x47C);
+    if (!name) name = GetDlgItem(save, 0x480);
+    SetWindowTextA(name, target.c_str());
+    PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  exportTsv(dialog);
+  EXPECT_TRUE(seen);
+  ASSERT_EQ(hook.boxes().size(), 1u) << "the overwrite question";
+  EXPECT_EQ(readFile(target), kExpected);
+}
+
+TEST_F(ExportTest, CancelInTheSaveDialogWritesNothing) {
+  DialogHook hook;  // no handler: the dialog is cancelled
+  exportTsv(dialog);
+  EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(hook.boxes().empty());
+}
+
+}  // namespace
+}  // namespace obel
