@@ -36,7 +36,4 @@ void startReverseConversion(HWND) {}
 void loadRevConvCache() {}
 void saveRevConvCache() {}
 
-// Editor and settings dialog (app/)
-bool settingsDialog(HWND) { return false; }
-
 }  // namespace obel
