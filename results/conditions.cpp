@@ -1,0 +1,91 @@
+#include "results/conditions.h"
+
+#include <cstdio>
+
+#include "results/list_model.h"
+
+namespace obel {
+
+LengthFilter& lengthFilter(int side) {
+  return side == KeySide ? settings().keyLengthFilter : settings().rubyLengthFilter;
+}
+
+const char* sideLabel(int side) { return side == KeySide ? "キー" : "ルビ"; }
+
+const char* compareText(int type) {
+  switch (type) {
+    case 0:
+      return "以上の";
+    case 1:
+      return "以下の";
+    default:
+      return "の";
+  }
+}
+
+namespace {
+
+// Byte length of the side's text against twice the character count.
+bool passesLengthFilter(const LengthFilter& filter, const char* text) {
+  if (!filter.use) return true;
+  std::size_t bytes = 0;
+  while (text[bytes]) ++bytes;
+  // Unsigned comparison: a negative count read from the settings file is a huge limit.
+  const std::uint32_t length = static_cast<std::uint32_t>(bytes);
+  const std::uint32_t limit = 2u * static_cast<std::uint32_t>(filter.length);
+  switch (filter.type) {
+    case 0:
+      return length >= limit;
+    case 1:
+      return length <= limit;
+    default:
+      return length == limit;
+  }
+}
+
+}  // namespace
+
+bool matchesDisplayConditions(const RubyItem& item) {
+  const Settings& s = settings();
+  if (expandedHead) {
+    if (s.hideRevConv && (item.flags & RevConvOkuriOk)) return false;
+    return item.keyId == expandedHead->keyId && item.rubyId == expandedHead->rubyId;
+  }
+  const std::uint32_t f = item.flags;
+  if (f & PairRepeat) return false;
+  if (s.hideRevConv) {
+    if (f & (RevConvKeyOk | RevConvGroupAllOk)) return false;
+    if ((f & RevConvOkuriOk) && !(f & PairShared)) return false;
+  }
+  const ResultStore& st = store();
+  if (s.hideKeyRuby == 1 && st.rubiesPerKey[item.keyId] <= 1) return false;
+  if (s.hideKeyRuby == 2 && st.keysPerRuby[item.rubyId] <= 1) return false;
+  if (!passesLengthFilter(s.keyLengthFilter, text(st, item.keyId))) return false;
+  if (!passesLengthFilter(s.rubyLengthFilter, text(st, item.rubyId))) return false;
+  return true;
+}
+
+void lengthFilterText(int side, char (&caption)[LengthFilterTextBytes]) {
+  const LengthFilter& filter = lengthFilter(side);
+  std::snprintf(caption, sizeof caption, "%sが%d文字%s項目のみ表示", sideLabel(side),
+                static_cast<int>(filter.length), compareText(filter.type));
+}
+
+CountCheck checkCharCount(const char* text, int& count) {
+  const char* p = text;
+  while (*p == ' ') ++p;
+  if (*text == '\0') return CountCheck::Empty;
+  if (*p < '0' || *p > '9') return CountCheck::Invalid;
+  int value = 0;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + (*p - '0');
+    if (value > 99) return CountCheck::Invalid;
+    ++p;
+  }
+  while (*p == ' ') ++p;
+  if (*p != '\0' || value == 0) return CountCheck::Invalid;
+  count = value;
+  return CountCheck::Ok;
+}
+
+}  // namespace obel

@@ -1,0 +1,33 @@
+#pragma once
+// The display conditions: which items of the result store get a row in the lists, the
+// captions of the two length-filter check boxes and the check of a typed character count.
+#include <cstddef>
+
+#include "engine/store.h"
+#include "settings/settings.h"
+
+namespace obel {
+
+// Side 0 is the key string, side 1 the ruby string.
+constexpr int KeySide = 0;
+constexpr int RubySide = 1;
+
+// The length filter of a side in the settings record.
+LengthFilter& lengthFilter(int side);
+const char* sideLabel(int side);          // "キー" / "ルビ"
+const char* compareText(int type);        // "以上の" / "以下の" / "の"; "の" for other values
+
+// True when the item is to have a row in the list being built (grouped view, or the
+// occurrences of expandedHead in the expanded view).
+bool matchesDisplayConditions(const RubyItem& item);
+
+// Caption of the side's length-filter check box, at most 63 bytes plus the NUL.
+constexpr std::size_t LengthFilterTextBytes = 64;
+void lengthFilterText(int side, char (&caption)[LengthFilterTextBytes]);
+
+// The character-count field of the length-filter dialog: empty, a whole number 1 to 99, or
+// anything else.
+enum class CountCheck { Ok, Empty, Invalid };
+CountCheck checkCharCount(const char* text, int& count);
+
+}  // namespace obel

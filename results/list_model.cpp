@@ -1,0 +1,191 @@
+#include "results/list_model.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/resources/resource_ids.h"
+#include "results/conditions.h"
+
+namespace obel {
+
+const RubyItem* expandedHead = nullptr;
+
+const ColumnInfo resultColumns[ColumnCount] = {
+    {"№", Align::Centre, 60, 3, Align::Right},
+    {"個数", Align::Centre, 40, 3, Align::Right},
+    {"キー文字列", Align::Left, 150, 1, Align::Left},
+    {"ルビ文字列", Align::Left, 150, 1, Align::Left},
+    {"送り仮名", Align::Left, 150, 1, Align::Left},
+    {"ファイル名", Align::Left, 100, 1, Align::Left},
+    {"フォルダ名", Align::Left, 100, 1, Align::Left},
+    {"行", Align::Centre, 50, 3, Align::Right},
+    {"列", Align::Centre, 50, 3, Align::Right},
+    {"逆変換", Align::Centre, 60, 1, Align::Centre},
+};
+
+int progressStep(std::uint32_t itemCount) {
+  return itemCount <= 128 ? 1 : static_cast<int>(itemCount / 128);
+}
+
+namespace {
+
+// One counter over both passes; every `step` counts the bar moves by `step`.
+struct ProgressCounter {
+  ProgressSink* sink;
+  int step;
+  int counter = 0;
+  void tick() {
+    if (++counter >= step) {
+      if (sink) sink->advance(step);
+      counter = 0;
+    }
+  }
+};
+
+// Index of an item in the store, or -1 when the reference lies outside it.
+int storeIndex(const ResultStore& s, const RubyItem* item) {
+  if (!item || item < s.items || item >= s.items + s.itemCount) return -1;
+  return static_cast<int>(item - s.items);
+}
+
+}  // namespace
+
+void reconcileRows(RowList& rows, ProgressSink* progress) {
+  const ResultStore& s = store();
+  // One byte per possible item; static so a rebuild of the full store costs no allocation.
+  static unsigned char visited[MaxItems];
+  std::memset(visited, 0, sizeof visited);
+  ProgressCounter counter{progress, progressStep(s.itemCount)};
+
+  int row = 0;
+  while (row < rows.rowCount()) {
+    counter.tick();
+    const RubyItem* item = rows.rowItem(row);
+    int index = storeIndex(s, item);
+    if (index >= 0) {
+      visited[index] = 1;
+      if (matchesDisplayConditions(*item)) {
+        ++row;
+        continue;
+      }
+    }
+    rows.deleteRow(row);  // the next row slides into this place
+  }
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
+    counter.tick();
+    if (!visited[i] && matchesDisplayConditions(s.items[i])) rows.appendRow(&s.items[i]);
+  }
+}
+
+void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellParser& parser,
+                 ProgressSink* progress) {
+  reconcileRows(rows, progress);
+  if (state.sortedColumn >= 0) {
+    sortByColumn(state, sortable, parser, state.sortedColumn, state.descending != 0);
+  }
+}
+
+namespace {
+
+void copyText(const char* text, char* buffer, std::size_t size) {
+  if (size == 0) return;
+  std::size_t length = std::strlen(text);
+  if (length > size - 1) length = size - 1;
+  std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+}
+
+void numberText(long value, char* buffer, std::size_t size) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%ld", value);
+  copyText(digits, buffer, size);
+}
+
+}  // namespace
+
+void columnText(const RubyItem& item, int column, char* buffer, std::size_t size) {
+  const ResultStore& s = store();
+  const bool expanded = expandedHead != nullptr;
+  const bool pairRow = !expanded && (item.flags & PairShared);
+  if (size == 0) return;
+  buffer[0] = '\0';
+  if (pairRow && column >= 4 && column <= 8) return;
+  switch (column) {
+    case 0:
+      numberText(expanded && &item == expandedHead ? 1 : item.number, buffer, size);
+      break;
+    case 1:
+      numberText(expanded ? 1 : item.groupSize, buffer, size);
+      break;
+    case 2:
+      copyText(text(s, item.keyId), buffer, size);
+      break;
+    case 3:
+      copyText(text(s, item.rubyId), buffer, size);
+      break;
+    case 4:
+      copyText(text(s, item.okuriganaId), buffer, size);
+      break;
+    case 5:
+      if (item.file) copyText(item.file->name ? item.file->name : "", buffer, size);
+      break;
+    case 6:
+      if (item.file) copyText(item.file->folder, buffer, size);
+      break;
+    case 7:
+      numberText(item.line, buffer, size);
+      break;
+    case 8:
+      numberText(item.column, buffer, size);
+      break;
+    case 9:
+      copyText(verdictMark(item, pairRow), buffer, size);
+      break;
+    default:
+      break;
+  }
+}
+
+const RubyItem* selectedItem(const RowList& rows) {
+  if (rows.selectedCount() != 1) return nullptr;
+  const int count = rows.rowCount();
+  for (int row = 0; row < count; ++row) {
+    if (rows.isRowSelected(row)) return rows.rowItem(row);
+  }
+  return nullptr;
+}
+
+ItemButtons itemButtonStates(const RubyItem* selected) {
+  const bool expanded = expandedHead != nullptr;
+  if (!selected) return {false, expanded};
+  const bool shared = (selected->flags & PairShared) != 0;
+  return {!(shared && !expanded), shared};
+}
+
+Activation activationFor(const RubyItem* selected) {
+  if (!selected) return Activation::Nothing;
+  if ((selected->flags & PairShared) && !expandedHead) return Activation::Expand;
+  return Activation::Open;
+}
+
+int listRowHeight(std::int32_t fontSize) {
+  const std::uint32_t size = static_cast<std::uint32_t>(fontSize);
+  return size > 9 ? static_cast<int>(size + 4) : 13;
+}
+
+ChildRange conditionControlRange(const int* childIds, int count) {
+  int first = -1;
+  for (int i = 0; i < count; ++i) {
+    if (childIds[i] == IDC_CONDITIONS_FOLD) {
+      first = i + 1;
+      break;
+    }
+  }
+  if (first < 0) return {0, 0};
+  int last = first;
+  while (last < count && childIds[last] != IDC_OPEN) ++last;
+  return {first, last};
+}
+
+}  // namespace obel

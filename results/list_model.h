@@ -1,0 +1,87 @@
+#pragma once
+// The rows of the two result lists: a row holds a reference to a RubyItem and nothing else;
+// its cell texts are computed when asked for. The reconciliation of a list with the store and
+// the display conditions, the selection, the button rules and the expand state are plain logic
+// over the small RowList interface, which the real list view and the test fake implement.
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/store.h"
+#include "results/sort.h"
+
+namespace obel {
+
+// The first occurrence of the pair that MemberList shows; null in the grouped view.
+extern const RubyItem* expandedHead;
+
+constexpr int ColumnCount = 10;
+
+enum class Align { Left, Centre, Right };
+struct ColumnInfo {
+  const char* header;
+  Align headerAlign;
+  int width;
+  std::uint16_t sortType;  // ColumnType: 3 integer, 1 text
+  Align cellAlign;
+};
+extern const ColumnInfo resultColumns[ColumnCount];
+
+// The rows of one list, in display order.
+class RowList {
+ public:
+  virtual ~RowList() = default;
+  virtual int rowCount() const = 0;
+  virtual const RubyItem* rowItem(int row) const = 0;  // null when the row cannot be read
+  virtual void deleteRow(int row) = 0;
+  virtual void appendRow(const RubyItem* item) = 0;
+  virtual int selectedCount() const = 0;
+  virtual bool isRowSelected(int row) const = 0;
+};
+
+// Advances a progress bar by a number of steps.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  virtual void advance(int steps) = 0;
+};
+
+// Progress step of a rebuild over the store's item count.
+int progressStep(std::uint32_t itemCount);
+
+// The two passes: rows that no longer pass matchesDisplayConditions are deleted, rows that
+// stay keep their order; then every store item not yet in the list that passes is appended
+// in store order. The sort that follows is the caller's.
+void reconcileRows(RowList& rows, ProgressSink* progress);
+
+// reconcileRows, then the sort by the state's sorted column in its current direction.
+void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellParser& parser,
+                 ProgressSink* progress);
+
+// Text of one cell (view chosen by expandedHead). The buffer gets at most size - 1 bytes.
+void columnText(const RubyItem& item, int column, char* buffer, std::size_t size);
+
+// Item of the one selected row; null when none or several rows are selected.
+const RubyItem* selectedItem(const RowList& rows);
+
+struct ItemButtons {
+  bool openEnabled;
+  bool expandEnabled;
+};
+ItemButtons itemButtonStates(const RubyItem* selected);
+
+// What activating the selection of a list does.
+enum class Activation { Nothing, Expand, Open };
+Activation activationFor(const RubyItem* selected);
+
+// Row height of both lists for the fontSize setting.
+int listRowHeight(std::int32_t fontSize);
+
+// Position range [first, last) of the display-condition controls within the dialog's child
+// order: after the fold check box up to the Open button. first == last when not found.
+struct ChildRange {
+  int first;
+  int last;
+};
+ChildRange conditionControlRange(const int* childIds, int count);
+
+}  // namespace obel
