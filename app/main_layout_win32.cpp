@@ -129,6 +129,10 @@ bool restoreWindowPlacement(HWND window) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   if (!GetWindowPlacement(window, &placement)) return false;
+  // A damaged file must not give a window too small to use: never below the template size.
+  const MainLayout& layout = mainLayout();
+  if (keys.width < layout.minimum.cx) keys.width = layout.minimum.cx;
+  if (keys.height < layout.minimum.cy) keys.height = layout.minimum.cy;
   clampToWorkArea(keys.left, keys.top, keys.width, keys.height);
   placement.rcNormalPosition = RECT{keys.left, keys.top, keys.left + keys.width, keys.top + keys.height};
   placement.showCmd = keys.maximized ? SW_SHOWMAXIMIZED : SW_SHOW;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <fstream>
@@ -188,6 +190,30 @@ TEST_F(SettingsDialogTest, FieldsAreHeldToTheirByteLimitsWhileTyping) {
     SetWindowTextA(face, "");
     SendMessageA(faceEdit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(std::string(60, 'f').c_str()));
     EXPECT_EQ(test::windowText(face).size(), 50u);
+  });
+}
+
+// A DROPFILES block naming one file, as the shell hands it over.
+HDROP makeDrop(const char* path) {
+  std::size_t length = std::strlen(path);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + length + 2);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path, length);
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST_F(SettingsDialogTest, DroppedFileReplacesThePathField) {
+  DialogHook hook;
+  run(hook, [&](HWND dialog) {
+    HWND editor = GetDlgItem(dialog, IDC_EDITOR_PATH);
+    SendMessageA(editor, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop("C:\\エディタ\\ed.exe")), 0);
+    EXPECT_EQ(test::windowText(editor), "C:\\エディタ\\ed.exe");
+    HWND dictionary = GetDlgItem(dialog, IDC_DICTIONARY_PATH);
+    SendMessageA(dictionary, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop("D:\\SKK-JISYO.L")), 0);
+    EXPECT_EQ(test::windowText(dictionary), "D:\\SKK-JISYO.L");
   });
 }
 

@@ -251,20 +251,38 @@ TEST_F(MainDialogTest, StoredPlacementLargerThanTheWorkAreaIsClamped) {
   expectSameRect(placement.rcNormalPosition, area);
 }
 
+TEST_F(MainDialogTest, StoredSizeBelowTheTemplateGivesTheTemplateSize) {
+  RECT plain = templateRect();
+  useSettingsFile("[Application]\r\nLeft=20\r\nTop=10\r\nWidth=0\r\nHeight=-40\r\nMaximized=0\r\n");
+  create();
+  RECT r = windowRect(dialog);
+  EXPECT_EQ(r.left, 20);
+  EXPECT_EQ(r.top, 10);
+  EXPECT_EQ(widthOf(r), widthOf(plain));
+  EXPECT_EQ(heightOf(r), heightOf(plain));
+}
+
 TEST_F(MainDialogTest, MaximisedPlacementReopensMaximisedWithItsRestoreSize) {
-  useSettingsFile("[Application]\r\nLeft=70\r\nTop=40\r\nWidth=640\r\nHeight=700\r\nMaximized=1\r\n");
+  RECT plain = templateRect();
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  int width = widthOf(plain) + 40;
+  int height = heightOf(plain);
+  std::string content = "[Application]\r\nLeft=70\r\nTop=" + std::to_string(area.top) + "\r\nWidth=" +
+                        std::to_string(width) + "\r\nHeight=" + std::to_string(height) + "\r\nMaximized=1\r\n";
+  useSettingsFile(content.c_str());
   create();
   EXPECT_TRUE(IsZoomed(dialog));
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   GetWindowPlacement(dialog, &placement);
-  expectSameRect(placement.rcNormalPosition, RECT{70, 40, 710, 740});
+  expectSameRect(placement.rcNormalPosition, RECT{70, area.top, 70 + width, area.top + height});
   // Saved again as maximised, with the normal rectangle.
   settings().queryExit = 0;
   SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(readKey("Maximized"), 1);
   EXPECT_EQ(readKey("Left"), 70);
-  EXPECT_EQ(readKey("Width"), 640);
+  EXPECT_EQ(readKey("Width"), width);
 }
 
 TEST_F(MainDialogTest, AnyMissingKeyKeepsTheTemplateSizeCentred) {
