@@ -230,7 +230,7 @@ TEST(Scanner, CorpusOfAnnotationExamples) {
   };
   EXPECT_TRUE(has("頗", "すこぶ", "る"));
   EXPECT_TRUE(has("記", "しるす", ""));            // after ｜, the key is only what follows it
-  EXPECT_TRUE(has("増", "まし", "たる"));
+  EXPECT_TRUE(has("増", "まし", "たるもの"));  // every hiragana up to the kanji
   EXPECT_TRUE(has("並", "ならび", "に"));  // katakana ends the okurigana
   EXPECT_TRUE(has("麻布飯倉", "あざぶいいくら", "にて"));  // inside a line that starts with a note
   EXPECT_TRUE(has("独", "ひと", "り"));
