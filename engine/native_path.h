@@ -9,6 +9,8 @@ namespace obel {
 bool toNativePath(const char* cp932Path, std::string& native);
 // Native path or name to CP932 with slashes as backslashes; false when CP932 cannot hold it.
 bool fromNativePath(const char* native, std::string& cp932Path);
+// Best-effort UTF-8 to CP932 for messages (unconvertible bytes become '?').
+std::string utf8ToCp932(const std::string& utf8);
 // Best-effort CP932 to UTF-8 for messages (unconvertible bytes become '?').
 std::string cp932ToUtf8(const std::string& cp932);
 

@@ -71,6 +71,12 @@ bool fromNativePath(const char* native, std::string& cp932Path) {
   return true;
 }
 
+std::string utf8ToCp932(const std::string& utf8) {
+  std::string out;
+  convert("UTF-8", "CP932", utf8, out, true);
+  return out;
+}
+
 std::string cp932ToUtf8(const std::string& cp932) {
   std::string out;
   convert("CP932", "UTF-8", cp932, out, true);

@@ -1,0 +1,51 @@
+#ifndef _WIN32
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/native_path.h"
+#include "engine/sjis.h"
+#include "engine/walk.h"
+
+namespace obel {
+
+namespace {
+
+class PosixDirLister : public DirLister {
+ public:
+  void list(const char* searchPath, std::vector<DirEntry>& entries) override {
+    entries.clear();
+    const std::ptrdiff_t slash = findLastBackslash(searchPath);
+    const std::string folderPart(searchPath, static_cast<std::size_t>(slash + 1));
+    const char* pattern = searchPath + slash + 1;
+    std::string folder;
+    if (folderPart.empty()) folder = ".";
+    else if (!toNativePath(folderPart.c_str(), folder)) return;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* e = ::readdir(dir)) {
+      DirEntry entry;
+      if (!fromNativePath(e->d_name, entry.name)) {
+        entry.name = utf8ToCp932(e->d_name);
+        entry.unrepresentable = true;
+      }
+      if (!wildcardMatch(pattern, entry.name.c_str())) continue;
+      struct stat info;
+      const std::string full = folder + "/" + e->d_name;
+      entry.isDirectory = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return nameLess(a.name, b.name); });
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<DirLister> platformDirLister() { return std::make_unique<PosixDirLister>(); }
+
+}  // namespace obel
+#endif
