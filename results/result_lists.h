@@ -1,0 +1,20 @@
+#pragma once
+// The two result lists of the main dialog: their SortableListView objects, the rebuild of a
+// list and the character-count dialog of a length filter.
+#include <windows.h>
+
+#include "results/sortable_list_view_win32.h"
+
+namespace obel {
+
+SortableListView& groupListView();
+SortableListView& memberListView();
+
+// Rebuilds the rows of the list and re-sorts it (see reconcileRows); owner holds the mouse
+// meanwhile and gets its Open and Expand buttons updated. progress may be null.
+void refreshList(HWND owner, HWND list, HWND progress, SortableListView& view);
+
+// Modal dialog 109 for the side's length filter; true when new values were stored.
+bool CharCountDialog(HWND owner, int side);
+
+}  // namespace obel

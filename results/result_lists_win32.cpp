@@ -1,0 +1,234 @@
+// The result lists in the main dialog: setup, rebuild, notifications, expand and collapse,
+// the item buttons and the display-condition panel's captions and enabled state.
+#include "results/result_lists.h"
+
+#include "app/commands.h"
+#include "app/main_dialog.h"
+#include "app/resources/resource_ids.h"
+#include "results/conditions.h"
+#include "settings/settings.h"
+
+namespace obel {
+
+SortableListView& groupListView() {
+  static SortableListView view;
+  return view;
+}
+
+SortableListView& memberListView() {
+  static SortableListView view;
+  return view;
+}
+
+namespace {
+
+// Constructed before any window exists, as the program starts.
+[[maybe_unused]] const bool viewsCreated = (groupListView(), memberListView(), true);
+
+HWND groupListWindow = nullptr;
+HWND memberListWindow = nullptr;
+
+class ProgressBar : public ProgressSink {
+ public:
+  explicit ProgressBar(HWND bar) : bar_(bar) {}
+  void advance(int steps) override { SendMessageA(bar_, PBM_DELTAPOS, steps, 0); }
+
+ private:
+  HWND bar_;
+};
+
+int headerFormat(Align align) {
+  switch (align) {
+    case Align::Centre:
+      return LVCFMT_CENTER;
+    case Align::Right:
+      return LVCFMT_RIGHT;
+    default:
+      return LVCFMT_LEFT;
+  }
+}
+
+void insertColumns(HWND list) {
+  for (int c = 0; c < ColumnCount; ++c) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = headerFormat(resultColumns[c].headerAlign);
+    column.cx = resultColumns[c].width;
+    column.pszText = const_cast<char*>(resultColumns[c].header);
+    column.iSubItem = c;
+    SendMessageA(list, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void setUpList(HWND list, SortableListView& view) {
+  // A list set up again (a new main dialog) starts from no columns.
+  releaseColumnTypes(view.sortState);
+  view.sortState.sortedColumn = -1;
+  view.sortState.savedHeaderFormat = 0;
+  view.sortState.savedHeaderBitmap = nullptr;
+  view.attach(list);
+  insertColumns(list);
+  ColumnType types[ColumnCount];
+  for (int c = 0; c < ColumnCount; ++c) types[c] = resultColumns[c].sortType;
+  setColumnTypes(view.sortState, types, ColumnCount);
+  view.sortState.descending = 0;
+  view.showSortIndicator(0);
+}
+
+void enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE); }
+
+void showList(HWND shown, HWND hidden) {
+  ShowWindow(hidden, SW_HIDE);
+  ShowWindow(shown, SW_SHOW);
+  SetFocus(shown);
+}
+
+}  // namespace
+
+HWND groupList() { return groupListWindow; }
+HWND memberList() { return memberListWindow; }
+bool isExpanded() { return expandedHead != nullptr; }
+
+void setUpResultLists(HWND dialog) {
+  groupListWindow = GetDlgItem(dialog, IDC_GROUP_LIST);
+  memberListWindow = GetDlgItem(dialog, IDC_MEMBER_LIST);
+  for (HWND list : {groupListWindow, memberListWindow}) {
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  }
+  RECT r;
+  GetWindowRect(groupListWindow, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  SetWindowPos(memberListWindow, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  setUpList(groupListWindow, groupListView());
+  setUpList(memberListWindow, memberListView());
+}
+
+void refreshList(HWND owner, HWND list, HWND progress, SortableListView& view) {
+  SetCapture(owner);
+  HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+  ListViewRows rows(list, &view);
+  ProgressBar bar(progress);
+  refreshRows(rows, rows, view.sortState, oleCellParser(), progress ? &bar : nullptr);
+  updateItemButtons(owner, list);
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  SetCursor(previous);
+  ReleaseCapture();
+}
+
+void refreshGroupList(HWND owner, HWND progressBar) {
+  if (groupListWindow) refreshList(owner, groupListWindow, progressBar, groupListView());
+}
+
+void resetResultLists(HWND dialog) {
+  CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
+  expandedHead = nullptr;
+  setConditionControlsEnabled(dialog, true);
+  enable(dialog, IDC_OPEN, false);
+  enable(dialog, IDC_EXPAND, false);
+  enable(dialog, IDC_EXPORT, false);
+  SendMessageA(groupListWindow, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageA(memberListWindow, LVM_DELETEALLITEMS, 0, 0);
+  showList(groupListWindow, memberListWindow);
+}
+
+INT_PTR onResultListNotify(HWND dialog, NMHDR* header) {
+  switch (header->code) {
+    case LVN_GETDISPINFOA: {
+      NMLVDISPINFOA* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+      if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
+        const RubyItem* item = reinterpret_cast<const RubyItem*>(info->item.lParam);
+        if (item) {
+          columnText(*item, info->item.iSubItem, info->item.pszText, static_cast<std::size_t>(info->item.cchTextMax));
+        } else {
+          info->item.pszText[0] = '\0';
+        }
+      }
+      return FALSE;
+    }
+    case NM_CLICK:
+    case NM_DBLCLK:
+    case NM_RCLICK:
+    case NM_RDBLCLK:
+    case LVN_KEYDOWN:
+      // After the list has processed the input, when its selection is final.
+      PostMessageA(dialog, WM_COMMAND, IDM_LIST_SELECTION, reinterpret_cast<LPARAM>(header->hwndFrom));
+      return FALSE;
+    case LVN_ITEMACTIVATE:
+      activateItem(dialog, header->hwndFrom);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+void updateItemButtons(HWND dialog, HWND list) {
+  ListViewRows rows(list, nullptr);
+  const ItemButtons buttons = itemButtonStates(selectedItem(rows));
+  enable(dialog, IDC_OPEN, buttons.openEnabled);
+  enable(dialog, IDC_EXPAND, buttons.expandEnabled);
+}
+
+void activateItem(HWND dialog, HWND list) {
+  ListViewRows rows(list, nullptr);
+  switch (activationFor(selectedItem(rows))) {
+    case Activation::Expand:
+      toggleExpand(dialog);
+      break;
+    case Activation::Open:
+      launchTextEditor(dialog, list);
+      break;
+    case Activation::Nothing:
+      break;
+  }
+}
+
+void toggleExpand(HWND dialog) {
+  if (expandedHead) {
+    expandedHead = nullptr;
+    showList(groupListWindow, memberListWindow);
+    setConditionControlsEnabled(dialog, true);
+    enable(dialog, IDC_OPEN, false);
+    CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
+    return;
+  }
+  ListViewRows rows(groupListWindow, nullptr);
+  expandedHead = selectedItem(rows);
+  if (!expandedHead) {
+    CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
+    return;
+  }
+  setConditionControlsEnabled(dialog, false);
+  CheckDlgButton(dialog, IDC_EXPAND, BST_CHECKED);
+  refreshList(dialog, memberListWindow, nullptr, memberListView());
+  showList(memberListWindow, groupListWindow);
+}
+
+void setConditionControlsEnabled(HWND dialog, bool enabled) {
+  constexpr int MaxChildren = 128;
+  HWND children[MaxChildren];
+  int ids[MaxChildren];
+  int count = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child && count < MaxChildren; child = GetWindow(child, GW_HWNDNEXT)) {
+    children[count] = child;
+    ids[count] = GetDlgCtrlID(child);
+    ++count;
+  }
+  const ChildRange range = conditionControlRange(ids, count);
+  for (int i = range.first; i < range.last; ++i) EnableWindow(children[i], enabled ? TRUE : FALSE);
+}
+
+void setLengthFilterCaptions(HWND dialog) {
+  char caption[LengthFilterTextBytes];
+  lengthFilterText(KeySide, caption);
+  SetDlgItemTextA(dialog, IDC_KEY_LENGTH, caption);
+  lengthFilterText(RubySide, caption);
+  SetDlgItemTextA(dialog, IDC_RUBY_LENGTH, caption);
+}
+
+bool editLengthFilter(HWND dialog, bool keyFilter) { return CharCountDialog(dialog, keyFilter ? KeySide : RubySide); }
+
+int listRowHeight() { return listRowHeight(settings().fontSize); }
+
+}  // namespace obel

@@ -1,0 +1,332 @@
+#include "results/sortable_list_view_win32.h"
+
+#include <shlwapi.h>
+
+namespace obel {
+
+namespace {
+
+const char* const ObjectProperty = "ObelSortableListView";
+
+SortableListView* objectOf(HWND list) { return static_cast<SortableListView*>(GetPropA(list, ObjectProperty)); }
+
+}  // namespace
+
+bool headerCanDrawArrows() {
+  HMODULE library = LoadLibraryA("comctl32.dll");
+  if (!library) return false;
+  bool drawsArrows = false;
+  auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
+  if (getVersion) {
+    DLLVERSIONINFO version{};
+    version.cbSize = sizeof version;  // 20 bytes
+    if (SUCCEEDED(getVersion(&version)) && version.dwMajorVersion >= 6) drawsArrows = true;
+  }
+  FreeLibrary(library);
+  return drawsArrows;
+}
+
+SortableListView::SortableListView() { sortState.headerDrawsArrows = headerCanDrawArrows() ? 1 : 0; }
+
+SortableListView::~SortableListView() {
+  releaseColumnTypes(sortState);
+  releaseArrowBitmaps();
+}
+
+void SortableListView::releaseArrowBitmaps() {
+  for (void*& bitmap : sortState.arrowBitmaps) {
+    if (bitmap) DeleteObject(static_cast<HBITMAP>(bitmap));
+    bitmap = nullptr;
+  }
+}
+
+bool SortableListView::attach(HWND list) {
+  if (!list || !SetPropA(list, ObjectProperty, this)) return false;
+  SetLastError(0);
+  LONG_PTR previous = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProcedure()));
+  if (previous == 0 && GetLastError() != 0) {
+    RemovePropA(list, ObjectProperty);
+    return false;
+  }
+  previousProcedure = reinterpret_cast<WNDPROC>(previous);
+  window = list;
+  return true;
+}
+
+WNDPROC SortableListView::windowProcedure() { return procedure; }
+
+void SortableListView::onFinalMessage(HWND) {}
+
+LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  SortableListView* self = objectOf(list);
+  if (!self) return DefWindowProcA(list, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    WNDPROC previous = self->previousProcedure;
+    LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
+    // Put the list's own procedure back only when nothing was bound after this object.
+    if (previous != DefWindowProcA &&
+        GetWindowLongPtrA(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(self->windowProcedure())) {
+      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    }
+    RemovePropA(list, ObjectProperty);
+    self->window = nullptr;
+    self->onFinalMessage(list);
+    return result;
+  }
+  LRESULT result = 0;
+  if (self->handleMessage(list, message, wParam, lParam, result)) return result;
+  return CallWindowProcA(self->previousProcedure, list, message, wParam, lParam);
+}
+
+bool SortableListView::handleMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                     LRESULT& result) {
+  switch (message) {
+    case LVM_INSERTCOLUMNA: {
+      result = CallWindowProcA(previousProcedure, list, message, wParam, lParam);
+      if (result != -1) insertColumnType(sortState, static_cast<int>(result));
+      return true;
+    }
+    case LVM_DELETECOLUMN: {
+      result = CallWindowProcA(previousProcedure, list, message, wParam, lParam);
+      if (result) deleteColumnType(sortState, static_cast<int>(wParam));
+      return true;
+    }
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header && header->hwndFrom == ListView_GetHeader(list) &&
+          (header->code == HDN_ITEMCLICKA || header->code == HDN_ITEMCLICKW)) {
+        const NMHEADERA* click = reinterpret_cast<const NMHEADERA*>(lParam);
+        if (click->iButton == 0) onHeaderClick(click->iItem);
+      }
+      return false;  // the list sees the click as well
+    }
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETNONCLIENTMETRICS && !sortState.headerDrawsArrows && sortState.arrowBitmaps[0]) {
+        createArrowBitmaps();
+        if (sortState.sortedColumn >= 0) showSortIndicator(sortState.sortedColumn);
+      }
+      return false;
+  }
+  return false;
+}
+
+void SortableListView::onHeaderClick(int column) {
+  const bool descending = clickDirection(sortState, column);
+  const int previous = sortState.sortedColumn;
+  if (!sortByColumn(column, descending)) return;
+  NMHEADERA changed{};
+  changed.hdr.hwndFrom = window;
+  changed.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
+  changed.hdr.code = SortChanged;
+  changed.iItem = column;
+  changed.iButton = previous;
+  SendMessageA(GetParent(window), WM_NOTIFY, changed.hdr.idFrom, reinterpret_cast<LPARAM>(&changed));
+}
+
+bool SortableListView::sortByColumn(int column, bool descending) {
+  ListViewRows rows(window, this);
+  return obel::sortByColumn(sortState, rows, oleCellParser(), column, descending);
+}
+
+void SortableListView::showSortIndicator(int column) {
+  HWND header = window ? ListView_GetHeader(window) : nullptr;
+  const int previous = sortState.sortedColumn;
+  sortState.sortedColumn = column;
+  if (!header) return;
+  if (sortState.headerDrawsArrows) {
+    HDITEMA item{};
+    item.mask = HDI_FORMAT;
+    if (previous != column && previous >= 0 && SendMessageA(header, HDM_GETITEMA, previous, reinterpret_cast<LPARAM>(&item))) {
+      item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+      SendMessageA(header, HDM_SETITEMA, previous, reinterpret_cast<LPARAM>(&item));
+    }
+    if (column >= 0 && SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) {
+      item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+      item.fmt |= sortState.descending ? HDF_SORTDOWN : HDF_SORTUP;
+      SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
+    }
+    return;
+  }
+  if (!sortState.arrowBitmaps[0]) createArrowBitmaps();
+  HDITEMA item{};
+  item.mask = HDI_FORMAT | HDI_BITMAP;
+  if (previous != column && previous >= 0) {
+    item.fmt = static_cast<int>(sortState.savedHeaderFormat);
+    item.hbm = static_cast<HBITMAP>(sortState.savedHeaderBitmap);
+    SendMessageA(header, HDM_SETITEMA, previous, reinterpret_cast<LPARAM>(&item));
+  }
+  if (column >= 0 && SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item))) {
+    if (previous != column) {
+      sortState.savedHeaderFormat = static_cast<std::uint32_t>(item.fmt);
+      sortState.savedHeaderBitmap = item.hbm;
+    }
+    item.fmt &= ~HDF_IMAGE;
+    item.fmt |= HDF_BITMAP | HDF_BITMAP_ON_RIGHT;
+    item.hbm = static_cast<HBITMAP>(sortState.arrowBitmaps[sortState.descending ? 1 : 0]);
+    SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+namespace {
+
+// A 16 x 15 bitmap in the button-face colour with the triangle in the button-shadow colour.
+HBITMAP drawArrow(int index) {
+  static const POINT up[3] = {{7, 4}, {2, 9}, {12, 9}};
+  static const POINT down[3] = {{2, 4}, {7, 9}, {12, 4}};
+  HWND desktop = GetDesktopWindow();
+  HDC screen = GetDC(desktop);
+  if (!screen) return nullptr;
+  HBITMAP bitmap = nullptr;
+  HDC memory = CreateCompatibleDC(screen);
+  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  if (memory && pen) bitmap = CreateCompatibleBitmap(screen, 16, 15);
+  if (bitmap) {
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    RECT all = {0, 0, 16, 15};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+    HGDIOBJ oldPen = SelectObject(memory, pen);
+    HGDIOBJ oldBrush = SelectObject(memory, GetSysColorBrush(COLOR_BTNSHADOW));
+    Polygon(memory, index == 0 ? up : down, 3);
+    SelectObject(memory, oldBrush);
+    SelectObject(memory, oldPen);
+    SelectObject(memory, oldBitmap);
+  }
+  if (pen) DeleteObject(pen);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(desktop, screen);
+  return bitmap;
+}
+
+}  // namespace
+
+void SortableListView::createArrowBitmaps() {
+  if (sortState.options & 1) {
+    HMODULE shell = GetModuleHandleA("shell32.dll");
+    bool loaded = false;
+    if (!shell) {
+      shell = LoadLibraryA("shell32.dll");
+      loaded = shell != nullptr;
+    }
+    bool both = shell != nullptr;
+    for (int i = 0; i < 2 && shell; ++i) {
+      if (sortState.arrowBitmaps[i]) DeleteObject(static_cast<HBITMAP>(sortState.arrowBitmaps[i]));
+      sortState.arrowBitmaps[i] =
+          LoadImageA(shell, MAKEINTRESOURCEA(133 + i), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+      if (!sortState.arrowBitmaps[i]) both = false;
+    }
+    if (loaded) FreeLibrary(shell);
+    if (both) return;
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (sortState.arrowBitmaps[i]) DeleteObject(static_cast<HBITMAP>(sortState.arrowBitmaps[i]));
+    sortState.arrowBitmaps[i] = drawArrow(i);
+  }
+}
+
+// ListViewRows
+
+int ListViewRows::rowCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+
+const RubyItem* ListViewRows::rowItem(int row) const {
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+  return reinterpret_cast<const RubyItem*>(item.lParam);
+}
+
+void ListViewRows::deleteRow(int row) { SendMessageA(list_, LVM_DELETEITEM, row, 0); }
+
+void ListViewRows::appendRow(const RubyItem* value) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = rowCount();
+  item.pszText = LPSTR_TEXTCALLBACKA;
+  item.lParam = reinterpret_cast<LPARAM>(value);
+  const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return;
+  LVITEMA sub{};
+  sub.pszText = LPSTR_TEXTCALLBACKA;
+  for (int column = 1; column < ColumnCount; ++column) {
+    sub.iSubItem = column;
+    SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+  }
+}
+
+int ListViewRows::selectedCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)); }
+
+bool ListViewRows::isRowSelected(int row) const {
+  LVITEMA item{};
+  item.mask = LVIF_STATE;
+  item.iItem = row;
+  item.stateMask = LVIS_SELECTED;
+  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
+  return (item.state & LVIS_SELECTED) != 0;
+}
+
+bool ListViewRows::rowValue(int row, std::intptr_t& value) {
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
+  value = item.lParam;
+  return true;
+}
+
+void ListViewRows::setRowValue(int row, std::intptr_t value) {
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  item.lParam = value;
+  SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void ListViewRows::cellText(int row, int column, char* buffer, int size) {
+  buffer[0] = '\0';
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = size;
+  SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  buffer[size - 1] = '\0';
+}
+
+namespace {
+
+struct CompareCall {
+  RowCompare compare;
+  std::intptr_t param;
+};
+
+int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM call) {
+  const CompareCall& c = *reinterpret_cast<const CompareCall*>(call);
+  return c.compare(first, second, c.param);
+}
+
+}  // namespace
+
+bool ListViewRows::sortRows(RowCompare compare, std::intptr_t param) {
+  CompareCall call{compare, param};
+  // Straight to the list's own procedure: the sort is not a message for the subclass.
+  WNDPROC own = view_ ? view_->previousProcedure : nullptr;
+  LRESULT done = own && own != DefWindowProcA
+                     ? CallWindowProcA(own, list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
+                                       reinterpret_cast<LPARAM>(compareRows))
+                     : SendMessageA(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
+                                    reinterpret_cast<LPARAM>(compareRows));
+  return done != 0;
+}
+
+void ListViewRows::showSortIndicator(int column) {
+  if (view_) view_->showSortIndicator(column);
+}
+
+void ListViewRows::setWaitCursor(bool on) {
+  if (on) {
+    previousCursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  } else {
+    SetCursor(previousCursor_);
+  }
+}
+
+}  // namespace obel

@@ -1,0 +1,73 @@
+#pragma once
+// A report list made sortable by clicking its column headers: the object subclasses the list
+// window, keeps the column types and the sort state, sorts through the list's own sort and
+// marks the sorted column in the header with an arrow.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "results/list_model.h"
+#include "results/sort.h"
+
+namespace obel {
+
+constexpr UINT SortChanged = static_cast<UINT>(-301);
+
+class SortableListView {
+ public:
+  SortableListView();
+  virtual ~SortableListView();
+  SortableListView(const SortableListView&) = delete;
+  SortableListView& operator=(const SortableListView&) = delete;
+
+  // Binds the object to an existing list window; false (and unbound) when that fails.
+  bool attach(HWND list);
+  bool sortByColumn(int column, bool descending);
+  void showSortIndicator(int column);
+  void createArrowBitmaps();
+
+  virtual bool handleMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  virtual WNDPROC windowProcedure();
+  virtual void onFinalMessage(HWND list);
+
+  HWND window = nullptr;
+  WNDPROC previousProcedure = DefWindowProcA;
+  SortState sortState;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+  void onHeaderClick(int column);
+  void releaseArrowBitmaps();
+};
+
+// The comctl32 check: true when its DllGetVersion reports version 6 or higher.
+bool headerCanDrawArrows();
+
+// The locale's OLE Automation parsers and lstrcmpA / lstrcmpiA.
+CellParser& oleCellParser();
+
+// A list window seen through the row-model and sort interfaces.
+class ListViewRows : public RowList, public SortableRows {
+ public:
+  ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {}
+  int rowCount() const override;
+  const RubyItem* rowItem(int row) const override;
+  void deleteRow(int row) override;
+  void appendRow(const RubyItem* item) override;
+  int selectedCount() const override;
+  bool isRowSelected(int row) const override;
+
+  int rowCount() override { return static_cast<const ListViewRows*>(this)->rowCount(); }
+  bool rowValue(int row, std::intptr_t& value) override;
+  void setRowValue(int row, std::intptr_t value) override;
+  void cellText(int row, int column, char* buffer, int size) override;
+  bool sortRows(RowCompare compare, std::intptr_t param) override;
+  void showSortIndicator(int column) override;
+  void setWaitCursor(bool on) override;
+
+ private:
+  HWND list_;
+  SortableListView* view_;
+  HCURSOR previousCursor_ = nullptr;
+};
+
+}  // namespace obel
