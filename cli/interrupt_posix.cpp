@@ -1,0 +1,24 @@
+#ifndef _WIN32
+#include <csignal>
+#include <unistd.h>
+
+#include "cli/interrupt.h"
+#include "engine/store.h"
+
+namespace obel {
+
+static volatile std::sig_atomic_t presses = 0;
+
+static void onInterrupt(int) {
+  if (presses > 0) _exit(130);
+  presses = 1;
+  store().searchRunning = false;  // lock-free atomic: safe in a signal handler
+}
+
+void installInterruptHandler() {
+  store();  // allocate the store before any signal can arrive
+  std::signal(SIGINT, onInterrupt);
+}
+
+}  // namespace obel
+#endif

@@ -1,0 +1,24 @@
+#ifdef _WIN32
+#include <windows.h>
+
+#include "cli/interrupt.h"
+#include "engine/store.h"
+
+namespace obel {
+
+static volatile LONG presses = 0;
+
+static BOOL WINAPI onConsoleControl(DWORD type) {
+  if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
+  if (InterlockedIncrement(&presses) > 1) ExitProcess(130);
+  store().searchRunning = false;
+  return TRUE;
+}
+
+void installInterruptHandler() {
+  store();
+  SetConsoleCtrlHandler(onConsoleControl, TRUE);
+}
+
+}  // namespace obel
+#endif

@@ -1,0 +1,172 @@
+// obel-scan: the extraction engine on the command line. Searches the targets as the window does
+// and writes the result table as TSV.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/tsv_export.h"
+#include "cli/interrupt.h"
+#include "engine/native_path.h"
+#include "engine/sjis.h"
+#include "engine/store.h"
+#include "engine/walk.h"
+
+using namespace obel;
+
+namespace {
+
+const char Usage[] =
+    "usage: obel-scan [--no-subfolders] [-o FILE] [--utf8] TARGET...\n"
+    "\n"
+    "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
+    "writes the table as tab-separated text (Shift-JIS, CR LF) to FILE or standard output.\n"
+    "\n"
+    "  TARGET          a file, or a folder followed by a wildcard pattern (books/*.txt);\n"
+    "                  a bare folder searches its *.txt files\n"
+    "  --no-subfolders do not search subfolders (they are searched by default)\n"
+    "  -o FILE         write to FILE instead of standard output\n"
+    "  --utf8          write UTF-8 instead of Shift-JIS\n"
+    "  --help          this text\n"
+    "\n"
+    "Exit status: 0 complete, 1 ended by the item limit or Ctrl-C, 2 usage error.\n";
+
+struct Options {
+  bool subfolders = true;
+  bool utf8 = false;
+  std::string output;
+  std::vector<std::string> targets;  // as given
+};
+
+// Texts are CP932 inside the program; the Linux terminal wants UTF-8.
+void printText(std::FILE* to, const std::string& cp932) {
+#ifdef _WIN32
+  std::fputs(cp932.c_str(), to);
+#else
+  std::fputs(cp932ToUtf8(cp932).c_str(), to);
+#endif
+}
+
+void printMessage(const std::string& cp932) { printText(stderr, cp932 + "\n"); }
+
+struct ConsoleEvents : SearchEvents {
+  void showFileName(const char*) override {}
+  void showMessage(const char* text) override { printMessage(text); }
+};
+
+// 0 when parsed, else the exit status to leave with.
+int parse(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      printText(stdout, Usage);
+      return -1;
+    } else if (a == "--no-subfolders") {
+      o.subfolders = false;
+    } else if (a == "--utf8") {
+      o.utf8 = true;
+    } else if (a == "-o") {
+      if (++i >= argc) {
+        std::fputs("obel-scan: -o needs a file name\n", stderr);
+        return 2;
+      }
+      o.output = argv[i];
+    } else if (a.size() > 1 && a[0] == '-') {
+      std::fprintf(stderr, "obel-scan: unknown option %s\n", a.c_str());
+      return 2;
+    } else {
+      o.targets.push_back(a);
+    }
+  }
+  if (o.targets.empty()) {
+    printText(stderr, Usage);
+    return 2;
+  }
+  return 0;
+}
+
+bool isDirectory(const std::string& native) {
+  struct stat info;
+  return ::stat(native.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
+}
+
+// One target line in the store's form; a bare folder gets the *.txt pattern, as a folder
+// dropped onto the target list does.
+bool targetLine(const std::string& given, std::string& line) {
+  std::string native = given;
+  if (isDirectory(native)) {
+    const char last = native.empty() ? '\0' : native.back();
+#ifdef _WIN32
+    // a trail byte 0x5C (the last byte of 表) is not a separator
+    const bool endsInSeparator =
+        last == '/' || findLastBackslash(native.c_str()) == static_cast<std::ptrdiff_t>(native.size()) - 1;
+    if (!endsInSeparator) native += '\\';
+#else
+    if (last != '/') native += '/';
+#endif
+    native += "*.txt";
+  }
+  return fromNativePath(native.c_str(), line);
+}
+
+#ifndef _WIN32
+// The file system's separator in the written table.
+void useSlashes(ResultStore& s) {
+  for (FileRecord* r = s.files; r; r = r->next)
+    for (char* p = r->folder; *p; ++p) {
+      if (isLeadByte(static_cast<unsigned char>(*p)) && p[1]) ++p;
+      else if (*p == '\\') *p = '/';
+    }
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  const int parsed = parse(argc, argv, options);
+  if (parsed != 0) return parsed < 0 ? 0 : parsed;
+
+  std::vector<std::string> lines;
+  for (const std::string& t : options.targets) {
+    std::string line;
+    if (!targetLine(t, line)) {
+      std::fprintf(stderr, "obel-scan: %s: the path cannot be written in Shift-JIS, skipped\n", t.c_str());
+      continue;
+    }
+    lines.push_back(line);
+  }
+
+  installInterruptHandler();
+  ResultStore& s = store();
+  s.searchRunning = true;
+  auto lister = platformDirLister();
+  ConsoleEvents events;
+  searchTargets(s, lines, options.subfolders, *lister, events);
+  finishSearch(s);
+#ifndef _WIN32
+  useSlashes(s);
+#endif
+
+  std::string out = tsvText(s);
+  if (options.utf8) out = cp932ToUtf8(out);
+  std::FILE* file = options.output.empty() ? stdout : std::fopen(options.output.c_str(), "wb");
+  if (!file) {
+    std::fprintf(stderr, "obel-scan: cannot create %s\n", options.output.c_str());
+    return 2;
+  }
+  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+  const bool closed = file == stdout ? std::fflush(file) == 0 : std::fclose(file) == 0;
+  if (!written || !closed) {
+    std::fputs("obel-scan: the table could not be written completely\n", stderr);
+    return 2;
+  }
+
+  if (const char* message = searchEndMessage(s)) {
+    printMessage(message);
+    return 1;
+  }
+  return 0;
+}
