@@ -15,7 +15,5 @@ void startSearch(HWND) {}
 
 // Reverse conversion (revconv/)
 void startReverseConversion(HWND) {}
-void loadRevConvCache() {}
-void saveRevConvCache() {}
 
 }  // namespace obel

@@ -1,0 +1,57 @@
+#pragma once
+// Readings of a text and the two verdict tests on one item. A reading provider (the input
+// method's reverse conversion, or a dictionary) answers in UTF-16; every reading is brought to
+// one canonical form (full-width, hiragana, CP932) so that it compares byte for byte with a
+// ruby string as the scanner stored it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/store.h"
+
+namespace obel {
+
+// Given a UTF-16 text, the readings it knows for it in its own order (none is a valid answer).
+// context and layout are whatever handles the provider needs (the input context and keyboard
+// layout of the input method), or null.
+class ReadingProvider {
+ public:
+  virtual ~ReadingProvider() = default;
+  virtual void readings(void* context, void* layout, const std::u16string& text,
+                        std::vector<std::u16string>& out) = 0;
+};
+
+// What a query needs: the provider and the handles handed to it.
+struct ReadingSource {
+  ReadingProvider* provider = nullptr;
+  void* context = nullptr;
+  void* layout = nullptr;
+};
+
+constexpr std::uint32_t QueryAreaBytes = 4096;
+constexpr std::uint32_t MaxReadings = 256;
+
+// Copies src to dst turning half-width characters into full-width ones; dst receives at most
+// capacity bytes including its NUL (capacity of at least 1), and a double-byte character is
+// never split.
+void widenHalfWidth(const char* src, char* dst, std::uint32_t capacity);
+// Katakana to hiragana in place (ヴ ヵ ヶ and the long vowel mark stay); the length is kept.
+void katakanaToHiragana(char* text);
+
+// The candidate list from the provider's answer: each reading as CP932, widened and in
+// hiragana, NUL-terminated, in order, then one more NUL. At most maxCount readings, and the
+// whole list never exceeds capacity bytes (capacity of at least 1). Returns the count stored.
+std::uint32_t storeCandidates(const std::vector<std::u16string>& answer, char* out,
+                              std::uint32_t capacity, std::uint32_t maxCount);
+
+// One query for the NUL-terminated CP932 text: the provider's readings as a candidate list.
+std::uint32_t getReverseConversions(const ReadingSource& source, const char* text, char* out,
+                                    std::uint32_t capacity, std::uint32_t maxCount);
+
+// 1 when the readings of the key string contain the ruby string, else 0.
+int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// 1 when the readings of key string + okurigana contain one that begins with the ruby string
+// and is as long as ruby string and okurigana together, else 0. The okurigana is not empty.
+int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+
+}  // namespace obel

@@ -1,0 +1,42 @@
+#pragma once
+// A reading provider for the tests: answers from a table of texts, counts its queries.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/store.h"
+#include "revconv/reading.h"
+#include "revconv/text_codec.h"
+
+namespace obel::test {
+
+class FakeProvider : public ReadingProvider {
+ public:
+  // text and readings in CP932 (the test sources' literals).
+  void add(const char* text, std::vector<std::string> readings) {
+    answers[text] = std::move(readings);
+  }
+  void readings(void*, void*, const std::u16string& text, std::vector<std::u16string>& out) override {
+    ++queries;
+    asked.push_back(utf16ToCp932(text.c_str()));
+    const auto found = answers.find(asked.back());
+    if (found == answers.end()) return;
+    for (const std::string& r : found->second) out.push_back(cp932ToUtf16(r.c_str()));
+  }
+  std::map<std::string, std::vector<std::string>> answers;
+  std::vector<std::string> asked;
+  int queries = 0;
+};
+
+inline RubyItem& addItem(ResultStore& s, const char* key, const char* ruby, const char* okuri = "") {
+  RubyItem& item = s.items[s.itemCount++];
+  item = RubyItem{};
+  item.keyId = static_cast<std::uint16_t>(internText(s, key));
+  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
+  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
+  item.number = 1;
+  item.groupSize = 1;
+  return item;
+}
+
+}  // namespace obel::test

@@ -1,0 +1,256 @@
+#include "revconv/reading.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "revconv/cache.h"
+#include "revconv_fakes.h"
+#include "settings/settings.h"
+
+using namespace obel;
+using obel::test::addItem;
+using obel::test::FakeProvider;
+
+namespace {
+
+std::string widened(const char* src, std::uint32_t capacity = 256) {
+  char out[256];
+  std::memset(out, 0x55, sizeof out);
+  widenHalfWidth(src, out, capacity);
+  return out;
+}
+
+std::string hiragana(const char* src) {
+  std::string copy = src;
+  katakanaToHiragana(copy.data());
+  return copy;
+}
+
+// The readings of a candidate list, in order.
+std::vector<std::string> listOf(const char* list) {
+  std::vector<std::string> result;
+  for (const char* r = list; *r != 0; r += std::strlen(r) + 1) result.push_back(r);
+  return result;
+}
+
+struct RevConvTest : ::testing::Test {
+  void SetUp() override {
+    clear(store());
+    settings().useRevConvCache = 0;
+    clearCache(revConvCache());
+  }
+  FakeProvider ime;
+  ReadingSource source{&ime, nullptr, nullptr};
+};
+
+}  // namespace
+
+TEST(RevConvWiden, AsciiBecomesFullWidth) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"09", "０９"},       {"AZaz", "ＡＺａｚ"}, {" !\"#$%&'", "　！”＃＄％＆’"},
+      {"()*+,-./", "（）＊＋，－．／"}, {":;<=>?@", "：；＜＝＞？＠"},
+      {"[\\]^_`", "［￥］＾＿‘"}, {"{|}~", "｛｜｝～"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(widened(c.in), c.out) << c.in;
+}
+
+TEST(RevConvWiden, HalfWidthKatakanaWithSoundMarks) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"\xCA\xDE\xBC", "バシ"},          // ﾊﾞｼ
+      {"\xB3\xDE", "ウ゛"},              // ｳﾞ: no ヴ
+      {"\xCA\xDF\xDD", "パン"},          // ﾊﾟﾝ
+      {"\xB6\xDF", "カ゜"},              // ｶﾟ: no semi-voiced ka
+      {"\xDE\xDF", "゛゜"},              // lone marks
+      {"\xA1\xA2\xA3\xA4\xA5\xA6\xA7", "。「」、・ヲァ"},
+      {"\xC4\xDE\xCE\xDE\xCE\xDF", "ドボポ"},
+      {"\xDC\xDD\xB0", "ワンー"},
+      {"漢字ｱ", "漢字ア"},
+      {"a\tb\x7F", "ａ\tｂ\x7F"},         // control bytes stay single
+  };
+  for (const auto& c : cases) EXPECT_EQ(widened(c.in), c.out) << c.out;
+}
+
+TEST(RevConvWiden, CapacityNeverSplitsACharacter) {
+  EXPECT_EQ(widened("abc", 1), "");
+  EXPECT_EQ(widened("abc", 2), "") << "a double-byte character needs 3 bytes with the NUL";
+  EXPECT_EQ(widened("abc", 3), "ａ");
+  EXPECT_EQ(widened("abc", 6), "ａｂ");
+  EXPECT_EQ(widened("\tab", 4), "\tａ");
+  EXPECT_EQ(widened("漢字", 4), "漢");
+  char out[8];
+  std::memset(out, 0x55, sizeof out);
+  widenHalfWidth("abcdef", out, 5);
+  EXPECT_EQ(out[4], 0);
+  EXPECT_EQ(out[5], 0x55) << "nothing written past the capacity";
+  EXPECT_EQ(std::string(out), "ａｂ");
+}
+
+TEST(RevConvWiden, LeadByteAtTheEndIsNotFollowedPastTheNul) {
+  EXPECT_EQ(widened("a\x88"), "ａ\x88");
+}
+
+TEST(RevConvKana, KatakanaBecomesHiragana) {
+  EXPECT_EQ(hiragana("ァアミムメヲン"), "ぁあみむめをん");
+  EXPECT_EQ(hiragana("ハシ"), "はし");
+  EXPECT_EQ(hiragana("ヴヵヶー"), "ヴヵヶー") << "ヴ ヵ ヶ and the long vowel mark stay";
+  EXPECT_EQ(hiragana("漢字カナabc"), "漢字かなabc");
+  // ミ (0x837E) as trail of a lead byte is not katakana: 0x83 0x83 0x7E... the walk keeps pairs.
+  EXPECT_EQ(hiragana("\x81\x83\x83\x41"), "\x81\x83\x82\xA0") << "trail 0x83 is not read as a lead";
+  EXPECT_EQ(hiragana("a\x83"), "a\x83");
+}
+
+TEST(RevConvCandidates, ReadingsAreNormalisedInOrder) {
+  const std::vector<std::u16string> answer = {u"ハシ", u"\uFF8A\uFF9E\uFF7C", u"ヴァイオリン", u"ｳﾞ", u"abc"};
+  char out[256];
+  EXPECT_EQ(storeCandidates(answer, out, sizeof out, 256), 5u);
+  const std::vector<std::string> expected = {"はし", "ばし", "ヴぁいおりん", "う゛", "ａｂｃ"};
+  EXPECT_EQ(listOf(out), expected);
+}
+
+TEST(RevConvCandidates, EmptyAnswerIsASingleNul) {
+  char out[16];
+  std::memset(out, 0x55, sizeof out);
+  EXPECT_EQ(storeCandidates({}, out, sizeof out, 256), 0u);
+  EXPECT_EQ(out[0], 0);
+}
+
+TEST(RevConvCandidates, AtMostMaxCountReadings) {
+  std::vector<std::u16string> answer(300, u"あ");
+  std::vector<char> out(4096);
+  EXPECT_EQ(storeCandidates(answer, out.data(), 4096, 256), 256u);
+  EXPECT_EQ(listOf(out.data()).size(), 256u);
+  EXPECT_EQ(out[256 * 3], 0) << "closing NUL right after the 256th reading";
+}
+
+TEST(RevConvCandidates, CapacityCutsTheLastReadingAndKeepsTheClosingNul) {
+  const std::vector<std::u16string> answer = {u"あいう", u"かきくけこ", u"さ"};
+  char out[16];
+  std::memset(out, 0x55, sizeof out);
+  // 7 bytes for あいう, 9 left: かきく (6) + NUL fits with one byte for the closing NUL.
+  EXPECT_EQ(storeCandidates(answer, out, 16, 256), 2u);
+  const std::vector<std::string> expected = {"あいう", "かきく"};
+  EXPECT_EQ(listOf(out), expected);
+  EXPECT_EQ(out[14], 0);
+  EXPECT_EQ(out[15], 0x55) << "the list never exceeds the capacity";
+  // With 3 bytes or less left no further reading is stored.
+  char tiny[11];
+  EXPECT_EQ(storeCandidates(answer, tiny, 11, 256), 2u) << "あいう, か (4 bytes were left)";
+  EXPECT_EQ(storeCandidates(answer, tiny, 10, 256), 1u) << "3 bytes left";
+  EXPECT_EQ(listOf(tiny).size(), 1u);
+}
+
+TEST_F(RevConvTest, KatakanaReadingMatchesHiraganaRuby) {
+  ime.add("橋", {"キョウ", "ハシ"});
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "橋", "はし")), 1);
+}
+
+TEST_F(RevConvTest, HalfWidthReadingMatchesAfterWidening) {
+  ime.add("馬氏", {"\xCA\xDE\xBC"});
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "馬氏", "ばし")), 1);
+}
+
+TEST_F(RevConvTest, KatakanaRubyNeverMatches) {
+  ime.add("麺麭", {"パン", "ぱん"});
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "麺麭", "パン")), 0);
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "麺麭", "ぱん")), 1);
+}
+
+TEST_F(RevConvTest, VuStaysKatakana) {
+  ime.add("提琴", {"ヴァイオリン"});
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "提琴", "ヴぁいおりん")), 1);
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "提琴", "うぁいおりん")), 0);
+}
+
+TEST_F(RevConvTest, LengthMustBeEqualForTheKeyAlone) {
+  ime.add("箸", {"はしら", "は"});
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "箸", "はし")), 0);
+  ime.add("箸", {"はし"});
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "箸", "はし")), 1);
+}
+
+TEST_F(RevConvTest, NoAnswerIsNotConfirmed) {
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "未知", "みち")), 0);
+  EXPECT_EQ(ime.queries, 1);
+  ReadingSource none{nullptr, nullptr, nullptr};
+  EXPECT_EQ(matchKeyAlone(store(), none, addItem(store(), "未知", "みち")), 0);
+}
+
+TEST_F(RevConvTest, OkuriganaTestQueriesKeyWithOkurigana) {
+  ime.add("走る", {"そうる", "はしる"});
+  EXPECT_EQ(matchWithOkurigana(store(), source, addItem(store(), "走", "はし", "る")), 1);
+  ASSERT_EQ(ime.asked.size(), 1u);
+  EXPECT_EQ(ime.asked[0], "走る");
+  // The okurigana's part of the reading is not compared, its length is.
+  ime.add("走れ", {"はしる"});
+  EXPECT_EQ(matchWithOkurigana(store(), source, addItem(store(), "走", "はし", "れ")), 1);
+  ime.add("走れ", {"はしりる", "はし"});
+  EXPECT_EQ(matchWithOkurigana(store(), source, addItem(store(), "走", "はし", "れ")), 0);
+}
+
+TEST_F(RevConvTest, ExactlyTheFirst256ReadingsAreConsidered) {
+  std::vector<std::string> many(256, "ちがう");
+  many.push_back("あたり");
+  ime.add("試", many);
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "試", "あたり")), 0);
+  many[255] = "あたり";
+  ime.add("試", many);
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "試", "あたり")), 1);
+}
+
+TEST_F(RevConvTest, CacheAnswersTheSecondQuery) {
+  settings().useRevConvCache = 1;
+  ime.add("生", {"なま"});
+  RubyItem& item = addItem(store(), "生", "なま");
+  EXPECT_EQ(matchKeyAlone(store(), source, item), 1);
+  EXPECT_EQ(matchKeyAlone(store(), source, item), 1);
+  EXPECT_EQ(ime.queries, 1);
+  EXPECT_EQ(revConvCache().nextSlot, 1u);
+  // A verdict of 0 is kept as well.
+  RubyItem& wrong = addItem(store(), "生", "いき");
+  EXPECT_EQ(matchKeyAlone(store(), source, wrong), 0);
+  EXPECT_EQ(matchKeyAlone(store(), source, wrong), 0);
+  EXPECT_EQ(ime.queries, 2);
+}
+
+TEST_F(RevConvTest, KeyAloneAndOkuriganaEntriesAreApart) {
+  settings().useRevConvCache = 1;
+  ime.add("走", {"はしる"});
+  ime.add("走る", {});
+  // Key alone: ruby はしる, confirmed.
+  EXPECT_EQ(matchKeyAlone(store(), source, addItem(store(), "走", "はしる")), 1);
+  // Okurigana test of ruby はし + る (the same reading text): its own entry, not confirmed.
+  EXPECT_EQ(matchWithOkurigana(store(), source, addItem(store(), "走", "はし", "る")), 0);
+  EXPECT_EQ(ime.queries, 2);
+  EXPECT_EQ(matchWithOkurigana(store(), source, addItem(store(), "走", "はし", "る")), 0);
+  EXPECT_EQ(ime.queries, 2);
+}
+
+TEST_F(RevConvTest, NotEncodableItemsAskEveryTime) {
+  settings().useRevConvCache = 1;
+  ime.add("麺麭", {"パン"});
+  ime.add("超長い鍵の文字列", {"ちょうながいかぎのもじれつ"});
+  for (int i = 0; i < 2; ++i) {
+    matchKeyAlone(store(), source, addItem(store(), "麺麭", "パン"));
+    matchKeyAlone(store(), source, addItem(store(), "超長い鍵の文字列", "ちょうながい"));
+  }
+  EXPECT_EQ(ime.queries, 4);
+  EXPECT_EQ(revConvCache().nextSlot, 0u);
+}
+
+TEST_F(RevConvTest, CacheOffTouchesNothing) {
+  ime.add("生", {"なま"});
+  RubyItem& item = addItem(store(), "生", "なま");
+  EXPECT_EQ(matchKeyAlone(store(), source, item), 1);
+  EXPECT_EQ(matchKeyAlone(store(), source, item), 1);
+  EXPECT_EQ(ime.queries, 2);
+  EXPECT_EQ(revConvCache().nextSlot, 0u);
+}
