@@ -35,11 +35,11 @@ constexpr Block Blocks[4] = {
 bool pathBesideProgram(FileOps& ops, const char* name, char* out) {
   char module[PathBytes];
   if (!ops.modulePath(module, sizeof module)) return false;
+  // A slash separates folders too (POSIX paths, and Windows accepts it); 0x2F is never a
+  // trail byte, so a plain search finds it.
   std::ptrdiff_t cut = findLastBackslash(module);
-  if (cut < 0) {
-    const char* slash = std::strrchr(module, '/');
-    if (slash != nullptr) cut = slash - module;
-  }
+  const char* slash = std::strrchr(module, '/');
+  if (slash != nullptr && slash - module > cut) cut = slash - module;
   const std::size_t keep = static_cast<std::size_t>(cut + 1);  // 0 without any separator
   const std::size_t nameLength = std::strlen(name);
   if (keep + nameLength >= PathBytes) return false;

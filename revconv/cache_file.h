@@ -33,8 +33,8 @@ class FileOps {
 // The platform's file operations (Win32 on Windows, POSIX elsewhere).
 FileOps& platformFileOps();
 
-// The path of the executable with everything after its last backslash (a slash on POSIX
-// paths without one) replaced by name; false when it does not fit into 260 bytes.
+// The path of the executable with everything after its last backslash or slash replaced by
+// name; false when it does not fit into 260 bytes.
 bool pathBesideProgram(FileOps& ops, const char* name, char* out);
 
 // The 32-bit stamp of a temporary name: day in bits 0-4, hour 5-9, minute 10-15, second
