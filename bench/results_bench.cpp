@@ -1,0 +1,201 @@
+// Figures of the result list over a full store (30000 items): the rebuild of the grouped and
+// the expanded list, and a sort by each column, on the row model in memory and, on Windows,
+// on a real list view. Each figure stands beside a baseline measured in the same run.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "engine/store.h"
+#include "results/conditions.h"
+#include "results/list_model.h"
+#include "results/sort.h"
+#include "settings/settings.h"
+#include "tests/results_fake_list.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/commands.h"
+#include "results/result_lists.h"
+#endif
+
+using namespace obel;
+
+namespace {
+
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+template <typename F>
+double timed(F&& f) {
+  auto start = std::chrono::steady_clock::now();
+  f();
+  return millisecondsSince(start);
+}
+
+// 30000 items over 40 files: 6000 keys, each with one to three readings, many pairs repeated.
+void fillStore() {
+  ResultStore& s = store();
+  clear(s);
+  static const char* const kanji[] = {"雨", "空", "海", "山", "川", "森", "林", "花", "草", "木", "水", "火"};
+  static const char* const kana[] = {"あ", "い", "う", "え", "お", "か", "き", "く", "け", "こ", "さ", "し"};
+  std::vector<FileRecord*> files;
+  for (int f = 0; f < 40; ++f) {
+    char path[64];
+    std::snprintf(path, sizeof path, "C:\\books\\vol%02d\\text%02d.txt", f % 7, f);
+    FileRecord* record = newFileRecord(path);
+    addFile(s, record);
+    files.push_back(record);
+  }
+  unsigned seed = 12345;
+  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (std::uint32_t i = 0; i < MaxItems; ++i) {
+    const unsigned keyNumber = next() % 6000;
+    char key[32] = "", ruby[48] = "";
+    unsigned k = keyNumber;
+    for (int c = 0; c < 2 + static_cast<int>(keyNumber % 3); ++c, k /= 12) std::strcat(key, kanji[k % 12]);
+    unsigned r = keyNumber * 7 + next() % (1 + keyNumber % 3);
+    for (int c = 0; c < 3 + static_cast<int>(keyNumber % 4); ++c, r /= 12) std::strcat(ruby, kana[r % 12]);
+    RubyItem& item = s.items[s.itemCount++];
+    item = RubyItem{};
+    item.keyId = static_cast<std::uint16_t>(internText(s, key));
+    item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
+    item.okuriganaId = static_cast<std::uint16_t>(internText(s, i % 5 ? "" : "の"));
+    item.file = files[i % files.size()];
+    item.line = static_cast<std::int32_t>(1 + next() % 5000);
+    item.column = static_cast<std::int32_t>(1 + next() % 80);
+    item.number = 1;
+    item.groupSize = 1;
+    if (i % 3 == 0) item.flags |= RevConvDone | (i % 2 ? RevConvOkuriOk : 0);
+  }
+  markRepeatedPairs(s);
+  countDistinctPairs(s);
+}
+
+// The lower bound of a rebuild: the condition test of every item, nothing else.
+double conditionsOnly() {
+  int shown = 0;
+  double ms = timed([&] {
+    for (std::uint32_t i = 0; i < store().itemCount; ++i) shown += matchesDisplayConditions(store().items[i]);
+  });
+  std::printf("  baseline: matchesDisplayConditions over the store  %8.2f ms (%d shown)\n", ms, shown);
+  return ms;
+}
+
+void benchRowModel() {
+  std::printf("Row model in memory (%u items)\n", store().itemCount);
+  conditionsOnly();
+  testing::FakeList group;
+  double first = timed([&] { group.refresh(); });
+  std::printf("  refreshList, empty list -> %d rows                %8.2f ms\n", group.rowCount(), first);
+  double again = timed([&] { group.refresh(); });
+  std::printf("  refreshList, nothing changed                      %8.2f ms\n", again);
+  settings().hideKeyRuby = 1;
+  double narrowed = timed([&] { group.refresh(); });
+  std::printf("  refreshList, same key only -> %d rows             %8.2f ms\n", group.rowCount(), narrowed);
+  settings().hideKeyRuby = 0;
+  double back = timed([&] { group.refresh(); });
+  std::printf("  refreshList, all again -> %d rows                 %8.2f ms\n", group.rowCount(), back);
+
+  for (int column = 0; column < ColumnCount; ++column) {
+    // Baseline: the same comparison over records already prepared, without the list.
+    std::vector<std::intptr_t> values = group.values;
+    double ms = timed([&] { group.sort(column, false); });
+    std::vector<SortRecord> records(values.size());
+    std::vector<char> texts(values.size() * SortTextBytes);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      char cell[SortTextBytes];
+      columnText(*reinterpret_cast<const RubyItem*>(values[i]), column, cell, sizeof cell);
+      prepareSortKey(records[i], resultColumns[column].sortType, cell, &texts[i * SortTextBytes], portableCellParser());
+    }
+    SortParameters p{&portableCellParser(), resultColumns[column].sortType, false};
+    double base = timed([&] {
+      std::stable_sort(records.begin(), records.end(), [&](const SortRecord& a, const SortRecord& b) {
+        return compareSortRecords(reinterpret_cast<std::intptr_t>(&a), reinterpret_cast<std::intptr_t>(&b),
+                                  reinterpret_cast<std::intptr_t>(&p)) < 0;
+      });
+    });
+    std::printf("  sort by column %d (type %u)                        %8.2f ms   (prepared records alone %6.2f ms)\n",
+                column, resultColumns[column].sortType, ms, base);
+  }
+}
+
+#ifdef _WIN32
+LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NOTIFY) return onResultListNotify(window, reinterpret_cast<NMHDR*>(lParam));
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void benchListView() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = parentProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "ObelBenchParent";
+  RegisterClassA(&cls);
+  HWND parent = CreateWindowA("ObelBenchParent", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                              cls.hInstance, nullptr);
+  HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SINGLESEL, 0, 0, 780, 560, parent,
+                            reinterpret_cast<HMENU>(1001), cls.hInstance, nullptr);
+  if (!list) {
+    std::printf("Real list view: could not be created\n");
+    return;
+  }
+  SortableListView* view = new SortableListView;  // kept to the end of the process
+  view->attach(list);
+  for (int c = 0; c < ColumnCount; ++c) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>(resultColumns[c].header);
+    column.cx = resultColumns[c].width;
+    SendMessageA(list, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+  }
+  ColumnType types[ColumnCount];
+  for (int c = 0; c < ColumnCount; ++c) types[c] = resultColumns[c].sortType;
+  setColumnTypes(view->sortState, types, ColumnCount);
+  view->showSortIndicator(0);
+
+  std::printf("Real list view\n");
+  double first = timed([&] { refreshList(parent, list, nullptr, *view); });
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  std::printf("  refreshList, empty list -> %d rows                %8.2f ms\n", count, first);
+  double again = timed([&] { refreshList(parent, list, nullptr, *view); });
+  std::printf("  refreshList, nothing changed                      %8.2f ms\n", again);
+  {
+    // The list's own operations alone, once per row.
+    ListViewRows rows(list, view);
+    char text[SortTextBytes];
+    double reads = timed([&] { for (int i = 0; i < count; ++i) rows.cellText(i, 2, text, sizeof text); });
+    std::intptr_t value = 0;
+    double values = timed([&] { for (int i = 0; i < count; ++i) rows.rowValue(i, value); });
+    double writes = timed([&] {
+      for (int i = 0; i < count; ++i) {
+        rows.rowValue(i, value);
+        rows.setRowValue(i, value);
+      }
+    });
+    std::printf("  baseline: %d cell reads %8.2f ms, value reads %8.2f ms, value read+write %8.2f ms\n", count,
+                reads, values, writes);
+  }
+  for (int column = 0; column < ColumnCount; ++column) {
+    double ms = timed([&] { view->sortByColumn(column, false); });
+    std::printf("  sort by column %d (type %u)                        %8.2f ms\n", column, resultColumns[column].sortType, ms);
+  }
+  DestroyWindow(parent);
+}
+#endif
+
+}  // namespace
+
+int main() {
+  fillStore();
+  benchRowModel();
+#ifdef _WIN32
+  benchListView();
+#endif
+  return 0;
+}
