@@ -1,0 +1,233 @@
+// The SKK dictionary provider: parsing, the two indexes and the look-up.
+#include "revconv/skk_dictionary.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "revconv/text_codec.h"
+
+namespace obel {
+
+namespace {
+
+// Romaji initials of the hiragana U+3041 (ぁ) to U+3093 (ん).
+constexpr const char* KanaInitials[0x3093 - 0x3041 + 1] = {
+    "a", "a", "i", "i", "u", "u", "e", "e", "o", "o",                        // ぁ-お
+    "k", "g", "k", "g", "k", "g", "k", "g", "k", "g",                        // か-ご
+    "s", "z", "s", "jz", "s", "z", "s", "z", "s", "z",                       // さ-ぞ
+    "t", "d", "tc", "d", "t", "t", "d", "t", "d", "t", "d",                  // た-ど
+    "n", "n", "n", "n", "n",                                                 // な-の
+    "h", "b", "p", "h", "b", "p", "hf", "b", "p", "h", "b", "p", "h", "b", "p",  // は-ぽ
+    "m", "m", "m", "m", "m",                                                 // ま-も
+    "y", "y", "y", "y", "y", "y",                                            // ゃ-よ
+    "r", "r", "r", "r", "r",                                                 // ら-ろ
+    "w", "w", "w", "w", "wo", "n",                                           // ゎ-ん
+};
+
+bool isHiragana(char16_t c) { return c >= 0x3041 && c <= 0x3093; }
+
+// One JIS X 0208 character (both bytes 0xA1-0xFE in EUC-JP) as its CP932 bytes.
+void jisToSjis(unsigned char b1, unsigned char b2, std::string& out) {
+  const unsigned j1 = b1 - 0x80u;
+  const unsigned j2 = b2 - 0x80u;
+  const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
+  unsigned s2;
+  if (j1 & 1) s2 = j2 + (j2 >= 0x60 ? 0x20 : 0x1F);
+  else s2 = j2 + 0x7E;
+  out.push_back(static_cast<char>(s1));
+  out.push_back(static_cast<char>(s2));
+}
+
+bool hasUtf8CodingLine(std::string_view bytes) {
+  const std::string_view first = bytes.substr(0, bytes.find('\n'));
+  std::string lower(first);
+  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  const std::size_t at = lower.find("coding:");
+  if (at == std::string::npos) return false;
+  std::size_t p = at + 7;
+  while (p < lower.size() && lower[p] == ' ') ++p;
+  return lower.compare(p, 5, "utf-8") == 0 || lower.compare(p, 4, "utf8") == 0;
+}
+
+}  // namespace
+
+const char* okuriInitials(char16_t kana) { return isHiragana(kana) ? KanaInitials[kana - 0x3041] : ""; }
+
+std::u16string decodeEucJp(std::string_view line) {
+  // Converted through CP932, which holds every JIS X 0208 character and the half-width kana.
+  std::string sjis;
+  sjis.reserve(line.size());
+  const char Undecodable = '\x7F';  // a control byte no candidate contains
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(line[i]);
+    if (b < 0x80) {
+      sjis.push_back(static_cast<char>(b));
+    } else if (b == 0x8E && i + 1 < line.size()) {
+      sjis.push_back(line[++i]);  // half-width katakana keeps its byte
+    } else if (b == 0x8F) {
+      i += 2;  // JIS X 0212 has no CP932 counterpart
+      sjis.push_back(Undecodable);
+    } else if (b >= 0xA1 && b <= 0xFE && i + 1 < line.size() &&
+               static_cast<unsigned char>(line[i + 1]) >= 0xA1) {
+      jisToSjis(b, static_cast<unsigned char>(line[i + 1]), sjis);
+      ++i;
+    } else {
+      sjis.push_back(Undecodable);
+    }
+  }
+  std::u16string result = cp932ToUtf16(sjis.c_str());
+  for (char16_t& c : result)
+    if (c == 0x7F) c = 0xFFFD;
+  return result;
+}
+
+std::u16string decodeUtf8(std::string_view line) {
+  std::u16string result;
+  result.reserve(line.size());
+  for (std::size_t i = 0; i < line.size();) {
+    const unsigned char b = static_cast<unsigned char>(line[i]);
+    int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || (extra > 0 && i + static_cast<std::size_t>(extra) >= line.size())) {
+      result.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    char32_t c = extra == 0 ? b : (b & (0x3F >> extra));
+    bool ok = true;
+    for (int k = 1; k <= extra; ++k) {
+      const unsigned char t = static_cast<unsigned char>(line[i + k]);
+      if ((t & 0xC0) != 0x80) ok = false;
+      c = (c << 6) | (t & 0x3F);
+    }
+    if (!ok) {
+      result.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    i += extra + 1;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      result.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      result.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      result.push_back(static_cast<char16_t>(c));
+    }
+  }
+  return result;
+}
+
+bool SkkDictionary::load(const char* path) {
+  std::string bytes;
+  if (std::FILE* f = std::fopen(path, "rb")) {
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) bytes.clear();
+  } else {
+    loadText({});
+    return false;
+  }
+  loadText(bytes);
+  return !bytes.empty();
+}
+
+void SkkDictionary::loadText(std::string_view bytes) {
+  pool_.clear();
+  readings_.clear();
+  nasi_.clear();
+  ari_.clear();
+  const bool utf8 = hasUtf8CodingLine(bytes);
+  std::vector<std::u16string> lines;
+  std::size_t total = 0;
+  for (std::size_t start = 0; start < bytes.size();) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line[0] == ';') continue;  // comments
+    lines.push_back(utf8 ? decodeUtf8(line) : decodeEucJp(line));
+    total += lines.back().size();
+  }
+  // Readings and candidates are kept in one pool that never grows past this size, so the
+  // views of the index stay valid.
+  pool_.reserve(total);
+  for (const std::u16string& line : lines) addLine(line);
+}
+
+void SkkDictionary::addLine(const std::u16string& line) {
+  const std::size_t space = line.find(u" /");
+  if (space == std::u16string::npos || space == 0) return;
+  std::u16string_view head(line.data(), space);
+  // Affix marks (">し" a suffix, "お>" a prefix) are not part of the reading.
+  if (head.front() == u'>') head.remove_prefix(1);
+  if (!head.empty() && head.back() == u'>') head.remove_suffix(1);
+  if (head.empty()) return;
+  char okuri = 0;
+  if (head.size() >= 2 && head.back() >= u'a' && head.back() <= u'z' && head[head.size() - 2] >= 0x80) {
+    okuri = static_cast<char>(head.back());
+    head.remove_suffix(1);
+  }
+  const std::uint32_t readingIndex = static_cast<std::uint32_t>(readings_.size());
+  readings_.push_back({static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(head.size()), okuri});
+  pool_.append(head);
+  auto& index = okuri ? ari_ : nasi_;
+
+  bool inBlock = false;  // inside an okurigana block "[る/走/]"
+  std::size_t position = space + 2;
+  while (position < line.size()) {
+    std::size_t slash = line.find(u'/', position);
+    if (slash == std::u16string::npos) slash = line.size();
+    std::u16string_view candidate(line.data() + position, slash - position);
+    position = slash + 1;
+    if (inBlock) {
+      if (candidate == u"]") inBlock = false;
+      continue;
+    }
+    if (!candidate.empty() && candidate.front() == u'[') {
+      inBlock = true;
+      continue;
+    }
+    const std::size_t annotation = candidate.find(u';');
+    if (annotation != std::u16string_view::npos) candidate = candidate.substr(0, annotation);
+    // Empty candidates and program candidates "(concat ...)" convert into no text.
+    if (candidate.empty() || candidate.front() == u'(') continue;
+    if (candidate.find(u'\xFFFD') != std::u16string_view::npos) continue;
+    const std::size_t at = pool_.size();
+    pool_.append(candidate);
+    std::vector<std::uint32_t>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
+    if (list.empty() || list.back() != readingIndex) list.push_back(readingIndex);
+  }
+}
+
+void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vector<std::u16string>& out) {
+  auto add = [&out](std::u16string reading) {
+    for (const std::u16string& known : out)
+      if (known == reading) return;
+    out.push_back(std::move(reading));
+  };
+  if (const auto found = nasi_.find(text); found != nasi_.end())
+    for (std::uint32_t r : found->second) add(std::u16string(pooled(readings_[r])));
+  // K followed by hiragana: the longest K first, so the shortest okurigana.
+  if (text.size() < 2) return;
+  std::size_t kanaStart = text.size();
+  while (kanaStart > 1 && isHiragana(text[kanaStart - 1])) --kanaStart;
+  for (std::size_t split = text.size() - 1; split >= kanaStart; --split) {
+    const auto found = ari_.find(std::u16string_view(text.data(), split));
+    if (found != ari_.end()) {
+      const char* initials = okuriInitials(text[split]);
+      for (std::uint32_t r : found->second) {
+        const Reading& reading = readings_[r];
+        if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
+        std::u16string full(pooled(reading));
+        full.append(text, split, std::u16string::npos);
+        add(std::move(full));
+      }
+    }
+    if (split == kanaStart) break;
+  }
+}
+
+}  // namespace obel

@@ -1,0 +1,53 @@
+#pragma once
+// A reading provider over an input-method dictionary in the SKK format (EUC-JP, or UTF-8 when
+// the first line says "coding: utf-8"). The readings of a text T are the readings R that the
+// dictionary converts into T: an okuri-nasi line "R /T/.../" gives R; an okuri-ari line
+// "Sc /K/.../" gives S followed by the okurigana when T is K followed by hiragana whose first
+// kana is written in romaji with the letter c (はしr /走/ reads 走る as はしる).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "revconv/reading.h"
+
+namespace obel {
+
+class SkkDictionary final : public ReadingProvider {
+ public:
+  // Reads and indexes the file; false (and an empty dictionary) when it cannot be read.
+  bool load(const char* path);
+  // Indexes dictionary text already in memory (the whole file's bytes).
+  void loadText(std::string_view bytes);
+  // Distinct candidate texts of both kinds of line.
+  std::size_t candidateCount() const { return nasi_.size() + ari_.size(); }
+  void readings(void* context, void* layout, const std::u16string& text,
+                std::vector<std::u16string>& out) override;
+
+ private:
+  struct Reading {
+    std::uint32_t offset;  // into pool_
+    std::uint32_t length;
+    char okuriLetter;      // 0 for okuri-nasi
+  };
+  void addLine(const std::u16string& line);
+  std::u16string_view pooled(const Reading& r) const { return {pool_.data() + r.offset, r.length}; }
+
+  // Readings of each candidate, in dictionary order. Keys view into pool_, which is sized
+  // before any key is made and never moves afterwards.
+  std::u16string pool_;
+  std::vector<Reading> readings_;
+  std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> nasi_;
+  std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> ari_;
+};
+
+// The romaji letters that may begin the kana (a hiragana), or "" for anything else.
+const char* okuriInitials(char16_t kana);
+
+// EUC-JP and UTF-8 bytes of one line as UTF-16; a character that cannot be decoded becomes
+// U+FFFD.
+std::u16string decodeEucJp(std::string_view line);
+std::u16string decodeUtf8(std::string_view line);
+
+}  // namespace obel

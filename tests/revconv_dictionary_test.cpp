@@ -1,0 +1,142 @@
+#include "revconv/skk_dictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "revconv_fakes.h"
+
+using namespace obel;
+
+namespace {
+
+// A small EUC-JP dictionary: comments, okuri-ari lines with and without an okurigana block,
+// annotations, a program candidate, and the same candidate on two lines.
+const char EucDictionary[] =
+    ";; -*- mode: fundamental; coding: euc-jp -*-\n"
+    ";; okuri-ari entries.\n"
+    "\xa4\xcf\xa4\xb7r /\xc1\xf6/\n"                                   // はしr /走/
+    "\xa4\xaa\xa4\xafr /\xc1\xf7/[\xa4\xeb/\xc1\xf7/]/\n"              // おくr /送/[る/送/]/
+    ";; okuri-nasi entries.\n"
+    "\xa4\xca\xa4\xde /\xc0\xb8/\r\n"                                   // なま /生/ (CR LF)
+    "\xa4\xad\xa4\xe7\xa4\xa6 /\xba\xa3\xc6\xfc;\xc3\xed/\xb5\xfe/\n"   // きょう /今日;注/京/
+    "\xa4\xcf\xa4\xb7 /\xb6\xb6/(concat \"x\")/\n"                      // はし /橋/(concat "x")/
+    "\xa4\xad\xa4\xe7\xa4\xa6\xa4\xb7 /\xb6\xb6/\n"                     // きょうし /橋/
+    ">\xa4\xb7 /\xbb\xe1/\n";                                           // >し /氏/
+
+std::vector<std::u16string> readingsOf(SkkDictionary& dictionary, const std::u16string& text) {
+  std::vector<std::u16string> out;
+  dictionary.readings(nullptr, nullptr, text, out);
+  return out;
+}
+
+using Readings = std::vector<std::u16string>;
+
+std::string writeScratchFile(const char* name, const std::string& bytes) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+  FILE* f = std::fopen(path.string().c_str(), "wb");
+  if (f == nullptr) return {};
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  return path.string();
+}
+
+}  // namespace
+
+TEST(RevConvDictionary, OkuriNasiLinesGiveTheirReading) {
+  SkkDictionary d;
+  d.loadText(EucDictionary);
+  EXPECT_EQ(readingsOf(d, u"生"), Readings{u"なま"});
+  EXPECT_EQ(readingsOf(d, u"今日"), Readings{u"きょう"}) << "the annotation is dropped";
+  EXPECT_EQ(readingsOf(d, u"京"), Readings{u"きょう"});
+  EXPECT_EQ(readingsOf(d, u"橋"), (Readings{u"はし", u"きょうし"})) << "in dictionary order";
+  EXPECT_EQ(readingsOf(d, u"氏"), Readings{u"し"}) << "the affix mark is no part of the reading";
+  EXPECT_TRUE(readingsOf(d, u"注").empty());
+  EXPECT_TRUE(readingsOf(d, u"(concat \"x\")").empty());
+  EXPECT_TRUE(readingsOf(d, u"未知").empty());
+  EXPECT_TRUE(readingsOf(d, u"").empty());
+}
+
+TEST(RevConvDictionary, OkuriAriLinesNeedAMatchingOkurigana) {
+  SkkDictionary d;
+  d.loadText(EucDictionary);
+  EXPECT_EQ(readingsOf(d, u"走る"), Readings{u"はしる"});
+  EXPECT_EQ(readingsOf(d, u"走れ"), Readings{u"はしれ"});
+  EXPECT_EQ(readingsOf(d, u"走らない"), Readings{u"はしらない"});
+  EXPECT_TRUE(readingsOf(d, u"走").empty()) << "no okurigana";
+  EXPECT_TRUE(readingsOf(d, u"走った").empty()) << "っ is not written with r";
+  EXPECT_TRUE(readingsOf(d, u"走ル").empty()) << "katakana is no okurigana";
+  EXPECT_EQ(readingsOf(d, u"送る"), Readings{u"おくる"});
+  EXPECT_TRUE(readingsOf(d, u"[る").empty()) << "the okurigana block holds no candidates";
+}
+
+TEST(RevConvDictionary, RomajiInitialsOfTheKana) {
+  const struct {
+    char16_t kana;
+    const char* initials;
+  } cases[] = {{u'あ', "a"}, {u'る', "r"}, {u'じ', "jz"}, {u'ち', "tc"}, {u'っ', "t"}, {u'ふ', "hf"},
+               {u'ぱ', "p"}, {u'を', "wo"}, {u'ん', "n"}, {u'ゃ', "y"}, {u'ア', ""}, {u'漢', ""}};
+  for (const auto& c : cases) EXPECT_STREQ(okuriInitials(c.kana), c.initials);
+}
+
+TEST(RevConvDictionary, Utf8DictionaryIsMarkedByItsCodingLine) {
+  const std::string text = reinterpret_cast<const char*>(
+      u8";; -*- coding: utf-8 -*-\nなま /生/\nはしr /走/\nえ /𠀋/\n");
+  SkkDictionary d;
+  d.loadText(text);
+  EXPECT_EQ(readingsOf(d, u"生"), Readings{u"なま"});
+  EXPECT_EQ(readingsOf(d, u"走る"), Readings{u"はしる"});
+  EXPECT_EQ(readingsOf(d, u"\xD840\xDC0B"), Readings{u"え"}) << "a character beyond the BMP";
+  // Without the coding line the same bytes are read as EUC-JP and give nothing useful.
+  SkkDictionary euc;
+  euc.loadText(text.substr(text.find('\n') + 1));
+  EXPECT_TRUE(readingsOf(euc, u"生").empty());
+}
+
+TEST(RevConvDictionary, LoadsAFileAndFailsOnAMissingOne) {
+  const std::string path = writeScratchFile("obel_skk_test.txt", EucDictionary);
+  ASSERT_FALSE(path.empty());
+  SkkDictionary d;
+  EXPECT_TRUE(d.load(path.c_str()));
+  EXPECT_EQ(d.candidateCount(), 7u) << "走 送 生 今日 京 橋 氏";
+  EXPECT_EQ(readingsOf(d, u"生"), Readings{u"なま"});
+  std::remove(path.c_str());
+  EXPECT_FALSE(d.load(path.c_str()));
+  EXPECT_TRUE(readingsOf(d, u"生").empty());
+}
+
+TEST(RevConvDictionary, ConfirmsItemsThroughTheVerdictTests) {
+  SkkDictionary d;
+  d.loadText(EucDictionary);
+  ResultStore& s = store();
+  clear(s);
+  ReadingSource source{&d, nullptr, nullptr};
+  EXPECT_EQ(matchKeyAlone(s, source, obel::test::addItem(s, "生", "なま")), 1);
+  EXPECT_EQ(matchKeyAlone(s, source, obel::test::addItem(s, "生", "いき")), 0);
+  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::addItem(s, "走", "はし", "る")), 1);
+  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::addItem(s, "走", "そう", "る")), 0);
+}
+
+TEST(RevConvDictionary, InstalledDictionaryKnowsCommonWords) {
+#ifdef _WIN32
+  const char* path = "Z:\\usr\\share\\skk\\SKK-JISYO.L";
+#else
+  const char* path = "/usr/share/skk/SKK-JISYO.L";
+#endif
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "skkdic is not installed";
+  SkkDictionary d;
+  ASSERT_TRUE(d.load(path));
+  const struct {
+    std::u16string text, reading;
+  } cases[] = {{u"生", u"なま"}, {u"生", u"せい"}, {u"走る", u"はしる"}, {u"東京", u"とうきょう"},
+               {u"今日", u"きょう"}, {u"今日", u"こんにち"}};
+  for (const auto& c : cases) {
+    const Readings found = readingsOf(d, c.text);
+    EXPECT_NE(std::find(found.begin(), found.end(), c.reading), found.end())
+        << utf16ToCp932(c.text.c_str()) << " " << utf16ToCp932(c.reading.c_str());
+  }
+}
