@@ -85,7 +85,7 @@ TEST(RevConvDictionary, RomajiInitialsOfTheKana) {
 
 TEST(RevConvDictionary, Utf8DictionaryIsMarkedByItsCodingLine) {
   const std::string text = reinterpret_cast<const char*>(
-      u8";; -*- coding: utf-8 -*-\nなま /生/\nはしr /走/\nえ /𠀋/\n");
+      u8";; -*- coding: utf-8 -*-\nなま /生/\nはしr /走/\nえ /\xF0\xA0\x80\x8B/\n");
   SkkDictionary d;
   d.loadText(text);
   EXPECT_EQ(readingsOf(d, u"生"), Readings{u"なま"});
