@@ -13,13 +13,17 @@
 #include "engine/sjis.h"
 #include "engine/store.h"
 #include "engine/walk.h"
+#include "results/grouped_view.h"
+#include "settings/settings.h"
 
 using namespace obel;
 
 namespace {
 
 const char Usage[] =
-    "usage: obel-scan [--no-subfolders] [-o FILE] [--utf8] TARGET...\n"
+    "usage: obel-scan [--no-subfolders] [-o FILE] [--utf8] [--view items|grouped]\n"
+    "                 [--same-key | --same-ruby] [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
+    "                 TARGET...\n"
     "\n"
     "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
     "writes the table as tab-separated text (Shift-JIS, CR LF) to FILE or standard output.\n"
@@ -29,6 +33,14 @@ const char Usage[] =
     "  --no-subfolders do not search subfolders (they are searched by default)\n"
     "  -o FILE         write to FILE instead of standard output\n"
     "  --utf8          write UTF-8 instead of Shift-JIS\n"
+    "  --view grouped  one line per (key, ruby) pair as the result list shows it, with the\n"
+    "                  number of occurrences and the marks; --view items (the default) writes\n"
+    "                  every occurrence\n"
+    "  --same-key      grouped view: only keys that carry more than one ruby\n"
+    "  --same-ruby     grouped view: only rubies given to more than one key\n"
+    "  --key-length N[+|-|=], --ruby-length N[+|-|=]\n"
+    "                  grouped view: only keys (rubies) of N characters or more (+, the\n"
+    "                  default), N or fewer (-) or exactly N (=); N from 1 to 99\n"
     "  --help          this text\n"
     "\n"
     "Exit status: 0 complete, 1 ended by the item limit or Ctrl-C, 2 usage error.\n";
@@ -36,6 +48,7 @@ const char Usage[] =
 struct Options {
   bool subfolders = true;
   bool utf8 = false;
+  bool grouped = false;
   std::string output;
   std::vector<std::string> targets;  // as given
 };
@@ -67,6 +80,21 @@ int parse(int argc, char** argv, Options& o) {
       o.subfolders = false;
     } else if (a == "--utf8") {
       o.utf8 = true;
+    } else if (a == "--view") {
+      const std::string view = ++i < argc ? argv[i] : "";
+      if (view != "items" && view != "grouped") {
+        std::fputs("obel-scan: --view needs items or grouped\n", stderr);
+        return 2;
+      }
+      o.grouped = view == "grouped";
+    } else if (a == "--same-key" || a == "--same-ruby") {
+      settings().hideKeyRuby = a == "--same-key" ? 1 : 2;
+    } else if (a == "--key-length" || a == "--ruby-length") {
+      LengthFilter& filter = a == "--key-length" ? settings().keyLengthFilter : settings().rubyLengthFilter;
+      if (++i >= argc || !parseLengthOption(argv[i], filter)) {
+        std::fprintf(stderr, "obel-scan: %s needs a count from 1 to 99, optionally followed by +, - or =\n", a.c_str());
+        return 2;
+      }
     } else if (a == "-o") {
       if (++i >= argc) {
         std::fputs("obel-scan: -o needs a file name\n", stderr);
@@ -150,7 +178,7 @@ int main(int argc, char** argv) {
   useSlashes(s);
 #endif
 
-  std::string out = tsvText(s);
+  std::string out = options.grouped ? groupedViewText() : tsvText(s);
   if (options.utf8) out = cp932ToUtf8(out);
   std::FILE* file = options.output.empty() ? stdout : std::fopen(options.output.c_str(), "wb");
   if (!file) {

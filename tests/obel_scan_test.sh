@@ -38,6 +38,19 @@ run --bogus >/dev/null 2>&1; check "unknown option" 2 "$?"
 run >/dev/null 2>&1; check "no target" 2 "$?"
 run --help >/dev/null 2>&1; check "--help" 0 "$?"
 
+# the grouped view and its display conditions
+out="$(run --utf8 --view grouped "$arg" | tr -d '\r')"
+expected="№	個数	キー文字列	ルビ文字列	送り仮名	ファイル名	フォルダ名	行	列	逆変換
+1	2	漢字	かんじ						
+2	1	東京	とうきょう	へ	a.txt	$folder	2	23	"
+check "grouped view" "$expected" "$out"
+out="$(run --utf8 --view grouped --ruby-length 5= "$arg" | tr -d '\r' | cut -f3)"
+check "grouped view with a ruby length" "キー文字列
+東京" "$out"
+check "same key only" 1 "$(run --view grouped --same-key "$arg" | wc -l | tr -d ' ')"
+run --view grouped --key-length 0 "$arg" >/dev/null 2>&1; check "bad length" 2 "$?"
+run --view pairs "$arg" >/dev/null 2>&1; check "bad view" 2 "$?"
+
 # the item limit: exit 1 and the message on standard error
 mkdir -p "$work/big"
 yes "$(sjis '漢《か》')" | head -n 30010 > "$work/big/big.txt"

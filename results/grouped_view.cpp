@@ -1,0 +1,63 @@
+#include "results/grouped_view.h"
+
+#include "engine/store.h"
+#include "results/conditions.h"
+#include "results/list_model.h"
+
+namespace obel {
+
+std::string groupedViewText() {
+  std::string out;
+  for (int c = 0; c < ColumnCount; ++c) {
+    if (c) out += '\t';
+    out += resultColumns[c].header;
+  }
+  out += "\r\n";
+  const RubyItem* const savedHead = expandedHead;
+  expandedHead = nullptr;
+  const ResultStore& s = store();
+  char cell[1024];
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
+    const RubyItem& item = s.items[i];
+    if (!matchesDisplayConditions(item)) continue;
+    for (int c = 0; c < ColumnCount; ++c) {
+      if (c) out += '\t';
+      columnText(item, c, cell, sizeof cell);
+      out += cell;
+    }
+    out += "\r\n";
+  }
+  expandedHead = savedHead;
+  return out;
+}
+
+bool parseLengthOption(const char* text, LengthFilter& filter) {
+  int count = 0;
+  const char* p = text;
+  while (*p >= '0' && *p <= '9') {
+    count = count * 10 + (*p - '0');
+    if (count > 99) return false;
+    ++p;
+  }
+  if (p == text || count == 0) return false;
+  int type = 0;
+  switch (*p) {
+    case '\0':
+    case '+':
+      type = 0;
+      break;
+    case '-':
+      type = 1;
+      break;
+    case '=':
+      type = 2;
+      break;
+    default:
+      return false;
+  }
+  if (*p && p[1]) return false;
+  filter = {1, count, type};
+  return true;
+}
+
+}  // namespace obel
