@@ -118,6 +118,14 @@ bool confirmExit(HWND dialog) {
 }
 
 void dispatchMainMessage(MSG& message, HWND dialog, HACCEL accelerators) {
+  // Esc is the table's command 0. Accelerator translation looks a command up in the system
+  // menu first, where id 0 is a separator (a disabled item), and then sends nothing at all
+  // (so Wine does); Esc is therefore delivered here as the accelerator would, as command 0.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+      (message.hwnd == dialog || IsChild(dialog, message.hwnd))) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0, 1), 0);
+    return;
+  }
   if (accelerators && TranslateAcceleratorA(dialog, accelerators, &message)) return;
   if (IsDialogMessageA(dialog, &message)) return;
   TranslateMessage(&message);

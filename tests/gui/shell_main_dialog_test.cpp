@@ -154,14 +154,44 @@ TEST_F(MainDialogTest, EscapeNeverClosesTheWindow) {
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_TRUE(hook.boxes().empty()) << "Esc asked: " << hook.boxes()[0].text;
 
-  // Without the accelerators first, the dialog manager would have turned Esc into a cancel.
+  // The dialog manager alone would have turned Esc into a cancel (and the exit question).
   HWND control = GetDlgItem(dialog, IDC_ADD_TARGET);
   SetFocus(control);
   PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatchMainMessage(message, dialog, nullptr);
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (!IsDialogMessageA(dialog, &message)) DispatchMessageA(&message);
+  }
   EXPECT_EQ(hook.boxes().size(), 1u);
   EXPECT_TRUE(IsWindow(dialog));
+}
+
+// Records the commands that reach the main dialog, before its own procedure sees them. An
+// accelerator whose id is also an item of the system menu arrives as a system command.
+std::vector<int> commandsSeen;
+WNDPROC dialogWindowProc = nullptr;
+LRESULT CALLBACK recordCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && LOWORD(wParam) != IDC_TARGET_LIST) commandsSeen.push_back(LOWORD(wParam));
+  if (message == WM_SYSCOMMAND) commandsSeen.push_back(static_cast<int>(wParam));
+  return CallWindowProcA(dialogWindowProc, window, message, wParam, lParam);
+}
+
+TEST_F(MainDialogTest, AcceleratorsDeliverEscapeAsCommandZeroAndF1AsHelp) {
+  DialogHook hook(IDCANCEL);
+  create();
+  commandsSeen.clear();
+  dialogWindowProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordCommands)));
+  HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  HWND control = GetDlgItem(dialog, IDC_TARGET_LIST);
+  SetFocus(control);
+  PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageA(control, WM_KEYDOWN, VK_F1, 0x003B0001);
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatchMainMessage(message, dialog, accelerators);
+  SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogWindowProc));
+  EXPECT_EQ(commandsSeen, (std::vector<int>{IDM_ESCAPE, IDM_HELP}));
+  EXPECT_TRUE(hook.boxes().empty());
 }
 
 TEST_F(MainDialogTest, ExitQuestionCancelKeepsEverythingAndOkClosesAndSaves) {
