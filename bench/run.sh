@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: natively (host tree) and, when given, the Windows build under Wine.
+# Runs every benchmark program: natively (host tree) and, when given, the Windows build under
+# Wine (inside Xvfb, as some of them use real windows).
 #   bench/run.sh HOST_BUILD [WIN_BUILD]
-set -euo pipefail
+set -uo pipefail
 host="$1"; win="${2:-}"
-echo "== native (g++, $(uname -m))"
-"$host/bench/search_bench"
-if [ -n "$win" ] && [ -x "$win/bench/search_bench.exe" ]; then
+here="$(cd "$(dirname "$0")" && pwd)"
+rc=0
+for program in "$host"/bench/*_bench; do
+  [ -x "$program" ] || continue
+  echo "== $(basename "$program") (native, g++)"
+  "$program" || rc=1
   echo
-  echo "== Windows build under Wine"
-  "$(dirname "$0")/../tools/wine-prefix.sh" "$win/wineprefix" >/dev/null
-  OBEL_WINEPREFIX="$win/wineprefix" "$win/wine-run.sh" "$win/bench/search_bench.exe"
+done
+if [ -n "$win" ] && ls "$win"/bench/*_bench.exe >/dev/null 2>&1; then
+  "$here/../tools/wine-prefix.sh" "$win/wineprefix" >/dev/null || exit 1
+  for program in "$win"/bench/*_bench.exe; do
+    echo "== $(basename "$program") (Windows build under Wine)"
+    OBEL_WINEPREFIX="$win/wineprefix" xvfb-run -a -s "-screen 0 1024x768x24" "$win/wine-run.sh" "$program" || rc=1
+    echo
+  done
   WINEPREFIX="$win/wineprefix" wineserver -k 2>/dev/null || true
 fi
+exit $rc
