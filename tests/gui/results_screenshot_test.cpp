@@ -1,0 +1,159 @@
+// The main window after a search over sample texts, on screen: the grouped view with its pair
+// rows, checked in the pixels of the real list. With OBEL_SCREENSHOT set to a file name the
+// window is also written there as a bitmap (tools/make-screenshot.sh makes the README's picture).
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/main_dialog.h"
+#include "app/resources/resource_ids.h"
+#include "engine/store.h"
+#include "engine/walk.h"
+#include "results/list_model.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/gui/gui_support.h"
+
+namespace obel {
+namespace {
+
+struct QuietEvents : SearchEvents {
+  void showFileName(const char*) override {}
+  void showMessage(const char*) override {}
+};
+
+std::string windowsPath(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+// Sample texts with keys that carry several readings, beside the corpus.
+std::string writeSamples() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string folder = std::string(temp) + "obel_screenshot_samples";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::ofstream(folder + "\\sample1.txt", std::ios::binary)
+      << "今日《きょう》は｜明日《あした》の支度をする。\r\n明日《あす》の朝は早い。\r\n"
+      << "今日《こんにち》の世界では、生《なま》の声が届く。\r\n";
+  std::ofstream(folder + "\\sample2.txt", std::ios::binary)
+      << "明日《あした》また会おう。\r\n人気《ひとけ》のない道と、人気《にんき》の店。\r\n"
+      << "明日《あした》は雨だ。今日《きょう》は晴れ。\r\n";
+  return folder;
+}
+
+bool saveBitmap(HDC source, const RECT& r, const char* path) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, source, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * height);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+  return out.good();
+}
+
+TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
+  settings() = Settings{};
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::strcpy(settingsPath, (std::string(temp) + "obel_screenshot.ini").c_str());
+  DeleteFileA(settingsPath);
+  const std::string samples = writeSamples();
+
+  ResultStore& s = store();
+  s.searchRunning = true;
+  auto lister = platformDirLister();
+  QuietEvents events;
+  searchTargets(s, {samples + "\\*.txt", windowsPath(OBEL_CORPUS_DIR) + "\\*.txt"}, false, *lister, events);
+  finishSearch(s);
+  ASSERT_GT(s.itemCount, 10u);
+
+  HWND dialog = createMainDialog();
+  ASSERT_NE(dialog, nullptr);
+  SetWindowPos(dialog, nullptr, 10, 10, 1000, 640, SWP_NOZORDER);
+  ShowWindow(dialog, SW_SHOW);
+  refreshGroupList(dialog, nullptr);
+  HWND group = GetDlgItem(dialog, IDC_GROUP_LIST);
+  SetFocus(group);
+  test::pumpMessages(300);
+  UpdateWindow(dialog);
+
+  // The first pair row on screen: nothing painted in columns 4 to 8, its count and mark drawn.
+  int pairRow = -1;
+  const int rows = static_cast<int>(SendMessageA(group, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows && pairRow < 0; ++row) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(group, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (reinterpret_cast<const RubyItem*>(item.lParam)->flags & PairShared) pairRow = row;
+  }
+  ASSERT_GE(pairRow, 0);
+  ASSERT_LT(pairRow, 15) << "visible without scrolling";
+  RECT rowRect{};
+  rowRect.left = LVIR_BOUNDS;
+  SendMessageA(group, LVM_GETITEMRECT, pairRow, reinterpret_cast<LPARAM>(&rowRect));
+  HDC dc = GetDC(group);
+  const COLORREF background = GetPixel(dc, rowRect.left + 1, rowRect.top + 1);
+  int left = rowRect.left;
+  for (int column = 0; column < ColumnCount; ++column) {
+    const int width = static_cast<int>(SendMessageA(group, LVM_GETCOLUMNWIDTH, column, 0));
+    bool painted = false;
+    for (int x = left + 1; x < left + width - 1 && !painted; ++x)
+      for (int y = rowRect.top + 1; y < rowRect.bottom - 1 && !painted; ++y)
+        if (GetPixel(dc, x, y) != background) painted = true;
+    if (column >= 4 && column <= 8) EXPECT_FALSE(painted) << "column " << column;
+    if (column <= 3) EXPECT_TRUE(painted) << "column " << column;
+    left += width;
+  }
+  ReleaseDC(group, dc);
+
+  // A key with several readings selected, for the picture.
+  LVITEMA select{};
+  select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(group, LVM_SETITEMSTATE, pairRow, reinterpret_cast<LPARAM>(&select));
+  updateItemButtons(dialog, group);
+  test::pumpMessages(300);
+  if (const char* path = std::getenv("OBEL_SCREENSHOT")) {
+    RECT r;
+    GetWindowRect(dialog, &r);
+    HDC screen = GetDC(nullptr);
+    EXPECT_TRUE(saveBitmap(screen, r, path));
+    ReleaseDC(nullptr, screen);
+  }
+  DestroyWindow(dialog);
+  test::pumpMessages();
+  clear(store());
+}
+
+}  // namespace
+}  // namespace obel
