@@ -388,6 +388,53 @@ TEST_F(ResultListsTest, ActivatingAPairRowExpandsIt) {
   EXPECT_EQ(rows(members), 3);
 }
 
+// A notification of the list as it reaches the main dialog.
+void notify(HWND dialog, HWND list, UINT code) {
+  NMITEMACTIVATE n{};
+  n.hdr.hwndFrom = list;
+  n.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+  n.hdr.code = code;
+  n.iItem = -1;
+  SendMessageA(dialog, WM_NOTIFY, n.hdr.idFrom, reinterpret_cast<LPARAM>(&n));
+}
+
+TEST_F(ResultListsTest, ClicksUpdateTheButtonsAfterTheListAndActivationExpandsOrOpens) {
+  createAndFill();
+  selectRow(group, 0);  // a unique item
+  notify(dialog, group, NM_CLICK);
+  EXPECT_FALSE(enabled(dialog, IDC_OPEN)) << "the update is posted, not run inside the notification";
+  test::pumpMessages();
+  EXPECT_TRUE(enabled(dialog, IDC_OPEN));
+  EXPECT_FALSE(enabled(dialog, IDC_EXPAND));
+  selectRow(group, 1);
+  notify(dialog, group, LVN_KEYDOWN);
+  test::pumpMessages();
+  EXPECT_FALSE(enabled(dialog, IDC_OPEN));
+  EXPECT_TRUE(enabled(dialog, IDC_EXPAND));
+  selectRow(group, -1);
+  notify(dialog, group, NM_RCLICK);
+  test::pumpMessages();
+  EXPECT_FALSE(enabled(dialog, IDC_OPEN));
+  EXPECT_FALSE(enabled(dialog, IDC_EXPAND));
+  selectRow(group, 1);
+  notify(dialog, group, LVN_ITEMACTIVATE);  // double-click or Enter on a pair row
+  test::pumpMessages();
+  EXPECT_TRUE(isExpanded());
+  EXPECT_EQ(rows(members), 3);
+}
+
+TEST_F(ResultListsTest, TheLastMessageUnbindsTheObject) {
+  create();
+  SortableListView& view = groupListView();
+  EXPECT_EQ(view.window, group);
+  EXPECT_NE(view.previousProcedure, nullptr);
+  EXPECT_EQ(GetWindowLongPtrA(group, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(view.windowProcedure()));
+  DestroyWindow(dialog);
+  test::pumpMessages();
+  EXPECT_EQ(view.window, nullptr);
+  EXPECT_EQ(memberListView().window, nullptr);
+}
+
 TEST_F(ResultListsTest, ResetEmptiesBothListsAndReturnsToTheGroupedView) {
   createAndFill();
   selectRow(group, 1);
