@@ -13,7 +13,4 @@ void editTarget(HWND) {}
 void deleteTargets(HWND) {}
 void startSearch(HWND) {}
 
-// Reverse conversion (revconv/)
-void startReverseConversion(HWND) {}
-
 }  // namespace obel

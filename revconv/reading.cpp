@@ -148,6 +148,30 @@ std::uint32_t storeCandidates(const std::vector<std::u16string>& answer, char* o
   return count;
 }
 
+void parseCandidateList(const unsigned char* buffer, std::uint32_t size, std::vector<std::u16string>& out) {
+  constexpr std::uint32_t Header = 24;  // six 32-bit fields before the offsets
+  if (size < Header) return;
+  std::uint32_t count = 0;
+  std::memcpy(&count, buffer + 8, 4);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint64_t at = Header + 4ull * i;
+    if (at + 4 > size) break;
+    std::uint32_t offset = 0;
+    std::memcpy(&offset, buffer + at, 4);
+    if (offset < Header || offset >= size) break;
+    std::u16string reading;
+    std::uint32_t p = offset;
+    for (; p + 1 < size; p += 2) {
+      char16_t unit;
+      std::memcpy(&unit, buffer + p, 2);
+      if (unit == 0) break;
+      reading.push_back(unit);
+    }
+    if (p + 1 >= size) break;  // no NUL inside the answer
+    out.push_back(std::move(reading));
+  }
+}
+
 std::uint32_t getReverseConversions(const ReadingSource& source, const char* text, char* out,
                                     std::uint32_t capacity, std::uint32_t maxCount) {
   out[0] = 0;

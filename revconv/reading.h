@@ -44,6 +44,12 @@ void katakanaToHiragana(char* text);
 std::uint32_t storeCandidates(const std::vector<std::u16string>& answer, char* out,
                               std::uint32_t capacity, std::uint32_t maxCount);
 
+// The readings of an input method's answer in the CANDIDATELIST layout (size, style, count,
+// selection, page start, page size, then one byte offset per candidate to a NUL-terminated
+// UTF-16 string). Only the count and the offsets are read; a count or an offset that points
+// outside the size bytes ends the list there.
+void parseCandidateList(const unsigned char* buffer, std::uint32_t size, std::vector<std::u16string>& out);
+
 // One query for the NUL-terminated CP932 text: the provider's readings as a candidate list.
 std::uint32_t getReverseConversions(const ReadingSource& source, const char* text, char* out,
                                     std::uint32_t capacity, std::uint32_t maxCount);

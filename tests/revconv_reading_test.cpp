@@ -254,3 +254,54 @@ TEST_F(RevConvTest, CacheOffTouchesNothing) {
   EXPECT_EQ(ime.queries, 2);
   EXPECT_EQ(revConvCache().nextSlot, 0u);
 }
+
+namespace {
+
+// A CANDIDATELIST as the input method writes it: header, offsets, then the strings.
+std::vector<unsigned char> candidateList(const std::vector<std::u16string>& readings) {
+  std::vector<unsigned char> buffer(24 + 4 * readings.size());
+  auto put32 = [&buffer](std::size_t at, std::uint32_t v) { std::memcpy(buffer.data() + at, &v, 4); };
+  put32(8, static_cast<std::uint32_t>(readings.size()));
+  for (std::size_t i = 0; i < readings.size(); ++i) {
+    put32(24 + 4 * i, static_cast<std::uint32_t>(buffer.size()));
+    for (char16_t c : readings[i]) {
+      buffer.push_back(static_cast<unsigned char>(c & 0xFF));
+      buffer.push_back(static_cast<unsigned char>(c >> 8));
+    }
+    buffer.push_back(0);
+    buffer.push_back(0);
+  }
+  put32(0, static_cast<std::uint32_t>(buffer.size()));
+  return buffer;
+}
+
+}  // namespace
+
+TEST(RevConvCandidateList, ReadsCountAndOffsets) {
+  const std::vector<std::u16string> readings = {u"はし", u"キョウ", u""};
+  const std::vector<unsigned char> buffer = candidateList(readings);
+  std::vector<std::u16string> out;
+  parseCandidateList(buffer.data(), static_cast<std::uint32_t>(buffer.size()), out);
+  EXPECT_EQ(out, readings);
+}
+
+TEST(RevConvCandidateList, DamagedAnswersStopAtTheBuffersEnd) {
+  std::vector<unsigned char> buffer = candidateList({u"はし", u"きょう"});
+  std::vector<std::u16string> out;
+  std::uint32_t huge = 0xFFFFFFF0u;
+  std::vector<unsigned char> badCount = buffer;
+  std::memcpy(badCount.data() + 8, &huge, 4);
+  parseCandidateList(badCount.data(), static_cast<std::uint32_t>(badCount.size()), out);
+  EXPECT_EQ(out.size(), 2u) << "the count is bounded by the offsets that fit";
+  out.clear();
+  std::vector<unsigned char> badOffset = buffer;
+  std::memcpy(badOffset.data() + 28, &huge, 4);
+  parseCandidateList(badOffset.data(), static_cast<std::uint32_t>(badOffset.size()), out);
+  EXPECT_EQ(out, std::vector<std::u16string>{u"はし"});
+  out.clear();
+  parseCandidateList(buffer.data(), static_cast<std::uint32_t>(buffer.size() - 2), out);
+  EXPECT_EQ(out, std::vector<std::u16string>{u"はし"}) << "a string without its NUL is dropped";
+  out.clear();
+  parseCandidateList(buffer.data(), 20, out);
+  EXPECT_TRUE(out.empty());
+}

@@ -1,0 +1,116 @@
+// The reverse-conversion run on Windows: the worker thread, the progress dialog 104 with its
+// timer and Stop button, and the refresh of the result list at the end.
+#include <windows.h>
+#include <commctrl.h>
+#include <process.h>
+
+#include "app/commands.h"
+#include "app/dialog_utils.h"
+#include "app/resources/resource_ids.h"
+#include "revconv/providers_win32.h"
+#include "revconv/run.h"
+#include "settings/settings.h"
+
+namespace obel {
+
+namespace {
+
+constexpr UINT_PTR TimerId = 1;
+constexpr int CloseCommand = 1;
+// Sent by the worker before it closes the dialog: the rebuild or repaint of GroupList runs on
+// the user interface thread, which owns the lists.
+constexpr UINT FinishMessage = WM_APP + 0x36;
+
+HWND mainDialog = nullptr;
+HWND progressDialog = nullptr;
+DWORD startTick = 0;
+
+void showTime(DWORD now) {
+  char text[64];
+  formatTimerText(text, sizeof text, now, startTick, store().pendingCheckCount);
+  SetDlgItemTextA(progressDialog, IDC_PROGRESS_TEXT, text);
+}
+
+void CALLBACK timerProc(HWND, UINT, UINT_PTR, DWORD now) { showTime(now); }
+
+class BarProgress final : public RunProgress {
+ public:
+  explicit BarProgress(HWND bar) : bar_(bar) {}
+  void advance(std::uint32_t step) override { SendMessageA(bar_, PBM_DELTAPOS, step, 0); }
+
+ private:
+  HWND bar_;
+};
+
+void __cdecl reverseConversionWorker(void*) {
+  HWND dialog = progressDialog;
+  HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+  SendMessageA(bar, PBM_SETRANGE32, 0, store().pendingCheckCount);
+  SendMessageA(bar, PBM_SETPOS, 0, 0);
+  HKL layout = GetKeyboardLayout(0);
+  bool created = false;
+  HIMC context = acquireImeContext(dialog, created);
+  {
+    // The dictionary, when one is used, is loaded once for the run.
+    std::unique_ptr<ReadingProvider> provider = chooseReadingProvider();
+    ReadingSource source{provider.get(), context, layout};
+    BarProgress progress(bar);
+    checkStoreItems(store(), source, &progress);
+  }
+  if (context != nullptr && !created) ImmReleaseContext(dialog, context);
+  if (store().pendingCheckCount == 0) EnableWindow(GetDlgItem(mainDialog, IDC_REVCONV), FALSE);
+  SetDlgItemTextA(dialog, IDC_PROGRESS_TEXT, "");
+  SendMessageA(dialog, FinishMessage, 0, 0);
+  PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
+}
+
+INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      progressDialog = dialog;
+      SetWindowTextA(dialog, "逆変換チェック中");
+      startTick = GetTickCount();
+      showTime(startTick);
+      SetTimer(dialog, TimerId, 1000, timerProc);
+      centerOnOwner(dialog);
+      // Started here, so the worker never sees the dialog before its handle is stored.
+      if (_beginthread(reverseConversionWorker, 0, nullptr) == static_cast<uintptr_t>(-1))
+        PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) {
+        revConvRunning() = false;
+        EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == CloseCommand) {
+        KillTimer(dialog, TimerId);
+        EndDialog(dialog, 1);
+        return TRUE;
+      }
+      return FALSE;
+    case FinishMessage:
+      if (settings().hideRevConv) {
+        refreshGroupList(dialog, GetDlgItem(dialog, IDC_PROGRESS_BAR));
+      } else {
+        HWND list = GetDlgItem(mainDialog, IDC_GROUP_LIST);
+        InvalidateRect(list, nullptr, TRUE);
+        UpdateWindow(list);
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void startReverseConversion(HWND dialog) {
+  revConvRunning() = true;
+  mainDialog = dialog;
+  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog, progressDialogProc, 0);
+  progressDialog = nullptr;
+  if (!revConvRunning().load()) showWarning(dialog, "逆変換チェックを中止しました");
+}
+
+}  // namespace obel

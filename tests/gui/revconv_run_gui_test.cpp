@@ -1,0 +1,190 @@
+// The reverse-conversion run in the real main window: the progress dialog, Stop and the stop
+// message, the marks in GroupList, the disabled button and the rebuild that hides confirmed
+// rows, with the dictionary provider over a small SKK file.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/main_dialog.h"
+#include "app/resources/resource_ids.h"
+#include "engine/store.h"
+#include "results/list_model.h"
+#include "revconv/cache.h"
+#include "revconv/run.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/gui/gui_support.h"
+
+namespace obel {
+namespace {
+
+constexpr int VerdictColumn = 9;
+
+std::string tempPath(const char* name) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + name;
+}
+
+// UTF-8 SKK dictionary; big adds filler lines so that loading takes a noticeable time.
+std::string writeDictionary(bool big) {
+  const std::string path = tempPath(big ? "obel_revconv_big.dic" : "obel_revconv.dic");
+  std::ofstream out(path, std::ios::binary);
+  out << reinterpret_cast<const char*>(u8";; -*- coding: utf-8 -*-\nはしr /走/\nなま /生/\nとうきょう /東京/\n");
+  if (big)
+    for (int i = 0; i < 400000; ++i) out << "filler" << i << " /x" << i << "/y" << i << ";note/\n";
+  return path;
+}
+
+RubyItem& add(const char* key, const char* ruby, const char* okurigana) {
+  ResultStore& s = store();
+  RubyItem& item = s.items[s.itemCount++];
+  item = RubyItem{};
+  item.keyId = static_cast<std::uint16_t>(internText(s, key));
+  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
+  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okurigana));
+  item.number = 1;
+  item.groupSize = 1;
+  item.line = 1;
+  item.column = 1;
+  return item;
+}
+
+std::string cell(HWND list, int row, int column) {
+  char text[260] = "";
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int rows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+// Verdict marks of the rows, keyed by their key string.
+std::vector<std::string> rowMarks(HWND list) {
+  std::vector<std::string> marks;
+  for (int row = 0; row < rows(list); ++row) marks.push_back(cell(list, row, 2) + ":" + cell(list, row, VerdictColumn));
+  return marks;
+}
+
+class RevConvRunWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    settings() = Settings{};
+    std::strcpy(settingsPath, tempPath("obel_revconv_gui.ini").c_str());
+    DeleteFileA(settingsPath);
+    clearCache(revConvCache());
+    clear(store());
+    expandedHead = nullptr;
+    // 生/なま three times (confirmed by the key), 走/はし with る and った (partly), 謎/なぞ.
+    add("生", "なま", "");
+    add("走", "はし", "る");
+    add("生", "なま", "で");
+    add("走", "はし", "った");
+    add("謎", "なぞ", "");
+    add("生", "なま", "");
+    add("東京", "とうきょう", "");
+    markRepeatedPairs(store());
+    countDistinctPairs(store());
+    store().pendingCheckCount = store().itemCount;
+  }
+  void TearDown() override {
+    if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
+    test::pumpMessages();
+    expandedHead = nullptr;
+    clear(store());
+    DeleteFileA(settingsPath);
+  }
+  void create() {
+    dialog = createMainDialog();
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    refreshGroupList(dialog, nullptr);
+    EnableWindow(GetDlgItem(dialog, IDC_REVCONV), TRUE);
+    test::pumpMessages();
+    group = GetDlgItem(dialog, IDC_GROUP_LIST);
+  }
+  // Presses 逆変換 and returns when the run's dialog has closed; onDialog sees the dialog.
+  void pressRevConv(test::DialogHook& hook, std::function<void(HWND)> onDialog) {
+    hook.onDialog(std::move(onDialog));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_REVCONV, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REVCONV)));
+    test::pumpMessages(50);
+  }
+  HWND dialog = nullptr;
+  HWND group = nullptr;
+};
+
+}  // namespace
+
+TEST_F(RevConvRunWindow, RunMarksEveryRowAndDisablesTheButton) {
+  std::strcpy(settings().readingDictionary, writeDictionary(false).c_str());
+  create();
+  test::DialogHook hook;
+  std::string caption;
+  pressRevConv(hook, [&](HWND progress) { caption = test::windowText(progress); });
+  EXPECT_TRUE(hook.boxes().empty()) << "a finished run shows no message";
+  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REVCONV))) << "nothing is left to check";
+  if (!caption.empty()) EXPECT_EQ(caption, "逆変換チェック中");
+  const std::vector<std::string> expected = {"生:◎", "走:△", "謎:×", "東京:◎"};
+  EXPECT_EQ(rowMarks(group), expected);
+  DeleteFileA(settings().readingDictionary);
+}
+
+TEST_F(RevConvRunWindow, StopEndsTheRunWithItsMessageAndTheNextRunContinues) {
+  std::strcpy(settings().readingDictionary, writeDictionary(true).c_str());
+  create();
+  test::DialogHook hook;
+  std::string caption, timeText;
+  bool stopDisabled = false;
+  pressRevConv(hook, [&](HWND progress) {
+    caption = test::windowText(progress);
+    timeText = test::controlText(progress, IDC_PROGRESS_TEXT);
+    SendMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+    stopDisabled = !IsWindowEnabled(GetDlgItem(progress, IDCANCEL));
+  });
+  EXPECT_EQ(caption, "逆変換チェック中");
+  EXPECT_EQ(timeText, "経過時間：0秒\r\n残り7");
+  EXPECT_TRUE(stopDisabled) << "Stop is disabled at once";
+  ASSERT_EQ(hook.boxes().size(), 1u);
+  EXPECT_EQ(hook.boxes()[0].caption, "Obel");
+  EXPECT_EQ(hook.boxes()[0].text, "逆変換チェックを中止しました");
+  EXPECT_EQ(hook.boxes()[0].icon, MB_ICONWARNING);
+  EXPECT_GT(store().pendingCheckCount, 0u) << "stopped while the dictionary was loading";
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_REVCONV)));
+  // The next run takes up what is left, with the remaining count shown from there.
+  hook.clear();
+  const std::uint32_t left = store().pendingCheckCount;
+  std::string secondText;
+  pressRevConv(hook, [&](HWND progress) { secondText = test::controlText(progress, IDC_PROGRESS_TEXT); });
+  EXPECT_TRUE(hook.boxes().empty());
+  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(secondText, "経過時間：0秒\r\n残り" + std::to_string(left));
+  const std::vector<std::string> expected = {"生:◎", "走:△", "謎:×", "東京:◎"};
+  EXPECT_EQ(rowMarks(group), expected);
+  DeleteFileA(settings().readingDictionary);
+}
+
+TEST_F(RevConvRunWindow, HidingConfirmedItemsRebuildsTheList) {
+  std::strcpy(settings().readingDictionary, writeDictionary(false).c_str());
+  settings().hideRevConv = 1;
+  create();
+  EXPECT_EQ(rows(group), 4);
+  test::DialogHook hook;
+  pressRevConv(hook, [](HWND) {});
+  const std::vector<std::string> expected = {"走:△", "謎:×"};
+  EXPECT_EQ(rowMarks(group), expected) << "fully confirmed pairs and items leave the list";
+  DeleteFileA(settings().readingDictionary);
+}
+
+}  // namespace obel
