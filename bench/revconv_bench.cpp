@@ -1,0 +1,148 @@
+// The reverse-conversion run over a full store (30000 items) with the SKK dictionary
+// provider: dictionary load time, then items per second without the cache (the baseline),
+// with a cold cache and with a warm one. Items are made from the dictionary's own lines, so
+// that most queries find readings: about half the rubies are right, a quarter carry okurigana.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/store.h"
+#include "revconv/cache.h"
+#include "revconv/run.h"
+#include "revconv/skk_dictionary.h"
+#include "revconv/text_codec.h"
+#include "settings/settings.h"
+
+using namespace obel;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+#ifdef _WIN32
+const char* DictionaryPath = "Z:\\usr\\share\\skk\\SKK-JISYO.L";
+#else
+const char* DictionaryPath = "/usr/share/skk/SKK-JISYO.L";
+#endif
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct Word {
+  std::string key, reading, okurigana;
+};
+
+// (candidate, reading) pairs of the dictionary's lines, in CP932.
+std::vector<Word> wordsOf(const char* path) {
+  std::vector<Word> words;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == ';') continue;
+    const std::u16string text = decodeEucJp(line);
+    const std::size_t space = text.find(u" /");
+    if (space == std::u16string::npos || space < 1) continue;
+    std::u16string reading = text.substr(0, space);
+    const std::size_t end = text.find_first_of(u"/;", space + 2);
+    if (end == std::u16string::npos) continue;
+    const std::u16string candidate = text.substr(space + 2, end - space - 2);
+    if (candidate.empty() || candidate[0] == u'(' || candidate[0] == u'[') continue;
+    Word w;
+    if (reading.back() == u'r' && reading.size() >= 2) {  // okuri-ari with r: okurigana る
+      reading.pop_back();
+      w.okurigana = "\x82\xE9";  // る
+    } else if (reading.back() < 0x80) {
+      continue;
+    }
+    w.key = utf16ToCp932(candidate.c_str());
+    w.reading = utf16ToCp932(reading.c_str());
+    if (w.key.size() > 40 || w.key.find('?') != std::string::npos) continue;
+    words.push_back(w);
+  }
+  return words;
+}
+
+void fillStore(const std::vector<Word>& words) {
+  ResultStore& s = store();
+  clear(s);
+  std::mt19937 rng(7);
+  std::vector<Word> pairs;
+  for (int i = 0; i < 12000; ++i) {
+    Word w = words[rng() % words.size()];
+    if (rng() % 2) w.reading = words[rng() % words.size()].reading;  // a wrong ruby
+    pairs.push_back(w);
+  }
+  while (s.itemCount < MaxItems) {
+    const Word& w = pairs[s.itemCount < pairs.size() ? s.itemCount : rng() % pairs.size()];
+    RubyItem& item = s.items[s.itemCount++];
+    item = RubyItem{};
+    item.keyId = static_cast<std::uint16_t>(internText(s, w.key.c_str()));
+    item.rubyId = static_cast<std::uint16_t>(internText(s, w.reading.c_str()));
+    item.okuriganaId = static_cast<std::uint16_t>(internText(s, w.okurigana.c_str()));
+    item.number = 1;
+    item.groupSize = 1;
+  }
+  markRepeatedPairs(s);
+  countDistinctPairs(s);
+  s.pendingCheckCount = s.itemCount;
+}
+
+void resetVerdicts() {
+  ResultStore& s = store();
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) s.items[i].flags &= PairShared | PairRepeat;
+  s.pendingCheckCount = s.itemCount;
+}
+
+struct Outcome {
+  double seconds;
+  int confirmed;
+};
+
+Outcome timedRun(SkkDictionary& dictionary) {
+  resetVerdicts();
+  revConvRunning() = true;
+  ReadingSource source{&dictionary, nullptr, nullptr};
+  const Clock::time_point start = Clock::now();
+  checkStoreItems(store(), source, nullptr);
+  Outcome o{secondsSince(start), 0};
+  for (std::uint32_t i = 0; i < store().itemCount; ++i)
+    o.confirmed += (store().items[i].flags & (RevConvKeyOk | RevConvOkuriOk)) != 0;
+  return o;
+}
+
+}  // namespace
+
+int main() {
+  if (!std::ifstream(DictionaryPath)) {
+    std::printf("revconv_bench: %s is not installed; nothing measured\n", DictionaryPath);
+    return 0;
+  }
+  SkkDictionary dictionary;
+  const Clock::time_point loadStart = Clock::now();
+  if (!dictionary.load(DictionaryPath)) return 1;
+  const double loadSeconds = secondsSince(loadStart);
+  std::printf("dictionary load: %.3f s (%zu candidate texts)\n", loadSeconds, dictionary.candidateCount());
+
+  fillStore(wordsOf(DictionaryPath));
+  std::printf("store: %u items\n", store().itemCount);
+
+  settings().useRevConvCache = 0;
+  const Outcome baseline = timedRun(dictionary);
+  settings().useRevConvCache = 1;
+  clearCache(revConvCache());
+  const Outcome cold = timedRun(dictionary);
+  const Outcome warm = timedRun(dictionary);
+  const auto print = [](const char* name, const Outcome& o) {
+    std::printf("%-22s %8.3f s %10.0f items/s  (%d confirmed)\n", name, o.seconds,
+                store().itemCount / (o.seconds > 0 ? o.seconds : 1e-9), o.confirmed);
+  };
+  print("no cache (baseline)", baseline);
+  print("cache, cold", cold);
+  print("cache, warm", warm);
+  std::printf("cache entries used: %u of %u\n", revConvCache().nextSlot, CacheSlots);
+  return 0;
+}
