@@ -4,6 +4,7 @@
 
 #include "cli/interrupt.h"
 #include "engine/store.h"
+#include "revconv/run.h"
 
 namespace obel {
 
@@ -13,10 +14,12 @@ static void onInterrupt(int) {
   if (presses > 0) _exit(130);
   presses = 1;
   store().searchRunning = false;  // lock-free atomic: safe in a signal handler
+  revConvRunning() = false;
 }
 
 void installInterruptHandler() {
   store();  // allocate the store before any signal can arrive
+  revConvRunning();
   std::signal(SIGINT, onInterrupt);
 }
 

@@ -3,6 +3,7 @@
 
 #include "cli/interrupt.h"
 #include "engine/store.h"
+#include "revconv/run.h"
 
 namespace obel {
 
@@ -12,11 +13,13 @@ static BOOL WINAPI onConsoleControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
   if (InterlockedIncrement(&presses) > 1) ExitProcess(130);
   store().searchRunning = false;
+  revConvRunning() = false;
   return TRUE;
 }
 
 void installInterruptHandler() {
   store();
+  revConvRunning();
   SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
 

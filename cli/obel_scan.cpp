@@ -9,10 +9,12 @@
 
 #include "app/tsv_export.h"
 #include "cli/interrupt.h"
+#include "cli/revconv_check.h"
 #include "engine/native_path.h"
 #include "engine/sjis.h"
 #include "engine/store.h"
 #include "engine/walk.h"
+#include "revconv/run.h"
 #include "results/grouped_view.h"
 #include "settings/settings.h"
 
@@ -23,7 +25,7 @@ namespace {
 const char Usage[] =
     "usage: obel-scan [--no-subfolders] [-o FILE] [--utf8] [--view items|grouped]\n"
     "                 [--same-key | --same-ruby] [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
-    "                 TARGET...\n"
+    "                 [--check[=DICT] [--cache FILE]] TARGET...\n"
     "\n"
     "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
     "writes the table as tab-separated text (Shift-JIS, CR LF) to FILE or standard output.\n"
@@ -41,14 +43,23 @@ const char Usage[] =
     "  --key-length N[+|-|=], --ruby-length N[+|-|=]\n"
     "                  grouped view: only keys (rubies) of N characters or more (+, the\n"
     "                  default), N or fewer (-) or exactly N (=); N from 1 to 99\n"
+    "  --check[=DICT]  check every reading against the reading dictionary DICT (an SKK\n"
+    "                  dictionary, EUC-JP or UTF-8; the skkdic file by default) before\n"
+    "                  writing, so the 逆変換 column is filled; Ctrl-C stops the check\n"
+    "  --cache FILE    with --check: keep the verdicts in FILE (the layout of ObelCache.dat),\n"
+    "                  read before the check and written back after it\n"
     "  --help          this text\n"
     "\n"
-    "Exit status: 0 complete, 1 ended by the item limit or Ctrl-C, 2 usage error.\n";
+    "Exit status: 0 complete, 1 ended by the item limit or Ctrl-C, 2 usage error or an\n"
+    "unreadable dictionary.\n";
 
 struct Options {
   bool subfolders = true;
   bool utf8 = false;
   bool grouped = false;
+  bool check = false;
+  std::string dictionary = DefaultCheckDictionary;
+  std::string cacheFile;
   std::string output;
   std::vector<std::string> targets;  // as given
 };
@@ -95,6 +106,15 @@ int parse(int argc, char** argv, Options& o) {
         std::fprintf(stderr, "obel-scan: %s needs a count from 1 to 99, optionally followed by +, - or =\n", a.c_str());
         return 2;
       }
+    } else if (a == "--check" || a.rfind("--check=", 0) == 0) {
+      o.check = true;
+      if (a.size() > 8) o.dictionary = a.substr(8);
+    } else if (a == "--cache") {
+      if (++i >= argc) {
+        std::fputs("obel-scan: --cache needs a file name\n", stderr);
+        return 2;
+      }
+      o.cacheFile = argv[i];
     } else if (a == "-o") {
       if (++i >= argc) {
         std::fputs("obel-scan: -o needs a file name\n", stderr);
@@ -107,6 +127,10 @@ int parse(int argc, char** argv, Options& o) {
     } else {
       o.targets.push_back(a);
     }
+  }
+  if (!o.cacheFile.empty() && !o.check) {
+    std::fputs("obel-scan: --cache needs --check\n", stderr);
+    return 2;
   }
   if (o.targets.empty()) {
     printText(stderr, Usage);
@@ -167,6 +191,7 @@ int main(int argc, char** argv) {
     lines.push_back(line);
   }
 
+  revConvRunning() = true;  // a Ctrl-C at any time stops the check too
   installInterruptHandler();
   ResultStore& s = store();
   s.searchRunning = true;
@@ -174,6 +199,10 @@ int main(int argc, char** argv) {
   ConsoleEvents events;
   searchTargets(s, lines, options.subfolders, *lister, events);
   finishSearch(s);
+  // Taken before the check: a Ctrl-C during the check does not make the search a stopped one.
+  const char* searchMessage = searchEndMessage(s);
+  bool checkStopped = false;
+  if (options.check && !runReverseConversionCheck(options.dictionary, options.cacheFile, checkStopped)) return 2;
 #ifndef _WIN32
   useSlashes(s);
 #endif
@@ -192,8 +221,12 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  if (const char* message = searchEndMessage(s)) {
-    printMessage(message);
+  if (searchMessage) {
+    printMessage(searchMessage);
+    return 1;
+  }
+  if (checkStopped) {
+    printMessage("逆変換チェックを中止しました");
     return 1;
   }
   return 0;

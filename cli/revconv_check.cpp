@@ -1,0 +1,83 @@
+#include "cli/revconv_check.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/sjis.h"
+#include "engine/store.h"
+#include "revconv/cache.h"
+#include "revconv/cache_file.h"
+#include "revconv/reading.h"
+#include "revconv/run.h"
+#include "revconv/skk_dictionary.h"
+#include "settings/settings.h"
+
+namespace obel {
+
+namespace {
+
+// The platform's file operations with the cache file beside the program replaced by the file
+// the user named; the temporary copy is made in that file's folder, so the file is still only
+// ever replaced by a complete copy.
+class NamedCacheFile final : public FileOps {
+ public:
+  NamedCacheFile(FileOps& base, const std::string& file) : base_(base), file_(file) {
+    folder_ = file.substr(0, folderLength(file));
+  }
+  bool modulePath(char* path, std::uint32_t capacity) override {
+    const std::string program = folder_ + "obel-scan";
+    if (program.size() + 1 > capacity) return false;
+    std::memcpy(path, program.c_str(), program.size() + 1);
+    return true;
+  }
+  Handle openForReading(const char* path) override { return base_.openForReading(redirect(path)); }
+  Handle createNew(const char* path) override { return base_.createNew(path); }
+  std::uint32_t read(Handle f, void* b, std::uint32_t n) override { return base_.read(f, b, n); }
+  std::uint32_t write(Handle f, const void* b, std::uint32_t n) override { return base_.write(f, b, n); }
+  void close(Handle f) override { base_.close(f); }
+  bool copyFile(const char* from, const char* to) override { return base_.copyFile(from, redirect(to)); }
+  bool deleteFile(const char* path) override { return base_.deleteFile(path); }
+  LocalTime localTime() override { return base_.localTime(); }
+
+ private:
+  // Up to and with the last separator; on Windows a trail byte 0x5C (the 表 of a name) is not one.
+  static std::size_t folderLength(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    std::ptrdiff_t cut = slash == std::string::npos ? -1 : static_cast<std::ptrdiff_t>(slash);
+#ifdef _WIN32
+    const std::ptrdiff_t backslash = findLastBackslash(file.c_str());
+    if (backslash > cut) cut = backslash;
+#endif
+    return static_cast<std::size_t>(cut + 1);
+  }
+  const char* redirect(const char* path) const {
+    return folder_ + "ObelCache.dat" == path ? file_.c_str() : path;
+  }
+  FileOps& base_;
+  std::string file_;
+  std::string folder_;
+};
+
+}  // namespace
+
+bool runReverseConversionCheck(const std::string& dictionaryPath, const std::string& cacheFile, bool& stopped) {
+  stopped = false;
+  SkkDictionary dictionary;
+  if (!dictionary.load(dictionaryPath.c_str())) {
+    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", dictionaryPath.c_str());
+    return false;
+  }
+  ResultStore& s = store();
+  NamedCacheFile cacheFiles(platformFileOps(), cacheFile);
+  settings().useRevConvCache = cacheFile.empty() ? 0 : 1;
+  if (!cacheFile.empty()) loadCache(cacheFiles, revConvCache());
+  const ReadingSource source{&dictionary, nullptr, nullptr};
+  checkStoreItems(s, source, nullptr);
+  if (!cacheFile.empty() && !saveCache(cacheFiles, revConvCache())) {
+    std::fprintf(stderr, "obel-scan: the cache %s could not be written\n", cacheFile.c_str());
+  }
+  stopped = s.pendingCheckCount != 0;
+  return true;
+}
+
+}  // namespace obel
