@@ -177,7 +177,8 @@ std::vector<char> fileBytes(const std::string& path) {
 void writeBytes(const std::string& path, const std::vector<char>& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  // An empty vector may hold no buffer at all, and fwrite must not be given a null pointer.
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
 
