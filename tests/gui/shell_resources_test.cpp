@@ -56,37 +56,37 @@ const ControlSpec kMainControls[] = {
 void expectControls(HWND dialog, const ControlSpec* specs, size_t count) {
   HWND child = GetWindow(dialog, GW_CHILD);
   for (size_t i = 0; i < count; ++i) {
-    const ControlSpec& spec = specs[i];
-    SCOPED_TRACE(testing::Message() << "control #" << (i + 1) << " id " << spec.id);
+    const ControlSpec& want = specs[i];
+    SCOPED_TRACE(testing::Message() << "control #" << (i + 1) << " id " << want.id);
     ASSERT_NE(child, nullptr);
     int id = GetDlgCtrlID(child);
-    EXPECT_TRUE(id == spec.id || (spec.id == -1 && id == 0xFFFF)) << id;
+    EXPECT_TRUE(id == want.id || (want.id == -1 && id == 0xFFFF)) << id;
     char name[64] = "";
     GetClassNameA(child, name, sizeof name);
-    EXPECT_STREQ(name, spec.className);
-    if (spec.caption) {
-      EXPECT_EQ(windowText(child), spec.caption);
+    EXPECT_STREQ(name, want.className);
+    if (want.caption) {
+      EXPECT_EQ(windowText(child), want.caption);
     }
-    RECT expected = dialogUnits(dialog, spec.x, spec.y, spec.width, spec.height);
+    RECT expected = dialogUnits(dialog, want.x, want.y, want.width, want.height);
     RECT actual = childRect(child);
     EXPECT_EQ(actual.left, expected.left);
     EXPECT_EQ(actual.top, expected.top);
     EXPECT_EQ(actual.right, expected.right);
     EXPECT_EQ(actual.bottom, expected.bottom);
     DWORD style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
-    bool button = std::string(spec.className) == "Button";
+    bool button = std::string(want.className) == "Button";
     if (button) {
-      EXPECT_EQ(style & 0xF, spec.styleBits & 0xF);  // the button type
+      EXPECT_EQ(style & 0xF, want.styleBits & 0xF);  // the button type
     }
     // A border may become a client edge, and a list box drops WS_VSCROLL while it needs none.
-    DWORD wanted = spec.styleBits & ~(button ? 0xFu : 0u) & ~DWORD(WS_BORDER | WS_VSCROLL);
+    DWORD wanted = want.styleBits & ~(button ? 0xFu : 0u) & ~DWORD(WS_BORDER | WS_VSCROLL);
     EXPECT_EQ(style & wanted, wanted);
-    if (spec.styleBits & WS_BORDER) {
+    if (want.styleBits & WS_BORDER) {
       DWORD ex = static_cast<DWORD>(GetWindowLongA(child, GWL_EXSTYLE));
       EXPECT_TRUE((style & WS_BORDER) || (ex & WS_EX_CLIENTEDGE));
     }
-    EXPECT_EQ(IsWindowEnabled(child) != FALSE, spec.enabled);
-    EXPECT_EQ((style & WS_VISIBLE) != 0, spec.visible);
+    EXPECT_EQ(IsWindowEnabled(child) != FALSE, want.enabled);
+    EXPECT_EQ((style & WS_VISIBLE) != 0, want.visible);
     child = GetWindow(child, GW_HWNDNEXT);
   }
   EXPECT_EQ(child, nullptr) << "more controls than expected";
@@ -141,16 +141,16 @@ TEST(ShellResources, SettingsTemplateHoldsTheFieldsInOrder) {
   EXPECT_EQ(windowText(dialog), "設定");
   // The combo box and the up-down control place themselves: check ids, classes and order.
   HWND child = GetWindow(dialog, GW_CHILD);
-  for (const ControlSpec& spec : kSettingsControls) {
-    SCOPED_TRACE(spec.id);
+  for (const ControlSpec& want : kSettingsControls) {
+    SCOPED_TRACE(want.id);
     ASSERT_NE(child, nullptr);
     int id = GetDlgCtrlID(child);
-    EXPECT_TRUE(id == spec.id || (spec.id == -1 && id == 0xFFFF)) << id;
+    EXPECT_TRUE(id == want.id || (want.id == -1 && id == 0xFFFF)) << id;
     char name[64] = "";
     GetClassNameA(child, name, sizeof name);
-    EXPECT_STREQ(name, spec.className);
-    if (spec.caption) {
-      EXPECT_EQ(windowText(child), spec.caption);
+    EXPECT_STREQ(name, want.className);
+    if (want.caption) {
+      EXPECT_EQ(windowText(child), want.caption);
     }
     child = GetWindow(child, GW_HWNDNEXT);
   }
