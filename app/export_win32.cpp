@@ -1,7 +1,6 @@
 // "書き出し(&W)...": the whole result table as a TSV file chosen in the save dialog.
 #include <windows.h>
 #include <commdlg.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "app/tsv_export.h"
 #include "engine/sjis.h"
 #include "engine/store.h"
+#include "engine/targets_win32.h"
 
 namespace obel {
 
@@ -35,24 +35,6 @@ class BusyCursor {
  private:
   HCURSOR previous_;
 };
-
-// Filter "<type name of *.tsv>\0*.tsv\0全てのファイル (*.*)\0*.*\0\0".
-std::string tsvFilter() {
-  SHFILEINFOA info{};
-  std::string typeName = "TSV";
-  if (SHGetFileInfoA("*.tsv", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) &&
-      info.szTypeName[0] != '\0')
-    typeName = info.szTypeName;
-  std::string filter = typeName + " (*.tsv)";
-  filter += '\0';
-  filter += "*.tsv";
-  filter += '\0';
-  filter += "全てのファイル (*.*)";
-  filter += '\0';
-  filter += "*.*";
-  filter += '\0';
-  return filter;
-}
 
 bool writeAll(HANDLE file, const std::string& text) {
   std::size_t done = 0;
@@ -91,18 +73,10 @@ void reportFailure(HWND dialog, const char* path) {
 }  // namespace
 
 bool chooseExportFile(HWND dialog, char* path, std::size_t size) {
-  std::string filter = tsvFilter();
   path[0] = '\0';
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = dialog;
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = static_cast<DWORD>(size);
-  ofn.lpstrDefExt = "tsv";
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOREADONLYRETURN | OFN_EXPLORER | OFN_ENABLESIZING;
-  return GetSaveFileNameA(&ofn) != FALSE;
+  return showFileDialog(true, dialog, nullptr, nullptr, "*.tsv",
+                        OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOREADONLYRETURN | OFN_EXPLORER | OFN_ENABLESIZING,
+                        path, size);
 }
 
 // Writes the file under the wait cursor; the caller reports a failure once the cursor is back.

@@ -1,8 +1,6 @@
 // The settings dialog: edits the settings the program writes back to Obel.ini.
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -11,6 +9,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/settings_dialog.h"
 #include "app/shell.h"
+#include "engine/targets_win32.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -23,68 +22,9 @@ namespace {
 
 const char* const kFaceNames[] = {"ＭＳ Ｐゴシック", "ＭＳ Ｐ明朝", "ＭＳ ゴシック", "ＭＳ 明朝"};
 
-// Path fields that take a file dropped on them: the first dropped path replaces the text.
-const char kPreviousProcedure[] = "ObelPathFieldPrevious";
-
-LRESULT CALLBACK pathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-  WNDPROC previous = reinterpret_cast<WNDPROC>(GetPropA(field, kPreviousProcedure));
-  if (message == WM_DROPFILES) {
-    HDROP drop = reinterpret_cast<HDROP>(wParam);
-    char path[MAX_PATH];
-    if (DragQueryFileA(drop, 0, path, sizeof path)) SetWindowTextA(field, path);
-    DragFinish(drop);
-    return 0;
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    RemovePropA(field, kPreviousProcedure);
-  }
-  return CallWindowProcA(previous, field, message, wParam, lParam);
-}
-
-void acceptDroppedFiles(HWND field) {
-  LONG_PTR previous = SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pathFieldProc));
-  SetPropA(field, kPreviousProcedure, reinterpret_cast<HANDLE>(previous));
-  DragAcceptFiles(field, TRUE);
-}
-
-void restoreField(HWND field) {
-  WNDPROC previous = reinterpret_cast<WNDPROC>(GetPropA(field, kPreviousProcedure));
-  if (!previous) return;
-  SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-  RemovePropA(field, kPreviousProcedure);
-}
-
-// Browses for a file for the field; pattern "*.exe" offers executables, "*.*" everything.
-void browseForFile(HWND dialog, int fieldId, const char* pattern) {
-  char path[MAX_PATH] = "";
-  GetDlgItemTextA(dialog, fieldId, path, sizeof path);
-  std::string filter;
-  if (std::string(pattern) != "*.*") {
-    SHFILEINFOA info{};
-    std::string type = pattern + 2;
-    if (SHGetFileInfoA(pattern, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES) &&
-        info.szTypeName[0] != '\0')
-      type = info.szTypeName;
-    filter += type + " (" + pattern + ")";
-    filter += '\0';
-    filter += pattern;
-    filter += '\0';
-  }
-  filter += "全てのファイル (*.*)";
-  filter += '\0';
-  filter += "*.*";
-  filter += '\0';
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = dialog;
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = sizeof path;
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_ENABLESIZING;
-  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, fieldId, path);
-}
+// The two path fields: each takes a dropped file and has its file button.
+PathField editorField;
+PathField dictionaryField;
 
 void initialise(HWND dialog) {
   const Settings& s = settings();
@@ -96,16 +36,18 @@ void initialise(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_EDITOR_OPTIONS, s.commandLine);
   SetDlgItemTextA(dialog, IDC_DICTIONARY_PATH, s.readingDictionary);
   SendDlgItemMessageA(dialog, IDC_FONT_SIZE_SPIN, UDM_SETRANGE32, 8, 99);
-  acceptDroppedFiles(GetDlgItem(dialog, IDC_EDITOR_PATH));
-  acceptDroppedFiles(GetDlgItem(dialog, IDC_DICTIONARY_PATH));
+  createPathField(editorField, dialog, IDC_EDITOR_PATH, 0, IDC_EDITOR_BROWSE);
+  setPathFieldPattern(editorField, "*.exe", true);
+  createPathField(dictionaryField, dialog, IDC_DICTIONARY_PATH, 0, IDC_DICTIONARY_BROWSE);
+  setPathFieldPattern(dictionaryField, "*.*", true);
   for (const char* face : kFaceNames)
     SendDlgItemMessageA(dialog, IDC_FONT_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(face));
   centerOnOwner(dialog);
 }
 
 void end(HWND dialog, bool confirmed) {
-  restoreField(GetDlgItem(dialog, IDC_EDITOR_PATH));
-  restoreField(GetDlgItem(dialog, IDC_DICTIONARY_PATH));
+  destroyPathField(editorField);
+  destroyPathField(dictionaryField);
   EndDialog(dialog, confirmed ? 1 : 0);
 }
 
@@ -150,14 +92,8 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       int id = LOWORD(wParam);
       int code = HIWORD(wParam);
       HWND control = reinterpret_cast<HWND>(lParam);
-      if (id == IDC_EDITOR_BROWSE && code == BN_CLICKED) {
-        browseForFile(dialog, IDC_EDITOR_PATH, "*.exe");
+      if (code == BN_CLICKED && (pathFieldCommand(editorField, id) || pathFieldCommand(dictionaryField, id)))
         return TRUE;
-      }
-      if (id == IDC_DICTIONARY_BROWSE && code == BN_CLICKED) {
-        browseForFile(dialog, IDC_DICTIONARY_PATH, "*.*");
-        return TRUE;
-      }
       if (id == IDOK) {
         if (confirm(dialog)) end(dialog, true);
         return TRUE;

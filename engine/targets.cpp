@@ -11,6 +11,7 @@ const char DroppedPathTooLongText[] = " はパスが長すぎます。";
 
 namespace {
 constexpr char AllFilesText[] = "全てのファイル (*.*)";
+constexpr char AllFilesPattern[] = "*.*";
 constexpr std::size_t ClosingEntryRoom = 26;  // the catch-all entry and the final NUL
 }  // namespace
 
@@ -50,7 +51,8 @@ std::size_t buildFileFilter(const char* typeName, const char* pattern, char* buf
     std::memcpy(buffer + used, s.c_str(), s.size() + 1);
     used += s.size() + 1;
   };
-  if (pattern && *pattern && typeName && *typeName) {
+  // "*.*" is the closing entry itself.
+  if (pattern && *pattern && std::strcmp(pattern, AllFilesPattern) != 0 && typeName && *typeName) {
     const std::string description = std::string(typeName) + " (" + pattern + ")";
     if (used + description.size() + 1 + std::strlen(pattern) + 1 + ClosingEntryRoom <= capacity) {
       put(description);
@@ -58,13 +60,14 @@ std::size_t buildFileFilter(const char* typeName, const char* pattern, char* buf
     }
   }
   put(AllFilesText);
-  put("*.*");
+  put(AllFilesPattern);
   buffer[used++] = '\0';
   return used;
 }
 
 std::string defaultExtension(const char* pattern) {
-  if (!pattern || std::strlen(pattern) < 2) return std::string();
+  // "*.*" names no extension to add.
+  if (!pattern || std::strlen(pattern) < 2 || std::strcmp(pattern, AllFilesPattern) == 0) return std::string();
   return std::string(pattern + 2);
 }
 

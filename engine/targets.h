@@ -26,10 +26,11 @@ std::string existingFolderPart(std::string text, bool (*folderExists)(const std:
 
 // The filter buffer of the file dialogs ("desc\0pattern\0...\0\0", at most `capacity` bytes):
 // "<typeName> (<pattern>)" with the pattern when the type name is known and leaves room for
-// the closing entry, then always "全てのファイル (*.*)" and "*.*". Returns the bytes used.
+// the closing entry (and is not "*.*" itself), then always "全てのファイル (*.*)" and "*.*".
+// Returns the bytes used.
 std::size_t buildFileFilter(const char* typeName, const char* pattern, char* buffer, std::size_t capacity);
 
-// The default extension of a pattern: "txt" for "*.txt", empty without a pattern.
+// The default extension of a pattern: "txt" for "*.txt", empty without a pattern or for "*.*".
 std::string defaultExtension(const char* pattern);
 
 }  // namespace obel

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <commdlg.h>
+#include <objbase.h>
 
 #include <cstring>
 #include <string>
@@ -76,7 +77,10 @@ void browseFolder(PathField& f) {
   info.lpszTitle = "";
   info.lpfn = browseCallback;
   info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  // The browser needs COM on this thread; a second initialisation is harmless.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  if (SUCCEEDED(com)) CoUninitialize();
   if (!chosen) return;
   char path[MAX_PATH];
   if (SHGetPathFromIDListA(chosen, path)) {

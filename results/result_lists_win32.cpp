@@ -31,7 +31,11 @@ HWND memberListWindow = nullptr;
 class ProgressBar : public ProgressSink {
  public:
   explicit ProgressBar(HWND bar) : bar_(bar) {}
-  void advance(int steps) override { SendMessageA(bar_, PBM_DELTAPOS, steps, 0); }
+  // The list is rebuilt on the thread that owns the bar, so the bar is repainted at once.
+  void advance(int steps) override {
+    SendMessageA(bar_, PBM_DELTAPOS, steps, 0);
+    UpdateWindow(bar_);
+  }
 
  private:
   HWND bar_;

@@ -77,4 +77,8 @@ TEST(Targets, FileFilter) {
   EXPECT_EQ(defaultExtension("*.tsv"), "tsv");
   EXPECT_EQ(defaultExtension(""), "");
   EXPECT_EQ(defaultExtension(nullptr), "");
+  // "*.*" is the catch-all entry alone and adds no extension
+  n = buildFileFilter("ファイル", "*.*", buffer, sizeof buffer);
+  EXPECT_EQ(std::string(buffer, n), std::string("全てのファイル (*.*)") + '\0' + "*.*" + '\0' + '\0');
+  EXPECT_EQ(defaultExtension("*.*"), "");
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>  // DROPFILES
+#include <dlgs.h>    // cmb1
+#include <commctrl.h>
 
 #include <cstring>
 #include <filesystem>
@@ -211,6 +213,85 @@ TEST_F(TargetsTest, DroppedFilesAndFolders) {
   RemoveDirectoryA(folder.c_str());
 }
 
+TEST_F(TargetsTest, AFolderChosenInTheBrowserGetsABackslashAndThePattern) {
+  const std::string folder = tempFolder() + "obel_browse_folder";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  DialogHook hook;
+  int browsers = 0;
+  hook.onDialog([&](HWND d) {
+    if (GetDlgItem(d, IDC_TARGET_FIELD)) {  // the target dialog: browse from a text naming no folder
+      SetDlgItemTextA(d, IDC_TARGET_FIELD, (folder + "\\*.txt").c_str());
+      PostMessageA(d, WM_COMMAND, IDC_TARGET_FOLDER_BUTTON, 0);
+      return;
+    }
+    ++browsers;  // the folder browser: take its selection, then OK the target dialog
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+    PostMessageA(GetWindow(d, GW_OWNER), WM_COMMAND, IDOK, 0);
+  });
+  addTarget(dialog);
+  EXPECT_EQ(browsers, 1);
+  ASSERT_EQ(lines().size(), 1u);
+  // Wine's browser does not take the starting selection, so the chosen folder is whichever
+  // it shows; what matters is what the field makes of it.
+  const std::string line = lines()[0];
+  ASSERT_GT(line.size(), 6u);
+  EXPECT_EQ(line.substr(line.size() - 6), "\\*.txt");
+  const std::string chosen = line.substr(0, line.size() - 6);
+  EXPECT_NE(chosen.back(), '\\') << "one backslash before the pattern";
+  EXPECT_NE(GetFileAttributesA(chosen.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u) << chosen;
+  EXPECT_TRUE(hook.boxes().empty());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(TargetsTest, TheFileButtonStartsInTheFieldsFolderWithItsNameAndOffersTheFilter) {
+  const std::string folder = tempFolder() + "obel_browse_file";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string file = folder + "\\本文.txt";
+  std::ofstream(file) << "x";
+  DialogHook hook;
+  std::vector<std::string> filters;
+  hook.onDialog([&](HWND d) {
+    if (GetDlgItem(d, IDC_TARGET_FIELD)) {
+      SetDlgItemTextA(d, IDC_TARGET_FIELD, file.c_str());
+      PostMessageA(d, WM_COMMAND, IDC_TARGET_FILE_BUTTON, 0);
+      return;
+    }
+    HWND types = GetDlgItem(d, cmb1);  // the open dialog's file-type box
+    const int n = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      char text[256] = "";
+      SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      filters.push_back(text);
+    }
+    PostMessageA(d, WM_COMMAND, IDOK, 0);  // opens the file named at the start
+    PostMessageA(GetWindow(d, GW_OWNER), WM_COMMAND, IDOK, 0);
+  });
+  addTarget(dialog);
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_EQ(lines()[0], file);
+  ASSERT_EQ(filters.size(), 2u);
+  EXPECT_EQ(filters[0].substr(filters[0].size() - 8), " (*.txt)");
+  EXPECT_GT(filters[0].size(), 8u) << "the shell's type name comes first";
+  EXPECT_EQ(filters[1], "全てのファイル (*.*)");
+  DeleteFileA(file.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(TargetsTest, APathDroppedOnTheFieldReplacesItsTextWithTheFirstPath) {
+  DialogHook hook;
+  std::string field;
+  hook.onDialog([&](HWND d) {
+    SetDlgItemTextA(d, IDC_TARGET_FIELD, "old text");
+    SendMessageA(GetDlgItem(d, IDC_TARGET_FIELD), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(makeDrop({"C:\\本\\一.txt", "C:\\本\\二.txt"})), 0);
+    field = test::controlText(d, IDC_TARGET_FIELD);
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+  });
+  addTarget(dialog);
+  EXPECT_EQ(field, "C:\\本\\一.txt");
+  EXPECT_EQ(lines(), (std::vector<std::string>{"C:\\本\\一.txt"}));
+}
+
 // A fixture tree of text files, each "｜<key>《よみ》" lines.
 class SearchTest : public TargetsTest {
  protected:
@@ -336,6 +417,62 @@ TEST_F(SearchTest, ExactlyTheItemLimitShowsTheLimitMessage) {
   ASSERT_EQ(hook.boxes().size(), 1u);
   EXPECT_EQ(hook.boxes()[0].text, "データが最大件数に達したため、検索を中止しました");
   EXPECT_EQ(hook.boxes()[0].owner, dialog);
+}
+
+// What the worker does to the progress dialog in its list phase, seen on the user interface
+// thread as its messages arrive.
+struct ListPhase {
+  std::string caption;
+  bool stopEnabledThen = true;
+  long barMaximum = -1;
+};
+HHOOK phaseHook = nullptr;
+ListPhase phase;
+LRESULT CALLBACK watchListPhase(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && m->message == WM_SETTEXT && GetDlgCtrlID(m->hwnd) == 0 && m->lParam &&
+      GetDlgItem(m->hwnd, IDC_PROGRESS_BAR)) {
+    phase.caption = reinterpret_cast<const char*>(m->lParam);
+    phase.stopEnabledThen = IsWindowEnabled(GetDlgItem(m->hwnd, IDCANCEL)) != FALSE;
+  }
+  if (code == HC_ACTION && m->message == PBM_SETRANGE32) phase.barMaximum = static_cast<long>(m->lParam);
+  return CallNextHookEx(phaseHook, code, wParam, lParam);
+}
+
+TEST_F(SearchTest, SearchButtonListsTheResultAndEnablesExportOnlyWhenItemsWereFound) {
+  write("a.txt", "A", 3);
+  write("b.txt", "B", 2);
+  write("sub/c.txt", "C");
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((path() + "\\*.txt").c_str()));
+  EnableWindow(GetDlgItem(dialog, IDC_SEARCH), TRUE);
+  phase = ListPhase{};
+  phaseHook = SetWindowsHookExA(WH_CALLWNDPROC, watchListPhase, nullptr, GetCurrentThreadId());
+  ASSERT_NE(phaseHook, nullptr);
+  DialogHook hook;
+  hook.onDialog([](HWND) {});  // the progress dialog is left to the worker
+  SendMessageA(dialog, WM_COMMAND, IDC_SEARCH, 0);
+  UnhookWindowsHookEx(phaseHook);
+  EXPECT_TRUE(hook.boxes().empty());
+  EXPECT_EQ(phase.caption, "リスト作成中");
+  EXPECT_FALSE(phase.stopEnabledThen) << "Stop is disabled before the list phase";
+  EXPECT_EQ(phase.barMaximum, 6);
+  EXPECT_EQ(store().itemCount, 6u);
+  HWND groups = GetDlgItem(dialog, IDC_GROUP_LIST);
+  EXPECT_EQ(SendMessageA(groups, LVM_GETITEMCOUNT, 0, 0), 3) << "one row per (key, reading) pair";
+  EXPECT_TRUE(IsWindowVisible(groups));
+  EXPECT_TRUE(enabled(IDC_EXPORT));
+  EXPECT_TRUE(enabled(IDC_REVCONV));
+
+  // a second search that finds nothing empties the list and disables both again
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((path() + "\\*.none").c_str()));
+  SendMessageA(dialog, WM_COMMAND, IDC_SEARCH, 0);
+  EXPECT_TRUE(hook.boxes().empty());
+  EXPECT_EQ(store().itemCount, 0u);
+  EXPECT_EQ(SendMessageA(groups, LVM_GETITEMCOUNT, 0, 0), 0);
+  EXPECT_FALSE(enabled(IDC_EXPORT));
+  EXPECT_FALSE(enabled(IDC_REVCONV));
 }
 
 }  // namespace
