@@ -1,7 +1,6 @@
 #pragma once
 // What the main dialog calls in the other subsystems. Each function is defined by the
-// subsystem that does the work; app/pending_win32.cpp holds the ones not yet built, which do
-// nothing (remove a function from there when its real definition lands).
+// subsystem that does the work.
 #include <windows.h>
 
 namespace obel {
