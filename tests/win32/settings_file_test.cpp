@@ -2,9 +2,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "settings/settings_file.h"
 
@@ -117,6 +119,16 @@ TEST(SettingsFile, FindTxtEditorReadsTheAssociation) {
   char tiny[8];
   EXPECT_FALSE(findTxtEditor(".obeltest", tiny, sizeof tiny));
   EXPECT_STREQ(tiny, "");
+}
+
+TEST(SettingsFile, TextFilesOpenWithNotepadInTheTestPrefix) {
+  // The prefix made by tools/wine-prefix.sh associates .txt with Wine's notepad, so the
+  // default editor of a fresh Obel.ini is a real program there.
+  char command[260];
+  ASSERT_TRUE(findTxtEditor(".txt", command, sizeof command));
+  std::string lower = command;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(lower.find("notepad.exe"), std::string::npos) << command;
 }
 
 }  // namespace
