@@ -88,7 +88,7 @@ double conditionsOnly() {
 void benchRowModel() {
   std::printf("Row model in memory (%u items)\n", store().itemCount);
   conditionsOnly();
-  testing::FakeList group;
+  test::FakeList group;
   double first = timed([&] { group.refresh(); });
   std::printf("  refreshList, empty list -> %d rows                %8.2f ms\n", group.rowCount(), first);
   double again = timed([&] { group.refresh(); });

@@ -11,7 +11,7 @@
 #include "results/list_model.h"
 #include "results/sort.h"
 
-namespace obel::testing {
+namespace obel::test {
 
 class FakeList : public RowList, public SortableRows {
  public:
@@ -112,4 +112,4 @@ class FakeList : public RowList, public SortableRows {
   }
 };
 
-}  // namespace obel::testing
+}  // namespace obel::test

@@ -14,7 +14,7 @@
 #include "settings/settings.h"
 
 using namespace obel;
-using obel::test::addItem;
+using obel::test::appendItem;
 using obel::test::FakeProvider;
 
 namespace {
@@ -48,9 +48,9 @@ struct RevConvCrossCheck : ::testing::Test {
 
 TEST_F(RevConvCrossCheck, StoppedPairSharingAnOkuriganaKeepsTheCountRight) {
   ResultStore& s = store();
-  addItem(s, "甲", "こう");
-  for (int i = 0; i < 4; ++i) addItem(s, "走", "はし", i < 2 ? "る" : "れ");
-  addItem(s, "乙", "おつ");
+  appendItem(s, "甲", "こう");
+  for (int i = 0; i < 4; ++i) appendItem(s, "走", "はし", i < 2 ? "る" : "れ");
+  appendItem(s, "乙", "おつ");
   markRepeatedPairs(s);
   countDistinctPairs(s);
   s.pendingCheckCount = s.itemCount;
@@ -78,7 +78,7 @@ TEST_F(RevConvCrossCheck, StoppedPairSharingAnOkuriganaKeepsTheCountRight) {
 
 TEST_F(RevConvCrossCheck, PairConfirmedThroughOneSharedOkuriganaIsComplete) {
   ResultStore& s = store();
-  for (int i = 0; i < 3; ++i) addItem(s, "走", "はし", "る");
+  for (int i = 0; i < 3; ++i) appendItem(s, "走", "はし", "る");
   markRepeatedPairs(s);
   countDistinctPairs(s);
   s.pendingCheckCount = s.itemCount;

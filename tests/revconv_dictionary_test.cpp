@@ -115,10 +115,10 @@ TEST(RevConvDictionary, ConfirmsItemsThroughTheVerdictTests) {
   ResultStore& s = store();
   clear(s);
   ReadingSource source{&d, nullptr, nullptr};
-  EXPECT_EQ(matchKeyAlone(s, source, obel::test::addItem(s, "生", "なま")), 1);
-  EXPECT_EQ(matchKeyAlone(s, source, obel::test::addItem(s, "生", "いき")), 0);
-  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::addItem(s, "走", "はし", "る")), 1);
-  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::addItem(s, "走", "そう", "る")), 0);
+  EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "なま")), 1);
+  EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "いき")), 0);
+  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "はし", "る")), 1);
+  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "そう", "る")), 0);
 }
 
 TEST(RevConvDictionary, InstalledDictionaryKnowsCommonWords) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/store.h"
+#include "store_items.h"
 #include "revconv/reading.h"
 #include "revconv/text_codec.h"
 
@@ -27,16 +28,5 @@ class FakeProvider : public ReadingProvider {
   std::vector<std::string> asked;
   int queries = 0;
 };
-
-inline RubyItem& addItem(ResultStore& s, const char* key, const char* ruby, const char* okuri = "") {
-  RubyItem& item = s.items[s.itemCount++];
-  item = RubyItem{};
-  item.keyId = static_cast<std::uint16_t>(internText(s, key));
-  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
-  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
-  item.number = 1;
-  item.groupSize = 1;
-  return item;
-}
 
 }  // namespace obel::test

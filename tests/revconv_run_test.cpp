@@ -10,7 +10,7 @@
 #include "settings/settings.h"
 
 using namespace obel;
-using obel::test::addItem;
+using obel::test::appendItem;
 using obel::test::FakeProvider;
 
 namespace {
@@ -85,8 +85,8 @@ TEST(RevConvRunTimer, TextShowsSecondsAndRemainingCount) {
 
 TEST_F(RevConvRun, PairConfirmedByTheKeyAlone) {
   ime.add("生", {"なま"});
-  for (int i = 0; i < 5; ++i) addItem(store(), "生", "なま", i % 2 ? "で" : "");
-  addItem(store(), "東京", "とうきょう");
+  for (int i = 0; i < 5; ++i) appendItem(store(), "生", "なま", i % 2 ? "で" : "");
+  appendItem(store(), "東京", "とうきょう");
   finishSearch();
   run();
   for (int i = 0; i < 5; ++i) EXPECT_EQ(store().items[i].flags & 0x1C, RevConvDone | RevConvKeyOk) << i;
@@ -100,7 +100,7 @@ TEST_F(RevConvRun, PairConfirmedByTheKeyAlone) {
 TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
   ime.add("走る", {"はしる"});
   const char* okurigana[5] = {"る", "れ", "る", "れ", "る"};
-  for (const char* o : okurigana) addItem(store(), "走", "はし", o);
+  for (const char* o : okurigana) appendItem(store(), "走", "はし", o);
   finishSearch();
   run();
   EXPECT_EQ(marks(false), "○×○×○");
@@ -114,7 +114,7 @@ TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
 
 TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
   ime.add("走る", {"はしる"});
-  for (int i = 0; i < 3; ++i) addItem(store(), "走", "はし", "る");
+  for (int i = 0; i < 3; ++i) appendItem(store(), "走", "はし", "る");
   finishSearch();
   run();
   EXPECT_EQ(marks(false), "○○○");
@@ -122,7 +122,7 @@ TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
 }
 
 TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
-  for (int i = 0; i < 3; ++i) addItem(store(), "謎", "なぞ");
+  for (int i = 0; i < 3; ++i) appendItem(store(), "謎", "なぞ");
   finishSearch();
   run();
   EXPECT_EQ(marks(false), "×××");
@@ -131,7 +131,7 @@ TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
 }
 
 TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
-  addItem(store(), "謎", "なぞ");
+  appendItem(store(), "謎", "なぞ");
   ime.add("謎", {"めい"});
   finishSearch();
   run();
@@ -141,7 +141,7 @@ TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
 }
 
 TEST_F(RevConvRun, SingleItemConfirmedWithItsOkurigana) {
-  addItem(store(), "走", "はし", "る");
+  appendItem(store(), "走", "はし", "る");
   ime.add("走る", {"はしる"});
   finishSearch();
   run();
@@ -151,7 +151,7 @@ TEST_F(RevConvRun, SingleItemConfirmedWithItsOkurigana) {
 TEST_F(RevConvRun, StoppedRunIsContinuedByTheNext) {
   const char* keys[6] = {"一", "二", "三", "四", "五", "六"};
   for (int i = 0; i < 6; ++i) {
-    addItem(store(), keys[i], "よみ");
+    appendItem(store(), keys[i], "よみ");
     if (i % 2) ime.add(keys[i], {"よみ"});
   }
   finishSearch();
@@ -171,7 +171,7 @@ TEST_F(RevConvRun, StoppedRunIsContinuedByTheNext) {
 TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
   ime.add("走る", {"はしる"});
   const char* okurigana[4] = {"る", "れ", "た", "る"};
-  for (const char* o : okurigana) addItem(store(), "走", "はし", o);
+  for (const char* o : okurigana) appendItem(store(), "走", "はし", o);
   finishSearch();
   ime.stopAfter = 2;  // key stage, then 走る: the members る (3 and 0) are settled
   run();
@@ -189,7 +189,7 @@ TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
 }
 
 TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
-  addItem(store(), "謎", "なぞ");
+  appendItem(store(), "謎", "なぞ");
   finishSearch();
   revConvRunning() = false;
   run();
@@ -198,14 +198,14 @@ TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
 }
 
 TEST_F(RevConvRun, ProgressMovesByStepAtMostOncePerItem) {
-  for (int i = 0; i < 1000; ++i) addItem(store(), ("鍵" + std::to_string(i)).c_str(), "かぎ");
+  for (int i = 0; i < 1000; ++i) appendItem(store(), ("鍵" + std::to_string(i)).c_str(), "かぎ");
   finishSearch();
   CountingProgress progress;
   run(&progress);
   EXPECT_EQ(progress.advances, 142);  // 1000 / 7
   EXPECT_EQ(progress.total, 994u);
   clear(store());
-  for (int i = 0; i < 10; ++i) addItem(store(), "生", "なま");  // one visit settles ten
+  for (int i = 0; i < 10; ++i) appendItem(store(), "生", "なま");  // one visit settles ten
   finishSearch();
   ime.add("生", {"なま"});
   CountingProgress once;
@@ -214,9 +214,9 @@ TEST_F(RevConvRun, ProgressMovesByStepAtMostOncePerItem) {
 }
 
 TEST_F(RevConvRun, CollectAndMarkPair) {
-  addItem(store(), "甲", "こう");
-  addItem(store(), "乙", "おつ");
-  addItem(store(), "甲", "こう");
+  appendItem(store(), "甲", "こう");
+  appendItem(store(), "乙", "おつ");
+  appendItem(store(), "甲", "こう");
   finishSearch();
   RubyItem* members[2] = {};
   EXPECT_EQ(collectPairItems(store(), store().pairIndex[0], members, 2), 2);

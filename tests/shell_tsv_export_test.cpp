@@ -4,23 +4,10 @@
 
 #include "app/tsv_export.h"
 #include "engine/store.h"
+#include "store_items.h"
 
 namespace obel {
 namespace {
-
-RubyItem& addItem(ResultStore& s, FileRecord* file, const char* key, const char* ruby, const char* okuri,
-                  int line, int column, std::uint32_t flags) {
-  RubyItem& item = s.items[s.itemCount++];
-  item = RubyItem{};
-  item.keyId = static_cast<std::uint16_t>(internText(s, key));
-  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
-  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
-  item.file = file;
-  item.line = line;
-  item.column = column;
-  item.flags = flags;
-  return item;
-}
 
 TEST(TsvExport, EveryItemInStoreOrderWithItsOwnMark) {
   ResultStore& s = store();
@@ -29,10 +16,10 @@ TEST(TsvExport, EveryItemInStoreOrderWithItsOwnMark) {
   FileRecord* root = newFileRecord("D:\\root.txt");
   addFile(s, book);
   addFile(s, root);
-  addItem(s, book, "漢字", "かんじ", "", 3, 5, 0);
-  addItem(s, book, "漢字", "かんじ", "", 9, 1, 0);  // a repeat
-  addItem(s, book, "", "よみ", "", 10, 2, RevConvDone);                      // empty key
-  addItem(s, root, "行", "い", "く", 1, 11, RevConvDone | RevConvOkuriOk);   // okurigana
+  test::appendItem(s, "漢字", "かんじ", "", book, 3, 5).flags = 0;
+  test::appendItem(s, "漢字", "かんじ", "", book, 9, 1).flags = 0;  // a repeat
+  test::appendItem(s, "", "よみ", "", book, 10, 2).flags = RevConvDone;                      // empty key
+  test::appendItem(s, "行", "い", "く", root, 1, 11).flags = RevConvDone | RevConvOkuriOk;   // okurigana
   markRepeatedPairs(s);
   s.items[1].flags |= RevConvDone | RevConvKeyOk;
   s.items[0].flags |= RevConvGroupDone | RevConvGroupSomeOk;  // the pair's mark is never written

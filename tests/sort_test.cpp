@@ -10,7 +10,7 @@
 #include "results_store_fill.h"
 
 using namespace obel;
-using namespace obel::testing;
+using namespace obel::test;
 
 namespace {
 

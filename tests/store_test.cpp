@@ -4,20 +4,11 @@
 
 #include <cstring>
 
+#include "store_items.h"
+
 using namespace obel;
 
-namespace {
-RubyItem& addItem(ResultStore& s, const char* key, const char* ruby, const char* okuri = "") {
-  RubyItem& item = s.items[s.itemCount++];
-  item = RubyItem{};
-  item.keyId = static_cast<std::uint16_t>(internText(s, key));
-  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
-  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
-  item.number = 1;
-  item.groupSize = 1;
-  return item;
-}
-}  // namespace
+using obel::test::appendItem;
 
 TEST(Store, HashOfKnownTexts) {
   EXPECT_EQ(stringHash(""), 0xFFFFFFFFu);
@@ -40,10 +31,10 @@ TEST(Store, InternGivesIdsInOrderOfFirstAppearance) {
 TEST(Store, ThreeEqualPairsAreGrouped) {
   ResultStore& s = store();
   clear(s);
-  RubyItem& other = addItem(s, "東京", "とうきょう");
-  RubyItem& a = addItem(s, "漢字", "かんじ");
-  RubyItem& b = addItem(s, "漢字", "かんじ", "で");  // okurigana is not part of the pair
-  RubyItem& c = addItem(s, "漢字", "かんじ");
+  RubyItem& other = appendItem(s, "東京", "とうきょう");
+  RubyItem& a = appendItem(s, "漢字", "かんじ");
+  RubyItem& b = appendItem(s, "漢字", "かんじ", "で");  // okurigana is not part of the pair
+  RubyItem& c = appendItem(s, "漢字", "かんじ");
   markRepeatedPairs(s);
   countDistinctPairs(s);
   EXPECT_EQ(other.flags, 0u);
@@ -62,8 +53,8 @@ TEST(Store, ThreeEqualPairsAreGrouped) {
 TEST(Store, KeyWithTwoRubies) {
   ResultStore& s = store();
   clear(s);
-  RubyItem& a = addItem(s, "生", "せい");
-  RubyItem& b = addItem(s, "生", "なま");
+  RubyItem& a = appendItem(s, "生", "せい");
+  RubyItem& b = appendItem(s, "生", "なま");
   markRepeatedPairs(s);
   countDistinctPairs(s);
   EXPECT_EQ(s.rubiesPerKey[a.keyId], 2);

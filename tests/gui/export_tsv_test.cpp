@@ -13,6 +13,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"
+#include "tests/store_items.h"
 
 namespace obel {
 namespace {
@@ -45,19 +46,6 @@ int countTemporaryFiles(const std::string& folder) {
   return count;
 }
 
-RubyItem& addItem(ResultStore& s, FileRecord* file, const char* key, const char* ruby, const char* okuri,
-                  int line, int column) {
-  RubyItem& item = s.items[s.itemCount++];
-  item = RubyItem{};
-  item.keyId = static_cast<std::uint16_t>(internText(s, key));
-  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
-  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okuri));
-  item.file = file;
-  item.line = line;
-  item.column = column;
-  return item;
-}
-
 const char kExpected[] =
     "キー文字列\tルビ文字列\t送り仮名\tファイル名\tフォルダ名\t行\t列\t逆変換\r\n"
     "漢字\tかんじ\t\t第一巻.txt\tC:\\本\t3\t5\t○\r\n"
@@ -74,9 +62,9 @@ class ExportTest : public testing::Test {
     clear(s);
     file = newFileRecord("C:\\本\\第一巻.txt");
     addFile(s, file);
-    addItem(s, file, "漢字", "かんじ", "", 3, 5);
-    addItem(s, file, "漢字", "かんじ", "", 9, 1);  // a repeat of the first
-    addItem(s, file, "", "よみ", "く", 10, 2);
+    test::appendItem(s, "漢字", "かんじ", "", file, 3, 5);
+    test::appendItem(s, "漢字", "かんじ", "", file, 9, 1);  // a repeat of the first
+    test::appendItem(s, "", "よみ", "く", file, 10, 2);
     markRepeatedPairs(s);
     s.items[0].flags |= RevConvDone | RevConvOkuriOk;
     s.items[2].flags |= RevConvDone;

@@ -1,5 +1,7 @@
 #include "tests/gui/gui_support.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace obel::test {
@@ -162,6 +164,18 @@ std::string controlText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
   return control ? windowText(control) : std::string();
 }
+
+std::string listCell(HWND list, int row, int column) {
+  char text[260] = "";
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int listRowCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 RECT childRect(HWND child) {
   RECT r{};

@@ -77,6 +77,10 @@ void pumpMessages(DWORD milliseconds = 0);
 std::string windowText(HWND window);
 std::string controlText(HWND dialog, int id);
 
+// A list view's cell text and number of rows.
+std::string listCell(HWND list, int row, int column);
+int listRowCount(HWND list);
+
 // Rectangle of a child window in its parent's client coordinates.
 RECT childRect(HWND child);
 

@@ -18,42 +18,21 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"
+#include "tests/store_items.h"
 
 namespace obel {
 namespace {
 
 using Texts = std::vector<std::string>;
 
+// Every item of these tests has the okurigana の, so that the okurigana column has a text.
 RubyItem& add(const char* key, const char* ruby, FileRecord* file, int line, int column) {
-  ResultStore& s = store();
-  RubyItem& item = s.items[s.itemCount++];
-  item = RubyItem{};
-  item.keyId = static_cast<std::uint16_t>(internText(s, key));
-  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
-  item.okuriganaId = static_cast<std::uint16_t>(internText(s, "の"));
-  item.file = file;
-  item.line = line;
-  item.column = column;
-  item.number = 1;
-  item.groupSize = 1;
-  return item;
+  return test::appendItem(store(), key, ruby, "の", file, line, column);
 }
-
-std::string cell(HWND list, int row, int column) {
-  char text[260] = "";
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
-int rows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 Texts columnTexts(HWND list, int column) {
   Texts texts;
-  for (int row = 0; row < rows(list); ++row) texts.push_back(cell(list, row, column));
+  for (int row = 0; row < test::listRowCount(list); ++row) texts.push_back(test::listCell(list, row, column));
   return texts;
 }
 
@@ -181,7 +160,7 @@ TEST_F(ResultListsTest, SetUpGivesTenColumnsSortedByNumberAndMemberListOverGroup
 
 TEST_F(ResultListsTest, GroupedRowsThroughTheRealList) {
   createAndFill();
-  ASSERT_EQ(rows(group), 4);
+  ASSERT_EQ(test::listRowCount(group), 4);
   EXPECT_EQ(columnTexts(group, 0), (Texts{"1", "2", "3", "4"}));
   EXPECT_EQ(columnTexts(group, 1), (Texts{"1", "3", "1", "1"}));
   EXPECT_EQ(columnTexts(group, 2), (Texts{"東京", "雨", "今日", "今日"}));
@@ -385,7 +364,7 @@ TEST_F(ResultListsTest, ActivatingAPairRowExpandsIt) {
   selectRow(group, 1);
   activateItem(dialog, group);
   EXPECT_TRUE(isExpanded());
-  EXPECT_EQ(rows(members), 3);
+  EXPECT_EQ(test::listRowCount(members), 3);
 }
 
 // A notification of the list as it reaches the main dialog.
@@ -420,7 +399,7 @@ TEST_F(ResultListsTest, ClicksUpdateTheButtonsAfterTheListAndActivationExpandsOr
   notify(dialog, group, LVN_ITEMACTIVATE);  // double-click or Enter on a pair row
   test::pumpMessages();
   EXPECT_TRUE(isExpanded());
-  EXPECT_EQ(rows(members), 3);
+  EXPECT_EQ(test::listRowCount(members), 3);
 }
 
 TEST_F(ResultListsTest, TheLastMessageUnbindsTheObject) {
@@ -443,8 +422,8 @@ TEST_F(ResultListsTest, ResetEmptiesBothListsAndReturnsToTheGroupedView) {
   EnableWindow(GetDlgItem(dialog, IDC_EXPORT), TRUE);
   resetResultLists(dialog);
   EXPECT_FALSE(isExpanded());
-  EXPECT_EQ(rows(group), 0);
-  EXPECT_EQ(rows(members), 0);
+  EXPECT_EQ(test::listRowCount(group), 0);
+  EXPECT_EQ(test::listRowCount(members), 0);
   EXPECT_TRUE(IsWindowVisible(group));
   for (int id : {IDC_OPEN, IDC_EXPAND, IDC_EXPORT}) EXPECT_FALSE(enabled(dialog, id)) << id;
   EXPECT_TRUE(enabled(dialog, IDC_SHOW_ALL));

@@ -21,6 +21,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"
+#include "tests/store_items.h"
 
 namespace obel {
 namespace {
@@ -43,36 +44,10 @@ std::string writeDictionary(bool big) {
   return path;
 }
 
-RubyItem& add(const char* key, const char* ruby, const char* okurigana) {
-  ResultStore& s = store();
-  RubyItem& item = s.items[s.itemCount++];
-  item = RubyItem{};
-  item.keyId = static_cast<std::uint16_t>(internText(s, key));
-  item.rubyId = static_cast<std::uint16_t>(internText(s, ruby));
-  item.okuriganaId = static_cast<std::uint16_t>(internText(s, okurigana));
-  item.number = 1;
-  item.groupSize = 1;
-  item.line = 1;
-  item.column = 1;
-  return item;
-}
-
-std::string cell(HWND list, int row, int column) {
-  char text[260] = "";
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
-int rows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
-
 // Verdict marks of the rows, keyed by their key string.
 std::vector<std::string> rowMarks(HWND list) {
   std::vector<std::string> marks;
-  for (int row = 0; row < rows(list); ++row) marks.push_back(cell(list, row, 2) + ":" + cell(list, row, VerdictColumn));
+  for (int row = 0; row < test::listRowCount(list); ++row) marks.push_back(test::listCell(list, row, 2) + ":" + test::listCell(list, row, VerdictColumn));
   return marks;
 }
 
@@ -86,13 +61,13 @@ class RevConvRunWindow : public testing::Test {
     clear(store());
     expandedHead = nullptr;
     // 生/なま three times (confirmed by the key), 走/はし with る and った (partly), 謎/なぞ.
-    add("生", "なま", "");
-    add("走", "はし", "る");
-    add("生", "なま", "で");
-    add("走", "はし", "った");
-    add("謎", "なぞ", "");
-    add("生", "なま", "");
-    add("東京", "とうきょう", "");
+    test::appendItem(store(), "生", "なま", "");
+    test::appendItem(store(), "走", "はし", "る");
+    test::appendItem(store(), "生", "なま", "で");
+    test::appendItem(store(), "走", "はし", "った");
+    test::appendItem(store(), "謎", "なぞ", "");
+    test::appendItem(store(), "生", "なま", "");
+    test::appendItem(store(), "東京", "とうきょう", "");
     markRepeatedPairs(store());
     countDistinctPairs(store());
     store().pendingCheckCount = store().itemCount;
@@ -179,7 +154,7 @@ TEST_F(RevConvRunWindow, HidingConfirmedItemsRebuildsTheList) {
   std::strcpy(settings().readingDictionary, writeDictionary(false).c_str());
   settings().hideRevConv = 1;
   create();
-  EXPECT_EQ(rows(group), 4);
+  EXPECT_EQ(test::listRowCount(group), 4);
   test::DialogHook hook;
   pressRevConv(hook, [](HWND) {});
   const std::vector<std::string> expected = {"走:△", "謎:×"};
