@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "engine/native_path.h"
 #include "engine/sjis.h"
@@ -25,6 +27,7 @@ class PosixDirLister : public DirLister {
     else if (!toNativePath(folderPart.c_str(), folder)) return;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
+    std::vector<std::string> native;  // the entries' own names, for the order
     while (const dirent* e = ::readdir(dir)) {
       DirEntry entry;
       if (!fromNativePath(e->d_name, entry.name)) {
@@ -36,10 +39,18 @@ class PosixDirLister : public DirLister {
       const std::string full = folder + "/" + e->d_name;
       entry.isDirectory = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
       entries.push_back(std::move(entry));
+      native.push_back(e->d_name);
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const DirEntry& a, const DirEntry& b) { return nameLess(a.name, b.name); });
+    // In the order NTFS would give, so that a search gives the same table on both systems.
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return fileSystemNameLess(native[a], native[b]); });
+    std::vector<DirEntry> sorted;
+    sorted.reserve(order.size());
+    for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
+    entries = std::move(sorted);
   }
 };
 

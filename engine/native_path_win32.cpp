@@ -12,8 +12,12 @@ bool toNativePath(const char* cp932Path, std::string& native) {
   return true;
 }
 
+// A path typed on a command line may separate with '/', which the file system accepts but the
+// walk does not (it takes the name after the last backslash); 0x2F is never a trail byte.
 bool fromNativePath(const char* native, std::string& cp932Path) {
   cp932Path = native;
+  for (char& c : cp932Path)
+    if (c == '/') c = '\\';
   return true;
 }
 

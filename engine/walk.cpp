@@ -1,6 +1,8 @@
 #include "engine/walk.h"
 
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "engine/scanner.h"
 #include "engine/sjis.h"
@@ -18,13 +20,19 @@ struct Walk {
   ResultStore& s;
   DirLister& lister;
   SearchEvents& events;
-  std::vector<DirEntry> entries;  // reused between folders
 };
 
 void tooLong(Walk& w, const char* folderPart, std::size_t p, const std::string& name) {
   std::string text(folderPart, p);
   text += name;
   text += PathTooLongText;
+  w.events.showMessage(text.c_str());
+}
+
+void unrepresentable(Walk& w, const char* folderPart, std::size_t p, const std::string& name) {
+  std::string text(folderPart, p);
+  text += name;
+  text += UnrepresentableText;
   w.events.showMessage(text.c_str());
 }
 
@@ -38,10 +46,7 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
     if (!w.s.searchRunning) break;
     if (entry.isDirectory) continue;
     if (entry.unrepresentable) {
-      std::string text(buffer, p);
-      text += entry.name;
-      text += UnrepresentableText;
-      w.events.showMessage(text.c_str());
+      unrepresentable(w, buffer, p, entry.name);
       continue;
     }
     if (p + entry.name.size() >= PathBytes) {
@@ -80,7 +85,11 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
   const std::size_t patternLength = std::strlen(subfolderPattern);
   for (const DirEntry& entry : entries) {
     if (!w.s.searchRunning) break;
-    if (!entry.isDirectory || entry.name == "." || entry.name == ".." || entry.unrepresentable) continue;
+    if (!entry.isDirectory || entry.name == "." || entry.name == "..") continue;
+    if (entry.unrepresentable) {
+      unrepresentable(w, buffer, p, entry.name);
+      continue;
+    }
     if (p + entry.name.size() + 1 + patternLength >= PathBytes) {
       tooLong(w, buffer, p, entry.name);
       continue;
@@ -98,7 +107,7 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
 void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool searchSubFolders,
                    DirLister& lister, SearchEvents& events) {
   clear(s);
-  Walk w{s, lister, events, {}};
+  Walk w{s, lister, events};
   for (const std::string& target : targets) {
     if (!s.searchRunning) break;
     if (target.size() >= PathBytes) {  // the target list never holds such a line; a command line may
@@ -129,12 +138,22 @@ const char* searchEndMessage(const ResultStore& s) {
 }
 
 namespace {
-unsigned char foldCase(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
 std::size_t charLength(const unsigned char* p) { return (isLeadByte(*p) && p[1] != 0) ? 2 : 1; }
 
-bool sameChar(const unsigned char* a, const unsigned char* b, std::size_t n) {
-  if (n == 1) return foldCase(*a) == foldCase(*b);
-  return a[0] == b[0] && a[1] == b[1];
+// A character with its case folded as the file system folds it: ASCII letters, and the
+// full-width Latin, Greek and Cyrillic letters and the Roman numerals of code page 932 (the
+// lower-case forms become the upper-case ones; both rows of Roman numerals become one).
+unsigned foldedChar(const unsigned char* p, std::size_t n) {
+  if (n == 1) return (*p >= 'a' && *p <= 'z') ? *p - 32u : *p;
+  const unsigned c = (static_cast<unsigned>(p[0]) << 8) | p[1];
+  if (c >= 0x8281 && c <= 0x829A) return c - 0x21;                    // ａ-ｚ
+  if (c >= 0x83BF && c <= 0x83D6) return c - 0x20;                    // α-ω
+  if (c >= 0x8470 && c <= 0x847E) return c - 0x30;                    // а-н
+  if (c >= 0x8480 && c <= 0x8491) return c - 0x31;                    // о-я
+  if (c >= 0xEEEF && c <= 0xEEF8) return c - 0xEEEF + 0x8754;         // ⅰ-ⅹ
+  if (c >= 0xFA40 && c <= 0xFA49) return c - 0xFA40 + 0x8754;         // ⅰ-ⅹ
+  if (c >= 0xFA4A && c <= 0xFA53) return c - 0xFA4A + 0x8754;         // Ⅰ-Ⅹ
+  return c;
 }
 
 bool matchFrom(const unsigned char* pat, const unsigned char* name) {
@@ -153,12 +172,60 @@ bool matchFrom(const unsigned char* pat, const unsigned char* name) {
       ++pat;
     } else {
       const std::size_t pl = charLength(pat);
-      if (pl != nl || !sameChar(pat, name, nl)) return false;
+      if (foldedChar(pat, pl) != foldedChar(name, nl)) return false;
       pat += pl;
     }
     name += nl;
   }
   return *name == 0;
+}
+
+// Upper case of one UTF-16 unit for the letters file names use (Latin, Greek, Cyrillic,
+// Roman numerals, circled and full-width letters), as the file system's case table has it.
+char16_t upcaseUnit(char16_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') ? static_cast<char16_t>(c - 32) : c;
+  auto minus = [c](int d) { return static_cast<char16_t>(c - d); };
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return minus(0x20);
+  if (c == 0xFF) return 0x178;
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return (c & 1) ? minus(1) : c;
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : minus(1);
+  if (c == 0x3C2) return 0x3A3;  // final sigma
+  if (c >= 0x3B1 && c <= 0x3C9) return minus(0x20);
+  if (c >= 0x430 && c <= 0x44F) return minus(0x20);
+  if (c >= 0x450 && c <= 0x45F) return minus(0x50);
+  if (c >= 0x2170 && c <= 0x217F) return minus(0x10);
+  if (c >= 0x24D0 && c <= 0x24E9) return minus(0x1A);
+  if (c >= 0xFF41 && c <= 0xFF5A) return minus(0x20);
+  return c;
+}
+
+// UTF-16 units of a UTF-8 text; a byte that starts no valid sequence stands for itself.
+std::u16string utf16Units(const std::string& utf8) {
+  std::u16string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    std::uint32_t cp = n == 1 ? b : n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
+    bool valid = n != 0 && i + n <= utf8.size();
+    for (std::size_t k = 1; valid && k < n; ++k) {
+      const unsigned char t = static_cast<unsigned char>(utf8[i + k]);
+      valid = (t >> 6) == 2;
+      cp = (cp << 6) | (t & 0x3Fu);
+    }
+    if (!valid) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += n;
+  }
+  return out;
 }
 }  // namespace
 
@@ -167,14 +234,15 @@ bool wildcardMatch(const char* pattern, const char* name) {
   return matchFrom(reinterpret_cast<const unsigned char*>(pattern), reinterpret_cast<const unsigned char*>(name));
 }
 
-bool nameLess(const std::string& a, const std::string& b) {
-  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+bool fileSystemNameLess(const std::string& a, const std::string& b) {
+  const std::u16string x = utf16Units(a), y = utf16Units(b);
+  const std::size_t n = x.size() < y.size() ? x.size() : y.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = foldCase(static_cast<unsigned char>(a[i]));
-    const unsigned char y = foldCase(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
+    const char16_t p = upcaseUnit(x[i]), q = upcaseUnit(y[i]);
+    if (p != q) return p < q;
   }
-  return a.size() < b.size();
+  if (x.size() != y.size()) return x.size() < y.size();
+  return a < b;  // names that differ only in case (POSIX allows both) keep a fixed order
 }
 
 }  // namespace obel

@@ -50,9 +50,10 @@ void finishSearch(ResultStore& s);
 const char* searchEndMessage(const ResultStore& s);
 
 // Wildcard match of a name against a pattern (`*` and `?`, a double-byte character counting as
-// one, ASCII letters without regard to case); "*.*" matches every name.
+// one, letters without regard to case); "*.*" matches every name.
 bool wildcardMatch(const char* pattern, const char* name);
-// Case-insensitive byte order (ASCII letters folded), the order listings are given in on POSIX.
-bool nameLess(const std::string& a, const std::string& b);
+// The order NTFS lists a folder in, for names in UTF-8 (the POSIX listing's own names): UTF-16
+// units compared after upper-casing; names equal so are ordered by their bytes.
+bool fileSystemNameLess(const std::string& a, const std::string& b);
 
 }  // namespace obel

@@ -11,9 +11,13 @@ namespace {
 bool computeSettingsPath(char* path, std::size_t size) {
   char executable[260] = "";
   DWORD length = GetModuleFileNameA(nullptr, executable, sizeof executable);
-  if (length == 0 || length >= sizeof executable) executable[0] = '\0';
-  // An executable path too long for the settings name leaves the path empty: the profile
-  // functions then fail and the defaults apply.
+  // Without the whole executable path (none, or cut at 260 bytes) the folder is unknown; the
+  // path stays empty rather than naming a file elsewhere, and the defaults apply.
+  if (length == 0 || length >= sizeof executable) {
+    path[0] = '\0';
+    return false;
+  }
+  // A path too long for the settings name also leaves it empty.
   return settingsPathFor(executable, path, size);
 }
 
@@ -26,18 +30,27 @@ char settingsPath[260];
 // Filled during static initialisation, before the entry point.
 static const bool settingsPathReady = computeSettingsPath(settingsPath, sizeof settingsPath);
 
+// An empty path means there is no settings file: reads give the defaults and writes fail.
+// (The profile functions would otherwise take a bare name as a file in the Windows folder.)
+
 int FileProfile::readInt(const char* section, const char* key, int defaultValue) {
+  if (!*path_) return defaultValue;
   return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, path_));
 }
 
 void FileProfile::readText(const char* section, const char* key, const char* defaultValue,
                            char* buffer, std::size_t size) {
   if (size == 0) return;
+  if (!*path_) {
+    lstrcpynA(buffer, defaultValue ? defaultValue : "", static_cast<int>(size));
+    return;
+  }
   GetPrivateProfileStringA(section, key, defaultValue, buffer, static_cast<DWORD>(size), path_);
   buffer[size - 1] = '\0';
 }
 
 bool FileProfile::writeText(const char* section, const char* key, const char* value) {
+  if (!*path_) return false;
   return WritePrivateProfileStringA(section, key, value, path_) != FALSE;
 }
 

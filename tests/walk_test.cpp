@@ -82,8 +82,23 @@ TEST(Wildcard, Patterns) {
       {"*.*", "README", true},      {"a*b*c", "aXbYc", true},     {"a*b*c", "aXbY", false},
       {"本*.txt", "本文.txt", true}, {"本*.txt", "文本.txt", false}, {"*", "", true},
       {"a.txt", "a.txt", true},     {"a.txt", "b.txt", false},
+      // letters of every width and script are matched without regard to case
+      {"*.ｔｘｔ", "a.ＴＸＴ", true}, {"α*", "Αβ", true},       {"*я", "ЖЯ", true},
+      {"*н", "ЖН", true},           {"ⅰ.txt", "Ⅰ.txt", true},  {"ａ", "ｂ", false},
+      {"あ", "ア", false},
   };
   for (const Case& c : cases) EXPECT_EQ(wildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+}
+
+TEST(FileSystemOrder, UpperCasedUtf16Units) {
+  // the order NTFS lists names in, given the names' UTF-8 forms
+  auto u8 = [](const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); };
+  std::vector<std::string> names = {u8(u8"Ａ.txt"), u8(u8"亜.txt"), "b.txt", "_.txt", u8(u8"一.txt"),
+                                    "A.txt", u8(u8"あ.txt"), "a.txt", u8(u8"ｃ.txt"), "C.txt"};
+  std::sort(names.begin(), names.end(), fileSystemNameLess);
+  const std::vector<std::string> want = {"A.txt", "a.txt", "b.txt", "C.txt", "_.txt", u8(u8"あ.txt"),
+                                         u8(u8"一.txt"), u8(u8"亜.txt"), u8(u8"Ａ.txt"), u8(u8"ｃ.txt")};
+  EXPECT_EQ(names, want);
 }
 
 TEST_F(WalkTest, FilesBeforeSubfoldersDepthFirst) {
@@ -201,7 +216,28 @@ TEST_F(WalkTest, JapaneseNamesKeepTheirBytes) {
   EXPECT_STREQ(store().items[0].file->name, "表示.txt");
 }
 
+TEST_F(WalkTest, ATargetWrittenWithSlashesIsFound) {
+  // as a command line may give it
+  write("sub/a.txt", "A");
+  std::string target;
+  ASSERT_TRUE(fromNativePath((root / "sub").generic_string().append("/*.txt").c_str(), target));
+  EXPECT_EQ(target.find('/'), std::string::npos) << target;
+  search({target}, false);
+  EXPECT_EQ(keys(), (std::vector<std::string>{"A"}));
+  ASSERT_NE(store().files, nullptr);
+  EXPECT_EQ(std::string(store().files->folder), storePath(root / "sub"));
+}
+
 #ifndef _WIN32
+TEST_F(WalkTest, AFolderThatCp932CannotNameIsSkippedWithAMessage) {
+  write(fs::path(u8"\u0142odz") / "x.txt", "X");
+  write("a.txt", "A");
+  search({storePath(root / "*.txt")});
+  EXPECT_EQ(keys(), (std::vector<std::string>{"A"}));
+  ASSERT_EQ(events.messages.size(), 1u);
+  EXPECT_NE(events.messages[0].find("odz"), std::string::npos);
+}
+
 TEST_F(WalkTest, ANameThatCp932CannotHoldIsSkippedWithAMessage) {
   write(fs::path(u8"\u0142odz.txt"), "L");  // U+0142 has no CP932 form
   write("a.txt", "A");

@@ -35,6 +35,27 @@ TEST(SettingsFile, PathIsObelIniInTheExecutablesFolder) {
   EXPECT_EQ(std::string(settingsPath), folder + "Obel.ini");
 }
 
+TEST(SettingsFile, WithoutAPathNothingIsReadOrWrittenElsewhere) {
+  // A bare name would make the profile functions use a file in the Windows folder.
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string stray = std::string(windows) + "\\Obel.ini";
+  DeleteFileA(stray.c_str());
+
+  FileProfile profile("");
+  Settings saved;
+  saved.fontSize = 31;
+  EXPECT_FALSE(saveSettings(profile, saved));
+  EXPECT_EQ(GetFileAttributesA(stray.c_str()), INVALID_FILE_ATTRIBUTES);
+  Settings loaded;
+  loaded.fontSize = 5;
+  loadSettings(profile, loaded, nullptr);
+  EXPECT_EQ(loaded.fontSize, Settings{}.fontSize);
+  char text[16] = "x";
+  profile.readText("Application", "FontName", "既定", text, sizeof text);
+  EXPECT_STREQ(text, "既定");
+}
+
 TEST(SettingsFile, SaveAndLoadRoundTripOnARealFile) {
   std::string path = tempFile("obel_settings_test.ini");
   FileProfile profile(path.c_str());
