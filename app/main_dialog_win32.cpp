@@ -194,6 +194,11 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       INT_PTR result = onResultListNotify(dialog, header);
       return result;
     }
+    case WM_SETTINGCHANGE:
+      // Only top-level windows hear of a colour change; the lists redraw their header arrows.
+      SendMessageA(GetDlgItem(dialog, IDC_GROUP_LIST), message, wParam, lParam);
+      SendMessageA(GetDlgItem(dialog, IDC_MEMBER_LIST), message, wParam, lParam);
+      return FALSE;
     case WM_COMMAND:
       return onCommand(dialog, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     case WM_SYSCOMMAND:

@@ -82,7 +82,9 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       if (thread == 0) {
         workerFailed = true;
         store().searchRunning = false;
-        clear(store());  // nothing of an earlier search stays to be exported
+        clear(store());  // nothing of an earlier search stays to be exported or checked
+        store().pendingCheckCount = 0;
+        EnableWindow(GetDlgItem(mainDialog, IDC_REVCONV), FALSE);
         showWarning(dialog, SearchNotStartedText);
         EndDialog(dialog, 0);
       } else {

@@ -44,7 +44,9 @@ bool encodeReading(const char* key, const char* ruby, const char* okurigana, Cod
       continue;
     }
     if (--charactersLeft != 0) continue;
-    if (p[0] != 0 || (pending != nullptr && pending[0] != 0)) return false;
+    // a reading checked with its okurigana keeps room for it, even an empty one, so that it
+    // never shares a code with the same reading checked alone
+    if (p[0] != 0 || pending != nullptr) return false;
     word[1] = accumulator;
     break;
   }

@@ -53,11 +53,14 @@ TEST(RevConvEncode, OkuriganaContinuesTheReading) {
   EXPECT_TRUE(encodable("鍵", "あいうえおかきく", "けこ"));
   EXPECT_FALSE(encodable("鍵", "あいうえおかきく", "けこさ"));
   EXPECT_FALSE(encodable("鍵", "あいうえおかきくけこ", "る"));
-  EXPECT_TRUE(encodable("鍵", "あいうえおかきくけこ", ""));
+  EXPECT_FALSE(encodable("鍵", "あいうえおかきくけこ", "")) << "the okurigana is still to come";
+  EXPECT_TRUE(encodable("鍵", "あいうえおかきくけこ"));
   EXPECT_FALSE(encodable("鍵", "あいうえおかきくけこさ"));
-  // After the sixth character the end appends no digit.
+  // An empty okurigana still ends a text: one more 0 digit.
+  EXPECT_EQ(encoded("あ", "").w0, 168u * 84);
+  // After the sixth character the end appends no digit: the first word is that of あいうえおかき.
+  EXPECT_EQ(encoded("あいうえおか").w0, 4272033619u);
   EXPECT_EQ(encoded("あいうえおか").w1, 0u);
-  EXPECT_NE(encoded("あいうえおか").w0, encoded("あいうえおかき").w0 + 1);
 }
 
 TEST(RevConvEncode, ShapesThatAreNotEncodable) {

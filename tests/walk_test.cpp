@@ -8,9 +8,7 @@
 #include <fstream>
 #include <functional>
 
-#ifndef _WIN32
 #include "engine/native_path.h"
-#endif
 
 using namespace obel;
 namespace fs = std::filesystem;

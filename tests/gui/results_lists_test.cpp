@@ -259,8 +259,14 @@ TEST_F(ResultListsTest, BitmapArrowMovesAndTheSavedFormatComesBack) {
   EXPECT_EQ(headerItem(group, 5).hbm, view.sortState.arrowBitmaps[0]);
   EXPECT_TRUE(headerItem(group, 5).fmt & HDF_BITMAP);
 
-  // A colour change makes the bitmaps again and puts the new one on the sorted column.
-  SendMessageA(group, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  // A colour change, told to the main window as the system tells top-level windows, makes the
+  // bitmaps again and puts the new one on the sorted column.
+  HBITMAP stale = CreateBitmap(1, 1, 1, 1, nullptr);
+  DeleteObject(static_cast<HBITMAP>(view.sortState.arrowBitmaps[0]));
+  view.sortState.arrowBitmaps[0] = stale;
+  SendMessageA(dialog, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  EXPECT_EQ(GetObjectType(stale), 0u) << "the old bitmap was deleted";
+  EXPECT_NE(view.sortState.arrowBitmaps[0], stale);
   EXPECT_EQ(headerItem(group, 5).hbm, view.sortState.arrowBitmaps[0]);
 
   view.showSortIndicator(-1);
