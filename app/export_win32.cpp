@@ -9,7 +9,7 @@
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/export.h"
-#include "app/tsv_export.h"
+#include "engine/tsv_export.h"
 #include "engine/sjis.h"
 #include "engine/store.h"
 #include "engine/targets_win32.h"

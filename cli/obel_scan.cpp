@@ -2,12 +2,13 @@
 // and writes the result table as TSV.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/tsv_export.h"
+#include "engine/tsv_export.h"
 #include "cli/interrupt.h"
 #include "cli/revconv_check.h"
 #include "engine/native_path.h"
@@ -45,7 +46,9 @@ const char Usage[] =
     "                  default), N or fewer (-) or exactly N (=); N from 1 to 99\n"
     "  --check[=DICT]  check every reading against the reading dictionary DICT (an SKK\n"
     "                  dictionary, EUC-JP or UTF-8; the skkdic file by default) before\n"
-    "                  writing, so the 逆変換 column is filled; Ctrl-C stops the check\n"
+    "                  writing, so the 逆変換 column is filled; Ctrl-C stops the check.\n"
+    "                  --check DICT works too when DICT is an existing file not named\n"
+    "                  *.txt and a TARGET follows it\n"
     "  --cache FILE    with --check: keep the verdicts in FILE (the layout of ObelCache.dat),\n"
     "                  read before the check and written back after it\n"
     "  --help          this text\n"
@@ -81,6 +84,26 @@ struct ConsoleEvents : SearchEvents {
 };
 
 // 0 when parsed, else the exit status to leave with.
+bool isDirectory(const std::string& native) {
+  struct stat info;
+  return ::stat(native.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
+}
+
+// The argument after a bare --check names the dictionary when it can be nothing else: an
+// existing file, not a text (*.txt) nor a pattern, with a target still to follow.
+bool isDictionaryArgument(int i, int argc, char** argv) {
+  if (i + 1 >= argc) return false;
+  const std::string a = argv[i];
+  if (a.empty() || a[0] == '-' || a.find_first_of("*?") != std::string::npos) return false;
+  if (a.size() >= 4) {
+    std::string end = a.substr(a.size() - 4);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (end == ".txt") return false;
+  }
+  struct stat info;
+  return ::stat(a.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+}
+
 int parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -109,6 +132,7 @@ int parse(int argc, char** argv, Options& o) {
     } else if (a == "--check" || a.rfind("--check=", 0) == 0) {
       o.check = true;
       if (a.size() > 8) o.dictionary = a.substr(8);
+      else if (isDictionaryArgument(i + 1, argc, argv)) o.dictionary = argv[++i];
     } else if (a == "--cache") {
       if (++i >= argc) {
         std::fputs("obel-scan: --cache needs a file name\n", stderr);
@@ -137,11 +161,6 @@ int parse(int argc, char** argv, Options& o) {
     return 2;
   }
   return 0;
-}
-
-bool isDirectory(const std::string& native) {
-  struct stat info;
-  return ::stat(native.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
 }
 
 // One target line in the store's form; a bare folder gets the *.txt pattern, as a folder

@@ -22,6 +22,9 @@ out="$(run --utf8 --check="$(win "$work/small.dic")" "$(win "$work/books")" | ma
 check "marks from the dictionary" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 check "exit status of a complete check" 0 "$rc"
 
+out="$(run --utf8 --check "$(win "$work/small.dic")" "$(win "$work/books")" | marks)"
+check "--check DICT with a blank" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
+
 out="$(run --utf8 --view grouped --check="$(win "$work/small.dic")" "$(win "$work/books")" | tr -d '\r' | cut -f3,4,10 | sed -n 2p)"
 check "grouped view carries the pair's mark" "東京	とうきょう	◎" "$out"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/tsv_export.h"
+#include "engine/tsv_export.h"
 #include "engine/store.h"
 #include "store_items.h"
 

@@ -1,4 +1,4 @@
-#include "app/tsv_export.h"
+#include "engine/tsv_export.h"
 
 namespace obel {
 
