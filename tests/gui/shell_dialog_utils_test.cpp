@@ -83,11 +83,17 @@ TEST_F(DialogUtilsTest, PasteIntoAFullFieldKeepsTheTextAfterTheCaret) {
   DWORD expectedCaret = units.setInCharacters ? 2 : 4;
   EXPECT_EQ(f.caret, expectedCaret);
 
-  // More excess than text before the caret: the start of the text is kept.
-  prepare(options, "", 0);
-  type(options, (std::string(31, 'y') + "漢").c_str());
+}
+
+TEST_F(DialogUtilsTest, MoreExcessThanTextBeforeTheCaretKeepsTheStart) {
+  // A field set whole (not typed) with the caret at its start: the first 30 bytes stay, less
+  // the lead byte of a character that the cut would split, and the caret goes to the start.
+  prepare(options, (std::string(29, 'y') + "漢zz").c_str(), 0);
   SendMessageA(options, EM_SETSEL, 0, 0);
-  EXPECT_LE(test::windowText(options).size(), 30u);
+  limitTextBytes(options, 30);
+  Field f = fieldOf(options);
+  EXPECT_EQ(f.text, std::string(29, 'y'));
+  EXPECT_EQ(f.caret, 0u);
 }
 
 TEST_F(DialogUtilsTest, FieldWithinTheLimitIsLeftAlone) {
