@@ -1,37 +1,20 @@
 // Opening the selected occurrence in the user's text editor.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/editor_command.h"
 #include "app/resources/resource_ids.h"
 #include "engine/store.h"
+#include "results/list_model.h"
+#include "results/sortable_list_view_win32.h"
 #include "settings/settings.h"
 
 namespace obel {
 
-namespace {
-
-// The item of the list's only selected row; none unless exactly one row is selected.
-const RubyItem* singleSelectedItem(HWND list) {
-  if (!list || SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) != 1) return nullptr;
-  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    if (!(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)) continue;
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-    return reinterpret_cast<const RubyItem*>(item.lParam);
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 void launchTextEditor(HWND dialog, HWND list) {
-  const RubyItem* item = singleSelectedItem(list);
+  ListViewRows rows(list, nullptr);
+  const RubyItem* item = selectedItem(rows);  // none unless exactly one row is selected
   if (!item || !item->file) {
     EnableWindow(GetDlgItem(dialog, IDC_OPEN), FALSE);
     return;
