@@ -121,7 +121,9 @@ void dispatchMainMessage(MSG& message, HWND dialog, HACCEL accelerators) {
   // Esc is the table's command 0. Accelerator translation looks a command up in the system
   // menu first, where id 0 is a separator (a disabled item), and then sends nothing at all
   // (so Wine does); Esc is therefore delivered here as the accelerator would, as command 0.
-  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+  // The table's Esc has no modifier: Shift+Esc or Ctrl+Esc goes on to the dialog manager.
+  const bool plainKey = GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && plainKey &&
       (message.hwnd == dialog || IsChild(dialog, message.hwnd))) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0, 1), 0);
     return;

@@ -189,9 +189,24 @@ TEST_F(MainDialogTest, AcceleratorsDeliverEscapeAsCommandZeroAndF1AsHelp) {
   PostMessageA(control, WM_KEYDOWN, VK_F1, 0x003B0001);
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatchMainMessage(message, dialog, accelerators);
-  SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogWindowProc));
   EXPECT_EQ(commandsSeen, (std::vector<int>{IDM_ESCAPE, IDM_HELP}));
   EXPECT_TRUE(hook.boxes().empty());
+
+  // Shift+Esc matches no accelerator: the dialog manager makes it a cancel, which asks.
+  commandsSeen.clear();
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE shifted[256];
+  std::memcpy(shifted, keys, sizeof keys);
+  shifted[VK_SHIFT] = 0x80;
+  SetKeyboardState(shifted);
+  PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) dispatchMainMessage(message, dialog, accelerators);
+  SetKeyboardState(keys);
+  SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogWindowProc));
+  EXPECT_EQ(commandsSeen, (std::vector<int>{IDCANCEL}));
+  ASSERT_EQ(hook.boxes().size(), 1u);
+  EXPECT_EQ(hook.boxes()[0].text, "終了しますか？");
 }
 
 TEST_F(MainDialogTest, ExitQuestionCancelKeepsEverythingAndOkClosesAndSaves) {
