@@ -183,6 +183,27 @@ TEST_F(WalkTest, SubfolderPathTooLongForThePatternIsReported) {
   EXPECT_EQ(events.messages[0], base + sub + PathTooLongText);
 }
 
+TEST_F(WalkTest, AFolderPartOf257BytesHasItsFilesSearchedButNotItsSubfolders) {
+  const std::string base = storePath(root) + "\\";
+  ASSERT_LT(base.size() + 10, 255u);
+  // folder parts (with their final backslash) of 256 and 257 bytes, and the pattern "*"
+  const std::string near(256 - 1 - base.size(), 'n'), far(257 - 1 - base.size(), 'f');
+  for (const std::string& folder : {near, far}) {
+    write(fs::path(folder) / "x", folder == near ? "NEAR" : "FAR");
+    write(fs::path(folder) / "s" / "y", folder == near ? "NEAR-SUB" : "FAR-SUB");
+  }
+  search({base + near + "\\*"});
+  EXPECT_EQ(keys(), (std::vector<std::string>{"NEAR", "NEAR-SUB"}));
+  // the subfolder's own folder part is 258 bytes: its files are searched, its subfolders not
+  ASSERT_EQ(events.messages.size(), 1u);
+  EXPECT_EQ(events.messages[0], base + near + "\\s\\" + PathTooLongText);
+  events.messages.clear();
+  search({base + far + "\\*"});
+  EXPECT_EQ(keys(), (std::vector<std::string>{"FAR"}));
+  ASSERT_EQ(events.messages.size(), 1u);
+  EXPECT_EQ(events.messages[0], base + far + "\\" + PathTooLongText);
+}
+
 TEST_F(WalkTest, TheItemLimitEndsTheSearch) {
   write("a.txt", "A", 10);
   write("b.txt", "B", static_cast<int>(MaxItems));
