@@ -99,6 +99,15 @@ void expectControls(HWND dialog, const ControlSpec* specs, size_t count) {
   EXPECT_EQ(child, nullptr) << "more controls than expected";
 }
 
+// The template's size in dialog units, as the client area.
+void expectClientSize(HWND dialog, int width, int height) {
+  RECT client;
+  GetClientRect(dialog, &client);
+  RECT size = dialogUnits(dialog, 0, 0, width, height);
+  EXPECT_EQ(client.right, size.right);
+  EXPECT_EQ(client.bottom, size.bottom);
+}
+
 TEST(ShellResources, MainTemplateHoldsEveryControlInOrder) {
   HWND dialog = createDialog(IDD_MAIN, plainDialogProc);
   ASSERT_NE(dialog, nullptr);
@@ -107,11 +116,7 @@ TEST(ShellResources, MainTemplateHoldsEveryControlInOrder) {
   EXPECT_FALSE(style & WS_VISIBLE);
   DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
   EXPECT_EQ(style & wanted, wanted);
-  RECT client;
-  GetClientRect(dialog, &client);
-  RECT size = dialogUnits(dialog, 0, 0, 310, 333);
-  EXPECT_EQ(client.right, size.right);
-  EXPECT_EQ(client.bottom, size.bottom);
+  expectClientSize(dialog, 310, 333);
   expectControls(dialog, kMainControls, std::size(kMainControls));
   // None of the push buttons is a default push button.
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -153,11 +158,7 @@ TEST(ShellResources, SettingsTemplateHoldsTheFieldsInOrder) {
   HWND dialog = createDialog(IDD_SETTINGS, plainDialogProc);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(windowText(dialog), "設定");
-  RECT client;
-  GetClientRect(dialog, &client);
-  RECT size = dialogUnits(dialog, 0, 0, 270, 190);
-  EXPECT_EQ(client.right, size.right);
-  EXPECT_EQ(client.bottom, size.bottom);
+  expectClientSize(dialog, 270, 190);
   expectControls(dialog, kSettingsControls, std::size(kSettingsControls));
   HWND fonts = GetDlgItem(dialog, IDC_FONT_NAME);
   EXPECT_FALSE(GetWindowLongA(fonts, GWL_STYLE) & CBS_SORT) << "the faces stay in their order";
