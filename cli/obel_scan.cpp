@@ -83,7 +83,6 @@ struct ConsoleEvents : SearchEvents {
   void showMessage(const char* text) override { printMessage(text); }
 };
 
-// 0 when parsed, else the exit status to leave with.
 bool isDirectory(const std::string& native) {
   struct stat info;
   return ::stat(native.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
@@ -104,6 +103,7 @@ bool isDictionaryArgument(int i, int argc, char** argv) {
   return ::stat(a.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
 }
 
+// 0 when parsed, else the exit status to leave with.
 int parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
