@@ -234,14 +234,15 @@ bool wildcardMatch(const char* pattern, const char* name) {
   return matchFrom(reinterpret_cast<const unsigned char*>(pattern), reinterpret_cast<const unsigned char*>(name));
 }
 
+std::u16string fileSystemSortKey(const std::string& utf8) {
+  std::u16string key = utf16Units(utf8);
+  for (char16_t& c : key) c = upcaseUnit(c);
+  return key;
+}
+
 bool fileSystemNameLess(const std::string& a, const std::string& b) {
-  const std::u16string x = utf16Units(a), y = utf16Units(b);
-  const std::size_t n = x.size() < y.size() ? x.size() : y.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char16_t p = upcaseUnit(x[i]), q = upcaseUnit(y[i]);
-    if (p != q) return p < q;
-  }
-  if (x.size() != y.size()) return x.size() < y.size();
+  const std::u16string x = fileSystemSortKey(a), y = fileSystemSortKey(b);
+  if (x != y) return x < y;
   return a < b;  // names that differ only in case (POSIX allows both) keep a fixed order
 }
 
