@@ -2,7 +2,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,14 +42,7 @@ class PosixDirLister : public DirLister {
     }
     ::closedir(dir);
     // In the order NTFS would give, so that a search gives the same table on both systems.
-    std::vector<std::u16string> keys;
-    keys.reserve(native.size());
-    for (const std::string& name : native) keys.push_back(fileSystemSortKey(name));
-    std::vector<std::size_t> order(entries.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      return keys[a] != keys[b] ? keys[a] < keys[b] : native[a] < native[b];
-    });
+    const std::vector<std::size_t> order = fileSystemOrder(native);
     std::vector<DirEntry> sorted;
     sorted.reserve(order.size());
     for (std::size_t i : order) sorted.push_back(std::move(entries[i]));

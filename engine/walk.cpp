@@ -1,5 +1,6 @@
 #include "engine/walk.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -22,17 +23,11 @@ struct Walk {
   SearchEvents& events;
 };
 
-void tooLong(Walk& w, const char* folderPart, std::size_t p, const std::string& name) {
+// Tells of a skipped path: the folder part, the name (empty for the folder itself) and why.
+void skipped(Walk& w, const char* folderPart, std::size_t p, const std::string& name, const char* why) {
   std::string text(folderPart, p);
   text += name;
-  text += PathTooLongText;
-  w.events.showMessage(text.c_str());
-}
-
-void unrepresentable(Walk& w, const char* folderPart, std::size_t p, const std::string& name) {
-  std::string text(folderPart, p);
-  text += name;
-  text += UnrepresentableText;
+  text += why;
   w.events.showMessage(text.c_str());
 }
 
@@ -46,11 +41,11 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
     if (!w.s.searchRunning) break;
     if (entry.isDirectory) continue;
     if (entry.unrepresentable) {
-      unrepresentable(w, buffer, p, entry.name);
+      skipped(w, buffer, p, entry.name, UnrepresentableText);
       continue;
     }
     if (p + entry.name.size() >= PathBytes) {
-      tooLong(w, buffer, p, entry.name);
+      skipped(w, buffer, p, entry.name, PathTooLongText);
       continue;
     }
     std::memcpy(buffer + p, entry.name.c_str(), entry.name.size() + 1);
@@ -74,9 +69,7 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
 
   if (!subfolderPattern || !w.s.searchRunning) return;
   if (p >= PathBytes - 3) {
-    std::string text(buffer, p);
-    text += PathTooLongText;
-    w.events.showMessage(text.c_str());
+    skipped(w, buffer, p, "", PathTooLongText);
     return;
   }
   std::memcpy(buffer + p, "*.*", 4);
@@ -87,11 +80,11 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
     if (!w.s.searchRunning) break;
     if (!entry.isDirectory || entry.name == "." || entry.name == "..") continue;
     if (entry.unrepresentable) {
-      unrepresentable(w, buffer, p, entry.name);
+      skipped(w, buffer, p, entry.name, UnrepresentableText);
       continue;
     }
     if (p + entry.name.size() + 1 + patternLength >= PathBytes) {
-      tooLong(w, buffer, p, entry.name);
+      skipped(w, buffer, p, entry.name, PathTooLongText);
       continue;
     }
     char* at = buffer + p;
@@ -234,16 +227,20 @@ bool wildcardMatch(const char* pattern, const char* name) {
   return matchFrom(reinterpret_cast<const unsigned char*>(pattern), reinterpret_cast<const unsigned char*>(name));
 }
 
-std::u16string fileSystemSortKey(const std::string& utf8) {
-  std::u16string key = utf16Units(utf8);
-  for (char16_t& c : key) c = upcaseUnit(c);
-  return key;
-}
-
-bool fileSystemNameLess(const std::string& a, const std::string& b) {
-  const std::u16string x = fileSystemSortKey(a), y = fileSystemSortKey(b);
-  if (x != y) return x < y;
-  return a < b;  // names that differ only in case (POSIX allows both) keep a fixed order
+std::vector<std::size_t> fileSystemOrder(const std::vector<std::string>& names) {
+  std::vector<std::u16string> keys;
+  keys.reserve(names.size());
+  for (const std::string& name : names) {
+    keys.push_back(utf16Units(name));
+    for (char16_t& c : keys.back()) c = upcaseUnit(c);
+  }
+  std::vector<std::size_t> order(names.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    // names that differ only in case (POSIX allows both) keep a fixed order
+    return keys[a] != keys[b] ? keys[a] < keys[b] : names[a] < names[b];
+  });
+  return order;
 }
 
 }  // namespace obel

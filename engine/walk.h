@@ -53,9 +53,7 @@ const char* searchEndMessage(const ResultStore& s);
 // one, letters without regard to case); "*.*" matches every name.
 bool wildcardMatch(const char* pattern, const char* name);
 // The order NTFS lists a folder in, for names in UTF-8 (the POSIX listing's own names): UTF-16
-// units compared after upper-casing; names equal so are ordered by their bytes.
-bool fileSystemNameLess(const std::string& a, const std::string& b);
-// The key of that order: the name's UTF-16 units, upper-cased.
-std::u16string fileSystemSortKey(const std::string& utf8);
+// units compared after upper-casing, names equal so by their bytes. Gives the names' indexes.
+std::vector<std::size_t> fileSystemOrder(const std::vector<std::string>& names);
 
 }  // namespace obel
