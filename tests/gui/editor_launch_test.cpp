@@ -13,6 +13,7 @@
 #include "app/commands.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource_ids.h"
+#include "app/unix_program.h"
 #include "engine/store.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -112,6 +113,44 @@ TEST_F(EditorLaunchTest, StartsTheEditorWithTheBuiltCommandLineInOurDirectory) {
   std::string expected = "\"" + std::string(executable) + "\" \"C:\\本\\第一巻.txt\" 12 7\n" + working + "\n";
   EXPECT_EQ(received, expected);
   DeleteFileA(echo.c_str());
+}
+
+// Under Wine a Unix program is started with the file's Unix path, in the Unix encoding.
+TEST_F(EditorLaunchTest, AUnixProgramGetsTheUnixPathOfTheFile) {
+  std::string editor = std::string(OBEL_SOURCE_DIR) + "/tests/gui/record-arguments.sh";
+  for (char& c : editor)
+    if (c == '/') c = '\\';
+  char executable[MAX_PATH];
+  GetModuleFileNameA(nullptr, executable, MAX_PATH);
+  EXPECT_TRUE(isUnixProgram(editor.c_str()));
+  EXPECT_FALSE(isUnixProgram(executable));
+  EXPECT_FALSE(isUnixProgram("C:\\no\\such\\editor"));
+
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "obel_unix_editor_本";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string arguments = folder + "\\arguments.txt";
+  DeleteFileA(arguments.c_str());
+  FileRecord* book = newFileRecord((folder + "\\第一巻.txt").c_str());
+  item.file = book;
+  std::strcpy(settings().textEditor, editor.c_str());
+  std::strcpy(settings().commandLine, "\"%F\" +%L:%C");
+  addRow(true);
+  DialogHook hook;
+  launchTextEditor(dialog, list);
+  EXPECT_TRUE(hook.boxes().empty());
+
+  for (int waited = 0; waited < 300 && GetFileAttributesA(arguments.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
+    Sleep(100);
+  const std::string unixBook = unixFileName(book->path);
+  ASSERT_FALSE(unixBook.empty());
+  EXPECT_EQ(unixBook.find('\\'), std::string::npos);
+  EXPECT_EQ(readFile(arguments), unixBook + "\n+12:7\n");  // UTF-8 bytes, as the Unix side names the file
+  item.file = file;
+  freeFileRecord(book);
+  DeleteFileA(arguments.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(EditorLaunchTest, WithoutASingleSelectedRowOpenIsDisabledSilently) {
