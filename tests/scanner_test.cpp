@@ -79,6 +79,10 @@ TEST(Scanner, OneItemLines) {
       {"〆切《しめきり》", "〆切", "しめきり", "", 1},
       {"｜漢［＃注］字《かんじ》", "漢字", "かんじ", "", 3},
       {"表示《ひょうじ》", "表示", "ひょうじ", "", 1},  // 表 has 0x5C as its trail byte
+      {"日｜記《しるす》", "記", "しるす", "", 5},         // after ｜, the key is only what follows it
+      {"増《まし》たるもの也", "増", "まし", "たるもの", 1},  // every hiragana up to the kanji
+      {"並《ならび》にアイ", "並", "ならび", "に", 1},        // katakana ends the okurigana
+      {"［＃ここから２字下げ］麻布飯倉《あざぶいいくら》にて", "麻布飯倉", "あざぶいいくら", "にて", 23},
   };
   for (const Case& c : cases) {
     const auto found = scan(c.line);
@@ -211,6 +215,7 @@ TEST(Scanner, ReadsAFileWhole) {
   std::remove(path.c_str());
 }
 
+// An extra over the real annotation examples, where that folder lies beside the project.
 TEST(Scanner, CorpusOfAnnotationExamples) {
   const std::string path = std::string(OBEL_CORPUS_DIR) + "/chukiichiran_kinyurei.txt";
   std::ifstream in(path, std::ios::binary);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Remakes docs/screenshot.png: the main window after a search over sample texts and the
-# corpus, grouped view with a pair row selected, drawn by the real program code under Wine
+# Remakes docs/screenshot.png: the main window after a search over sample books in C:\books,
+# grouped view with a pair row selected, drawn by the real program code under Wine
 # inside Xvfb. usage: tools/make-screenshot.sh [BUILD_DIR]   (default build/win, built first)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/win}"
+build="$(cd "${1:-$root/build/win}" && pwd)"
 cmake --build "$build" --target obel_gui_tests >/dev/null
 mkdir -p "$root/docs"
 shot="$build/screenshot.bmp"

@@ -1,4 +1,4 @@
-// The main window after a search over sample texts, on screen: the grouped view with its pair
+// The main window after a search over sample books, on screen: the grouped view with its pair
 // rows and the verdicts of a reverse-conversion check, checked in the pixels of the real list. With OBEL_SCREENSHOT set to a file name the
 // window is also written there as a bitmap (tools/make-screenshot.sh makes the README's picture).
 #include <windows.h>
@@ -32,25 +32,30 @@ struct QuietEvents : SearchEvents {
   void showMessage(const char*) override {}
 };
 
-std::string windowsPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-// Sample texts with keys that carry several readings, beside the corpus.
-std::string writeSamples() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "obel_screenshot_samples";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  std::ofstream(folder + "\\sample1.txt", std::ios::binary)
-      << "今日《きょう》は｜明日《あした》の支度をする。\r\n明日《あす》の朝は早い。\r\n"
-      << "今日《こんにち》の世界では、生《なま》の声が届く。\r\n";
-  std::ofstream(folder + "\\sample2.txt", std::ios::binary)
-      << "明日《あした》また会おう。\r\n人気《ひとけ》のない道と、人気《にんき》の店。\r\n"
-      << "明日《あした》は雨だ。今日《きょう》は晴れ。\r\n";
-  return folder;
+// Sample books in a folder any user could have, with keys that carry several readings, pairs
+// found several times and readings a small dictionary confirms by the key, with the okurigana,
+// partly or not at all. Returns the search targets.
+std::vector<std::string> writeSampleBooks() {
+  struct Book { const char* folder; const char* name; const char* text; };
+  const Book books[] = {
+      {"C:\\books\\短編集", "春の章.txt",
+       "今日《きょう》は｜明日《あした》の支度をする。\r\n明日《あす》の朝は早い。\r\n"
+       "今日《こんにち》の世界では、生《なま》の声が届く。\r\n彼は駅まで走《はし》った。\r\n"},
+      {"C:\\books\\短編集", "夏の章.txt",
+       "明日《あした》また会おう。\r\n人気《ひとけ》のない道と、人気《にんき》の店。\r\n"
+       "明日《あした》は雨だ。今日《きょう》は晴れ。\r\n"},
+      {"C:\\books\\随筆", "雑記.txt",
+       "山道を走《はし》る。\r\n行方《ゆくえ》も知れず、時雨《しぐれ》の音を聞く。\r\n生《い》きる。\r\n"},
+  };
+  CreateDirectoryA("C:\\books", nullptr);
+  std::vector<std::string> targets;
+  for (const Book& book : books) {
+    CreateDirectoryA(book.folder, nullptr);
+    std::ofstream(std::string(book.folder) + "\\" + book.name, std::ios::binary) << book.text;
+    const std::string target = std::string(book.folder) + "\\*.txt";
+    if (targets.empty() || targets.back() != target) targets.push_back(target);
+  }
+  return targets;
 }
 
 bool saveBitmap(HDC source, const RECT& r, const char* path) {
@@ -88,20 +93,21 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
   GetTempPathA(MAX_PATH, temp);
   std::strcpy(settingsPath, (std::string(temp) + "obel_screenshot.ini").c_str());
   DeleteFileA(settingsPath);
-  const std::string samples = writeSamples();
+  const std::vector<std::string> targets = writeSampleBooks();
 
   ResultStore& s = store();
   s.searchRunning = true;
   auto lister = platformDirLister();
   QuietEvents events;
-  searchTargets(s, {samples + "\\*.txt", windowsPath(OBEL_CORPUS_DIR) + "\\*.txt"}, false, *lister, events);
+  searchTargets(s, targets, false, *lister, events);
   finishSearch(s);
-  ASSERT_GT(s.itemCount, 10u);
+  ASSERT_EQ(s.itemCount, 15u);
   // Verdicts from a small reading dictionary: the readings it knows get ◎, the rest ×, and a
   // key of several readings shows both.
   SkkDictionary dictionary;
   dictionary.loadText(reinterpret_cast<const char*>(
-      u8";; -*- coding: utf-8 -*-\nきょう /今日/\nあした /明日/\nなま /生/\nにんき /人気/\n"));
+      u8";; -*- coding: utf-8 -*-\nきょう /今日/\nあした /明日/\nなま /生/\nにんき /人気/\nゆくえ /行方/\n"
+      u8"はしr /走/\nいk /生/\n"));
   settings().useRevConvCache = 0;
   revConvRunning() = true;
   checkStoreItems(s, ReadingSource{&dictionary, nullptr, nullptr}, nullptr);
@@ -109,7 +115,9 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
 
   HWND dialog = createMainDialog();
   ASSERT_NE(dialog, nullptr);
-  SetWindowPos(dialog, nullptr, 10, 10, 1000, 640, SWP_NOZORDER);
+  for (const std::string& target : targets)
+    SendDlgItemMessageA(dialog, IDC_TARGET_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  SetWindowPos(dialog, nullptr, 4, 4, 1012, 756, SWP_NOZORDER);
   ShowWindow(dialog, SW_SHOW);
   refreshGroupList(dialog, nullptr);
   HWND group = GetDlgItem(dialog, IDC_GROUP_LIST);
