@@ -149,11 +149,11 @@ class Scanner {
   }
 
   // Looks for 0x81 followed by trail on the current line, at character boundaries only.
-  // unclosedFrom is where an earlier search for the same mark on this line started and found
-  // none (NoPosition when none did). Every search starts at a character boundary of the line,
-  // and from a boundary the steps go over the same boundaries as the scan itself, so a search
-  // that gets there walks the same rest of the line: it fails at once, and the line costs
-  // time linear in its length however many marks stay unclosed.
+  // unclosedFrom is the start of an earlier search for the same mark on this line that found
+  // none (NoPosition when there was none). Searches start at character boundaries of the line
+  // and step over the same boundaries as the scan itself, so a search that reaches
+  // unclosedFrom would walk the same rest of the line and fails there: however many marks
+  // stay unclosed, each line is walked about once per mark.
   bool findClosingMark(std::size_t start, unsigned char trail, std::size_t& unclosedFrom, std::size_t& distance) {
     std::size_t i = start;
     while (i + 2 <= size_ && i < unclosedFrom) {
