@@ -5,8 +5,12 @@ JOBS ?= $(shell nproc)
 HOST := $(BUILD)/host
 ASAN := $(BUILD)/asan
 WIN  := $(BUILD)/win
+FUZZ := $(BUILD)/fuzz
+# Seconds each fuzz target runs: FUZZ_SECONDS for `make fuzz`, a short smoke run in `make test`.
+FUZZ_SECONDS ?= 180
+FUZZ_SMOKE_SECONDS ?= 20
 
-.PHONY: test run setup host asan win test-host test-asan test-win bench clean
+.PHONY: test run setup host asan win fuzz-build test-host test-asan test-win test-fuzz fuzz bench clean
 
 setup:
 	@bash tools/setup.sh
@@ -17,6 +21,9 @@ $(ASAN)/CMakeCache.txt:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DOBEL_SANITIZE=ON
 $(WIN)/CMakeCache.txt:
 	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+$(FUZZ)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOBEL_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
 host: setup $(HOST)/CMakeCache.txt
 	cmake --build $(HOST) -j $(JOBS)
@@ -24,6 +31,8 @@ asan: setup $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j $(JOBS)
 win: setup $(WIN)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS)
+fuzz-build: setup $(FUZZ)/CMakeCache.txt
+	cmake --build $(FUZZ) -j $(JOBS)
 
 test-host: host
 	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
@@ -34,7 +43,14 @@ test-asan: asan
 test-win: win
 	xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-ctest.sh $(abspath $(WIN))
 
-test: test-host test-asan test-win
+# libFuzzer targets (clang, address and undefined-behaviour sanitizers); the seeds come from
+# the native tree.
+test-fuzz: host fuzz-build
+	bash tools/fuzz.sh $(abspath $(FUZZ)) $(abspath $(HOST)) $(FUZZ_SMOKE_SECONDS)
+fuzz: host fuzz-build
+	bash tools/fuzz.sh $(abspath $(FUZZ)) $(abspath $(HOST)) $(FUZZ_SECONDS)
+
+test: test-host test-asan test-fuzz test-win
 
 run: win
 	bash tools/run-obel.sh $(abspath $(WIN))

@@ -1,6 +1,7 @@
 // Times a whole search over a generated corpus that fills the store, side by side with the
 // time to only read the same files; then the store's hash-indexed interning and repeat
-// marking against the linear scans they replace (and checks that both agree).
+// marking against the linear scans they replace (and checks that both agree); last, the scan
+// of one-line texts of unclosed marks against ordinary text of the same size.
 //   search_bench [FOLDER]   (default: a corpus generated in the temporary folder)
 #include <algorithm>
 #include <chrono>
@@ -9,11 +10,13 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/aozora_corpus.h"
 #include "engine/file_io.h"
 #include "engine/native_path.h"
+#include "engine/scanner.h"
 #include "engine/store.h"
 #include "engine/store_linear.h"
 #include "engine/walk.h"
@@ -49,6 +52,46 @@ std::string storePathOf(const std::filesystem::path& p) {
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
+}
+
+// Median time of scanning the text as one file into an emptied store.
+double scanSeconds(const std::string& text, std::uint32_t& items) {
+  ResultStore& s = store();
+  std::vector<double> times;
+  for (int round = 0; round < 5; ++round) {
+    clear(s);
+    FileRecord record{};
+    record.firstItem = s.items;
+    const Clock::time_point t0 = Clock::now();
+    items = scanBuffer(s, &record, text.c_str(), text.size());
+    times.push_back(secondsSince(t0));
+  }
+  clear(s);
+  return median(times);
+}
+
+// A line of unclosed marks makes every search for the closing mark look to the end of the
+// line; the scan must stay linear, within a small factor of ordinary text.
+void unclosedMarks() {
+  const std::size_t bytes = 400000;
+  std::string readings, notes, ordinary;
+  while (readings.size() < bytes) readings += "\x81\x73";          // 《
+  while (notes.size() < bytes) notes += "\x81\x6d\x81\x94";      // ［＃
+  bench::AozoraText text(15);
+  while (ordinary.size() < bytes) ordinary += text.line() + "\r\n";
+  ordinary.resize(bytes);
+  std::uint32_t items = 0;
+  const double base = scanSeconds(ordinary, items);
+  std::printf("%-34s %10s %8s %8s\n", "scan of 400 KB, median of 5", "seconds", "items", "ratio");
+  std::printf("%-34s %10.5f %8u %8s\n", "ordinary text (baseline)", base, items, "1.0");
+  double worst = 0;
+  for (const auto& [name, line] : {std::pair<const char*, const std::string&>{"one line of 200000 open readings", readings},
+                                   {"one line of 100000 open notes", notes}}) {
+    const double t = scanSeconds(line, items);
+    worst = std::max(worst, t / base);
+    std::printf("%-34s %10.5f %8u %8.1f\n", name, t, items, t / base);
+  }
+  std::printf("unclosed marks within 3x of ordinary text: %s\n", worst <= 3 ? "yes" : "NO");
 }
 
 }  // namespace
@@ -159,5 +202,7 @@ int main(int argc, char** argv) {
   std::free(a);
   std::free(b);
   if (argc <= 1) std::filesystem::remove_all(folder);
+  std::printf("\n");
+  unclosedMarks();
   return same ? 0 : 1;
 }

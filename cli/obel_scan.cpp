@@ -10,6 +10,7 @@
 
 #include "engine/tsv_export.h"
 #include "cli/interrupt.h"
+#include "cli/obel_scan_args.h"
 #include "cli/revconv_check.h"
 #include "engine/native_path.h"
 #include "engine/sjis.h"
@@ -249,4 +250,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+int obel::parseScanArguments(int argc, char** argv) {
+  Options options;
+  return parse(argc, argv, options);
 }

@@ -18,6 +18,8 @@ constexpr unsigned OpenNote = 0x816D;     // ［
 constexpr unsigned NoteSharp = 0x8194;    // ＃
 constexpr unsigned char CloseNoteTrail = 0x6E;     // ］ is 0x81 0x6E
 
+constexpr std::size_t NoPosition = static_cast<std::size_t>(-1);
+
 bool isKanjiLike(unsigned code) {
   return code >= 0x889F || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
 }
@@ -64,6 +66,7 @@ class Scanner {
   void startLine(std::size_t pos) {
     ++line_;
     lineStart_ = pos;
+    readingUnclosedFrom_ = noteUnclosedFrom_ = NoPosition;
     reset(false, 1);
   }
 
@@ -119,7 +122,7 @@ class Scanner {
     }
     if (code == OpenReading) {
       std::size_t n = 0;
-      if (findClosingMark(pos + 2, CloseReadingTrail, n)) return produceItem(pos, n);
+      if (findClosingMark(pos + 2, CloseReadingTrail, readingUnclosedFrom_, n)) return produceItem(pos, n);
     } else if (code == OpenNote) {
       const std::size_t end = noteEnd(pos);
       if (end != 0) return end;
@@ -138,19 +141,24 @@ class Scanner {
   }
 
   // For ［＃...］ closed on the same line: the position after ］; otherwise 0.
-  std::size_t noteEnd(std::size_t pos) const {
+  std::size_t noteEnd(std::size_t pos) {
     if (pos + 3 >= size_ || codeAt(pos + 2) != NoteSharp) return 0;
     std::size_t n = 0;
-    if (!findClosingMark(pos + 4, CloseNoteTrail, n)) return 0;
+    if (!findClosingMark(pos + 4, CloseNoteTrail, noteUnclosedFrom_, n)) return 0;
     return pos + 4 + n + 2;
   }
 
   // Looks for 0x81 followed by trail on the current line, at character boundaries only.
-  bool findClosingMark(std::size_t start, unsigned char trail, std::size_t& distance) const {
+  // unclosedFrom is the start of an earlier search for the same mark on this line that found
+  // none (NoPosition when there was none). Searches start at character boundaries of the line
+  // and step over the same boundaries as the scan itself, so a search that reaches
+  // unclosedFrom would walk the same rest of the line and fails there: however many marks
+  // stay unclosed, each line is walked about once per mark.
+  bool findClosingMark(std::size_t start, unsigned char trail, std::size_t& unclosedFrom, std::size_t& distance) {
     std::size_t i = start;
-    while (i + 2 <= size_) {
+    while (i + 2 <= size_ && i < unclosedFrom) {
       const unsigned char c = data_[i];
-      if (c == CR || c == LF) return false;
+      if (c == CR || c == LF) break;
       if (c == 0x81) {
         if (data_[i + 1] == trail) {
           distance = i - start;
@@ -163,6 +171,7 @@ class Scanner {
         i += 1;
       }
     }
+    if (start < unclosedFrom) unclosedFrom = start;
     return false;
   }
 
@@ -247,6 +256,8 @@ class Scanner {
   bool stopped_ = false;
   std::int32_t line_ = 0;
   std::size_t lineStart_ = 0;
+  std::size_t readingUnclosedFrom_ = NoPosition;  // of 》 (see findClosingMark)
+  std::size_t noteUnclosedFrom_ = NoPosition;     // of ］
   std::size_t candidateLength_ = 0;
   bool candidateOverflow_ = false;
   std::int32_t candidateColumn_ = 1;

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "engine/sjis.h"
+#include "engine/store_linear.h"
 
 using namespace obel;
 
@@ -38,6 +43,255 @@ std::vector<Found> scan(const std::string& input) {
 }
 
 }  // namespace
+
+// The scanner as it was before searches for closing marks remembered their failures: every
+// search walks to the end of the line. The reference for the randomised comparison below.
+namespace reference {
+
+constexpr unsigned char CR = 0x0D;
+constexpr unsigned char LF = 0x0A;
+constexpr unsigned Bar = 0x8162;          // ｜
+constexpr unsigned OpenReading = 0x8173;  // 《
+constexpr unsigned char CloseReadingTrail = 0x74;  // 》 is 0x81 0x74
+constexpr unsigned OpenNote = 0x816D;     // ［
+constexpr unsigned NoteSharp = 0x8194;    // ＃
+constexpr unsigned char CloseNoteTrail = 0x6E;     // ］ is 0x81 0x6E
+
+bool isKanjiLike(unsigned code) {
+  return code >= 0x889F || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
+}
+
+bool isOkuriganaKana(unsigned code) { return code >= 0x829F && code <= 0x82F1 && code != 0x82F0; }
+
+class ReferenceScanner {
+ public:
+  ReferenceScanner(ResultStore& s, FileRecord* record, const char* data, std::size_t size)
+      : s_(s), record_(record), data_(reinterpret_cast<const unsigned char*>(data)), size_(size),
+        remaining_(MaxItems > s.itemCount ? MaxItems - s.itemCount : 0) {}
+
+  std::uint32_t run() {
+    if (remaining_ == 0) return 0;
+    std::size_t pos = 0;
+    startLine(pos);
+    while (pos < size_ && !stopped_) {
+      const unsigned char b = data_[pos];
+      if (isLeadByte(b)) {
+        if (pos == size_ - 1) break;  // a lead byte as the last byte is ignored
+        pos = doubleByte(pos);
+      } else if (b == CR) {
+        if (pos == size_ - 1) break;
+        ++pos;
+        if (data_[pos] == LF) ++pos;
+        if (pos >= size_) break;
+        startLine(pos);
+      } else if (b == LF) {
+        ++pos;
+        if (pos >= size_) break;
+        startLine(pos);
+      } else {
+        singleByte(pos);
+        ++pos;
+      }
+    }
+    return produced_;
+  }
+
+ private:
+  std::int32_t columnOf(std::size_t pos) const { return static_cast<std::int32_t>(pos - lineStart_ + 1); }
+  unsigned codeAt(std::size_t pos) const { return data_[pos] * 256u + data_[pos + 1]; }
+
+  void startLine(std::size_t pos) {
+    ++line_;
+    lineStart_ = pos;
+    reset(false, 1);
+  }
+
+  void reset(bool explicitBase, std::int32_t column) {
+    candidateLength_ = 0;
+    candidateOverflow_ = false;
+    kanjiRun_ = false;
+    singleRun_ = false;
+    explicitBase_ = explicitBase;
+    candidateColumn_ = column;
+  }
+
+  void append(const unsigned char* bytes, std::size_t n) {
+    if (candidateOverflow_ || candidateLength_ + n + 1 > poolFree(s_)) {
+      candidateOverflow_ = true;
+      return;
+    }
+    std::memcpy(poolCursor(s_) + candidateLength_, bytes, n);
+    candidateLength_ += n;
+  }
+
+  void restartCandidate(const unsigned char* bytes, std::size_t n, std::int32_t column) {
+    candidateLength_ = 0;
+    candidateOverflow_ = false;
+    candidateColumn_ = column;
+    append(bytes, n);
+  }
+
+  void singleByte(std::size_t pos) {
+    const unsigned char* b = data_ + pos;
+    if (explicitBase_) {
+      append(b, 1);
+      return;
+    }
+    kanjiRun_ = false;
+    if (singleRun_ || *b == ' ') {
+      append(b, 1);
+    } else {
+      singleRun_ = true;
+      restartCandidate(b, 1, columnOf(pos));
+    }
+  }
+
+  std::size_t doubleByte(std::size_t pos) {
+    singleRun_ = false;
+    const unsigned code = codeAt(pos);
+    if (code == Bar) {
+      reset(true, columnOf(pos + 2));
+      return pos + 2;
+    }
+    if (code == OpenReading) {
+      std::size_t n = 0;
+      if (findClosingMark(pos + 2, CloseReadingTrail, n)) return produceItem(pos, n);
+    } else if (code == OpenNote) {
+      const std::size_t end = noteEnd(pos);
+      if (end != 0) return end;
+    }
+    append(data_ + pos, 2);
+    if (explicitBase_) return pos + 2;
+    if (isKanjiLike(code)) {
+      if (!kanjiRun_) {
+        kanjiRun_ = true;
+        restartCandidate(data_ + pos, 2, columnOf(pos));
+      }
+    } else {
+      kanjiRun_ = false;
+    }
+    return pos + 2;
+  }
+
+  std::size_t noteEnd(std::size_t pos) const {
+    if (pos + 3 >= size_ || codeAt(pos + 2) != NoteSharp) return 0;
+    std::size_t n = 0;
+    if (!findClosingMark(pos + 4, CloseNoteTrail, n)) return 0;
+    return pos + 4 + n + 2;
+  }
+
+  bool findClosingMark(std::size_t start, unsigned char trail, std::size_t& distance) const {
+    std::size_t i = start;
+    while (i + 2 <= size_) {
+      const unsigned char c = data_[i];
+      if (c == CR || c == LF) return false;
+      if (c == 0x81) {
+        if (data_[i + 1] == trail) {
+          distance = i - start;
+          return true;
+        }
+        i += 2;
+      } else if (isLeadByte(c)) {
+        i += 2;
+      } else {
+        i += 1;
+      }
+    }
+    return false;
+  }
+
+  std::uint32_t internBytes(const unsigned char* bytes, std::size_t n) {
+    if (n + 1 > poolFree(s_)) {
+      s_.stringsExhausted = true;
+      return NoString;
+    }
+    std::memcpy(poolCursor(s_), bytes, n);
+    poolCursor(s_)[n] = '\0';
+    return intern(s_);
+  }
+
+  std::size_t produceItem(std::size_t open, std::size_t n) {
+    const std::size_t close = open + 2 + n;
+    std::uint32_t keyId = NoString;
+    if (!candidateOverflow_) {
+      poolCursor(s_)[candidateLength_] = '\0';  // append() always leaves room for the NUL
+      keyId = intern(s_);
+    } else {
+      s_.stringsExhausted = true;
+    }
+    const std::uint32_t rubyId = keyId == NoString ? NoString : internBytes(data_ + open + 2, n);
+    const std::size_t after = close + 2;
+    const std::uint32_t okuriganaId = rubyId == NoString ? NoString : internOkurigana(after);
+    if (okuriganaId == NoString) {
+      stopped_ = true;  // the string table is full: the search ends as at the item limit
+      return after;
+    }
+    RubyItem& item = record_->firstItem[produced_];
+    item.keyId = static_cast<std::uint16_t>(keyId);
+    item.rubyId = static_cast<std::uint16_t>(rubyId);
+    item.file = record_;
+    item.line = line_;
+    item.column = candidateColumn_;
+    item.flags = 0;
+    item.number = 1;
+    item.groupSize = 1;
+    item.okuriganaId = static_cast<std::uint16_t>(okuriganaId);
+    ++produced_;
+    if (--remaining_ == 0) stopped_ = true;
+    reset(false, columnOf(after));
+    return after;
+  }
+
+  std::uint32_t internOkurigana(std::size_t pos) {
+    std::size_t length = 0;
+    char* out = poolCursor(s_);
+    const std::size_t room = poolFree(s_);
+    while (pos + 1 < size_ && isLeadByte(data_[pos])) {
+      const unsigned code = codeAt(pos);
+      if (isOkuriganaKana(code)) {
+        if (length + 3 > room) {
+          s_.stringsExhausted = true;
+          return NoString;
+        }
+        out[length++] = static_cast<char>(data_[pos]);
+        out[length++] = static_cast<char>(data_[pos + 1]);
+        pos += 2;
+      } else if (code == OpenNote && noteEnd(pos) != 0) {
+        pos = noteEnd(pos);
+      } else {
+        break;
+      }
+    }
+    if (length + 1 > room) {
+      s_.stringsExhausted = true;
+      return NoString;
+    }
+    out[length] = '\0';
+    return intern(s_);
+  }
+
+  ResultStore& s_;
+  FileRecord* record_;
+  const unsigned char* data_;
+  std::size_t size_;
+  std::uint32_t remaining_;
+  std::uint32_t produced_ = 0;
+  bool stopped_ = false;
+  std::int32_t line_ = 0;
+  std::size_t lineStart_ = 0;
+  std::size_t candidateLength_ = 0;
+  bool candidateOverflow_ = false;
+  std::int32_t candidateColumn_ = 1;
+  bool explicitBase_ = false;
+  bool kanjiRun_ = false;
+  bool singleRun_ = false;
+};
+
+std::uint32_t scanBuffer(ResultStore& s, FileRecord* record, const char* data, std::size_t size) {
+  return ReferenceScanner(s, record, data, size).run();
+}
+
+}  // namespace reference
 
 TEST(Scanner, WorkedExample) {
   const auto found = scan("彼は漢字《かんじ》で｜東京《とうきょう》へ行く");
@@ -189,6 +443,65 @@ TEST(Scanner, BinaryBytesNeverCrash) {
   }
   const auto found = scan(text);
   for (const Found& f : found) EXPECT_GE(f.column, 1);
+}
+
+// Lines full of opening and closing marks, bars, stray lead bytes and line ends, scanned by the
+// scanner and by the reference into two stores, some of them nearly full: the same items, the
+// same strings and the same state afterwards.
+TEST(Scanner, GivesTheItemsOfTheReferenceScan) {
+  const char* pieces[] = {"《", "《", "》", "》", "［＃", "［＃", "［", "＃", "］", "］", "｜", "漢", "字", "々",
+                          "か", "な", "ア", "a", " ", "\x81", "\x82", "\x81\x0D", "\r", "\n", "\r\n", "\x81\x74\x81"};
+  ResultStore& fast = store();
+  ResultStore* slow = allocateStore();
+  ASSERT_NE(slow, nullptr);
+  std::mt19937 rng(15);
+  FileRecord a{}, b{};
+  bool refill = true;
+  std::uint32_t found = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int count = static_cast<int>(rng() % 80);
+    for (int i = 0; i < count; ++i) text += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    // Texts follow one another into the same stores, as the files of a search do; now and
+    // then the item limit or the end of the pool is made close.
+    if (refill) {
+      clear(fast);
+      clear(*slow);
+      refill = false;
+    }
+    const unsigned variant = rng() % 64;
+    if (variant == 0) fast.itemCount = slow->itemCount = MaxItems - 1 - rng() % 3;
+    if (variant == 1) fast.strings.writePosition = slow->strings.writePosition = PoolBytes - rng() % 40;
+    const std::uint32_t poolUsed = fast.strings.writePosition;
+    a.firstItem = fast.items + fast.itemCount;
+    b.firstItem = slow->items + slow->itemCount;
+    std::vector<char> bytes(text.begin(), text.end());
+    bytes.push_back('\0');
+    const std::uint32_t n = scanBuffer(fast, &a, bytes.data(), text.size());
+    ASSERT_EQ(n, reference::scanBuffer(*slow, &b, bytes.data(), text.size())) << text;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const RubyItem& x = a.firstItem[i];
+      const RubyItem& y = b.firstItem[i];
+      ASSERT_EQ(x.keyId, y.keyId) << text;
+      ASSERT_EQ(x.rubyId, y.rubyId) << text;
+      ASSERT_EQ(x.okuriganaId, y.okuriganaId) << text;
+      ASSERT_EQ(x.line, y.line) << text;
+      ASSERT_EQ(x.column, y.column) << text;
+    }
+    ASSERT_EQ(fast.strings.count, slow->strings.count) << text;
+    ASSERT_EQ(fast.strings.writePosition, slow->strings.writePosition) << text;
+    ASSERT_EQ(fast.stringsExhausted, slow->stringsExhausted) << text;
+    ASSERT_EQ(std::memcmp(fast.strings.pool + poolUsed, slow->strings.pool + poolUsed,
+                          fast.strings.writePosition - poolUsed), 0) << text;
+    fast.itemCount += n;
+    slow->itemCount += n;
+    found += n;
+    refill = variant < 2 || fast.stringsExhausted || fast.itemCount + 100 > MaxItems || poolFree(fast) < 4096;
+  }
+  EXPECT_GT(found, 10000u);  // the texts are not all without rubies
+  clear(fast);
+  clear(*slow);
+  std::free(slow);
 }
 
 TEST(Scanner, ReadsAFileWhole) {

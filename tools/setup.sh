@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on a Debian machine; a second run installs nothing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales
+packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales
           fonts-noto-cjk fonts-wine skkdic fp-utils imagemagick)
 
 sudo_cmd=()

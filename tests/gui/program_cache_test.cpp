@@ -1,11 +1,18 @@
 // Obel.exe itself, copied into a folder of its own: the cache file beside it is read at start
-// and written back at exit only when the setting is on.
+// and written back at exit only when the setting is on; damaged files beside it leave it
+// working with the defaults.
 #include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+
+#include "app/resources/resource_ids.h"
 
 namespace obel {
 namespace {
@@ -53,8 +60,10 @@ class ProgramCacheTest : public ::testing::Test {
   void SetUp() override {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    folder = std::string(temp) + "obel_program_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : name)
+      if (c == '/') c = '_';  // a test of a table is named "Test/Row"
+    folder = std::string(temp) + "obel_program_" + name;
     CreateDirectoryA(folder.c_str(), nullptr);
     program = folder + "\\Obel.exe";
     ASSERT_TRUE(CopyFileA(OBEL_EXE_PATH, program.c_str(), FALSE)) << OBEL_EXE_PATH;
@@ -62,7 +71,7 @@ class ProgramCacheTest : public ::testing::Test {
     DeleteFileA(cache.c_str());
   }
   void TearDown() override {
-    for (const char* name : {"\\Obel.exe", "\\Obel.ini", "\\ObelCache.dat"})
+    for (const char* name : {"\\Obel.exe", "\\Obel.ini", "\\ObelCache.dat", "\\book.txt", "\\reading.dic"})
       DeleteFileA((folder + name).c_str());
     RemoveDirectoryA(folder.c_str());
   }
@@ -72,8 +81,9 @@ class ProgramCacheTest : public ::testing::Test {
                                           std::to_string(useCache) + "\r\n");
   }
 
-  // Starts the program, closes its window as the close box does and waits for its end.
-  void runAndClose() {
+  // Starts the program, hands its main window to whileOpen, closes it as the close box does
+  // and waits for its end.
+  void runAndClose(const std::function<void(HWND, DWORD)>& whileOpen = nullptr) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -85,6 +95,7 @@ class ProgramCacheTest : public ::testing::Test {
       EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
     }
     EXPECT_NE(search.found, nullptr) << "the main window appeared";
+    if (search.found && whileOpen) whileOpen(search.found, process.dwProcessId);
     if (search.found) PostMessageA(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
     const DWORD waited = WaitForSingleObject(process.hProcess, search.found ? 20000 : 0);
     if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
@@ -122,6 +133,134 @@ TEST_F(ProgramCacheTest, WithTheSettingOnAndNoFileAnEmptyCacheIsSaved) {
   ASSERT_EQ(saved.size(), CacheFileBytes);
   EXPECT_EQ(saved.find_first_not_of('\0'), std::string::npos);
 }
+
+// Damaged files beside the program: it starts, shows its window, searches and checks with
+// the defaults, ends normally, and replaces a file of the user's only by a complete copy.
+struct DamagedFiles {
+  const char* name;
+  std::string settings;  // Obel.ini
+  std::string cache;     // ObelCache.dat, when not empty
+  bool lockedDictionary;  // the reading dictionary is held open with no sharing, so it cannot be read
+};
+
+void PrintTo(const DamagedFiles& c, std::ostream* out) { *out << c.name; }
+
+std::string damagedSettings() {
+  std::string binary;
+  for (int i = 0; i < 256; ++i) binary += static_cast<char>(i == '\n' || i == '\r' ? 'x' : i);
+  return "[Application]\r\nQueryExit=0\r\n" + binary + "\r\n" +
+         "SearchSubFolder=99999999999999999999\r\nHideKeyRuby=-7\r\nHideRevConv=-1\r\n"
+         "FontSize=-2147483648\r\nFontName=" + std::string(3000, 'F') + "\r\n" +
+         "TextEditor=" + std::string(5000, 'T') + "\r\nCommandLine=" + std::string(400, 'C') + "\r\n" +
+         "ReadingDictionary=" + std::string(2000, 'D') + "\r\n" +
+         "Left=-99999999\r\nTop=2147483647\r\nWidth=-5\r\nHeight=99999999999\r\nMaximized=-3\r\n"
+         "[HideKey]\r\nUse=0\r\nLength=-2147483648\r\nType=99\r\n[HideRuby]\r\nLength=4294967296\r\nType=-1\r\n" +
+         binary;
+}
+
+std::string damagedCache() {
+  std::string bytes(CacheFileBytes, '\x5A');  // the right size, but a write position far outside the table
+  bytes[0] = bytes[1] = bytes[2] = bytes[3] = '\xFF';
+  return bytes;
+}
+
+class DamagedFilesTest : public ProgramCacheTest, public ::testing::WithParamInterface<DamagedFiles> {};
+
+// Visible top-level windows of the process other than its main window (a message box, a
+// dialog still open).
+int otherWindows(DWORD process, HWND main) {
+  struct Count {
+    DWORD process;
+    HWND main;
+    int n;
+  } count{process, main, 0};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* c = reinterpret_cast<Count*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == c->process && window != c->main && IsWindowVisible(window)) ++c->n;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.n;
+}
+
+bool waitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 300; ++i) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+TEST_P(DamagedFilesTest, TheProgramStartsAndWorksWithTheDefaults) {
+  const DamagedFiles& c = GetParam();
+  const std::string book = folder + "\\book.txt";
+  writeBytes(book, "漢字《かんじ》で｜東京《とうきょう》へ行く\r\n");
+  const std::string dictionary = folder + "\\reading.dic";
+  writeBytes(folder + "\\Obel.ini", c.settings + (c.lockedDictionary ? "ReadingDictionary=" + dictionary + "\r\n" : ""));
+  if (!c.cache.empty()) writeBytes(cache, c.cache);
+  const std::string dictionaryText = ";; -*- coding: utf-8 -*-\n\xE3\x81\xAA\xE3\x81\xBE /\xE7\x94\x9F/\n";
+  HANDLE lock = INVALID_HANDLE_VALUE;
+  if (c.lockedDictionary) {
+    writeBytes(dictionary, dictionaryText);
+    lock = CreateFileA(dictionary.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  }
+
+  runAndClose([&](HWND window, DWORD process) {
+    SendMessageA(GetDlgItem(window, IDC_TARGET_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(book.c_str()));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SEARCH, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_SEARCH)));
+    HWND list = GetDlgItem(window, IDC_GROUP_LIST);
+    EXPECT_TRUE(waitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2 && otherWindows(process, window) == 0; }))
+        << "the search listed both rubies";
+    HWND check = GetDlgItem(window, IDC_REVCONV);
+    ASSERT_TRUE(IsWindowEnabled(check));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_REVCONV, BN_CLICKED), reinterpret_cast<LPARAM>(check));
+    EXPECT_TRUE(waitFor([&] { return !IsWindowEnabled(check) && otherWindows(process, window) == 0; }))
+        << "the reverse conversion checked every item without a message";
+  });
+
+  if (c.lockedDictionary) {
+    CloseHandle(lock);
+    EXPECT_EQ(readBytes(dictionary), dictionaryText);
+  }
+  if (!c.cache.empty()) {
+    // replaced by a complete copy of the table the program used, which started empty
+    const std::string saved = readBytes(cache);
+    ASSERT_EQ(saved.size(), CacheFileBytes);
+    std::uint32_t nextSlot = 0;
+    std::memcpy(&nextSlot, saved.data(), 4);
+    EXPECT_LT(nextSlot, 65536u) << "a write position inside the table";
+    EXPECT_LT(std::count_if(saved.begin(), saved.end(), [](char b) { return b != 0; }), 100)
+        << "the damaged table was not taken: only the new verdicts are in it";
+  }
+  WIN32_FIND_DATAA found;
+  HANDLE leftover = FindFirstFileA((folder + "\\Obel_*.tmp").c_str(), &found);
+  EXPECT_EQ(leftover, INVALID_HANDLE_VALUE) << "no temporary file is left behind";
+  if (leftover != INVALID_HANDLE_VALUE) FindClose(leftover);
+  // The settings file keeps every text line of the user's; the program writes only the placement.
+  const std::string after = readBytes(folder + "\\Obel.ini");
+  std::istringstream lines(c.settings);
+  int kept = 0;
+  for (std::string line; std::getline(lines, line, '\n');) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool text = line.find_first_not_of("[]=-_ ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789") == std::string::npos;
+    const std::string key = line.substr(0, line.find('='));
+    if (!text || key == "Left" || key == "Top" || key == "Width" || key == "Height" || key == "Maximized") continue;
+    EXPECT_NE(after.find(line + "\r\n"), std::string::npos) << line.substr(0, 40);
+    ++kept;
+  }
+  EXPECT_GE(kept, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, DamagedFilesTest,
+    ::testing::Values(DamagedFiles{"Settings", damagedSettings(), "", false},
+                      DamagedFiles{"Cache", "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n", damagedCache(), false},
+                      DamagedFiles{"Dictionary", "[Application]\r\nQueryExit=0\r\n", "", true}),
+    [](const ::testing::TestParamInfo<DamagedFiles>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace obel
