@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "revconv/cache_file.h"
 
@@ -20,7 +21,9 @@ void require(bool condition) {
 // One file "ObelCache.dat" in memory, beside a program at /fuzz/obel.
 class MemoryFileOps : public FileOps {
  public:
-  MemoryFileOps(const std::uint8_t* data, std::size_t size) : input_(reinterpret_cast<const char*>(data), size) {}
+  MemoryFileOps(const std::uint8_t* data, std::size_t size) : input_(reinterpret_cast<const char*>(data), size) {
+    output_.reserve(CacheFileBytes);
+  }
 
   bool modulePath(char* path, std::uint32_t capacity) override {
     std::strncpy(path, "/fuzz/obel", capacity);
@@ -29,14 +32,14 @@ class MemoryFileOps : public FileOps {
   Handle openForReading(const char* path) override {
     require(std::strcmp(path, "/fuzz/ObelCache.dat") == 0);
     position_ = 0;
-    return &input_;
+    return this;
   }
   Handle createNew(const char*) override {
     output_.clear();
     return &output_;
   }
   std::uint32_t read(Handle file, void* buffer, std::uint32_t bytes) override {
-    require(file == &input_);
+    require(file == this);
     const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(bytes, input_.size() - position_));
     std::memcpy(buffer, input_.data() + position_, n);
     position_ += n;
@@ -52,11 +55,12 @@ class MemoryFileOps : public FileOps {
   bool deleteFile(const char*) override { return true; }
   LocalTime localTime() override { return {1, 2, 3, 4, 5}; }
 
-  const std::string& input() const { return input_; }
-  const std::string& output() const { return output_; }
+  std::string_view input() const { return input_; }
+  std::string_view output() const { return output_; }
 
  private:
-  std::string input_, output_;
+  std::string_view input_;
+  std::string output_;
   std::size_t position_ = 0;
 };
 
@@ -67,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memset(cache, 0x5A, sizeof *cache);  // whatever an earlier run left
   MemoryFileOps ops(data, size);
   if (!loadCache(ops, *cache)) {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(cache);
-    for (std::size_t i = 0; i < sizeof *cache; ++i) require(bytes[i] == 0);
+    static const ReverseConversionCache* empty = new ReverseConversionCache{};
+    require(std::memcmp(cache, empty, sizeof *cache) == 0);
     return 0;
   }
   require(ops.input().size() == CacheFileBytes && cache->nextSlot < CacheSlots);
