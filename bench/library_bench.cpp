@@ -157,6 +157,17 @@ int main() {
   } else {
     std::printf("  grouped --check: %s is not installed (apt-get install skkdic)\n", dictionary);
   }
+  // The reading dictionary of the library, and how long the check takes to load it.
+  const fs::path made = fs::temp_directory_path() / "obel-library-bench.dic";
+  scanRun("--make-dictionary (2 folders)", {"--make-dictionary", made.string()});
+  {
+    const Clock::time_point start = Clock::now();
+    obel::SkkDictionary dictionary;
+    const bool loaded = dictionary.load(made.c_str());
+    std::printf("  %-34s %7.2f s  %zu candidates, %.1f MB%s\n", "load of that dictionary", seconds(start),
+                dictionary.candidateCount(), static_cast<double>(fs::file_size(made)) / 1e6,
+                loaded ? "" : " (not readable)");
+  }
   if (haveRg) report("rg -c \xe3\x80\x8a (ripgrep)", rg, false);
   else std::printf("  rg -c: ripgrep is not installed (apt-get install ripgrep)\n");
   return 0;

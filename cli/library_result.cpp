@@ -1,5 +1,11 @@
 #include "cli/library_result.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "engine/native_path.h"
+#include "revconv/skk_dictionary.h"
+#include "revconv/text_codec.h"
 #include "results/conditions.h"
 #include "results/list_model.h"
 #include "settings/settings.h"
@@ -96,6 +102,8 @@ void LibraryResult::fold(ResultStore& s, const ReadingSource* check) {
   };
   const FileRecord* lastFile = nullptr;
   std::uint32_t lastFileIndex = 0;
+  const FileRecord* folderFile = nullptr;
+  std::uint32_t folder = 0;
   for (std::uint32_t i = 0; i < s.itemCount; ++i) {
     RubyItem& item = s.items[i];
     const std::uint32_t key = libraryId(item.keyId);
@@ -120,6 +128,25 @@ void LibraryResult::fold(ResultStore& s, const ReadingSource* check) {
     LibraryPair& p = pairs_[pairId];
     ++p.count;
     if (check) item.flags |= verdictBits(s, item, p, pairId, okurigana, *check);
+    if (countFolders_) {
+      if (item.file != folderFile) {
+        folderFile = item.file;
+        folder = strings_.intern(item.file ? item.file->folder : "");
+      }
+      char letter = 0;
+      if (const char* kana = text(s, item.okuriganaId); kana[0] != 0) {
+        const char two[3] = {kana[0], kana[1], 0};
+        const std::u16string first = cp932ToUtf16(two);
+        letter = first.empty() ? 0 : okuriInitials(first[0])[0];
+        if (letter == 0) continue;  // no romaji letter: no line can hold it
+      }
+      const auto [at, isNew] = folderCounts_.try_emplace(static_cast<std::uint64_t>(pairId) << 8 |
+                                                         static_cast<unsigned char>(letter), FolderCount{folder, 1});
+      if (!isNew && at->second.lastFolder != folder) {
+        at->second.lastFolder = folder;
+        ++at->second.folders;
+      }
+    }
   }
   items_ += s.itemCount;
 }
@@ -130,6 +157,76 @@ bool LibraryResult::shown(const LibraryPair& p) const {
   if (s.hideKeyRuby == 2 && keysPerRuby_[p.ruby] <= 1) return false;
   if (!passesLengthFilter(s.keyLengthFilter, strings_.text(p.key))) return false;
   return passesLengthFilter(s.rubyLengthFilter, strings_.text(p.ruby));
+}
+
+namespace {
+
+// A ruby the check could confirm: one the normalisation of readings leaves as it is.
+bool normalised(const char* ruby) {
+  const std::size_t length = std::strlen(ruby);
+  std::vector<char> wide(2 * length + 1);
+  widenHalfWidth(ruby, wide.data(), static_cast<std::uint32_t>(wide.size()));
+  katakanaToHiragana(wide.data());
+  return std::strcmp(wide.data(), ruby) == 0;
+}
+
+// A key a dictionary line can hold as a candidate: not empty, no '/' nor ';' (the candidate's
+// end and its annotation), not starting as a block or a program does, every character decodable.
+bool holdableKey(const std::string& utf8) {
+  if (utf8.empty() || utf8.find_first_of("/;\r\n") != std::string::npos) return false;
+  if (utf8[0] == '[' || utf8[0] == '(') return false;
+  return decodeUtf8(utf8).find(u'\xFFFD') == std::u16string::npos;
+}
+
+}  // namespace
+
+std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFigures& figures) const {
+  figures = {};
+  // reading (with the letter for okuri-ari) -> keys
+  struct Line {
+    std::string head;
+    bool okuri;
+    std::vector<std::string> keys;
+  };
+  std::unordered_map<std::string, std::size_t> lineOf;
+  std::vector<Line> lines;
+  for (const auto& [entry, count] : folderCounts_) {
+    ++figures.pairsRead;
+    if (count.folders < minFolders) continue;
+    const LibraryPair& p = pairs_[entry >> 8];
+    const char letter = static_cast<char>(entry & 0xFF);
+    if (strings_.view(p.ruby).empty() || !normalised(strings_.text(p.ruby))) continue;
+    const std::string key = cp932ToUtf8(strings_.text(p.key));
+    if (!holdableKey(key)) continue;
+    std::string head = cp932ToUtf8(strings_.text(p.ruby));
+    if (letter) head += letter;
+    const auto [at, isNew] = lineOf.try_emplace(head, lines.size());
+    if (isNew) lines.push_back({head, letter != 0, {}});
+    lines[at->second].keys.push_back(key);
+    ++figures.pairsWritten;
+  }
+  std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+    if (a.okuri != b.okuri) return a.okuri;
+    return a.okuri ? a.head > b.head : a.head < b.head;
+  });
+  std::string out = ";; -*- coding: utf-8 -*-\n;; okuri-ari entries.\n";
+  bool nasi = false;
+  for (Line& line : lines) {
+    if (!line.okuri && !nasi) {
+      out += ";; okuri-nasi entries.\n";
+      nasi = true;
+    }
+    std::sort(line.keys.begin(), line.keys.end());
+    out += line.head;
+    out += " /";
+    for (const std::string& key : line.keys) {
+      out += key;
+      out += '/';
+    }
+    out += '\n';
+  }
+  if (!nasi) out += ";; okuri-nasi entries.\n";
+  return out;
 }
 
 namespace {

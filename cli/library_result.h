@@ -50,8 +50,17 @@ struct LibraryFile {
   std::string folder;
 };
 
+// What --make-dictionary wrote.
+struct DictionaryFigures {
+  std::uint64_t pairsRead = 0;     // distinct (key, ruby, with or without okurigana) found
+  std::uint64_t pairsWritten = 0;  // of them in at least the minimum number of folders
+};
+
 class LibraryResult {
  public:
+  // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
+  // files come one after the other in the walk, so a change of folder is a new one).
+  void countFolders() { countFolders_ = true; }
   // Folds the items of one fill in store order. With check, every item first gets the verdict
   // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
   // alone, each distinct (key, ruby, okurigana) at most once more.
@@ -67,6 +76,13 @@ class LibraryResult {
   // record: the header and one CR LF line per shown pair, as the window's grouped list shows it.
   std::string groupedText(bool checked) const;
 
+  // An SKK dictionary (UTF-8) of the pairs found in at least minFolders folders: an okuri-nasi
+  // line "ruby /key/" for occurrences without okurigana, an okuri-ari line "ruby + letter /key/"
+  // (the romaji letter of the okurigana's first kana) for those with. Only rubies that the
+  // check's normalisation leaves as they are go in, and keys a line can hold. Okuri-ari lines
+  // first, readings descending, then okuri-nasi lines ascending, as SKK dictionaries are sorted.
+  std::string dictionaryText(std::uint32_t minFolders, DictionaryFigures& figures) const;
+
  private:
   bool shown(const LibraryPair& p) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
@@ -81,6 +97,14 @@ class LibraryResult {
   std::vector<std::uint32_t> keysPerRuby_;
   std::vector<LibraryFile> files_;
   std::uint64_t items_ = 0;
+
+  struct FolderCount {
+    std::uint32_t lastFolder;
+    std::uint32_t folders;
+  };
+  bool countFolders_ = false;
+  // pair << 8 | the okurigana's romaji letter (0 without okurigana)
+  std::unordered_map<std::uint64_t, FolderCount> folderCounts_;
 };
 
 }  // namespace obel

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ const char Usage[] =
     "usage: obel-scan [--no-limit] [--no-subfolders] [-o FILE] [--utf8] [--view items|grouped]\n"
     "                 [--same-key | --same-ruby] [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
     "                 [--check[=DICT] [--cache FILE]] TARGET...\n"
+    "       obel-scan --no-limit --make-dictionary FILE [--min-sources N] TARGET...\n"
     "\n"
     "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
     "writes the table as tab-separated text (Shift-JIS, CR LF) to FILE or standard output.\n"
@@ -43,6 +45,10 @@ const char Usage[] =
     "  --no-limit      search a library of any size: the store's 30000 items are written\n"
     "                  or counted whenever it is full, and the search goes on; the grouped\n"
     "                  view, its conditions and the check then cover the whole library\n"
+    "  --make-dictionary FILE\n"
+    "                  with --no-limit: write no table but an SKK dictionary (UTF-8) of the\n"
+    "                  (key, ruby) pairs found in at least N folders, for --check\n"
+    "  --min-sources N the N of --make-dictionary (2 by default)\n"
     "  --no-subfolders do not search subfolders (they are searched by default)\n"
     "  -o FILE         write to FILE instead of standard output\n"
     "  --utf8          write UTF-8 instead of Shift-JIS\n"
@@ -55,7 +61,8 @@ const char Usage[] =
     "                  grouped view: only keys (rubies) of N characters or more (+, the\n"
     "                  default), N or fewer (-) or exactly N (=); N from 1 to 99\n"
     "  --check[=DICT]  check every reading against the reading dictionary DICT (an SKK\n"
-    "                  dictionary, EUC-JP or UTF-8; the skkdic file by default) before\n"
+    "                  dictionary, EUC-JP or UTF-8, or several separated by ';'; the\n"
+    "                  skkdic file by default) before\n"
     "                  writing, so the 逆変換 column is filled; Ctrl-C stops the check.\n"
     "                  --check DICT works too when DICT is an existing file not named\n"
     "                  *.txt and a TARGET follows it\n"
@@ -75,6 +82,8 @@ struct Options {
   std::string dictionary = DefaultCheckDictionary;
   std::string cacheFile;
   std::string output;
+  std::string dictionaryOut;  // --make-dictionary
+  std::uint32_t minSources = 2;
   std::vector<std::string> targets;  // as given
 };
 
@@ -168,6 +177,21 @@ int parse(int argc, char** argv, Options& o) {
       return -1;
     } else if (a == "--no-limit") {
       o.noLimit = true;
+    } else if (a == "--make-dictionary") {
+      if (++i >= argc || !*argv[i]) {
+        std::fputs("obel-scan: --make-dictionary needs a file name\n", stderr);
+        return 2;
+      }
+      o.dictionaryOut = argv[i];
+    } else if (a == "--min-sources") {
+      const char* n = ++i < argc ? argv[i] : "";
+      char* end = nullptr;
+      const unsigned long value = std::strtoul(n, &end, 10);
+      if (!*n || *end || value < 1 || value > 1000000 || !std::isdigit(static_cast<unsigned char>(*n))) {
+        std::fputs("obel-scan: --min-sources needs a count of 1 or more\n", stderr);
+        return 2;
+      }
+      o.minSources = static_cast<std::uint32_t>(value);
     } else if (a == "--no-subfolders") {
       o.subfolders = false;
     } else if (a == "--utf8") {
@@ -209,6 +233,10 @@ int parse(int argc, char** argv, Options& o) {
     } else {
       o.targets.push_back(a);
     }
+  }
+  if (!o.dictionaryOut.empty() && !o.noLimit) {
+    std::fputs("obel-scan: --make-dictionary needs --no-limit\n", stderr);
+    return 2;
   }
   if (!o.cacheFile.empty() && !o.check) {
     std::fputs("obel-scan: --cache needs --check\n", stderr);
@@ -287,8 +315,8 @@ class LibraryFills final : public FillSink {
 #ifndef _WIN32
     useSlashes(s);
 #endif
-    if (options_.grouped || check_) library.fold(s, check_);
-    if (!options_.grouped) {
+    if (options_.grouped || check_ || making()) library.fold(s, check_);
+    if (!options_.grouped && !making()) {
       std::string text;
       text.reserve(s.itemCount * 64);
       for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i]);
@@ -300,6 +328,7 @@ class LibraryFills final : public FillSink {
   LibraryResult& library = *new LibraryResult;
 
  private:
+  bool making() const { return !options_.dictionaryOut.empty(); }
   const Options& options_;
   TableOutput& out_;
   ConsoleEvents& events_;
@@ -315,20 +344,39 @@ std::FILE* openOutput(const Options& options) {
 // The search without the item limit: the table is written as the fills come (items view) or
 // once the whole library is read (grouped view).
 int searchLibrary(const Options& options, const std::vector<std::string>& lines) {
-  std::FILE* file = openOutput(options);
+  const auto start = std::chrono::steady_clock::now();
+  const bool making = !options.dictionaryOut.empty();
+  std::FILE* file = making ? stdout : openOutput(options);
   if (!file) return 2;
   TableOutput out(file, options.utf8);
   ReadingCheck check;
   if (options.check && !check.open(options.dictionary, options.cacheFile)) return 2;
   ConsoleEvents events;
   LibraryFills fills(options, out, events, options.check ? &check.source() : nullptr);
-  if (!options.grouped) out.write(TsvHeader);
+  if (making) fills.library.countFolders();
+  else if (!options.grouped) out.write(TsvHeader);
   ResultStore& s = store();
   auto lister = platformDirLister();
   searchTargets(s, lines, options.subfolders, *lister, events, &fills);
   events.progress.erase();
   if (options.check) check.close();
-  if (options.grouped) out.write(fills.library.groupedText(options.check));
+  if (making) {
+    DictionaryFigures figures;
+    const std::string text = fills.library.dictionaryText(options.minSources, figures);
+    std::FILE* dictionary = std::fopen(options.dictionaryOut.c_str(), "wb");
+    const bool written = dictionary && std::fwrite(text.data(), 1, text.size(), dictionary) == text.size();
+    if (!dictionary || std::fclose(dictionary) != 0 || !written) {
+      std::fprintf(stderr, "obel-scan: the dictionary %s could not be written\n", options.dictionaryOut.c_str());
+      return 2;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%llu items, %llu pairs read, %llu pairs written (in %u folders or more), %.1f s\n",
+                static_cast<unsigned long long>(fills.library.itemCount()),
+                static_cast<unsigned long long>(figures.pairsRead),
+                static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
+  } else if (options.grouped) {
+    out.write(fills.library.groupedText(options.check));
+  }
   if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
     return 2;

@@ -62,7 +62,7 @@ class NamedCacheFile final : public FileOps {
 }  // namespace
 
 struct ReadingCheck::Files {
-  SkkDictionary dictionary;
+  DictionaryList dictionary;
   std::string cacheFile;
   std::unique_ptr<NamedCacheFile> cache;
 };
@@ -71,8 +71,12 @@ ReadingCheck::ReadingCheck() : files_(std::make_unique<Files>()) {}
 ReadingCheck::~ReadingCheck() = default;
 
 bool ReadingCheck::open(const std::string& dictionaryPath, const std::string& cacheFile) {
-  if (!files_->dictionary.load(dictionaryPath.c_str())) {
-    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", dictionaryPath.c_str());
+  std::vector<std::string> unreadable;
+  const bool loaded = files_->dictionary.load(dictionaryPath, unreadable);
+  for (const std::string& file : unreadable)
+    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", file.c_str());
+  if (!loaded) {
+    if (unreadable.empty()) std::fputs("obel-scan: --check names no reading dictionary\n", stderr);
     return false;
   }
   source_ = ReadingSource{&files_->dictionary, nullptr, nullptr};
