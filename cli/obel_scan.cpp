@@ -324,8 +324,7 @@ class LibraryFills final : public FillSink {
     }
     events_.itemsBefore += s.itemCount;
   }
-  // Never freed: its millions of small parts go with the process, which ends right after it.
-  LibraryResult& library = *new LibraryResult;
+  LibraryResult library;
 
  private:
   bool making() const { return !options_.dictionaryOut.empty(); }

@@ -165,6 +165,9 @@ out="$(run --no-limit "$(win "$work/huge")" | tr -d '\r' | tail -n +2 | LC_ALL=C
   { want = int((NR + 1) / 2); if ($4 == "big.txt" && ($6 != want || $7 != (NR % 2 ? 1 : 13))) bad++ }
   END { print NR, bad + 0, $4 }')"
 check "a file larger than the store, in line order" "32001 0 small.txt" "$out"
+mkdir -p "$work/many"
+yes "$(sjis '漢《か》')" | head -n 70000 > "$work/many/m.txt"
+check "a count past 65535 in full" "1	70000	漢	か						" "$(run --no-limit --utf8 --view grouped "$(win "$work/many")" | tr -d '\r' | tail -n +2)"
 { for i in $(seq 1 30005); do printf '漢《か》'; done; printf '\r\n字《じ》\r\n'; } | iconv -f UTF-8 -t CP932 > "$work/wide/w.txt"
 out="$(run --no-limit --utf8 "$(win "$work/wide")" 2>"$work/err.txt" | tr -d '\r' | tail -n +2 | cut -f1,6 | uniq -c | tr -s ' ' | tr '\t\n' ' |')"
 check "a line larger than the store" " 30000 漢 1| 1 字 2|" "$out"
