@@ -1,15 +1,19 @@
 // The settings dialog: edits the settings the program writes back to Obel.ini.
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/resources/resource_ids.h"
 #include "app/settings_dialog.h"
 #include "app/shell.h"
+#include "engine/sjis.h"
 #include "engine/targets_win32.h"
+#include "revconv/skk_dictionary.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -43,6 +47,20 @@ void initialise(HWND dialog) {
   for (const char* face : kFaceNames)
     SendDlgItemMessageA(dialog, IDC_FONT_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(face));
   centerOnOwner(dialog);
+}
+
+// The dictionary field holds a list: its file button adds the chosen file to it, starting in
+// the folder of the list's last file.
+void addDictionaryFile(HWND dialog) {
+  char list[sizeof settings().readingDictionary];
+  GetDlgItemTextA(dialog, IDC_DICTIONARY_PATH, list, sizeof list);
+  const std::vector<std::string> files = splitDictionaryList(list);
+  std::string folder = files.empty() ? "" : files.back();
+  folder.resize(static_cast<std::size_t>(findLastBackslash(folder.c_str()) + 1));
+  std::vector<char> file(16384, '\0');
+  if (showFileDialog(false, dialog, nullptr, folder.c_str(), "*.*",
+                     OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING, file.data(), file.size()))
+    SetDlgItemTextA(dialog, IDC_DICTIONARY_PATH, addToDictionaryList(list, file.data()).c_str());
 }
 
 void end(HWND dialog, bool confirmed) {
@@ -92,6 +110,10 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       int id = LOWORD(wParam);
       int code = HIWORD(wParam);
       HWND control = reinterpret_cast<HWND>(lParam);
+      if (code == BN_CLICKED && id == IDC_DICTIONARY_BROWSE) {
+        addDictionaryFile(dialog);
+        return TRUE;
+      }
       if (code == BN_CLICKED && (pathFieldCommand(editorField, id) || pathFieldCommand(dictionaryField, id)))
         return TRUE;
       if (id == IDOK) {
@@ -103,7 +125,8 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
       }
       if (code == EN_UPDATE) {
-        if (id == IDC_EDITOR_PATH || id == IDC_DICTIONARY_PATH) limitTextBytes(control, 259);
+        if (id == IDC_EDITOR_PATH) limitTextBytes(control, 259);
+        if (id == IDC_DICTIONARY_PATH) limitTextBytes(control, sizeof settings().readingDictionary - 1);
         if (id == IDC_EDITOR_OPTIONS) limitTextBytes(control, 30);
         if (id == IDC_FONT_SIZE) limitTextBytes(control, 2);
         return TRUE;

@@ -1,15 +1,23 @@
 // obel-scan: the extraction engine on the command line. Searches the targets as the window does
 // and writes the result table as TSV.
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
+#include <chrono>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/tsv_export.h"
 #include "cli/interrupt.h"
+#include "cli/library_result.h"
 #include "cli/obel_scan_args.h"
 #include "cli/revconv_check.h"
 #include "engine/native_path.h"
@@ -25,15 +33,23 @@ using namespace obel;
 namespace {
 
 const char Usage[] =
-    "usage: obel-scan [--no-subfolders] [-o FILE] [--utf8] [--view items|grouped]\n"
+    "usage: obel-scan [--no-limit] [--no-subfolders] [-o FILE] [--utf8] [--view items|grouped]\n"
     "                 [--same-key | --same-ruby] [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
     "                 [--check[=DICT] [--cache FILE]] TARGET...\n"
+    "       obel-scan --no-limit --make-dictionary FILE [--min-sources N] TARGET...\n"
     "\n"
     "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
     "writes the table as tab-separated text (Shift-JIS, CR LF) to FILE or standard output.\n"
     "\n"
     "  TARGET          a file, or a folder followed by a wildcard pattern (books/*.txt);\n"
     "                  a bare folder searches its *.txt files\n"
+    "  --no-limit      search a library of any size: the store's 30000 items are written\n"
+    "                  or counted whenever it is full, and the search goes on; the grouped\n"
+    "                  view, its conditions and the check then cover the whole library\n"
+    "  --make-dictionary FILE\n"
+    "                  with --no-limit: write no table but an SKK dictionary (UTF-8) of the\n"
+    "                  (key, ruby) pairs found in at least N folders, for --check\n"
+    "  --min-sources N the N of --make-dictionary (2 by default)\n"
     "  --no-subfolders do not search subfolders (they are searched by default)\n"
     "  -o FILE         write to FILE instead of standard output\n"
     "  --utf8          write UTF-8 instead of Shift-JIS\n"
@@ -46,7 +62,8 @@ const char Usage[] =
     "                  grouped view: only keys (rubies) of N characters or more (+, the\n"
     "                  default), N or fewer (-) or exactly N (=); N from 1 to 99\n"
     "  --check[=DICT]  check every reading against the reading dictionary DICT (an SKK\n"
-    "                  dictionary, EUC-JP or UTF-8; the skkdic file by default) before\n"
+    "                  dictionary, EUC-JP or UTF-8, or several separated by ';'; the\n"
+    "                  skkdic file by default) before\n"
     "                  writing, so the 逆変換 column is filled; Ctrl-C stops the check.\n"
     "                  --check DICT works too when DICT is an existing file not named\n"
     "                  *.txt and a TARGET follows it\n"
@@ -58,6 +75,7 @@ const char Usage[] =
     "unreadable dictionary.\n";
 
 struct Options {
+  bool noLimit = false;
   bool subfolders = true;
   bool utf8 = false;
   bool grouped = false;
@@ -65,6 +83,8 @@ struct Options {
   std::string dictionary = DefaultCheckDictionary;
   std::string cacheFile;
   std::string output;
+  std::string dictionaryOut;  // --make-dictionary
+  std::uint32_t minSources = 2;
   std::vector<std::string> targets;  // as given
 };
 
@@ -79,9 +99,54 @@ void printText(std::FILE* to, const std::string& cp932) {
 
 void printMessage(const std::string& cp932) { printText(stderr, cp932 + "\n"); }
 
+// Files done, items found and the time so far, on one line of standard error rewritten in
+// place, when standard error is a terminal; nothing otherwise.
+class ProgressLine {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr auto Interval = std::chrono::milliseconds(250);
+
+  ProgressLine() {
+#ifdef _WIN32
+    shown_ = _isatty(_fileno(stderr)) != 0;
+#else
+    shown_ = isatty(STDERR_FILENO) != 0;
+#endif
+  }
+  void update(unsigned long long files, unsigned long long items) {
+    if (!shown_) return;
+    const Clock::time_point now = Clock::now();
+    if (now - last_ < Interval) return;
+    last_ = now;
+    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
+    std::fprintf(stderr, "\r%llu files, %llu items, %lld s ", files, items, seconds);
+    std::fflush(stderr);
+    written_ = true;
+  }
+  void erase() {
+    if (!written_) return;
+    std::fputs("\r                                                            \r", stderr);
+    std::fflush(stderr);
+    written_ = false;
+    last_ = {};
+  }
+
+ private:
+  bool shown_ = false;
+  bool written_ = false;
+  Clock::time_point start_ = Clock::now();
+  Clock::time_point last_{};
+};
+
 struct ConsoleEvents : SearchEvents {
-  void showFileName(const char*) override {}
-  void showMessage(const char* text) override { printMessage(text); }
+  ProgressLine progress;
+  unsigned long long files = 0;
+  unsigned long long itemsBefore = 0;  // of the fills already taken
+  void showFileName(const char*) override { progress.update(++files, itemsBefore + store().itemCount); }
+  void showMessage(const char* text) override {
+    progress.erase();
+    printMessage(text);
+  }
 };
 
 bool isDirectory(const std::string& native) {
@@ -111,6 +176,23 @@ int parse(int argc, char** argv, Options& o) {
     if (a == "--help" || a == "-h") {
       printText(stdout, Usage);
       return -1;
+    } else if (a == "--no-limit") {
+      o.noLimit = true;
+    } else if (a == "--make-dictionary") {
+      if (++i >= argc || !*argv[i]) {
+        std::fputs("obel-scan: --make-dictionary needs a file name\n", stderr);
+        return 2;
+      }
+      o.dictionaryOut = argv[i];
+    } else if (a == "--min-sources") {
+      const char* n = ++i < argc ? argv[i] : "";
+      char* end = nullptr;
+      const unsigned long value = std::strtoul(n, &end, 10);
+      if (!*n || *end || value < 1 || value > 1000000 || !std::isdigit(static_cast<unsigned char>(*n))) {
+        std::fputs("obel-scan: --min-sources needs a count of 1 or more\n", stderr);
+        return 2;
+      }
+      o.minSources = static_cast<std::uint32_t>(value);
     } else if (a == "--no-subfolders") {
       o.subfolders = false;
     } else if (a == "--utf8") {
@@ -153,6 +235,10 @@ int parse(int argc, char** argv, Options& o) {
       o.targets.push_back(a);
     }
   }
+  if (!o.dictionaryOut.empty() && !o.noLimit) {
+    std::fputs("obel-scan: --make-dictionary needs --no-limit\n", stderr);
+    return 2;
+  }
   if (!o.cacheFile.empty() && !o.check) {
     std::fputs("obel-scan: --cache needs --check\n", stderr);
     return 2;
@@ -194,6 +280,114 @@ void useSlashes(ResultStore& s) {
 }
 #endif
 
+// Writes the table to its file as it comes.
+class TableOutput {
+ public:
+  TableOutput(std::FILE* file, bool utf8) : file_(file), utf8_(utf8) {}
+  void write(const std::string& cp932) {
+    if (utf8_) {
+      put(cp932ToUtf8(cp932));
+    } else {
+      put(cp932);
+    }
+  }
+  // False when anything could not be written.
+  bool close() {
+    const bool closed = file_ == stdout ? std::fflush(file_) == 0 : std::fclose(file_) == 0;
+    return closed && !failed_;
+  }
+
+ private:
+  void put(const std::string& bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+  }
+  std::FILE* file_;
+  bool utf8_;
+  bool failed_ = false;
+};
+
+// The fills of a --no-limit search: the items view writes each one out at once, the grouped
+// view and the check fold it into the library's result.
+class LibraryFills final : public FillSink {
+ public:
+  LibraryFills(const Options& o, TableOutput& out, ConsoleEvents& events, const ReadingSource* check)
+      : options_(o), out_(out), events_(events), check_(check) {}
+  void takeFill(ResultStore& s) override {
+#ifndef _WIN32
+    useSlashes(s);
+#endif
+    if (options_.grouped || check_ || making()) library.fold(s, check_);
+    if (!options_.grouped && !making()) {
+      std::string text;
+      text.reserve(s.itemCount * 64);
+      for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i]);
+      out_.write(text);
+    }
+    events_.itemsBefore += s.itemCount;
+  }
+  LibraryResult library;
+
+ private:
+  bool making() const { return !options_.dictionaryOut.empty(); }
+  const Options& options_;
+  TableOutput& out_;
+  ConsoleEvents& events_;
+  const ReadingSource* check_;
+};
+
+std::FILE* openOutput(const Options& options) {
+  std::FILE* file = options.output.empty() ? stdout : std::fopen(options.output.c_str(), "wb");
+  if (!file) std::fprintf(stderr, "obel-scan: cannot create %s\n", options.output.c_str());
+  return file;
+}
+
+// The search without the item limit: the table is written as the fills come (items view) or
+// once the whole library is read (grouped view).
+int searchLibrary(const Options& options, const std::vector<std::string>& lines) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool making = !options.dictionaryOut.empty();
+  std::FILE* file = making ? stdout : openOutput(options);
+  if (!file) return 2;
+  TableOutput out(file, options.utf8);
+  ReadingCheck check;
+  if (options.check && !check.open(options.dictionary, options.cacheFile)) return 2;
+  ConsoleEvents events;
+  LibraryFills fills(options, out, events, options.check ? &check.source() : nullptr);
+  if (making) fills.library.countFolders();
+  else if (!options.grouped) out.write(TsvHeader);
+  ResultStore& s = store();
+  auto lister = platformDirLister();
+  searchTargets(s, lines, options.subfolders, *lister, events, &fills);
+  events.progress.erase();
+  if (options.check) check.close();
+  if (making) {
+    DictionaryFigures figures;
+    const std::string text = fills.library.dictionaryText(options.minSources, figures);
+    std::FILE* dictionary = std::fopen(options.dictionaryOut.c_str(), "wb");
+    const bool written = dictionary && std::fwrite(text.data(), 1, text.size(), dictionary) == text.size();
+    if (!dictionary || std::fclose(dictionary) != 0 || !written) {
+      std::fprintf(stderr, "obel-scan: the dictionary %s could not be written\n", options.dictionaryOut.c_str());
+      return 2;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%llu items, %llu pairs read, %llu pairs written (in %u folders or more), %.1f s\n",
+                static_cast<unsigned long long>(fills.library.itemCount()),
+                static_cast<unsigned long long>(figures.pairsRead),
+                static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
+  } else if (options.grouped) {
+    out.write(fills.library.groupedText(options.check));
+  }
+  if (!out.close()) {
+    std::fputs("obel-scan: the table could not be written completely\n", stderr);
+    return 2;
+  }
+  if (!s.searchRunning) {
+    printMessage(SearchStoppedText);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,9 +409,11 @@ int main(int argc, char** argv) {
   installInterruptHandler();
   ResultStore& s = store();
   s.searchRunning = true;
+  if (options.noLimit) return searchLibrary(options, lines);
   auto lister = platformDirLister();
   ConsoleEvents events;
   searchTargets(s, lines, options.subfolders, *lister, events);
+  events.progress.erase();
   finishSearch(s);
   // Taken before the check: a Ctrl-C during the check does not make the search a stopped one.
   const char* searchMessage = searchEndMessage(s);
@@ -229,11 +425,8 @@ int main(int argc, char** argv) {
 
   std::string out = options.grouped ? groupedViewText() : tsvText(s);
   if (options.utf8) out = cp932ToUtf8(out);
-  std::FILE* file = options.output.empty() ? stdout : std::fopen(options.output.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "obel-scan: cannot create %s\n", options.output.c_str());
-    return 2;
-  }
+  std::FILE* file = openOutput(options);
+  if (!file) return 2;
   const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
   const bool closed = file == stdout ? std::fflush(file) == 0 : std::fclose(file) == 0;
   if (!written || !closed) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "engine/sjis.h"
 #include "engine/store.h"
@@ -60,22 +61,47 @@ class NamedCacheFile final : public FileOps {
 
 }  // namespace
 
-bool runReverseConversionCheck(const std::string& dictionaryPath, const std::string& cacheFile, bool& stopped) {
-  stopped = false;
-  SkkDictionary dictionary;
-  if (!dictionary.load(dictionaryPath.c_str())) {
-    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", dictionaryPath.c_str());
+struct ReadingCheck::Files {
+  DictionaryList dictionary;
+  std::string cacheFile;
+  std::unique_ptr<NamedCacheFile> cache;
+};
+
+ReadingCheck::ReadingCheck() : files_(std::make_unique<Files>()) {}
+ReadingCheck::~ReadingCheck() = default;
+
+bool ReadingCheck::open(const std::string& dictionaryPath, const std::string& cacheFile) {
+  std::vector<std::string> unreadable;
+  const bool loaded = files_->dictionary.load(dictionaryPath, unreadable);
+  for (const std::string& file : unreadable)
+    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", file.c_str());
+  if (!loaded) {
+    if (unreadable.empty()) std::fputs("obel-scan: --check names no reading dictionary\n", stderr);
     return false;
   }
-  ResultStore& s = store();
-  NamedCacheFile cacheFiles(platformFileOps(), cacheFile);
+  source_ = ReadingSource{&files_->dictionary, nullptr, nullptr};
+  files_->cacheFile = cacheFile;
   settings().useRevConvCache = cacheFile.empty() ? 0 : 1;
-  if (!cacheFile.empty()) loadCache(cacheFiles, revConvCache());
-  const ReadingSource source{&dictionary, nullptr, nullptr};
-  checkStoreItems(s, source, nullptr);
-  if (!cacheFile.empty() && !saveCache(cacheFiles, revConvCache())) {
-    std::fprintf(stderr, "obel-scan: the cache %s could not be written\n", cacheFile.c_str());
+  if (!cacheFile.empty()) {
+    files_->cache = std::make_unique<NamedCacheFile>(platformFileOps(), cacheFile);
+    loadCache(*files_->cache, revConvCache());
   }
+  return true;
+}
+
+void ReadingCheck::close() {
+  if (files_->cache && !saveCache(*files_->cache, revConvCache())) {
+    std::fprintf(stderr, "obel-scan: the cache %s could not be written\n", files_->cacheFile.c_str());
+  }
+}
+
+bool runReverseConversionCheck(const std::string& dictionaryPath, const std::string& cacheFile, bool& stopped) {
+  stopped = false;
+  ReadingCheck check;
+  if (!check.open(dictionaryPath, cacheFile)) return false;
+  ResultStore& s = store();
+  checkStoreItems(s, check.source(), nullptr);
+  check.close();
   stopped = s.pendingCheckCount != 0;
   return true;
 }

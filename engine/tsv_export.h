@@ -11,6 +11,7 @@ extern const char TsvHeader[];
 
 // The line of one item, CR LF included.
 std::string tsvLine(const ResultStore& s, const RubyItem& item);
+void appendTsvLine(std::string& out, const ResultStore& s, const RubyItem& item);
 // The whole file: the header and every item of the store.
 std::string tsvText(const ResultStore& s);
 

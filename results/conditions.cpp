@@ -23,9 +23,6 @@ const char* compareText(int type) {
   }
 }
 
-namespace {
-
-// Byte length of the side's text against twice the character count.
 bool passesLengthFilter(const LengthFilter& filter, const char* text) {
   if (!filter.use) return true;
   std::size_t bytes = 0;
@@ -42,8 +39,6 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text) {
       return length == limit;
   }
 }
-
-}  // namespace
 
 bool matchesDisplayConditions(const RubyItem& item) {
   const Settings& s = settings();

@@ -17,6 +17,10 @@ LengthFilter& lengthFilter(int side);
 const char* sideLabel(int side);          // "キー" / "ルビ"
 const char* compareText(int type);        // "以上の" / "以下の" / "の"; "の" for other values
 
+// The byte length of a side's text against twice the filter's character count; true when the
+// filter is off.
+bool passesLengthFilter(const LengthFilter& filter, const char* text);
+
 // True when the item is to have a row in the list being built (grouped view, or the
 // occurrences of expandedHead in the expanded view).
 bool matchesDisplayConditions(const RubyItem& item);

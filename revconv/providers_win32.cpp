@@ -51,11 +51,14 @@ bool runningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-std::unique_ptr<ReadingProvider> chooseReadingProvider() {
+std::unique_ptr<ReadingProvider> chooseReadingProvider(std::vector<std::string>* unreadable) {
   const char* chosen = settings().readingDictionary;
   if (chosen[0] != 0) {
-    auto dictionary = std::make_unique<SkkDictionary>();
-    if (dictionary->load(chosen)) return dictionary;
+    auto dictionaries = std::make_unique<DictionaryList>();
+    std::vector<std::string> missing;
+    const bool loaded = dictionaries->load(chosen, missing);
+    if (unreadable) *unreadable = missing;
+    if (loaded) return dictionaries;
   }
   if (runningUnderWine() && GetFileAttributesA(WineSkkDictionary) != INVALID_FILE_ATTRIBUTES) {
     auto dictionary = std::make_unique<SkkDictionary>();

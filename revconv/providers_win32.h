@@ -5,6 +5,8 @@
 #include <imm.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "revconv/reading.h"
 
@@ -26,9 +28,10 @@ class ImmReadingProvider final : public ReadingProvider {
 // ntdll exports wine_get_version.
 bool runningUnderWine();
 
-// The provider of one run: the dictionary named by "ReadingDictionary" when it loads; else,
-// under Wine, the installed skkdic file when it loads; else the input method.
-std::unique_ptr<ReadingProvider> chooseReadingProvider();
+// The provider of one run: the dictionaries listed by "ReadingDictionary" (names separated by
+// ';') that load; else, under Wine, the installed skkdic file when it loads; else the input
+// method. The listed files that could not be read are given in unreadable.
+std::unique_ptr<ReadingProvider> chooseReadingProvider(std::vector<std::string>* unreadable = nullptr);
 
 // Where the skkdic package installs its dictionary, as Wine sees it.
 constexpr const char* WineSkkDictionary = "Z:\\usr\\share\\skk\\SKK-JISYO.L";

@@ -9,6 +9,7 @@
 #include "app/resources/resource_ids.h"
 #include "revconv/providers_win32.h"
 #include "revconv/run.h"
+#include "revconv/skk_dictionary.h"
 #include "settings/settings.h"
 
 namespace obel {
@@ -52,7 +53,13 @@ void __cdecl reverseConversionWorker(void*) {
   HIMC context = acquireImeContext(dialog, created);
   {
     // The dictionary, when one is used, is loaded once for the run.
-    std::unique_ptr<ReadingProvider> provider = chooseReadingProvider();
+    std::vector<std::string> unreadable;
+    std::unique_ptr<ReadingProvider> provider = chooseReadingProvider(&unreadable);
+    static bool warned = false;  // once per run of the program
+    if (!unreadable.empty() && !warned) {
+      warned = true;
+      showWarning(dialog, unreadableDictionariesText(unreadable).c_str());
+    }
     ReadingSource source{provider.get(), context, layout};
     BarProgress progress(bar);
     checkStoreItems(store(), source, &progress);

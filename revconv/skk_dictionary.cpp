@@ -1,6 +1,7 @@
 // The SKK dictionary provider: parsing, the two indexes and the look-up.
 #include "revconv/skk_dictionary.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -227,6 +228,64 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
       }
     }
     if (split == kanaStart) break;
+  }
+}
+
+std::vector<std::string> splitDictionaryList(std::string_view list) {
+  std::vector<std::string> files;
+  while (!list.empty()) {
+    const std::size_t end = std::min(list.find(';'), list.size());
+    std::string_view name = list.substr(0, end);
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+    if (!name.empty()) files.emplace_back(name);
+    list.remove_prefix(end < list.size() ? end + 1 : end);
+  }
+  return files;
+}
+
+std::string addToDictionaryList(std::string_view list, std::string_view file) {
+  for (const std::string& known : splitDictionaryList(list))
+    if (known == file) return std::string(list);
+  while (!list.empty() && (list.back() == ' ' || list.back() == '\t' || list.back() == ';')) list.remove_suffix(1);
+  std::string out(list);
+  if (!out.empty()) out += ';';
+  out += file;
+  return out;
+}
+
+std::string unreadableDictionariesText(const std::vector<std::string>& files) {
+  std::string text = "次の辞書を読み込めないため、ほかの辞書で逆変換チェックをします。";
+  for (const std::string& file : files) {
+    text += "\r\n";
+    text += file;
+  }
+  return text;
+}
+
+bool DictionaryList::load(std::string_view list, std::vector<std::string>& unreadable) {
+  dictionaries_.clear();
+  const std::vector<std::string> files = splitDictionaryList(list);
+  for (const std::string& file : files) {
+    auto dictionary = std::make_unique<SkkDictionary>();
+    if (dictionary->load(file.c_str())) dictionaries_.push_back(std::move(dictionary));
+    else unreadable.push_back(file);
+  }
+  return !dictionaries_.empty();
+}
+
+void DictionaryList::readings(void* context, void* layout, const std::u16string& text,
+                              std::vector<std::u16string>& out) {
+  if (dictionaries_.size() == 1) {
+    dictionaries_[0]->readings(context, layout, text, out);
+    return;
+  }
+  std::vector<std::u16string> one;
+  for (const auto& dictionary : dictionaries_) {
+    one.clear();
+    dictionary->readings(context, layout, text, one);
+    for (std::u16string& reading : one)
+      if (std::find(out.begin(), out.end(), reading) == out.end()) out.push_back(std::move(reading));
   }
 }
 

@@ -5,6 +5,7 @@
 // "Sc /K/.../" gives S followed by the okurigana when T is K followed by hiragana whose first
 // kana is written in romaji with the letter c (はしr /走/ reads 走る as はしる).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +41,30 @@ class SkkDictionary final : public ReadingProvider {
   std::vector<Reading> readings_;
   std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> nasi_;
   std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> ari_;
+};
+
+// The files of a dictionary list: names separated by ';', blanks around a name and empty
+// entries ignored ("a.dic; b.dic" is two files, one name alone is one).
+std::vector<std::string> splitDictionaryList(std::string_view list);
+
+// The list with the file added at its end; the list as it is when it names the file already.
+std::string addToDictionaryList(std::string_view list, std::string_view file);
+// The warning about the files of a list that could not be read (CP932), one name a line.
+std::string unreadableDictionariesText(const std::vector<std::string>& files);
+
+// Several dictionaries as one provider: the readings of all of them, in the order of the list,
+// each reading once.
+class DictionaryList final : public ReadingProvider {
+ public:
+  // Loads every file of the list; the names of those that cannot be read are added to
+  // unreadable. True when at least one was read.
+  bool load(std::string_view list, std::vector<std::string>& unreadable);
+  std::size_t size() const { return dictionaries_.size(); }
+  void readings(void* context, void* layout, const std::u16string& text,
+                std::vector<std::u16string>& out) override;
+
+ private:
+  std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
 };
 
 // The romaji letters that may begin the kana (a hiragana), or "" for anything else.

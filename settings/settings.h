@@ -23,9 +23,9 @@ struct Settings {
   char fontName[51] = "ＭＳ ゴシック";
   char textEditor[260] = "";
   char commandLine[31] = "\"%F\"";
-  // "ReadingDictionary": an SKK dictionary for the reverse-conversion check where no input
-  // method answers; empty when none is chosen.
-  char readingDictionary[260] = "";
+  // "ReadingDictionary": the SKK dictionaries for the reverse-conversion check where no input
+  // method answers, names separated by ';'; empty when none is chosen.
+  char readingDictionary[1024] = "";
 };
 
 // The process-wide record.

@@ -61,5 +61,137 @@ check "limit item count" 30001 "$(wc -l < "$work/big.tsv" | tr -d ' ')"
 if [ "$kind" = windows ]; then msg="$(iconv -f CP932 -t UTF-8 "$work/err.txt" | tr -d '\r')"; else msg="$(cat "$work/err.txt")"; fi
 check "limit message" "データが最大件数に達したため、検索を中止しました" "$msg"
 
+# --no-limit over a generated library of 33500 items (two fills) in four folders.
+win() { if [ "$kind" = windows ]; then local p="Z:$1"; echo "${p//\//\\}"; else echo "$1"; fi; }
+gen_books() {  # lines "path items" on standard input; books of rubies from a small vocabulary
+  LC_ALL=C awk '
+  BEGIN {
+    split("漢字 東京 生 今日 走 頭脳 博士 世帯 小遣 貴女 山 川 花 月 星", keys, " ")
+    split("かんじ とうきょう なま きょう はし あたま はかせ せたい こづかい あなた やま かわ はな つき ほし", reads, " ")
+    split("はくし しょたい きみ こんにち せい", alts, " ")
+    split("る く に が", okuris, " ")
+    split("一 二 三 四 五 六 七 八 九 十", dd, " "); for (q = 1; q <= 10; q++) d[q - 1] = dd[q]
+    seed = 12345
+  }
+  function rnd(n) { seed = (seed * 1103515245 + 12345) % 2147483648; return int(seed / 65536) % n }
+  {
+    path = $1; want = $2; n = 0
+    while (n < want) {
+      line = "　"; m = 1 + rnd(12)
+      for (j = 0; j < m && n < want; j++) {
+        o = rnd(2) == 0 ? okuris[1 + rnd(4)] : ""; r = rnd(100)
+        if (r < 2) { k = "珍"; for (c = ++rare; c > 0; c = int(c / 10)) k = k d[c % 10]; y = "めずらし" }  # seen once
+        else if (r < 5) { k = "光"; y = "ひか"; o = "る" }
+        else { i = 1 + int(rnd(15) * rnd(15) / 15); k = keys[i]; y = reads[i]; if (rnd(8) == 0) y = alts[1 + rnd(5)] }
+        if (rnd(3) == 0) line = line "｜"
+        line = line k "《" y "》" o
+        line = line "、"; n++
+      }
+      print line "。\r" > path
+    }
+    close(path)
+  }'
+}
+lib="$work/lib"
+mkdir -p "$lib/a/sub" "$lib/b" "$lib/c"
+{ for f in 1 2 3 4; do echo "$lib/a/book$f.u8 3000"; done; for f in 1 2 3; do echo "$lib/a/sub/s$f.u8 2500"; done
+  for f in 1 2 3 4 5; do echo "$lib/b/b$f.u8 2400"; done; for f in 1 2; do echo "$lib/c/c$f.u8 1000"; done; } | gen_books
+for f in "$lib"/*/*.u8 "$lib"/a/sub/*.u8; do iconv -f UTF-8 -t CP932 "$f" > "${f%.u8}.txt"; rm "$f"; done
+printf ';; -*- coding: utf-8 -*-\nかんじ /漢字/\nとうきょう /東京/\nなま /生/\nはしr /走/\nあたま /頭脳/\nきょう /今日/\nせたい /世帯/\nつきk /月/\nはなn /花/\nひかr /光/\n' > "$work/lib.dic"
+dic="$(win "$work/lib.dic")"
+
+# the items view equals the per-folder searches (each below the limit) one after the other, in the walk's order
+per_folder() {
+  run --utf8 --no-subfolders "$@" "$(win "$lib/a")"
+  for d in a/sub b c; do run --utf8 --no-subfolders "$@" "$(win "$lib/$d")" | tail -n +2; done
+}
+per_folder > "$work/per.tsv"
+run --no-limit --utf8 "$(win "$lib")" > "$work/items.tsv" 2>"$work/err.txt"; rc=$?
+check "library items count" 33501 "$(wc -l < "$work/items.tsv" | tr -d ' ')"
+check "library items view equals the per-folder results" "" "$(cmp "$work/per.tsv" "$work/items.tsv" 2>&1)"
+check "library exit status" 0 "$rc"
+check "nothing on standard error that is not a terminal" "" "$(cat "$work/err.txt")"
+per_folder --check="$dic" > "$work/per.tsv"
+run --no-limit --utf8 --check="$dic" "$(win "$lib")" > "$work/items.tsv"
+check "library check marks equal the per-folder checks" "" "$(cmp "$work/per.tsv" "$work/items.tsv" 2>&1)"
+check "every verdict occurs" "× △ ○ ◎" "$(run --no-limit --utf8 --view grouped --check="$dic" "$(win "$lib")" | tr -d '\r' | cut -f10 | tail -n +2 | LC_ALL=C sort -u | tr '\n' ' ' | sed 's/ $//')"
+
+# the grouped view, computed here from the items view: pairs in order of first appearance,
+# numbered over the whole library, conditions judged over the whole library
+expected_grouped() {  # the items view on standard input; condition: none, key, ruby, keylen N T, rubylen N T
+  tr -d '\r' | LC_ALL=C awk -F'\t' -v cond="$1" -v len="${2:-0}" -v type="${3:-+}" '
+  NR > 1 {
+    p = $1 SUBSEP $2
+    if (!(p in id)) { id[p] = ++n; k[n] = $1; r[n] = $2; rest[n] = $3 "\t" $4 "\t" $5 "\t" $6 "\t" $7; rpk[$1]++; kpr[$2]++ }
+    i = id[p]; cnt[i]++
+    if ($8 == "◎") key[i] = 1; else if ($8 == "○") ok[i]++
+    if ($8 != "") checked = 1
+  }
+  function fits(t) { c = length(t) / 3; return type == "+" ? c >= len : type == "-" ? c <= len : c == len }
+  END {
+    for (i = 1; i <= n; i++) {
+      if (cond == "key" && rpk[k[i]] < 2) continue
+      if (cond == "ruby" && kpr[r[i]] < 2) continue
+      if (cond == "keylen" && !fits(k[i])) continue
+      if (cond == "rubylen" && !fits(r[i])) continue
+      mark = !checked ? "" : key[i] ? "◎" : ok[i] == cnt[i] ? "○" : ok[i] > 0 ? "△" : "×"
+      print i "\t" cnt[i] "\t" k[i] "\t" r[i] "\t" (cnt[i] == 1 ? rest[i] : "\t\t\t\t") "\t" mark
+    }
+  }'
+}
+grouped() { run --no-limit --utf8 --view grouped "$@" "$(win "$lib")" | tr -d '\r' | tail -n +2; }
+run --no-limit --utf8 "$(win "$lib")" > "$work/items.tsv"
+check "library grouped view" "$(expected_grouped none < "$work/items.tsv")" "$(grouped)"
+check "library grouped view has pairs seen once" 1 "$(grouped | awk -F'\t' '$2 == 1 { n++ } END { print (n > 500) }')"
+check "library same key" "$(expected_grouped key < "$work/items.tsv")" "$(grouped --same-key)"
+check "library same ruby" "$(expected_grouped ruby < "$work/items.tsv")" "$(grouped --same-ruby)"
+check "library key length" "$(expected_grouped keylen 2 = < "$work/items.tsv")" "$(grouped --key-length 2=)"
+check "library ruby length" "$(expected_grouped rubylen 3 - < "$work/items.tsv")" "$(grouped --ruby-length 3-)"
+run --no-limit --utf8 --check="$dic" "$(win "$lib")" > "$work/items.tsv"
+check "library grouped view with the check" "$(expected_grouped none < "$work/items.tsv")" "$(grouped --check="$dic")"
+
+# --cache: the verdicts written by one run answer the next one in place of the dictionary
+run --no-limit --utf8 --check="$dic" --cache "$(win "$work/lib.dat")" "$(win "$lib")" > /dev/null
+printf ';; -*- coding: utf-8 -*-\nなにか /何か/\n' > "$work/other.dic"
+run --no-limit --utf8 --check="$(win "$work/other.dic")" --cache "$(win "$work/lib.dat")" "$(win "$lib")" > "$work/cached.tsv"
+check "library check from the cache" "" "$(cmp "$work/items.tsv" "$work/cached.tsv" 2>&1)"
+
+# A file holding more than the store is cut at a line start (16000 lines of two items); a
+# single line of 30005 items keeps 30000 of them, with a message, and the file goes on.
+mkdir -p "$work/huge" "$work/wide"
+yes "$(sjis '漢《かん》に字《じ》')" | head -n 16000 > "$work/huge/big.txt"
+sjis '生《なま》\r\n' > "$work/huge/small.txt"
+out="$(run --no-limit "$(win "$work/huge")" | tr -d '\r' | tail -n +2 | LC_ALL=C awk -F'\t' '
+  { want = int((NR + 1) / 2); if ($4 == "big.txt" && ($6 != want || $7 != (NR % 2 ? 1 : 13))) bad++ }
+  END { print NR, bad + 0, $4 }')"
+check "a file larger than the store, in line order" "32001 0 small.txt" "$out"
+mkdir -p "$work/many"
+yes "$(sjis '漢《か》')" | head -n 70000 > "$work/many/m.txt"
+check "a count past 65535 in full" "1	70000	漢	か						" "$(run --no-limit --utf8 --view grouped "$(win "$work/many")" | tr -d '\r' | tail -n +2)"
+{ for i in $(seq 1 30005); do printf '漢《か》'; done; printf '\r\n字《じ》\r\n'; } | iconv -f UTF-8 -t CP932 > "$work/wide/w.txt"
+out="$(run --no-limit --utf8 "$(win "$work/wide")" 2>"$work/err.txt" | tr -d '\r' | tail -n +2 | cut -f1,6 | uniq -c | tr -s ' ' | tr '\t\n' ' |')"
+check "a line larger than the store" " 30000 漢 1| 1 字 2|" "$out"
+if [ "$kind" = windows ]; then msg="$(iconv -f CP932 -t UTF-8 "$work/err.txt" | tr -d '\r')"; else msg="$(cat "$work/err.txt")"; fi
+check "a line larger than the store: message" "$(win "$work/wide/w.txt" | sed 's|/|\\|g') の1行のルビが最大件数を超えるため、その行の残りをスキップします。" "$msg"
+
+if [ "$kind" = native ]; then
+  # Ctrl-C while the search waits on a named pipe after two fills: the items of the files before
+  # it are written, the file after it is not searched.
+  mkdir -p "$work/stop"
+  cp "$lib"/a/book*.txt "$lib"/a/sub/s*.txt "$lib"/b/b*.txt "$work/stop/"
+  mkfifo "$work/stop/t.txt"; cp "$lib/c/c1.txt" "$work/stop/z.txt"
+  "$tool" --no-limit -o "$work/stopped.tsv" "$work/stop" 2>"$work/err.txt" &
+  pid=$!
+  sleep 0.5; kill -INT $pid; sleep 0.2
+  exec 3>"$work/stop/t.txt"; exec 3>&-
+  wait $pid; rc=$?
+  check "Ctrl-C exit status (library)" 1 "$rc"
+  check "Ctrl-C writes the files before" "31501 " "$(wc -l < "$work/stopped.tsv" | tr -d ' ') $(grep -c z.txt "$work/stopped.tsv" | grep -v '^0$')"
+  check "Ctrl-C message (library)" "検索を中止しました" "$(cat "$work/err.txt")"
+  # the progress line, only on a terminal
+  out="$(script -qec "$tool --no-limit -o $work/p.tsv $lib" /dev/null 2>/dev/null | tr '\r' '\n' | grep -c 'files, .* items, ')"
+  check "progress on a terminal" 1 "$([ "${out:-0}" -ge 1 ] && echo 1)"
+fi
+
 if [ $fail -eq 0 ]; then echo "obel-scan end-to-end: all checks passed"; fi
 exit $fail

@@ -109,6 +109,42 @@ TEST(RevConvDictionary, LoadsAFileAndFailsOnAMissingOne) {
   EXPECT_TRUE(readingsOf(d, u"生").empty());
 }
 
+TEST(RevConvDictionary, ListsOfDictionaries) {
+  using Files = std::vector<std::string>;
+  EXPECT_EQ(splitDictionaryList("D:\\SKK-JISYO.L"), Files{"D:\\SKK-JISYO.L"}) << "one file, as before";
+  EXPECT_EQ(splitDictionaryList(" a.dic ;; b c.dic;"), (Files{"a.dic", "b c.dic"}));
+  EXPECT_TRUE(splitDictionaryList(" ; ").empty());
+  EXPECT_EQ(addToDictionaryList("", "a.dic"), "a.dic");
+  EXPECT_EQ(addToDictionaryList("a.dic; ", "b.dic"), "a.dic;b.dic");
+  EXPECT_EQ(addToDictionaryList("a.dic;b.dic", "a.dic"), "a.dic;b.dic") << "a file already listed";
+
+  // The readings of every file that loads, in list order, each once; the others are named.
+  const std::string first = writeScratchFile("obel_skk_list1.txt", EucDictionary);
+  const std::string second = writeScratchFile(
+      "obel_skk_list2.txt",
+      reinterpret_cast<const char*>(u8";; -*- coding: utf-8 -*-\nせい /生/\nなま /生/\nそうs /走/\n"));
+  const std::string missing = first + ".missing";
+  DictionaryList list;
+  Files unreadable;
+  EXPECT_TRUE(list.load(second + ";" + missing + ";" + first, unreadable));
+  EXPECT_EQ(unreadable, Files{missing});
+  EXPECT_EQ(list.size(), 2u);
+  Readings out;
+  list.readings(nullptr, nullptr, u"生", out);
+  EXPECT_EQ(out, (Readings{u"せい", u"なま"}));
+  out.clear();
+  list.readings(nullptr, nullptr, u"走る", out);
+  EXPECT_EQ(out, Readings{u"はしる"}) << "そうs reads 走す, not 走る";
+  out.clear();
+  list.readings(nullptr, nullptr, u"京", out);
+  EXPECT_EQ(out, Readings{u"きょう"});
+  unreadable.clear();
+  EXPECT_FALSE(list.load(missing + ";", unreadable));
+  EXPECT_EQ(unreadable, Files{missing});
+  std::remove(first.c_str());
+  std::remove(second.c_str());
+}
+
 TEST(RevConvDictionary, ConfirmsItemsThroughTheVerdictTests) {
   SkkDictionary d;
   d.loadText(EucDictionary);

@@ -44,6 +44,41 @@ printf ';; -*- coding: utf-8 -*-\nなにか /何か/\n' > "$work/other.dic"
 out="$(run --utf8 --check="$(win "$work/other.dic")" --cache "$(win "$work/c.dat")" "$(win "$work/books")" | marks)"
 check "verdicts from the cache" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 
+# A list of dictionaries: the readings of every file that can be read, the others named.
+out="$(run --utf8 --check="$(win "$work/other.dic");$(win "$work/missing.dic");$(win "$work/small.dic")" "$(win "$work/books")" 2>"$work/err.txt" | marks)"; rc=$?
+check "marks from a list of dictionaries" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
+check "a list with an unreadable file still checks" 0 "$rc"
+check "the unreadable file is named" "obel-scan: cannot read the reading dictionary $(win "$work/missing.dic")" "$(tr -d '\r' < "$work/err.txt")"
+run --check="$(win "$work/missing.dic");" "$(win "$work/books")" >/dev/null 2>&1
+check "a list of which nothing can be read" 2 "$?"
+
+# --make-dictionary: the pairs found in two folders (a book's subfolder is a folder of its own)
+mkdir -p "$work/lib/a/sub" "$work/lib/b" "$work/lib/c"
+sjis '東京《とうきょう》、走《はし》る、生《なま》、今日《きょう》、頭脳《あたま》、｜ＡＢ《カタカナ》、漢《》、｜a/b《えーびー》\r\n' > "$work/lib/a/1.txt"
+sjis '東京《とうきょう》、走《はし》る、走《はし》った、今日《こんにち》、｜ＡＢ《カタカナ》、漢《》、｜a/b《えーびー》\r\n' > "$work/lib/b/2.txt"
+sjis '生《なま》\r\n' > "$work/lib/a/sub/3.txt"
+sjis '東京《とうきょう》、頭脳《あたま》、走《はし》った\r\n' > "$work/lib/c/4.txt"
+out="$(run --no-limit --make-dictionary "$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r')"; rc=$?
+check "make-dictionary exit status" 0 "$rc"
+check "make-dictionary figures" "19 items, 10 pairs read, 5 pairs written (in 2 folders or more)" "${out%,*}"
+check "the dictionary written" ";; -*- coding: utf-8 -*-
+;; okuri-ari entries.
+はしt /走/
+はしr /走/
+;; okuri-nasi entries.
+あたま /頭脳/
+とうきょう /東京/
+なま /生/" "$(cat "$work/lib.dic")"
+run --no-limit --make-dictionary "$(win "$work/lib3.dic")" --min-sources 3 "$(win "$work/lib")" >/dev/null
+check "--min-sources 3" "とうきょう /東京/" "$(grep -v '^;' "$work/lib3.dic")"
+run --make-dictionary "$(win "$work/x.dic")" "$(win "$work/lib")" >/dev/null 2>&1
+check "--make-dictionary without --no-limit" 2 "$?"
+run --no-limit --make-dictionary "$(win "$work/x.dic")" --min-sources 0 "$(win "$work/lib")" >/dev/null 2>&1
+check "--min-sources 0" 2 "$?"
+# read back by the check: the pairs written are confirmed, and no others
+out="$(run --no-limit --utf8 --view grouped --check="$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r' | tail -n +2 | cut -f3,4,10 | tr '\t\n' ' |')"
+check "the check confirms exactly the pairs written" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|頭脳 あたま ◎|ＡＢ カタカナ ×|漢  ×|a/b えーびー ×|今日 こんにち ×|" "$out"
+
 if [ "$kind" = native ]; then
   # Ctrl-C while the (long) dictionary is read: nothing is checked, the table is still written.
   { printf ';; -*- coding: utf-8 -*-\n'; seq 1 1000000 | sed 's|.*|x& /y&/|'; } > "$work/big.dic"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -215,6 +216,28 @@ TEST_F(SettingsDialogTest, DroppedFileReplacesThePathField) {
     SendMessageA(dictionary, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop("D:\\SKK-JISYO.L")), 0);
     EXPECT_EQ(test::windowText(dictionary), "D:\\SKK-JISYO.L");
   });
+}
+
+TEST_F(SettingsDialogTest, TheDictionaryFileButtonAddsTheChosenFileToTheList) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  const std::string file = std::string(folder) + "obel_added.dic";
+  std::ofstream(file) << "x";
+  DialogHook hook;
+  hook.onDialog([&](HWND d) {
+    if (GetDlgItem(d, IDC_DICTIONARY_PATH)) {
+      SetDlgItemTextA(d, IDC_DICTIONARY_PATH, "C:\\dic\\SKK-JISYO.L");
+      PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_DICTIONARY_BROWSE, BN_CLICKED), 0);
+      return;
+    }
+    SetDlgItemTextA(d, cmb13, file.c_str());  // the open dialog's file name box
+    SetDlgItemTextA(d, edt1, file.c_str());
+    PostMessageA(d, WM_COMMAND, IDOK, 0);
+    PostMessageA(GetWindow(d, GW_OWNER), WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(settingsDialog(owner));
+  EXPECT_EQ(std::string(settings().readingDictionary), "C:\\dic\\SKK-JISYO.L;" + file);
+  DeleteFileA(file.c_str());
 }
 
 TEST_F(SettingsDialogTest, CancelLeavesTheSettingsFileByteIdentical) {

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/commands.h"
 #include "engine/store.h"
@@ -58,11 +59,17 @@ TEST(RevConvProviders, ChoiceFollowsTheSettingThenTheInstalledDictionary) {
   DWORD written = 0;
   WriteFile(file, text, sizeof text - 1, &written, nullptr);
   CloseHandle(file);
-  std::strcpy(settings().readingDictionary, dictionary.c_str());
-  std::unique_ptr<ReadingProvider> chosen = chooseReadingProvider();
-  auto* skk = dynamic_cast<SkkDictionary*>(chosen.get());
-  ASSERT_NE(skk, nullptr);
-  EXPECT_EQ(skk->candidateCount(), 1u) << "the named dictionary, not the installed one";
+  // A list: the files that load, the others named for the warning.
+  std::strcpy(settings().readingDictionary, (dictionary + ";Z:\\no\\such.dic").c_str());
+  std::vector<std::string> unreadable;
+  std::unique_ptr<ReadingProvider> chosen = chooseReadingProvider(&unreadable);
+  auto* listed = dynamic_cast<DictionaryList*>(chosen.get());
+  ASSERT_NE(listed, nullptr);
+  EXPECT_EQ(listed->size(), 1u) << "the named dictionary, not the installed one";
+  std::vector<std::u16string> readings;
+  listed->readings(nullptr, nullptr, u"y", readings);
+  EXPECT_EQ(readings, std::vector<std::u16string>{u"x"});
+  EXPECT_EQ(unreadable, std::vector<std::string>{"Z:\\no\\such.dic"});
   DeleteFileA(dictionary.c_str());
 
   std::strcpy(settings().readingDictionary, "Z:\\no\\such\\dictionary");

@@ -1,0 +1,110 @@
+#pragma once
+// obel-scan --no-limit: the result of a whole library, folded together from the fills of the
+// store. It keeps each distinct string and each distinct (key, ruby) pair once, with counts wide
+// enough for any library, so that memory grows with the distinct strings, not with the items.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/store.h"
+#include "revconv/reading.h"
+
+namespace obel {
+
+// Each distinct text once, numbered from 0 in the order first seen: the texts one after the
+// other in one pool, found through an open-addressing table of ids.
+class LibraryStrings {
+ public:
+  std::uint32_t intern(std::string_view text);
+  // NUL-terminated; valid until the next intern.
+  const char* text(std::uint32_t id) const { return pool_.data() + offsets_[id]; }
+  std::string_view view(std::uint32_t id) const {
+    return {pool_.data() + offsets_[id], offsets_[id + 1] - offsets_[id] - 1};
+  }
+  std::uint32_t count() const { return static_cast<std::uint32_t>(hashes_.size()); }
+
+ private:
+  std::vector<char> pool_;
+  std::vector<std::uint32_t> offsets_{0};  // of each text in the pool, and the pool's end
+  std::vector<std::uint32_t> hashes_;
+  std::vector<std::uint32_t> slots_;       // id + 1, 0 for an empty slot; a power of two long
+};
+
+// One distinct (key, ruby) pair: where it was first seen, how often, and the check's findings.
+struct LibraryPair {
+  std::uint32_t key;
+  std::uint32_t ruby;
+  std::uint32_t okurigana;  // of the first occurrence
+  std::uint32_t file;       // index into files()
+  std::int32_t line;
+  std::int32_t column;
+  std::uint32_t count = 0;
+  std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
+  std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
+};
+
+struct LibraryFile {
+  std::string name;
+  std::string folder;
+};
+
+// What --make-dictionary wrote.
+struct DictionaryFigures {
+  std::uint64_t pairsRead = 0;     // distinct (key, ruby, with or without okurigana) found
+  std::uint64_t pairsWritten = 0;  // of them in at least the minimum number of folders
+};
+
+class LibraryResult {
+ public:
+  // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
+  // files come one after the other in the walk, so a change of folder is a new one).
+  void countFolders() { countFolders_ = true; }
+  // Folds the items of one fill in store order. With check, every item first gets the verdict
+  // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
+  // alone, each distinct (key, ruby, okurigana) at most once more.
+  void fold(ResultStore& s, const ReadingSource* check);
+
+  // Pairs in order of first appearance: pair i has the number i + 1.
+  const std::vector<LibraryPair>& pairs() const { return pairs_; }
+  const LibraryStrings& strings() const { return strings_; }
+  const std::vector<LibraryFile>& files() const { return files_; }
+  std::uint64_t itemCount() const { return items_; }
+
+  // The grouped view over the whole library under the display conditions of the settings
+  // record: the header and one CR LF line per shown pair, as the window's grouped list shows it.
+  std::string groupedText(bool checked) const;
+
+  // An SKK dictionary (UTF-8) of the pairs found in at least minFolders folders: an okuri-nasi
+  // line "ruby /key/" for occurrences without okurigana, an okuri-ari line "ruby + letter /key/"
+  // (the romaji letter of the okurigana's first kana) for those with. Only rubies that the
+  // check's normalisation leaves as they are go in, and keys a line can hold. Okuri-ari lines
+  // first, readings descending, then okuri-nasi lines ascending, as SKK dictionaries are sorted.
+  std::string dictionaryText(std::uint32_t minFolders, DictionaryFigures& figures) const;
+
+ private:
+  bool shown(const LibraryPair& p) const;
+  std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
+                            std::uint32_t okurigana, const ReadingSource& check);
+
+  LibraryStrings strings_;
+  std::vector<LibraryPair> pairs_;
+  std::uint32_t findOrAddPair(std::uint32_t key, std::uint32_t ruby, bool& added);
+  std::vector<std::uint32_t> pairSlots_;  // pair index + 1, 0 for an empty slot; a power of two long
+  std::unordered_map<std::uint64_t, bool> okuriganaVerdicts_;   // pair << 32 | okurigana
+  std::vector<std::uint32_t> rubiesPerKey_;                      // by string id
+  std::vector<std::uint32_t> keysPerRuby_;
+  std::vector<LibraryFile> files_;
+  std::uint64_t items_ = 0;
+
+  struct FolderCount {
+    std::uint32_t lastFolder;
+    std::uint32_t folders;
+  };
+  bool countFolders_ = false;
+  // pair << 8 | the okurigana's romaji letter (0 without okurigana)
+  std::unordered_map<std::uint64_t, FolderCount> folderCounts_;
+};
+
+}  // namespace obel
