@@ -2,6 +2,7 @@
 // the expanded list, and a sort by each column, on the row model in memory and, on Windows,
 // on a real list view. Each figure stands beside a baseline measured in the same run.
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -129,6 +130,80 @@ LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+HWND createList(HWND parent, int id) {
+  HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SINGLESEL, 0, 0, 780, 560, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  for (int c = 0; list && c < ColumnCount; ++c) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>(resultColumns[c].header);
+    column.cx = resultColumns[c].width;
+    SendMessageA(list, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+  }
+  return list;
+}
+
+int CALLBACK byParam(LPARAM a, LPARAM b, LPARAM descending) {
+  const int order = a < b ? -1 : (a > b ? 1 : 0);
+  return descending ? -order : order;
+}
+
+// The baseline: the same steps on a list view of the same shape with no subclass and no row
+// model, as a program of a few lines does them.
+class BareList {
+ public:
+  explicit BareList(HWND list) : list_(list) {}
+  // Every shown item appended with text callbacks for the item and its nine subitems, then
+  // the sort the refresh ends with.
+  void fill() {
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    for (std::uint32_t i = 0; i < store().itemCount; ++i) {
+      if (!matchesDisplayConditions(store().items[i])) continue;
+      LVITEMA item{};
+      item.mask = LVIF_TEXT | LVIF_PARAM;
+      item.iItem = INT_MAX;
+      item.pszText = LPSTR_TEXTCALLBACKA;
+      item.lParam = reinterpret_cast<LPARAM>(&store().items[i]);
+      const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+      LVITEMA sub{};
+      sub.pszText = LPSTR_TEXTCALLBACKA;
+      for (int column = 1; column < ColumnCount; ++column) {
+        sub.iSubItem = column;
+        SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+      }
+    }
+    sort();
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  }
+  // Every row's value read, then the sort.
+  void readAll() {
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    const int count = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+    std::intptr_t sum = 0;
+    for (int row = 0; row < count; ++row) {
+      LVITEMA item{};
+      item.mask = LVIF_PARAM;
+      item.iItem = row;
+      SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      sum += item.lParam;
+    }
+    sort();
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    if (sum == 1) std::printf(" ");
+  }
+  void sort(bool descending = false) {
+    SendMessageA(list_, LVM_SORTITEMS, descending ? 1 : 0, reinterpret_cast<LPARAM>(byParam));
+  }
+
+ private:
+  HWND list_;
+};
+
+void printRatio(const char* step, double ours, double bare) {
+  std::printf("list view: %s: ours %.1f ms, bare list view %.1f ms, ratio %.2f\n", step, ours, bare,
+              bare > 0 ? ours / bare : 0.0);
+}
+
 void benchListView() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -139,51 +214,36 @@ void benchListView() {
   RegisterClassA(&cls);
   HWND parent = CreateWindowA("ObelBenchParent", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
                               cls.hInstance, nullptr);
-  HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SINGLESEL, 0, 0, 780, 560, parent,
-                            reinterpret_cast<HMENU>(1001), cls.hInstance, nullptr);
-  if (!list) {
+  HWND list = createList(parent, 1001);
+  HWND bareList = createList(parent, 1002);
+  if (!list || !bareList) {
     std::printf("Real list view: could not be created\n");
     return;
   }
   SortableListView* view = new SortableListView;  // kept to the end of the process
   view->attach(list);
-  for (int c = 0; c < ColumnCount; ++c) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<char*>(resultColumns[c].header);
-    column.cx = resultColumns[c].width;
-    SendMessageA(list, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
-  }
   ColumnType types[ColumnCount];
   for (int c = 0; c < ColumnCount; ++c) types[c] = resultColumns[c].sortType;
   setColumnTypes(view->sortState, types, ColumnCount);
   view->showSortIndicator(0);
+  BareList bare(bareList);
 
-  std::printf("Real list view\n");
-  double first = timed([&] { refreshList(parent, list, nullptr, *view); });
+  std::printf("Real list view, beside a bare list view in the same run\n");
+  const double first = timed([&] { refreshList(parent, list, nullptr, *view); });
+  const double bareFirst = timed([&] { bare.fill(); });
   const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  std::printf("  refreshList, empty list -> %d rows                %8.2f ms\n", count, first);
-  double again = timed([&] { refreshList(parent, list, nullptr, *view); });
-  std::printf("  refreshList, nothing changed                      %8.2f ms\n", again);
-  {
-    // The list's own operations alone, once per row.
-    ListViewRows rows(list, view);
-    char text[SortTextBytes];
-    double reads = timed([&] { for (int i = 0; i < count; ++i) rows.cellText(i, 2, text, sizeof text); });
-    std::intptr_t value = 0;
-    double values = timed([&] { for (int i = 0; i < count; ++i) rows.rowValue(i, value); });
-    double writes = timed([&] {
-      for (int i = 0; i < count; ++i) {
-        rows.rowValue(i, value);
-        rows.setRowValue(i, value);
-      }
-    });
-    std::printf("  baseline: %d cell reads %8.2f ms, value reads %8.2f ms, value read+write %8.2f ms\n", count,
-                reads, values, writes);
-  }
+  char step[64];
+  std::snprintf(step, sizeof step, "refresh all %d rows", count);
+  printRatio(step, first, bareFirst);
+  const double again = timed([&] { refreshList(parent, list, nullptr, *view); });
+  const double bareAgain = timed([&] { bare.readAll(); });
+  std::snprintf(step, sizeof step, "refresh nothing changed %d rows", count);
+  printRatio(step, again, bareAgain);
   for (int column = 0; column < ColumnCount; ++column) {
-    double ms = timed([&] { view->sortByColumn(column, false); });
-    std::printf("  sort by column %d (type %u)                        %8.2f ms\n", column, resultColumns[column].sortType, ms);
+    const double ms = timed([&] { view->sortByColumn(column, column % 2 != 0); });
+    const double bareMs = timed([&] { bare.sort(column % 2 != 0); });
+    std::snprintf(step, sizeof step, "sort by column %d", column);
+    printRatio(step, ms, bareMs);
   }
   DestroyWindow(parent);
 }

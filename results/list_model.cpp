@@ -149,11 +149,8 @@ void columnText(const RubyItem& item, int column, char* buffer, std::size_t size
 
 const RubyItem* selectedItem(const RowList& rows) {
   if (rows.selectedCount() != 1) return nullptr;
-  const int count = rows.rowCount();
-  for (int row = 0; row < count; ++row) {
-    if (rows.isRowSelected(row)) return rows.rowItem(row);
-  }
-  return nullptr;
+  const int row = rows.firstSelectedRow();
+  return row >= 0 ? rows.rowItem(row) : nullptr;
 }
 
 ItemButtons itemButtonStates(const RubyItem* selected) {

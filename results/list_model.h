@@ -36,6 +36,14 @@ class RowList {
   virtual void appendRow(const RubyItem* item) = 0;
   virtual int selectedCount() const = 0;
   virtual bool isRowSelected(int row) const = 0;
+  // The first selected row, -1 when none.
+  virtual int firstSelectedRow() const {
+    const int count = rowCount();
+    for (int row = 0; row < count; ++row) {
+      if (isRowSelected(row)) return row;
+    }
+    return -1;
+  }
 };
 
 // Advances a progress bar by a number of steps.

@@ -2,13 +2,21 @@
 
 #include <shlwapi.h>
 
+#include <climits>
+
 namespace obel {
 
 namespace {
 
-const char* const ObjectProperty = "ObelSortableListView";
+// The object lives in the list's user data: read in the process, where a window property
+// would cost a round trip to the window server under Wine on every message.
+SortableListView* objectOf(HWND list) {
+  return reinterpret_cast<SortableListView*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+}
 
-SortableListView* objectOf(HWND list) { return static_cast<SortableListView*>(GetPropA(list, ObjectProperty)); }
+void bindObject(HWND list, SortableListView* view) {
+  SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+}
 
 }  // namespace
 
@@ -41,11 +49,12 @@ void SortableListView::releaseArrowBitmaps() {
 }
 
 bool SortableListView::attach(HWND list) {
-  if (!list || !SetPropA(list, ObjectProperty, this)) return false;
+  if (!list || !IsWindow(list)) return false;
+  bindObject(list, this);
   SetLastError(0);
   LONG_PTR previous = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProcedure()));
   if (previous == 0 && GetLastError() != 0) {
-    RemovePropA(list, ObjectProperty);
+    bindObject(list, nullptr);
     return false;
   }
   previousProcedure = reinterpret_cast<WNDPROC>(previous);
@@ -68,7 +77,7 @@ LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wPa
         GetWindowLongPtrA(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(self->windowProcedure())) {
       SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     }
-    RemovePropA(list, ObjectProperty);
+    bindObject(list, nullptr);
     self->window = nullptr;
     self->onFinalMessage(list);
     return result;
@@ -225,7 +234,10 @@ void SortableListView::createArrowBitmaps() {
 
 // ListViewRows
 
-int ListViewRows::rowCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+int ListViewRows::rowCount() const {
+  if (count_ < 0) count_ = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+  return count_;
+}
 
 const RubyItem* ListViewRows::rowItem(int row) const {
   LVITEMA item{};
@@ -235,16 +247,19 @@ const RubyItem* ListViewRows::rowItem(int row) const {
   return reinterpret_cast<const RubyItem*>(item.lParam);
 }
 
-void ListViewRows::deleteRow(int row) { SendMessageA(list_, LVM_DELETEITEM, row, 0); }
+void ListViewRows::deleteRow(int row) {
+  if (SendMessageA(list_, LVM_DELETEITEM, row, 0) && count_ > 0) --count_;
+}
 
 void ListViewRows::appendRow(const RubyItem* value) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = rowCount();
+  item.iItem = INT_MAX;  // past the last row: appended, without asking the list for its count
   item.pszText = LPSTR_TEXTCALLBACKA;
   item.lParam = reinterpret_cast<LPARAM>(value);
   const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
   if (row < 0) return;
+  if (count_ >= 0) ++count_;
   LVITEMA sub{};
   sub.pszText = LPSTR_TEXTCALLBACKA;
   for (int column = 1; column < ColumnCount; ++column) {
@@ -262,6 +277,10 @@ bool ListViewRows::isRowSelected(int row) const {
   item.stateMask = LVIS_SELECTED;
   if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
   return (item.state & LVIS_SELECTED) != 0;
+}
+
+int ListViewRows::firstSelectedRow() const {
+  return static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 bool ListViewRows::rowValue(int row, std::intptr_t& value) {
@@ -289,6 +308,16 @@ void ListViewRows::cellText(int row, int column, char* buffer, int size) {
   item.cchTextMax = size;
   SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
   buffer[size - 1] = '\0';
+}
+
+void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, int size) {
+  // What the list's parent answers for the cell (onResultListNotify).
+  const RubyItem* item = reinterpret_cast<const RubyItem*>(value);
+  if (item) {
+    columnText(*item, column, buffer, static_cast<std::size_t>(size));
+  } else {
+    buffer[0] = '\0';
+  }
 }
 
 namespace {
