@@ -3,6 +3,7 @@
 #include "app/list_font.h"
 #include "app/main_dialog.h"
 #include "results/list_model.h"
+#include "results/result_lists.h"
 #include "settings/settings.h"
 
 #include <commctrl.h>
@@ -10,6 +11,13 @@
 namespace obel {
 
 namespace {
+
+bool listHasFocus(HWND list) {
+  for (SortableListView* view : {&groupListView(), &memberListView()}) {
+    if (view->window == list) return view->hasFocus;
+  }
+  return GetFocus() == list;
+}
 
 UINT drawFormat(Align align) {
   const UINT common = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
@@ -39,7 +47,7 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
   const RECT& row = draw->rcItem;
   if (draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) {
     const bool selected = (draw->itemState & ODS_SELECTED) != 0;
-    const bool focused = GetFocus() == draw->hwndItem;
+    const bool focused = listHasFocus(draw->hwndItem);
     int background = COLOR_WINDOW;
     int foreground = COLOR_WINDOWTEXT;
     if (selected && focused) {

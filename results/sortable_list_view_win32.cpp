@@ -59,6 +59,7 @@ bool SortableListView::attach(HWND list) {
   }
   previousProcedure = reinterpret_cast<WNDPROC>(previous);
   window = list;
+  hasFocus = GetFocus() == list;
   return true;
 }
 
@@ -79,6 +80,7 @@ LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wPa
     }
     bindObject(list, nullptr);
     self->window = nullptr;
+    self->hasFocus = false;
     self->onFinalMessage(list);
     return result;
   }
@@ -109,6 +111,10 @@ bool SortableListView::handleMessage(HWND list, UINT message, WPARAM wParam, LPA
       }
       return false;  // the list sees the click as well
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      hasFocus = message == WM_SETFOCUS;
+      return false;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETNONCLIENTMETRICS && !sortState.headerDrawsArrows && sortState.arrowBitmaps[0]) {
         createArrowBitmaps();

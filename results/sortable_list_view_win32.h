@@ -31,6 +31,9 @@ class SortableListView {
 
   HWND window = nullptr;
   WNDPROC previousProcedure = DefWindowProcA;
+  // Whether the list has the keyboard focus, kept from its focus messages (asking the system
+  // for the focus is a window-server call under Wine, too dear for every row painted).
+  bool hasFocus = false;
   SortState sortState;
 
  private:
