@@ -9,7 +9,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/settings_dialog.h"
 #include "app/shell.h"
-#include "engine/targets_win32.h"
+#include "app/targets_win32.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 

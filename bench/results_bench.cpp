@@ -23,7 +23,7 @@
 #include "app/commands.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource_ids.h"
-#include "results/result_lists.h"
+#include "app/result_lists.h"
 #endif
 
 using namespace obel;

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/resources/resource_ids.h"
 #include "results/conditions.h"
 
 namespace obel {
@@ -171,17 +170,17 @@ int listRowHeight(std::int32_t fontSize) {
   return size > 9 ? static_cast<int>(size + 4) : 13;
 }
 
-ChildRange conditionControlRange(const int* childIds, int count) {
+ChildRange conditionControlRange(const int* childIds, int count, int foldId, int endId) {
   int first = -1;
   for (int i = 0; i < count; ++i) {
-    if (childIds[i] == IDC_CONDITIONS_FOLD) {
+    if (childIds[i] == foldId) {
       first = i + 1;
       break;
     }
   }
   if (first < 0) return {0, 0};
   int last = first;
-  while (last < count && childIds[last] != IDC_OPEN) ++last;
+  while (last < count && childIds[last] != endId) ++last;
   return {first, last};
 }
 

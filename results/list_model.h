@@ -85,11 +85,12 @@ Activation activationFor(const RubyItem* selected);
 int listRowHeight(std::int32_t fontSize);
 
 // Position range [first, last) of the display-condition controls within the dialog's child
-// order: after the fold check box up to the Open button. first == last when not found.
+// order: after the control foldId (the fold check box) up to the control endId (the Open
+// button). first == last when foldId is not found.
 struct ChildRange {
   int first;
   int last;
 };
-ChildRange conditionControlRange(const int* childIds, int count);
+ChildRange conditionControlRange(const int* childIds, int count, int foldId, int endId);
 
 }  // namespace obel

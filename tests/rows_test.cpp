@@ -252,11 +252,11 @@ TEST(ConditionControls, RangeAfterTheFoldBoxUpToOpen) {
   const int ids[] = {IDC_CONDITIONS_GROUP, IDC_CONDITIONS_FOLD, IDC_SHOW_ALL, IDC_SAME_KEY_ONLY,
                      IDC_SAME_RUBY_ONLY, -1, IDC_HIDE_REVCONV, IDC_KEY_LENGTH, IDC_KEY_LENGTH_CHANGE,
                      IDC_RUBY_LENGTH, IDC_RUBY_LENGTH_CHANGE, IDC_OPEN, IDC_EXPAND};
-  ChildRange r = conditionControlRange(ids, 13);
+  ChildRange r = conditionControlRange(ids, 13, IDC_CONDITIONS_FOLD, IDC_OPEN);
   EXPECT_EQ(r.first, 2);
   EXPECT_EQ(r.last, 11);
   const int noFold[] = {IDC_SHOW_ALL, IDC_OPEN};
-  r = conditionControlRange(noFold, 2);
+  r = conditionControlRange(noFold, 2, IDC_CONDITIONS_FOLD, IDC_OPEN);
   EXPECT_EQ(r.first, r.last);
 }
 

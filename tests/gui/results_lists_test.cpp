@@ -14,7 +14,7 @@
 #include "engine/store.h"
 #include "results/conditions.h"
 #include "results/list_model.h"
-#include "results/result_lists.h"
+#include "app/result_lists.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"

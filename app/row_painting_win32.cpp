@@ -3,7 +3,7 @@
 #include "app/list_font.h"
 #include "app/main_dialog.h"
 #include "results/list_model.h"
-#include "results/result_lists.h"
+#include "app/result_lists.h"
 #include "settings/settings.h"
 
 #include <commctrl.h>

@@ -1,5 +1,5 @@
 // The search targets: list editing on the main dialog, the target dialog, path fields, drops.
-#include "engine/targets_win32.h"
+#include "app/targets_win32.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
