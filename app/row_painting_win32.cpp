@@ -69,8 +69,8 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
     for (int column = 0; column < ColumnCount; ++column) {
       const int width = static_cast<int>(SendMessageA(draw->hwndItem, LVM_GETCOLUMNWIDTH, column, 0));
       const int right = left + width;
-      if (pairRow && column >= 4 && column <= 8) {
-        // A pair row shows no occurrence columns; column 9 returns to the list's own font.
+      if (pairRow && isOccurrenceColumn(column)) {
+        // A pair row shows no occurrence columns; the verdict column returns to the list's own font.
         if (listFontSelected) {
           SelectObject(dc, ownFont);
           listFontSelected = false;
@@ -79,11 +79,11 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
         continue;
       }
       drawCell(dc, item, column, left, right, row);
-      if (column == 1 && listFont) {
+      if (column == CountColumn && listFont) {
         ownFont = SelectObject(dc, listFont);
         listFontSelected = true;
       }
-      if (column == 4 && listFontSelected) {
+      if (column == OkuriganaColumn && listFontSelected) {
         SelectObject(dc, ownFont);
         listFontSelected = false;
       }

@@ -14,14 +14,30 @@ namespace obel {
 // The first occurrence of the pair that MemberList shows; null in the grouped view.
 extern const RubyItem* expandedHead;
 
-constexpr int ColumnCount = 10;
+// The columns of both lists, in order.
+enum Column : int {
+  NumberColumn,     // №
+  CountColumn,      // 個数
+  KeyColumn,        // キー文字列
+  RubyColumn,       // ルビ文字列
+  OkuriganaColumn,  // 送り仮名
+  FileColumn,       // ファイル名
+  FolderColumn,     // フォルダ名
+  LineColumn,       // 行
+  PositionColumn,   // 列: the character position in the line
+  VerdictColumn,    // 逆変換
+  ColumnCount
+};
+
+// The columns a pair row of the grouped view leaves empty: those of a single occurrence.
+constexpr bool isOccurrenceColumn(int column) { return column >= OkuriganaColumn && column <= PositionColumn; }
 
 enum class Align { Left, Centre, Right };
 struct ColumnInfo {
   const char* header;
   Align headerAlign;
   int width;
-  std::uint16_t sortType;  // ColumnType: 3 integer, 1 text
+  ColumnType sortType;
   Align cellAlign;
 };
 extern const ColumnInfo resultColumns[ColumnCount];

@@ -24,6 +24,9 @@ constexpr ColumnType UnsortedText = 9;      // read, every pair equal
 // Bytes of a cell taking part in the sort, NUL included: at most 31 bytes of text.
 constexpr int SortTextBytes = 32;
 
+// SortState::options bits.
+constexpr std::uint32_t TryPlatformArrows = 1;  // the platform's own arrow images before drawn ones
+
 struct SortState {
   std::uint8_t descending = 0;
   std::uint8_t headerDrawsArrows = 0;
@@ -31,7 +34,7 @@ struct SortState {
   void* arrowBitmaps[2] = {nullptr, nullptr};  // up, down (platform bitmap handles)
   std::uint32_t savedHeaderFormat = 0;
   void* savedHeaderBitmap = nullptr;
-  std::uint32_t options = 1;  // bit 0: try the platform's own arrow images first
+  std::uint32_t options = TryPlatformArrows;
   ColumnType* columnTypes = nullptr;
   std::uint32_t columnCount = 0;
   std::uint32_t columnCapacity = 0;

@@ -8,6 +8,10 @@ namespace obel {
 
 namespace {
 
+// shell32's bitmaps of the header's sort arrows.
+constexpr int Shell32SortUpBitmap = 133;
+constexpr int Shell32SortDownBitmap = 134;
+
 // The object lives in the list's user data: read in the process, where a window property
 // would cost a round trip to the window server under Wine on every message.
 SortableListView* objectOf(HWND list) {
@@ -215,7 +219,7 @@ HBITMAP drawArrow(int index) {
 }  // namespace
 
 void SortableListView::createArrowBitmaps() {
-  if (sortState.options & 1) {
+  if (sortState.options & TryPlatformArrows) {
     HMODULE shell = GetModuleHandleA("shell32.dll");
     bool loaded = false;
     if (!shell) {
@@ -226,7 +230,7 @@ void SortableListView::createArrowBitmaps() {
     for (int i = 0; i < 2 && shell; ++i) {
       if (sortState.arrowBitmaps[i]) DeleteObject(static_cast<HBITMAP>(sortState.arrowBitmaps[i]));
       sortState.arrowBitmaps[i] =
-          LoadImageA(shell, MAKEINTRESOURCEA(133 + i), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+          LoadImageA(shell, MAKEINTRESOURCEA(i == 0 ? Shell32SortUpBitmap : Shell32SortDownBitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
       if (!sortState.arrowBitmaps[i]) both = false;
     }
     if (loaded) FreeLibrary(shell);

@@ -226,8 +226,8 @@ TEST(Sort, PairRowsComeFirstWhenSortedByLine) {
   finishSearch();
   FakeList group;
   group.refresh();
-  ASSERT_TRUE(group.sort(7, false));
-  EXPECT_EQ(group.column(2), (Texts{"空", "海", "雨"}));
+  ASSERT_TRUE(group.sort(LineColumn, false));
+  EXPECT_EQ(group.column(KeyColumn), (Texts{"空", "海", "雨"}));
   resetResults();
 }
 
