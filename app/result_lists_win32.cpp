@@ -25,6 +25,7 @@ namespace {
 // Constructed before any window exists, as the program starts.
 [[maybe_unused]] const bool viewsCreated = (groupListView(), memberListView(), true);
 
+// The main dialog's two lists, for the whole process (set by setUpResultLists).
 HWND groupListWindow = nullptr;
 HWND memberListWindow = nullptr;
 

@@ -2,7 +2,7 @@
 
 #include <shlwapi.h>
 
-#include <climits>
+#include "results/list_view_win32.h"
 
 namespace obel {
 
@@ -245,16 +245,13 @@ void SortableListView::createArrowBitmaps() {
 // ListViewRows
 
 int ListViewRows::rowCount() const {
-  if (count_ < 0) count_ = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+  if (count_ < 0) count_ = listview::itemCount(list_);
   return count_;
 }
 
 const RubyItem* ListViewRows::rowItem(int row) const {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-  return reinterpret_cast<const RubyItem*>(item.lParam);
+  LPARAM value = 0;
+  return listview::itemValue(list_, row, value) ? reinterpret_cast<const RubyItem*>(value) : nullptr;
 }
 
 void ListViewRows::deleteRow(int row) {
@@ -262,63 +259,25 @@ void ListViewRows::deleteRow(int row) {
 }
 
 void ListViewRows::appendRow(const RubyItem* value) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = INT_MAX;  // past the last row: appended, without asking the list for its count
-  item.pszText = LPSTR_TEXTCALLBACKA;
-  item.lParam = reinterpret_cast<LPARAM>(value);
-  const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) return;
-  if (count_ >= 0) ++count_;
-  LVITEMA sub{};
-  sub.pszText = LPSTR_TEXTCALLBACKA;
-  for (int column = 1; column < ColumnCount; ++column) {
-    sub.iSubItem = column;
-    SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
-  }
+  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount) >= 0 && count_ >= 0) ++count_;
 }
 
 int ListViewRows::selectedCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)); }
 
-bool ListViewRows::isRowSelected(int row) const {
-  LVITEMA item{};
-  item.mask = LVIF_STATE;
-  item.iItem = row;
-  item.stateMask = LVIS_SELECTED;
-  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  return (item.state & LVIS_SELECTED) != 0;
-}
+bool ListViewRows::isRowSelected(int row) const { return listview::isItemSelected(list_, row); }
 
-int ListViewRows::firstSelectedRow() const {
-  return static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
+int ListViewRows::firstSelectedRow() const { return listview::firstSelected(list_); }
 
 bool ListViewRows::rowValue(int row, std::intptr_t& value) {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  value = item.lParam;
+  LPARAM param = 0;
+  if (!listview::itemValue(list_, row, param)) return false;
+  value = param;
   return true;
 }
 
-void ListViewRows::setRowValue(int row, std::intptr_t value) {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  item.lParam = value;
-  SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
+void ListViewRows::setRowValue(int row, std::intptr_t value) { listview::setItemValue(list_, row, value); }
 
-void ListViewRows::cellText(int row, int column, char* buffer, int size) {
-  buffer[0] = '\0';
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = size;
-  SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  buffer[size - 1] = '\0';
-}
+void ListViewRows::cellText(int row, int column, char* buffer, int size) { listview::itemText(list_, row, column, buffer, size); }
 
 void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, int size) {
   // What the list's parent answers for the cell (onResultListNotify).

@@ -14,6 +14,7 @@
 #include "engine/store.h"
 #include "results/conditions.h"
 #include "results/list_model.h"
+#include "results/list_view_win32.h"
 #include "app/result_lists.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -36,17 +37,9 @@ Texts columnTexts(HWND list, int column) {
   return texts;
 }
 
-void selectRow(HWND list, int row) {
-  LVITEMA state{};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = 0;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-  if (row < 0) return;
-  state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-}
+void selectRow(HWND list, int row) { listview::selectOnly(list, row); }
 
-int selectedRow(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
+int selectedRow(HWND list) { return listview::firstSelected(list); }
 
 HDITEMA headerItem(HWND list, int column) {
   HDITEMA item{};
