@@ -12,7 +12,7 @@
 #include "engine/tsv_export.h"
 #include "engine/sjis.h"
 #include "engine/store.h"
-#include "engine/targets_win32.h"
+#include "app/targets_win32.h"
 
 namespace obel {
 

@@ -12,16 +12,11 @@ namespace obel {
 
 namespace {
 
-HWND groupListWindow = nullptr;
-HWND memberListWindow = nullptr;
-
 void checkIf(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 void initialise(HWND dialog) {
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
-  groupListWindow = GetDlgItem(dialog, IDC_GROUP_LIST);
-  memberListWindow = GetDlgItem(dialog, IDC_MEMBER_LIST);
 
   recordInitialLayout(dialog);
   restoreWindowPlacement(dialog);
@@ -67,7 +62,7 @@ bool onCommand(HWND dialog, int id, int code, HWND source) {
       if (isExpanded()) toggleExpand(dialog);
       return true;
     case IDOK:
-      activateItem(dialog, GetFocus() == groupListWindow ? groupListWindow : memberListWindow);
+      activateItem(dialog, GetFocus() == groupList() ? groupList() : memberList());
       return true;
     case IDCANCEL:
       closeMainDialog(dialog);
@@ -164,7 +159,7 @@ bool onCommand(HWND dialog, int id, int code, HWND source) {
 
 }  // namespace
 
-HWND visibleList() { return isExpanded() ? memberListWindow : groupListWindow; }
+HWND visibleList() { return isExpanded() ? memberList() : groupList(); }
 
 HWND createMainDialog() {
   HINSTANCE instance = appInstance ? appInstance : GetModuleHandleA(nullptr);

@@ -1,9 +1,12 @@
 // Figures of the result list over a full store (30000 items): the rebuild of the grouped and
 // the expanded list, and a sort by each column, on the row model in memory and, on Windows,
-// on a real list view. Each figure stands beside a baseline measured in the same run.
+// on a real list view beside a bare list view; on Windows also a search on the real main dialog
+// from its button to the list shown. Each figure stands beside a baseline measured in the same run.
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/store.h"
@@ -18,7 +21,9 @@
 #include <commctrl.h>
 
 #include "app/commands.h"
-#include "results/result_lists.h"
+#include "app/main_dialog.h"
+#include "app/resources/resource_ids.h"
+#include "app/result_lists.h"
 #endif
 
 using namespace obel;
@@ -85,6 +90,39 @@ double conditionsOnly() {
   return ms;
 }
 
+// The platform's cell parser: the locale's OLE parsers and lstrcmpA on Windows.
+CellParser& platformParser() {
+#ifdef _WIN32
+  return oleCellParser();
+#else
+  return portableCellParser();
+#endif
+}
+
+// The sort by values (keys prepared once, texts ranked through the parser's sort keys) must
+// give the order of the sort through the cells' texts with the platform's own parser: checked
+// here over the full list, where the unit test checks it with the portable parser.
+void checkSortByValues(const test::FakeList& rows) {
+  int differing = 0;
+  for (bool descending : {false, true}) {
+    for (int column = 0; column < ColumnCount; ++column) {
+      test::FakeList byTexts, byValues;
+      byTexts.values = byValues.values = rows.values;
+      byTexts.selected = byValues.selected = rows.selected;
+      byValues.cellsByValue = true;
+      sortByColumn(byTexts.state, byTexts, platformParser(), column, descending);
+      sortByColumn(byValues.state, byValues, platformParser(), column, descending);
+      if (byTexts.values != byValues.values) {
+        std::printf("  sort by column %d %s: by values NOT the order of the cell texts\n", column,
+                    descending ? "descending" : "ascending");
+        ++differing;
+      }
+    }
+  }
+  std::printf("  sort by values, platform parser: %s for all %d columns both ways\n",
+              differing ? "DIFFERENT" : "the order of the cell texts", ColumnCount);
+}
+
 void benchRowModel() {
   std::printf("Row model in memory (%u items)\n", store().itemCount);
   conditionsOnly();
@@ -98,6 +136,7 @@ void benchRowModel() {
   std::printf("  refreshList, same key only -> %d rows             %8.2f ms\n", group.rowCount(), narrowed);
   settings().hideKeyRuby = 0;
   double back = timed([&] { group.refresh(); });
+  checkSortByValues(group);
   std::printf("  refreshList, all again -> %d rows                 %8.2f ms\n", group.rowCount(), back);
 
   for (int column = 0; column < ColumnCount; ++column) {
@@ -129,6 +168,80 @@ LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+HWND createList(HWND parent, int id) {
+  HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SINGLESEL, 0, 0, 780, 560, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  for (int c = 0; list && c < ColumnCount; ++c) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<char*>(resultColumns[c].header);
+    column.cx = resultColumns[c].width;
+    SendMessageA(list, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+  }
+  return list;
+}
+
+int CALLBACK byParam(LPARAM a, LPARAM b, LPARAM descending) {
+  const int order = a < b ? -1 : (a > b ? 1 : 0);
+  return descending ? -order : order;
+}
+
+// The baseline: the same steps on a list view of the same shape with no subclass and no row
+// model, as a program of a few lines does them.
+class BareList {
+ public:
+  explicit BareList(HWND list) : list_(list) {}
+  // Every shown item appended with text callbacks for the item and its nine subitems, then
+  // the sort the refresh ends with.
+  void fill() {
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    for (std::uint32_t i = 0; i < store().itemCount; ++i) {
+      if (!matchesDisplayConditions(store().items[i])) continue;
+      LVITEMA item{};
+      item.mask = LVIF_TEXT | LVIF_PARAM;
+      item.iItem = INT_MAX;
+      item.pszText = LPSTR_TEXTCALLBACKA;
+      item.lParam = reinterpret_cast<LPARAM>(&store().items[i]);
+      const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+      LVITEMA sub{};
+      sub.pszText = LPSTR_TEXTCALLBACKA;
+      for (int column = 1; column < ColumnCount; ++column) {
+        sub.iSubItem = column;
+        SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+      }
+    }
+    sort();
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  }
+  // Every row's value read, then the sort.
+  void readAll() {
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    const int count = static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+    std::intptr_t sum = 0;
+    for (int row = 0; row < count; ++row) {
+      LVITEMA item{};
+      item.mask = LVIF_PARAM;
+      item.iItem = row;
+      SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      sum += item.lParam;
+    }
+    sort();
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    if (sum == 1) std::printf(" ");
+  }
+  void sort(bool descending = false) {
+    SendMessageA(list_, LVM_SORTITEMS, descending ? 1 : 0, reinterpret_cast<LPARAM>(byParam));
+  }
+
+ private:
+  HWND list_;
+};
+
+void printRatio(const char* step, double ours, double bare) {
+  std::printf("list view: %s: ours %.1f ms, bare list view %.1f ms, ratio %.2f\n", step, ours, bare,
+              bare > 0 ? ours / bare : 0.0);
+}
+
 void benchListView() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -139,53 +252,128 @@ void benchListView() {
   RegisterClassA(&cls);
   HWND parent = CreateWindowA("ObelBenchParent", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
                               cls.hInstance, nullptr);
-  HWND list = CreateWindowA(WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT | LVS_SINGLESEL, 0, 0, 780, 560, parent,
-                            reinterpret_cast<HMENU>(1001), cls.hInstance, nullptr);
-  if (!list) {
+  HWND list = createList(parent, 1001);
+  HWND bareList = createList(parent, 1002);
+  if (!list || !bareList) {
     std::printf("Real list view: could not be created\n");
     return;
   }
   SortableListView* view = new SortableListView;  // kept to the end of the process
   view->attach(list);
-  for (int c = 0; c < ColumnCount; ++c) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<char*>(resultColumns[c].header);
-    column.cx = resultColumns[c].width;
-    SendMessageA(list, LVM_INSERTCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
-  }
   ColumnType types[ColumnCount];
   for (int c = 0; c < ColumnCount; ++c) types[c] = resultColumns[c].sortType;
   setColumnTypes(view->sortState, types, ColumnCount);
   view->showSortIndicator(0);
+  BareList bare(bareList);
 
-  std::printf("Real list view\n");
-  double first = timed([&] { refreshList(parent, list, nullptr, *view); });
+  std::printf("Real list view, beside a bare list view in the same run\n");
+  const double first = timed([&] { refreshList(parent, list, nullptr, *view); });
+  const double bareFirst = timed([&] { bare.fill(); });
   const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  std::printf("  refreshList, empty list -> %d rows                %8.2f ms\n", count, first);
-  double again = timed([&] { refreshList(parent, list, nullptr, *view); });
-  std::printf("  refreshList, nothing changed                      %8.2f ms\n", again);
-  {
-    // The list's own operations alone, once per row.
-    ListViewRows rows(list, view);
-    char text[SortTextBytes];
-    double reads = timed([&] { for (int i = 0; i < count; ++i) rows.cellText(i, 2, text, sizeof text); });
-    std::intptr_t value = 0;
-    double values = timed([&] { for (int i = 0; i < count; ++i) rows.rowValue(i, value); });
-    double writes = timed([&] {
-      for (int i = 0; i < count; ++i) {
-        rows.rowValue(i, value);
-        rows.setRowValue(i, value);
-      }
-    });
-    std::printf("  baseline: %d cell reads %8.2f ms, value reads %8.2f ms, value read+write %8.2f ms\n", count,
-                reads, values, writes);
-  }
+  char step[64];
+  std::snprintf(step, sizeof step, "refresh all %d rows", count);
+  printRatio(step, first, bareFirst);
+  const double again = timed([&] { refreshList(parent, list, nullptr, *view); });
+  const double bareAgain = timed([&] { bare.readAll(); });
+  std::snprintf(step, sizeof step, "refresh nothing changed %d rows", count);
+  printRatio(step, again, bareAgain);
   for (int column = 0; column < ColumnCount; ++column) {
-    double ms = timed([&] { view->sortByColumn(column, false); });
-    std::printf("  sort by column %d (type %u)                        %8.2f ms\n", column, resultColumns[column].sortType, ms);
+    const double ms = timed([&] { view->sortByColumn(column, column % 2 != 0); });
+    const double bareMs = timed([&] { bare.sort(column % 2 != 0); });
+    std::snprintf(step, sizeof step, "sort by column %d", column);
+    printRatio(step, ms, bareMs);
   }
   DestroyWindow(parent);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::size_t readFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  static char buffer[1 << 16];
+  std::size_t total = 0;
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) total += got;
+  CloseHandle(file);
+  return total;
+}
+
+// The search on the real main dialog over a full store: 40 files holding the limit less one
+// ruby (the limit itself would stop the clock with its message), the search button clicked,
+// the clock stopped when the button returns with the list built and the list has painted.
+// Baseline: reading the same files, and the bare list view filled with as many rows.
+void benchWindowSearch() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "obel_results_bench";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  static const char* const kanji[] = {"雨", "空", "海", "山", "川", "森", "林", "花", "草", "木", "水", "火"};
+  static const char* const kana[] = {"あ", "い", "う", "え", "お", "か", "き", "く", "け", "こ", "さ", "し"};
+  constexpr int Files = 40;
+  std::vector<std::string> texts(Files);
+  unsigned seed = 12345;
+  auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (std::uint32_t i = 0; i + 1 < MaxItems; ++i) {
+    const unsigned keyNumber = next() % 6000;
+    std::string line = "本文｜";
+    unsigned k = keyNumber;
+    for (int c = 0; c < 2 + static_cast<int>(keyNumber % 3); ++c, k /= 12) line += kanji[k % 12];
+    line += "《";
+    unsigned r = keyNumber * 7 + next() % (1 + keyNumber % 3);
+    for (int c = 0; c < 3 + static_cast<int>(keyNumber % 4); ++c, r /= 12) line += kana[r % 12];
+    line += "》\r\n";
+    texts[i % Files] += line;
+  }
+  std::vector<std::string> paths;
+  for (int f = 0; f < Files; ++f) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\text%02d.txt", f);
+    paths.push_back(folder + name);
+    writeFile(paths.back(), texts[f]);
+  }
+
+  HWND dialog = createMainDialog();
+  if (!dialog) {
+    std::printf("window: the main dialog could not be created\n");
+    return;
+  }
+  ShowWindow(dialog, SW_SHOW);
+  UpdateWindow(dialog);
+  HWND targets = GetDlgItem(dialog, IDC_TARGET_LIST);
+  SendMessageA(targets, LB_RESETCONTENT, 0, 0);
+  SendMessageA(targets, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((folder + "\\*.txt").c_str()));
+  HWND button = GetDlgItem(dialog, IDC_SEARCH);
+  EnableWindow(button, TRUE);
+  HWND groups = GetDlgItem(dialog, IDC_GROUP_LIST);
+  const double ms = timed([&] {
+    SendMessageA(button, BM_CLICK, 0, 0);
+    UpdateWindow(groups);
+  });
+  const int rows = static_cast<int>(SendMessageA(groups, LVM_GETITEMCOUNT, 0, 0));
+  std::size_t bytes = 0;
+  const double reading = timed([&] {
+    for (const std::string& path : paths) bytes += readFile(path);
+  });
+  HWND parent = CreateWindowA("ObelBenchParent", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  HWND bareList = createList(parent, 1003);
+  BareList bare(bareList);
+  const double bareFill = timed([&] { bare.fill(); });
+  std::printf("window: search of %u items from the button to the list of %d rows shown: ours %.1f ms, "
+              "reading the %d files (%zu bytes) %.1f ms + bare list view of as many rows %.1f ms, ratio %.2f\n",
+              store().itemCount, rows, ms, Files, bytes, reading, bareFill,
+              reading + bareFill > 0 ? ms / (reading + bareFill) : 0.0);
+  DestroyWindow(parent);
+  DestroyWindow(dialog);
+  for (const std::string& path : paths) DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 #endif
 
@@ -196,6 +384,7 @@ int main() {
   benchRowModel();
 #ifdef _WIN32
   benchListView();
+  benchWindowSearch();
 #endif
   return 0;
 }

@@ -179,6 +179,16 @@ class PortableCellParser : public CellParser {
     return x < y ? 0 : (x == y ? 1 : 2);
   }
   int compareText(const char* a, const char* b) override { return std::strcmp(a, b); }
+  bool textSortKey(const char* text, bool noCase, std::string& key) override {
+    key.assign(text);
+    bool trail = false;
+    for (char& c : key) {
+      const unsigned char byte = static_cast<unsigned char>(c);
+      if (noCase && !trail) c = static_cast<char>(foldedByte(byte));
+      trail = !trail && isLeadByte(byte);
+    }
+    return true;
+  }
   int compareTextNoCase(const char* a, const char* b) override {
     const unsigned char* x = reinterpret_cast<const unsigned char*>(a);
     const unsigned char* y = reinterpret_cast<const unsigned char*>(b);

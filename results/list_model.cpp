@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/resources/resource_ids.h"
 #include "results/conditions.h"
 
 namespace obel {
@@ -12,16 +11,16 @@ namespace obel {
 const RubyItem* expandedHead = nullptr;
 
 const ColumnInfo resultColumns[ColumnCount] = {
-    {"№", Align::Centre, 60, 3, Align::Right},
-    {"個数", Align::Centre, 40, 3, Align::Right},
-    {"キー文字列", Align::Left, 150, 1, Align::Left},
-    {"ルビ文字列", Align::Left, 150, 1, Align::Left},
-    {"送り仮名", Align::Left, 150, 1, Align::Left},
-    {"ファイル名", Align::Left, 100, 1, Align::Left},
-    {"フォルダ名", Align::Left, 100, 1, Align::Left},
-    {"行", Align::Centre, 50, 3, Align::Right},
-    {"列", Align::Centre, 50, 3, Align::Right},
-    {"逆変換", Align::Centre, 60, 1, Align::Centre},
+    {"№", Align::Centre, 60, IntegerSort, Align::Right},
+    {"個数", Align::Centre, 40, IntegerSort, Align::Right},
+    {"キー文字列", Align::Left, 150, TextSort, Align::Left},
+    {"ルビ文字列", Align::Left, 150, TextSort, Align::Left},
+    {"送り仮名", Align::Left, 150, TextSort, Align::Left},
+    {"ファイル名", Align::Left, 100, TextSort, Align::Left},
+    {"フォルダ名", Align::Left, 100, TextSort, Align::Left},
+    {"行", Align::Centre, 50, IntegerSort, Align::Right},
+    {"列", Align::Centre, 50, IntegerSort, Align::Right},
+    {"逆変換", Align::Centre, 60, TextSort, Align::Centre},
 };
 
 int progressStep(std::uint32_t itemCount) {
@@ -110,36 +109,36 @@ void columnText(const RubyItem& item, int column, char* buffer, std::size_t size
   const bool pairRow = !expanded && (item.flags & PairShared);
   if (size == 0) return;
   buffer[0] = '\0';
-  if (pairRow && column >= 4 && column <= 8) return;
+  if (pairRow && isOccurrenceColumn(column)) return;
   switch (column) {
-    case 0:
+    case NumberColumn:
       numberText(expanded && &item == expandedHead ? 1 : item.number, buffer, size);
       break;
-    case 1:
+    case CountColumn:
       numberText(expanded ? 1 : item.groupSize, buffer, size);
       break;
-    case 2:
+    case KeyColumn:
       copyText(text(s, item.keyId), buffer, size);
       break;
-    case 3:
+    case RubyColumn:
       copyText(text(s, item.rubyId), buffer, size);
       break;
-    case 4:
+    case OkuriganaColumn:
       copyText(text(s, item.okuriganaId), buffer, size);
       break;
-    case 5:
+    case FileColumn:
       if (item.file) copyText(item.file->name ? item.file->name : "", buffer, size);
       break;
-    case 6:
+    case FolderColumn:
       if (item.file) copyText(item.file->folder, buffer, size);
       break;
-    case 7:
+    case LineColumn:
       numberText(item.line, buffer, size);
       break;
-    case 8:
+    case PositionColumn:
       numberText(item.column, buffer, size);
       break;
-    case 9:
+    case VerdictColumn:
       copyText(verdictMark(item, pairRow), buffer, size);
       break;
     default:
@@ -149,11 +148,8 @@ void columnText(const RubyItem& item, int column, char* buffer, std::size_t size
 
 const RubyItem* selectedItem(const RowList& rows) {
   if (rows.selectedCount() != 1) return nullptr;
-  const int count = rows.rowCount();
-  for (int row = 0; row < count; ++row) {
-    if (rows.isRowSelected(row)) return rows.rowItem(row);
-  }
-  return nullptr;
+  const int row = rows.firstSelectedRow();
+  return row >= 0 ? rows.rowItem(row) : nullptr;
 }
 
 ItemButtons itemButtonStates(const RubyItem* selected) {
@@ -174,17 +170,17 @@ int listRowHeight(std::int32_t fontSize) {
   return size > 9 ? static_cast<int>(size + 4) : 13;
 }
 
-ChildRange conditionControlRange(const int* childIds, int count) {
+ChildRange conditionControlRange(const int* childIds, int count, int foldId, int endId) {
   int first = -1;
   for (int i = 0; i < count; ++i) {
-    if (childIds[i] == IDC_CONDITIONS_FOLD) {
+    if (childIds[i] == foldId) {
       first = i + 1;
       break;
     }
   }
   if (first < 0) return {0, 0};
   int last = first;
-  while (last < count && childIds[last] != IDC_OPEN) ++last;
+  while (last < count && childIds[last] != endId) ++last;
   return {first, last};
 }
 

@@ -14,14 +14,30 @@ namespace obel {
 // The first occurrence of the pair that MemberList shows; null in the grouped view.
 extern const RubyItem* expandedHead;
 
-constexpr int ColumnCount = 10;
+// The columns of both lists, in order.
+enum Column : int {
+  NumberColumn,     // №
+  CountColumn,      // 個数
+  KeyColumn,        // キー文字列
+  RubyColumn,       // ルビ文字列
+  OkuriganaColumn,  // 送り仮名
+  FileColumn,       // ファイル名
+  FolderColumn,     // フォルダ名
+  LineColumn,       // 行
+  PositionColumn,   // 列: the character position in the line
+  VerdictColumn,    // 逆変換
+  ColumnCount
+};
+
+// The columns a pair row of the grouped view leaves empty: those of a single occurrence.
+constexpr bool isOccurrenceColumn(int column) { return column >= OkuriganaColumn && column <= PositionColumn; }
 
 enum class Align { Left, Centre, Right };
 struct ColumnInfo {
   const char* header;
   Align headerAlign;
   int width;
-  std::uint16_t sortType;  // ColumnType: 3 integer, 1 text
+  ColumnType sortType;
   Align cellAlign;
 };
 extern const ColumnInfo resultColumns[ColumnCount];
@@ -36,6 +52,14 @@ class RowList {
   virtual void appendRow(const RubyItem* item) = 0;
   virtual int selectedCount() const = 0;
   virtual bool isRowSelected(int row) const = 0;
+  // The first selected row, -1 when none.
+  virtual int firstSelectedRow() const {
+    const int count = rowCount();
+    for (int row = 0; row < count; ++row) {
+      if (isRowSelected(row)) return row;
+    }
+    return -1;
+  }
 };
 
 // Advances a progress bar by a number of steps.
@@ -77,11 +101,12 @@ Activation activationFor(const RubyItem* selected);
 int listRowHeight(std::int32_t fontSize);
 
 // Position range [first, last) of the display-condition controls within the dialog's child
-// order: after the fold check box up to the Open button. first == last when not found.
+// order: after the control foldId (the fold check box) up to the control endId (the Open
+// button). first == last when foldId is not found.
 struct ChildRange {
   int first;
   int last;
 };
-ChildRange conditionControlRange(const int* childIds, int count);
+ChildRange conditionControlRange(const int* childIds, int count, int foldId, int endId);
 
 }  // namespace obel

@@ -59,6 +59,15 @@ class OleCellParser : public CellParser {
     return 1;
   }
   int compareText(const char* a, const char* b) override { return lstrcmpA(a, b); }
+  // The locale's sort key, which lstrcmpA and lstrcmpiA follow (the sort checks it).
+  bool textSortKey(const char* text, bool noCase, std::string& key) override {
+    char bytes[256];
+    const DWORD flags = LCMAP_SORTKEY | (noCase ? NORM_IGNORECASE : 0);
+    const int length = LCMapStringA(GetThreadLocale(), flags, text, -1, bytes, sizeof bytes);
+    if (length <= 0) return false;
+    key.assign(bytes, static_cast<std::size_t>(length));
+    return true;
+  }
   int compareTextNoCase(const char* a, const char* b) override { return lstrcmpiA(a, b); }
 };
 

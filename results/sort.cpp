@@ -1,8 +1,11 @@
 #include "results/sort.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace obel {
 
@@ -123,10 +126,7 @@ int sign(int value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); }
 
 }  // namespace
 
-int compareSortRecords(std::intptr_t first, std::intptr_t second, std::intptr_t param) {
-  const SortRecord& a = *reinterpret_cast<const SortRecord*>(first);
-  const SortRecord& b = *reinterpret_cast<const SortRecord*>(second);
-  const SortParameters& p = *reinterpret_cast<const SortParameters*>(param);
+int compareSortKeys(const SortRecord& a, const SortRecord& b, const SortParameters& p) {
   int order = 0;
   switch (p.type) {
     case TextSort:
@@ -154,9 +154,166 @@ int compareSortRecords(std::intptr_t first, std::intptr_t second, std::intptr_t 
   return p.descending ? -order : order;
 }
 
+int compareSortRecords(std::intptr_t first, std::intptr_t second, std::intptr_t param) {
+  return compareSortKeys(*reinterpret_cast<const SortRecord*>(first), *reinterpret_cast<const SortRecord*>(second),
+                         *reinterpret_cast<const SortParameters*>(param));
+}
+
 bool clickDirection(const SortState& state, int column) {
   return column == state.sortedColumn && !state.descending;
 }
+
+namespace {
+
+// The keys of every row, one record per row (its value in `value`), each text key in its own
+// SortTextBytes slot of `texts`.
+struct PreparedKeys {
+  SortRecord* records = nullptr;
+  char* texts = nullptr;
+  int count = 0;
+  explicit PreparedKeys(int n)
+      : records(new (std::nothrow) SortRecord[n]),
+        texts(new (std::nothrow) char[static_cast<std::size_t>(n) * SortTextBytes]),
+        count(n) {}
+  ~PreparedKeys() {
+    delete[] texts;
+    delete[] records;
+  }
+  PreparedKeys(const PreparedKeys&) = delete;
+  PreparedKeys& operator=(const PreparedKeys&) = delete;
+  bool ready() const { return records && texts; }
+  char* textSlot(int i) { return texts + static_cast<std::size_t>(i) * SortTextBytes; }
+};
+
+// The list's sort through records: each row's value is replaced by its record for the sort
+// and given back after it. One cell read and two value writes per row.
+bool sortByRecords(SortableRows& rows, CellParser& parser, int column, ColumnType type, bool descending,
+                   PreparedKeys& keys) {
+  const int count = keys.count;
+  SortRecord* records = keys.records;
+  for (int i = 0; i < count; ++i) {
+    SortRecord& record = records[i];
+    record.row = i;
+    if (!rows.rowValue(i, record.value)) record.value = 0;
+    char cell[SortTextBytes];
+    cell[0] = '\0';
+    rows.cellText(i, column, cell, SortTextBytes);
+    cell[SortTextBytes - 1] = '\0';
+    prepareSortKey(record, type, cell, keys.textSlot(i), parser);
+    rows.setRowValue(i, reinterpret_cast<std::intptr_t>(&record));
+  }
+  SortParameters parameters{&parser, type, descending};
+  const bool sorted = rows.sortRows(compareSortRecords, reinterpret_cast<std::intptr_t>(&parameters));
+  // Every row gets back the value of the record it now carries.
+  for (int i = 0; i < count; ++i) {
+    std::intptr_t value = 0;
+    if (!rows.rowValue(i, value) || value == 0) continue;
+    const SortRecord* record = reinterpret_cast<const SortRecord*>(value);
+    if (record >= records && record < records + count) rows.setRowValue(i, record->value);
+  }
+  return sorted;
+}
+
+// Records ordered by value, for the comparison of two rows by their values.
+struct ValueKeys {
+  const SortRecord* records;
+  int count;
+  SortParameters parameters;
+  bool ranked;  // text keys compared by their ranks
+};
+
+int compareTexts(const SortParameters& p, const char* a, const char* b) {
+  return p.type == TextSort ? p.parser->compareText(a, b) : p.parser->compareTextNoCase(a, b);
+}
+
+// Ranks from records in `order`: a record ranks above the one before it when the comparison
+// puts it after, the same when equal. False when the order is not the comparison's.
+bool rankInOrder(SortRecord* records, const int* order, int count, const SortParameters& p) {
+  int rank = 0;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) {
+      const int c = compareTexts(p, records[order[i - 1]].key.text, records[order[i]].key.text);
+      if (c > 0) return false;
+      if (c < 0) ++rank;
+    }
+    records[order[i]].rank = rank;
+  }
+  return true;
+}
+
+// Gives every record the rank of its text among all the texts, so that the list's many
+// comparisons compare two numbers; each rank equals the comparison's verdict against its
+// neighbours. The order comes from the parser's sort keys, checked pair by pair against the
+// comparison, or else from a sort by the comparison itself. False (no ranks) when neither
+// order passes the check.
+bool rankTexts(SortRecord* records, int count, const SortParameters& p) {
+  try {
+    std::vector<int> order(count);
+    for (int i = 0; i < count; ++i) order[i] = i;
+    std::vector<std::string> keys(count);
+    bool hinted = true;
+    for (int i = 0; i < count && hinted; ++i) {
+      hinted = p.parser->textSortKey(records[i].key.text, p.type == TextNoCaseSort, keys[i]);
+    }
+    if (hinted) {
+      std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+      if (rankInOrder(records, order.data(), count, p)) return true;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      return compareTexts(p, records[a].key.text, records[b].key.text) < 0;
+    });
+    return rankInOrder(records, order.data(), count, p);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+const SortRecord* recordOf(const ValueKeys& keys, std::intptr_t value) {
+  const SortRecord* end = keys.records + keys.count;
+  const SortRecord* found = std::lower_bound(keys.records, end, value,
+                                             [](const SortRecord& r, std::intptr_t v) { return r.value < v; });
+  return found != end && found->value == value ? found : nullptr;
+}
+
+int compareByValue(std::intptr_t first, std::intptr_t second, std::intptr_t param) {
+  const ValueKeys& keys = *reinterpret_cast<const ValueKeys*>(param);
+  const SortRecord* a = recordOf(keys, first);
+  const SortRecord* b = recordOf(keys, second);
+  if (!a || !b) return 0;  // a value the sort did not see: none while the list sorts
+  if (!keys.ranked) return compareSortKeys(*a, *b, keys.parameters);
+  const int order = threeWay(a->rank, b->rank);
+  return keys.parameters.descending ? -order : order;
+}
+
+// The list's sort by the rows' own values: one value read per row, the keys of each distinct
+// value prepared once from its cell text, no write to the list but the sort itself.
+bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType type, bool descending,
+                  PreparedKeys& keys) {
+  SortRecord* records = keys.records;
+  for (int i = 0; i < keys.count; ++i) {
+    records[i].row = i;
+    if (!rows.rowValue(i, records[i].value)) records[i].value = 0;
+  }
+  std::sort(records, records + keys.count,
+            [](const SortRecord& a, const SortRecord& b) { return a.value < b.value; });
+  int distinct = 0;
+  for (int i = 0; i < keys.count; ++i) {
+    if (distinct > 0 && records[distinct - 1].value == records[i].value) continue;
+    SortRecord& record = records[distinct];
+    record.value = records[i].value;
+    char cell[SortTextBytes];
+    cell[0] = '\0';
+    rows.valueCellText(record.value, column, cell, SortTextBytes);
+    cell[SortTextBytes - 1] = '\0';
+    prepareSortKey(record, type, cell, keys.textSlot(distinct), parser);
+    ++distinct;
+  }
+  ValueKeys byValue{records, distinct, SortParameters{&parser, type, descending}, false};
+  if (type == TextSort || type == TextNoCaseSort) byValue.ranked = rankTexts(records, distinct, byValue.parameters);
+  return rows.sortRows(compareByValue, reinterpret_cast<std::intptr_t>(&byValue));
+}
+
+}  // namespace
 
 bool sortByColumn(SortState& state, SortableRows& rows, CellParser& parser, int column,
                   bool descending) {
@@ -170,34 +327,14 @@ bool sortByColumn(SortState& state, SortableRows& rows, CellParser& parser, int 
   }
   const bool wait = state.waitCursor != 0;
   if (wait) rows.setWaitCursor(true);
-
-  SortRecord* records = new (std::nothrow) SortRecord[count];
-  char* texts = new (std::nothrow) char[static_cast<std::size_t>(count) * SortTextBytes];
   bool sorted = false;
-  if (records && texts) {
-    for (int i = 0; i < count; ++i) {
-      SortRecord& record = records[i];
-      record.row = i;
-      if (!rows.rowValue(i, record.value)) record.value = 0;
-      char cell[SortTextBytes];
-      cell[0] = '\0';
-      rows.cellText(i, column, cell, SortTextBytes);
-      cell[SortTextBytes - 1] = '\0';
-      prepareSortKey(record, type, cell, texts + static_cast<std::size_t>(i) * SortTextBytes, parser);
-      rows.setRowValue(i, reinterpret_cast<std::intptr_t>(&record));
-    }
-    SortParameters parameters{&parser, type, descending};
-    sorted = rows.sortRows(compareSortRecords, reinterpret_cast<std::intptr_t>(&parameters));
-    // Every row gets back the value of the record it now carries.
-    for (int i = 0; i < count; ++i) {
-      std::intptr_t value = 0;
-      if (!rows.rowValue(i, value) || value == 0) continue;
-      const SortRecord* record = reinterpret_cast<const SortRecord*>(value);
-      if (record >= records && record < records + count) rows.setRowValue(i, record->value);
+  {
+    PreparedKeys keys(count);
+    if (keys.ready()) {
+      sorted = rows.cellsFollowValues() ? sortByValues(rows, parser, column, type, descending, keys)
+                   : sortByRecords(rows, parser, column, type, descending, keys);
     }
   }
-  delete[] texts;
-  delete[] records;
   if (sorted) {
     state.descending = descending ? 1 : 0;
     rows.showSortIndicator(column);

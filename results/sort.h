@@ -5,6 +5,7 @@
 // the rows with a comparison) and CellParser (the locale's number and date parsers and text
 // comparisons).
 #include <cstdint>
+#include <string>
 
 namespace obel {
 
@@ -23,6 +24,9 @@ constexpr ColumnType UnsortedText = 9;      // read, every pair equal
 // Bytes of a cell taking part in the sort, NUL included: at most 31 bytes of text.
 constexpr int SortTextBytes = 32;
 
+// SortState::options bits.
+constexpr std::uint32_t TryPlatformArrows = 1;  // the platform's own arrow images before drawn ones
+
 struct SortState {
   std::uint8_t descending = 0;
   std::uint8_t headerDrawsArrows = 0;
@@ -30,7 +34,7 @@ struct SortState {
   void* arrowBitmaps[2] = {nullptr, nullptr};  // up, down (platform bitmap handles)
   std::uint32_t savedHeaderFormat = 0;
   void* savedHeaderBitmap = nullptr;
-  std::uint32_t options = 1;  // bit 0: try the platform's own arrow images first
+  std::uint32_t options = TryPlatformArrows;
   ColumnType* columnTypes = nullptr;
   std::uint32_t columnCount = 0;
   std::uint32_t columnCapacity = 0;
@@ -64,6 +68,13 @@ class CellParser {
   virtual int compareDecimal(const DecimalKey& a, const DecimalKey& b) = 0;
   virtual int compareText(const char* a, const char* b) = 0;
   virtual int compareTextNoCase(const char* a, const char* b) = 0;
+  // A byte string whose order is expected to agree with compareText (noCase false) or
+  // compareTextNoCase, so that many texts can be put in order with few comparisons; false
+  // when the parser has none. Only a guess: the sort checks its order against the comparison.
+  virtual bool textSortKey(const char* text, bool noCase, std::string& key) {
+    (void)text, (void)noCase, (void)key;
+    return false;
+  }
 };
 
 // Parser for platforms without the locale's OLE parsers: plain digits with thousands
@@ -73,6 +84,7 @@ CellParser& portableCellParser();
 
 struct SortRecord {
   std::int32_t row;
+  std::int32_t rank;  // sorting by values: the text's place among the column's texts
   std::intptr_t value;
   union {
     char* text;
@@ -90,6 +102,8 @@ struct SortParameters {
 
 // Comparison of two rows whose values are SortRecord references; param is a SortParameters.
 int compareSortRecords(std::intptr_t first, std::intptr_t second, std::intptr_t param);
+// Comparison of two prepared keys, as compareSortRecords compares the records.
+int compareSortKeys(const SortRecord& a, const SortRecord& b, const SortParameters& p);
 using RowCompare = int (*)(std::intptr_t, std::intptr_t, std::intptr_t);
 
 // Fills a record's key from its cell text (text keys point at `textCopy`, which the caller
@@ -105,13 +119,25 @@ class SortableRows {
   virtual void setRowValue(int row, std::intptr_t value) = 0;
   // Reads at most size - 1 bytes of the cell's text.
   virtual void cellText(int row, int column, char* buffer, int size) = 0;
+  // True when every cell's text follows from the row's value alone (valueCellText); the sort
+  // then prepares its keys from those texts and compares the rows by their own values.
+  virtual bool cellsFollowValues() const { return false; }
+  // The text the cell of any row carrying `value` shows (at most size - 1 bytes), computed
+  // without asking the list. Only called when cellsFollowValues().
+  virtual void valueCellText(std::intptr_t value, int column, char* buffer, int size) {
+    (void)value, (void)column, (void)size;
+    buffer[0] = '\0';
+  }
   virtual bool sortRows(RowCompare compare, std::intptr_t param) = 0;
   virtual void showSortIndicator(int column) = 0;
   virtual void setWaitCursor(bool on) = 0;
 };
 
 // Sorts the rows by the column; false when the column does not sort or the list's sort
-// failed (direction and header then stay). Every row gets its own value back.
+// failed (direction and header then stay). Every row gets its own value back. Rows that know
+// their cells by value (valueCellText) are sorted by their values with keys prepared once;
+// the others have each value replaced by a record of its key for the list's sort. Both give
+// the same comparisons, so the same order.
 bool sortByColumn(SortState& state, SortableRows& rows, CellParser& parser, int column,
                   bool descending);
 

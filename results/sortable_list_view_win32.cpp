@@ -2,13 +2,25 @@
 
 #include <shlwapi.h>
 
+#include "results/list_view_win32.h"
+
 namespace obel {
 
 namespace {
 
-const char* const ObjectProperty = "ObelSortableListView";
+// shell32's bitmaps of the header's sort arrows.
+constexpr int Shell32SortUpBitmap = 133;
+constexpr int Shell32SortDownBitmap = 134;
 
-SortableListView* objectOf(HWND list) { return static_cast<SortableListView*>(GetPropA(list, ObjectProperty)); }
+// The object lives in the list's user data: read in the process, where a window property
+// would cost a round trip to the window server under Wine on every message.
+SortableListView* objectOf(HWND list) {
+  return reinterpret_cast<SortableListView*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+}
+
+void bindObject(HWND list, SortableListView* view) {
+  SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+}
 
 }  // namespace
 
@@ -41,15 +53,17 @@ void SortableListView::releaseArrowBitmaps() {
 }
 
 bool SortableListView::attach(HWND list) {
-  if (!list || !SetPropA(list, ObjectProperty, this)) return false;
+  if (!list || !IsWindow(list)) return false;
+  bindObject(list, this);
   SetLastError(0);
   LONG_PTR previous = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProcedure()));
   if (previous == 0 && GetLastError() != 0) {
-    RemovePropA(list, ObjectProperty);
+    bindObject(list, nullptr);
     return false;
   }
   previousProcedure = reinterpret_cast<WNDPROC>(previous);
   window = list;
+  hasFocus = GetFocus() == list;
   return true;
 }
 
@@ -68,8 +82,9 @@ LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wPa
         GetWindowLongPtrA(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(self->windowProcedure())) {
       SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     }
-    RemovePropA(list, ObjectProperty);
+    bindObject(list, nullptr);
     self->window = nullptr;
+    self->hasFocus = false;
     self->onFinalMessage(list);
     return result;
   }
@@ -100,6 +115,10 @@ bool SortableListView::handleMessage(HWND list, UINT message, WPARAM wParam, LPA
       }
       return false;  // the list sees the click as well
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      hasFocus = message == WM_SETFOCUS;
+      return false;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETNONCLIENTMETRICS && !sortState.headerDrawsArrows && sortState.arrowBitmaps[0]) {
         createArrowBitmaps();
@@ -200,7 +219,7 @@ HBITMAP drawArrow(int index) {
 }  // namespace
 
 void SortableListView::createArrowBitmaps() {
-  if (sortState.options & 1) {
+  if (sortState.options & TryPlatformArrows) {
     HMODULE shell = GetModuleHandleA("shell32.dll");
     bool loaded = false;
     if (!shell) {
@@ -211,7 +230,7 @@ void SortableListView::createArrowBitmaps() {
     for (int i = 0; i < 2 && shell; ++i) {
       if (sortState.arrowBitmaps[i]) DeleteObject(static_cast<HBITMAP>(sortState.arrowBitmaps[i]));
       sortState.arrowBitmaps[i] =
-          LoadImageA(shell, MAKEINTRESOURCEA(133 + i), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+          LoadImageA(shell, MAKEINTRESOURCEA(i == 0 ? Shell32SortUpBitmap : Shell32SortDownBitmap), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
       if (!sortState.arrowBitmaps[i]) both = false;
     }
     if (loaded) FreeLibrary(shell);
@@ -225,70 +244,49 @@ void SortableListView::createArrowBitmaps() {
 
 // ListViewRows
 
-int ListViewRows::rowCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-
-const RubyItem* ListViewRows::rowItem(int row) const {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-  return reinterpret_cast<const RubyItem*>(item.lParam);
+int ListViewRows::rowCount() const {
+  if (count_ < 0) count_ = listview::itemCount(list_);
+  return count_;
 }
 
-void ListViewRows::deleteRow(int row) { SendMessageA(list_, LVM_DELETEITEM, row, 0); }
+const RubyItem* ListViewRows::rowItem(int row) const {
+  LPARAM value = 0;
+  return listview::itemValue(list_, row, value) ? reinterpret_cast<const RubyItem*>(value) : nullptr;
+}
+
+void ListViewRows::deleteRow(int row) {
+  if (SendMessageA(list_, LVM_DELETEITEM, row, 0) && count_ > 0) --count_;
+}
 
 void ListViewRows::appendRow(const RubyItem* value) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = rowCount();
-  item.pszText = LPSTR_TEXTCALLBACKA;
-  item.lParam = reinterpret_cast<LPARAM>(value);
-  const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) return;
-  LVITEMA sub{};
-  sub.pszText = LPSTR_TEXTCALLBACKA;
-  for (int column = 1; column < ColumnCount; ++column) {
-    sub.iSubItem = column;
-    SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
-  }
+  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount) >= 0 && count_ >= 0) ++count_;
 }
 
 int ListViewRows::selectedCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)); }
 
-bool ListViewRows::isRowSelected(int row) const {
-  LVITEMA item{};
-  item.mask = LVIF_STATE;
-  item.iItem = row;
-  item.stateMask = LVIS_SELECTED;
-  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  return (item.state & LVIS_SELECTED) != 0;
-}
+bool ListViewRows::isRowSelected(int row) const { return listview::isItemSelected(list_, row); }
+
+int ListViewRows::firstSelectedRow() const { return listview::firstSelected(list_); }
 
 bool ListViewRows::rowValue(int row, std::intptr_t& value) {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  value = item.lParam;
+  LPARAM param = 0;
+  if (!listview::itemValue(list_, row, param)) return false;
+  value = param;
   return true;
 }
 
-void ListViewRows::setRowValue(int row, std::intptr_t value) {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  item.lParam = value;
-  SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
+void ListViewRows::setRowValue(int row, std::intptr_t value) { listview::setItemValue(list_, row, value); }
 
-void ListViewRows::cellText(int row, int column, char* buffer, int size) {
-  buffer[0] = '\0';
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = size;
-  SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  buffer[size - 1] = '\0';
+void ListViewRows::cellText(int row, int column, char* buffer, int size) { listview::itemText(list_, row, column, buffer, size); }
+
+void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, int size) {
+  // What the list's parent answers for the cell (onResultListNotify).
+  const RubyItem* item = reinterpret_cast<const RubyItem*>(value);
+  if (item) {
+    columnText(*item, column, buffer, static_cast<std::size_t>(size));
+  } else {
+    buffer[0] = '\0';
+  }
 }
 
 namespace {

@@ -31,6 +31,9 @@ class SortableListView {
 
   HWND window = nullptr;
   WNDPROC previousProcedure = DefWindowProcA;
+  // Whether the list has the keyboard focus, kept from its focus messages (asking the system
+  // for the focus is a window-server call under Wine, too dear for every row painted).
+  bool hasFocus = false;
   SortState sortState;
 
  private:
@@ -45,7 +48,9 @@ bool headerCanDrawArrows();
 // The locale's OLE Automation parsers and lstrcmpA / lstrcmpiA.
 CellParser& oleCellParser();
 
-// A list window seen through the row-model and sort interfaces.
+// A list window seen through the row-model and sort interfaces. It counts the rows once and
+// keeps the count through its own deletes and appends: the list must not change otherwise
+// while the object is in use.
 class ListViewRows : public RowList, public SortableRows {
  public:
   ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {}
@@ -55,11 +60,15 @@ class ListViewRows : public RowList, public SortableRows {
   void appendRow(const RubyItem* item) override;
   int selectedCount() const override;
   bool isRowSelected(int row) const override;
+  int firstSelectedRow() const override;
 
   int rowCount() override { return static_cast<const ListViewRows*>(this)->rowCount(); }
   bool rowValue(int row, std::intptr_t& value) override;
   void setRowValue(int row, std::intptr_t value) override;
   void cellText(int row, int column, char* buffer, int size) override;
+  // The cells are the row items' columnText, as the lists' parent gives them.
+  bool cellsFollowValues() const override { return true; }
+  void valueCellText(std::intptr_t value, int column, char* buffer, int size) override;
   bool sortRows(RowCompare compare, std::intptr_t param) override;
   void showSortIndicator(int column) override;
   void setWaitCursor(bool on) override;
@@ -67,6 +76,7 @@ class ListViewRows : public RowList, public SortableRows {
  private:
   HWND list_;
   SortableListView* view_;
+  mutable int count_ = -1;  // the list's row count once asked, kept by deleteRow and appendRow
   HCURSOR previousCursor_ = nullptr;
 };
 

@@ -33,6 +33,11 @@ class FileOps {
 // The platform's file operations (Win32 on Windows, POSIX elsewhere).
 FileOps& platformFileOps();
 
+// The process's cache (revConvCache) loaded from and saved to ObelCache.dat through the
+// platform's files: at start-up and at exit when UseRevConvCache is on. Windows only.
+void loadRevConvCache();
+void saveRevConvCache();
+
 // The path of the executable with everything after its last backslash or slash replaced by
 // name; false when it does not fit into 260 bytes.
 bool pathBesideProgram(FileOps& ops, const char* name, char* out);

@@ -1,7 +1,6 @@
 // Win32 file operations of the cache, and the start-up and exit commands that load and save it.
 #include <windows.h>
 
-#include "app/commands.h"
 #include "revconv/cache_file.h"
 
 namespace obel {

@@ -19,6 +19,7 @@ class FakeList : public RowList, public SortableRows {
   std::vector<bool> selected;
   SortState state;
   std::function<std::string(std::intptr_t value, int column)> cells;  // null: columnText
+  bool cellsByValue = false;  // the sort may read cells by value, as it does on the real lists
   bool failSort = false;
   int sortCalls = 0;
   int cellReads = 0;
@@ -62,13 +63,17 @@ class FakeList : public RowList, public SortableRows {
   void setRowValue(int row, std::intptr_t value) override { values[row] = value; }
   void cellText(int row, int column, char* buffer, int size) override {
     ++cellReads;
+    valueCellText(values[row], column, buffer, size);
+  }
+  bool cellsFollowValues() const override { return cellsByValue; }
+  void valueCellText(std::intptr_t value, int column, char* buffer, int size) override {
     if (cells) {
-      std::string text = cells(values[row], column);
+      std::string text = cells(value, column);
       std::size_t n = std::min<std::size_t>(text.size(), size - 1);
       std::memcpy(buffer, text.data(), n);
       buffer[n] = '\0';
     } else {
-      columnText(*reinterpret_cast<const RubyItem*>(values[row]), column, buffer, size);
+      columnText(*reinterpret_cast<const RubyItem*>(value), column, buffer, size);
     }
   }
   bool sortRows(RowCompare compare, std::intptr_t param) override {

@@ -45,28 +45,28 @@ TEST_F(Rows, GroupedAndExpandedCellsOfAPairOfThree) {
   FakeList group;
   group.refresh();
   ASSERT_EQ(group.rowCount(), 2);
-  EXPECT_EQ(group.column(0), (Texts{"1", "2"}));
-  EXPECT_EQ(group.column(1), (Texts{"1", "3"}));
-  EXPECT_EQ(group.column(2), (Texts{"東京", "雨"}));
-  EXPECT_EQ(group.column(3), (Texts{"とうきょう", "あめ"}));
+  EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2"}));
+  EXPECT_EQ(group.column(CountColumn), (Texts{"1", "3"}));
+  EXPECT_EQ(group.column(KeyColumn), (Texts{"東京", "雨"}));
+  EXPECT_EQ(group.column(RubyColumn), (Texts{"とうきょう", "あめ"}));
   for (int c = 4; c <= 8; ++c) EXPECT_EQ(group.cell(1, c), "") << "pair row column " << c;
-  EXPECT_EQ(group.cell(0, 5), "a.txt");
-  EXPECT_EQ(group.cell(0, 6), "C:\\books");
-  EXPECT_EQ(group.cell(0, 7), "3");
-  EXPECT_EQ(group.cell(0, 8), "4");
+  EXPECT_EQ(group.cell(0, FileColumn), "a.txt");
+  EXPECT_EQ(group.cell(0, FolderColumn), "C:\\books");
+  EXPECT_EQ(group.cell(0, LineColumn), "3");
+  EXPECT_EQ(group.cell(0, PositionColumn), "4");
   EXPECT_EQ(group.cell(0, 10), "") << "no column 10";
 
   expandedHead = &head;
   FakeList members;
   members.refresh();
   ASSERT_EQ(members.rowCount(), 3);
-  EXPECT_EQ(members.column(0), (Texts{"1", "2", "3"}));
-  EXPECT_EQ(members.column(1), (Texts{"1", "1", "1"}));
-  EXPECT_EQ(members.column(4), (Texts{"に", "が", ""}));
-  EXPECT_EQ(members.column(5), (Texts{"a.txt", "b.txt", "b.txt"}));
-  EXPECT_EQ(members.column(6), (Texts{"C:\\books", "C:\\books\\sub", "C:\\books\\sub"}));
-  EXPECT_EQ(members.column(7), (Texts{"10", "20", "30"}));
-  EXPECT_EQ(members.column(8), (Texts{"2", "5", "7"}));
+  EXPECT_EQ(members.column(NumberColumn), (Texts{"1", "2", "3"}));
+  EXPECT_EQ(members.column(CountColumn), (Texts{"1", "1", "1"}));
+  EXPECT_EQ(members.column(OkuriganaColumn), (Texts{"に", "が", ""}));
+  EXPECT_EQ(members.column(FileColumn), (Texts{"a.txt", "b.txt", "b.txt"}));
+  EXPECT_EQ(members.column(FolderColumn), (Texts{"C:\\books", "C:\\books\\sub", "C:\\books\\sub"}));
+  EXPECT_EQ(members.column(LineColumn), (Texts{"10", "20", "30"}));
+  EXPECT_EQ(members.column(PositionColumn), (Texts{"2", "5", "7"}));
 }
 
 TEST_F(Rows, MarksOfAPairRowAndOfItsOccurrences) {
@@ -77,11 +77,11 @@ TEST_F(Rows, MarksOfAPairRowAndOfItsOccurrences) {
   second.flags |= RevConvDone | RevConvGroupDone | RevConvGroupSomeOk;
   FakeList group;
   group.refresh();
-  EXPECT_EQ(group.cell(0, 9), "△");
+  EXPECT_EQ(group.cell(0, VerdictColumn), "△");
   expandedHead = &head;
   FakeList members;
   members.refresh();
-  EXPECT_EQ(members.column(9), (Texts{"○", "×"}));
+  EXPECT_EQ(members.column(VerdictColumn), (Texts{"○", "×"}));
 }
 
 TEST_F(Rows, CellTextIsCutToTheBuffer) {
@@ -100,13 +100,13 @@ TEST_F(Rows, ConditionOffAndOnAgainKeepsTheSortOrder) {
   finishSearch();
   FakeList group;
   group.refresh();
-  EXPECT_EQ(group.column(0), (Texts{"1", "2", "3", "4"}));
+  EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"}));
   settings().hideKeyRuby = 1;
   group.refresh();
-  EXPECT_EQ(group.column(0), (Texts{"1", "3"}));
+  EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "3"}));
   settings().hideKeyRuby = 0;
   group.refresh();
-  EXPECT_EQ(group.column(0), (Texts{"1", "2", "3", "4"})) << "back in № order";
+  EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"})) << "back in № order";
 }
 
 TEST_F(Rows, WithoutASortedColumnRowsThatComeBackAreAppended) {
@@ -121,7 +121,7 @@ TEST_F(Rows, WithoutASortedColumnRowsThatComeBackAreAppended) {
   group.refresh();
   settings().hideKeyRuby = 0;
   group.refresh();
-  EXPECT_EQ(group.column(0), (Texts{"1", "3", "2"}));
+  EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "3", "2"}));
   EXPECT_EQ(group.sortCalls, 0);
 }
 
@@ -134,15 +134,15 @@ TEST_F(Rows, SortedByCountDescendingStaysSoAfterARefresh) {
   finishSearch();
   FakeList group;
   group.refresh();
-  ASSERT_TRUE(group.sort(1, true));
-  EXPECT_EQ(group.column(1), (Texts{"3", "2", "1", "1"}));
+  ASSERT_TRUE(group.sort(CountColumn, true));
+  EXPECT_EQ(group.column(CountColumn), (Texts{"3", "2", "1", "1"}));
   settings().hideRevConv = 1;
   store().items[1].flags |= RevConvDone | RevConvKeyOk;  // the pair of three confirmed
   group.refresh();
-  EXPECT_EQ(group.column(1), (Texts{"2", "1", "1"}));
+  EXPECT_EQ(group.column(CountColumn), (Texts{"2", "1", "1"}));
   settings().hideRevConv = 0;
   group.refresh();
-  EXPECT_EQ(group.column(1), (Texts{"3", "2", "1", "1"}));
+  EXPECT_EQ(group.column(CountColumn), (Texts{"3", "2", "1", "1"}));
   EXPECT_EQ(group.state.sortedColumn, 1);
   EXPECT_EQ(group.state.descending, 1);
 }
@@ -157,7 +157,7 @@ TEST_F(Rows, ExpandingAnotherPairReplacesTheRowsAndTheSameKeepsThem) {
   FakeList members;
   expandedHead = &rain;
   members.refresh();
-  ASSERT_TRUE(members.sort(0, true));
+  ASSERT_TRUE(members.sort(NumberColumn, true));
   members.select(1);
   const std::vector<std::intptr_t> before = members.values;
   expandedHead = nullptr;
@@ -165,10 +165,10 @@ TEST_F(Rows, ExpandingAnotherPairReplacesTheRowsAndTheSameKeepsThem) {
   members.refresh();
   EXPECT_EQ(members.values, before);
   EXPECT_TRUE(members.selected[1]);
-  EXPECT_EQ(members.column(0), (Texts{"2", "1"}));
+  EXPECT_EQ(members.column(NumberColumn), (Texts{"2", "1"}));
   expandedHead = &sky;
   members.refresh();
-  EXPECT_EQ(members.column(0), (Texts{"3", "2", "1"}));
+  EXPECT_EQ(members.column(NumberColumn), (Texts{"3", "2", "1"}));
   EXPECT_EQ(selectedItem(members), nullptr);
 }
 
@@ -252,11 +252,11 @@ TEST(ConditionControls, RangeAfterTheFoldBoxUpToOpen) {
   const int ids[] = {IDC_CONDITIONS_GROUP, IDC_CONDITIONS_FOLD, IDC_SHOW_ALL, IDC_SAME_KEY_ONLY,
                      IDC_SAME_RUBY_ONLY, -1, IDC_HIDE_REVCONV, IDC_KEY_LENGTH, IDC_KEY_LENGTH_CHANGE,
                      IDC_RUBY_LENGTH, IDC_RUBY_LENGTH_CHANGE, IDC_OPEN, IDC_EXPAND};
-  ChildRange r = conditionControlRange(ids, 13);
+  ChildRange r = conditionControlRange(ids, 13, IDC_CONDITIONS_FOLD, IDC_OPEN);
   EXPECT_EQ(r.first, 2);
   EXPECT_EQ(r.last, 11);
   const int noFold[] = {IDC_SHOW_ALL, IDC_OPEN};
-  r = conditionControlRange(noFold, 2);
+  r = conditionControlRange(noFold, 2, IDC_CONDITIONS_FOLD, IDC_OPEN);
   EXPECT_EQ(r.first, r.last);
 }
 

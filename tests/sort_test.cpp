@@ -85,6 +85,71 @@ TEST(Sort, KeysOfEachColumnType) {
   }
 }
 
+// The sort by values with keys prepared once gives the order the sort through the list's cell
+// texts gives: every column type, both directions, ties, empty and unreadable cells, texts
+// beyond 31 bytes, each sort starting from the order the one before left.
+TEST(Sort, ByValuesGivesTheOrderOfTheCellTexts) {
+  const Texts pool[] = {
+      {"b", "B", "a", "", "b"},
+      {"b", "C", "a", "c", ""},
+      {"1,234", "&H10", "x", "-3", "1e3", "", "10", "10"},
+      {"2.5", "", "-0.5", "12a", "2.50", "1e-3"},
+      {"10.25", "", "10.2", "-1", "10.20", "x"},
+      {"2024/01/02 10:00", "2024/01/02", "2023/12/31", "", "bad", "10:00"},
+      {"2024/01/02 10:00", "2024/01/01 23:00", "2024/01/02", "x", ""},
+      {"2024/01/01 23:00", "2024/01/05 01:00", "12:30", "23:00", ""},
+      {std::string(31, 'k') + "z", std::string(31, 'k') + "a", "j", "", "K"},
+      {"c", "a", "b"},
+  };
+  constexpr int Rows = 60;
+  std::vector<Texts> cells(Rows + 1, Texts(10));
+  unsigned seed = 7;
+  for (int row = 1; row <= Rows; ++row) {
+    for (int column = 0; column < 10; ++column) {
+      seed = seed * 1103515245u + 12345u;
+      cells[row][column] = pool[column][(seed >> 16) % pool[column].size()];
+    }
+  }
+  // A parser whose sort keys put the texts in the wrong order: the sort must notice.
+  struct WrongKeys : CellParser {
+    CellParser& p = portableCellParser();
+    bool parseInteger(const char* t, std::int32_t& v) override { return p.parseInteger(t, v); }
+    bool parseReal(const char* t, double& v) override { return p.parseReal(t, v); }
+    bool parseDecimal(const char* t, DecimalKey& v) override { return p.parseDecimal(t, v); }
+    bool parseDate(const char* t, ColumnType type, double& v) override { return p.parseDate(t, type, v); }
+    int compareDecimal(const DecimalKey& a, const DecimalKey& b) override { return p.compareDecimal(a, b); }
+    int compareText(const char* a, const char* b) override { return p.compareText(a, b); }
+    int compareTextNoCase(const char* a, const char* b) override { return p.compareTextNoCase(a, b); }
+    bool textSortKey(const char* text, bool, std::string& key) override {
+      for (key.clear(); *text; ++text) key.insert(key.begin(), static_cast<char>(~*text));
+      return true;
+    }
+  } wrongKeys;
+  FakeList byTexts, byValues, byWrongKeys;
+  for (FakeList* list : {&byTexts, &byValues, &byWrongKeys}) {
+    ColumnType types[10];
+    for (int c = 0; c < 10; ++c) types[c] = static_cast<ColumnType>(c);  // NoSort .. UnsortedText
+    releaseColumnTypes(list->state);
+    setColumnTypes(list->state, types, 10);
+    for (int row = 1; row <= Rows; ++row) list->appendRow(reinterpret_cast<const RubyItem*>(row));
+    list->cells = [&cells](std::intptr_t value, int column) { return cells[value][column]; };
+  }
+  byValues.cellsByValue = true;
+  byWrongKeys.cellsByValue = true;
+  for (bool descending : {false, true}) {
+    for (int column = 0; column < 10; ++column) {
+      const bool sorted = byTexts.sort(column, descending);
+      EXPECT_EQ(byValues.sort(column, descending), sorted) << "column " << column;
+      EXPECT_EQ(byValues.values, byTexts.values) << "type " << column << (descending ? " descending" : " ascending");
+      sortByColumn(byWrongKeys.state, byWrongKeys, wrongKeys, column, descending);
+      EXPECT_EQ(byWrongKeys.values, byTexts.values) << "type " << column << " with wrong sort keys";
+    }
+  }
+  EXPECT_GT(byTexts.cellReads, 0);
+  EXPECT_EQ(byValues.cellReads, 0) << "no cell read from the list";
+  EXPECT_NE(byTexts.values.front(), 1) << "the rows did move";
+}
+
 TEST(Sort, PortableParserForms) {
   CellParser& p = portableCellParser();
   std::int32_t i = 0;
@@ -161,8 +226,8 @@ TEST(Sort, PairRowsComeFirstWhenSortedByLine) {
   finishSearch();
   FakeList group;
   group.refresh();
-  ASSERT_TRUE(group.sort(7, false));
-  EXPECT_EQ(group.column(2), (Texts{"空", "海", "雨"}));
+  ASSERT_TRUE(group.sort(LineColumn, false));
+  EXPECT_EQ(group.column(KeyColumn), (Texts{"空", "海", "雨"}));
   resetResults();
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "results/list_view_win32.h"
+
 namespace obel::test {
 
 namespace {
@@ -165,17 +167,9 @@ std::string controlText(HWND dialog, int id) {
   return control ? windowText(control) : std::string();
 }
 
-std::string listCell(HWND list, int row, int column) {
-  char text[260] = "";
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
+std::string listCell(HWND list, int row, int column) { return listview::itemText(list, row, column); }
 
-int listRowCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+int listRowCount(HWND list) { return listview::itemCount(list); }
 
 RECT childRect(HWND child) {
   RECT r{};

@@ -3,6 +3,7 @@
 #include "app/list_font.h"
 #include "app/main_dialog.h"
 #include "results/list_model.h"
+#include "app/result_lists.h"
 #include "settings/settings.h"
 
 #include <commctrl.h>
@@ -10,6 +11,13 @@
 namespace obel {
 
 namespace {
+
+bool listHasFocus(HWND list) {
+  for (SortableListView* view : {&groupListView(), &memberListView()}) {
+    if (view->window == list) return view->hasFocus;
+  }
+  return GetFocus() == list;
+}
 
 UINT drawFormat(Align align) {
   const UINT common = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
@@ -39,7 +47,7 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
   const RECT& row = draw->rcItem;
   if (draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) {
     const bool selected = (draw->itemState & ODS_SELECTED) != 0;
-    const bool focused = GetFocus() == draw->hwndItem;
+    const bool focused = listHasFocus(draw->hwndItem);
     int background = COLOR_WINDOW;
     int foreground = COLOR_WINDOWTEXT;
     if (selected && focused) {
@@ -61,8 +69,8 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
     for (int column = 0; column < ColumnCount; ++column) {
       const int width = static_cast<int>(SendMessageA(draw->hwndItem, LVM_GETCOLUMNWIDTH, column, 0));
       const int right = left + width;
-      if (pairRow && column >= 4 && column <= 8) {
-        // A pair row shows no occurrence columns; column 9 returns to the list's own font.
+      if (pairRow && isOccurrenceColumn(column)) {
+        // A pair row shows no occurrence columns; the verdict column returns to the list's own font.
         if (listFontSelected) {
           SelectObject(dc, ownFont);
           listFontSelected = false;
@@ -71,11 +79,11 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
         continue;
       }
       drawCell(dc, item, column, left, right, row);
-      if (column == 1 && listFont) {
+      if (column == CountColumn && listFont) {
         ownFont = SelectObject(dc, listFont);
         listFontSelected = true;
       }
-      if (column == 4 && listFontSelected) {
+      if (column == OkuriganaColumn && listFontSelected) {
         SelectObject(dc, ownFont);
         listFontSelected = false;
       }

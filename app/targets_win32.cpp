@@ -1,5 +1,5 @@
 // The search targets: list editing on the main dialog, the target dialog, path fields, drops.
-#include "engine/targets_win32.h"
+#include "app/targets_win32.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -19,9 +19,6 @@
 namespace obel {
 
 namespace {
-
-const char PathFieldProperty[] = "ObelPathField";
-const char TargetListPrevious[] = "ObelTargetListPrevious";
 
 bool folderExists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
@@ -45,7 +42,9 @@ std::string droppedPath(HDROP drop, UINT i) {
 }
 
 LRESULT CALLBACK pathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* f = static_cast<PathField*>(GetPropA(field, PathFieldProperty));
+  // The field's object and the list's previous procedure sit in the windows' user data: read
+  // in the process, where a window property is a window-server call under Wine.
+  auto* f = reinterpret_cast<PathField*>(GetWindowLongPtrA(field, GWLP_USERDATA));
   if (!f) return DefWindowProcA(field, message, wParam, lParam);
   if (message == WM_DROPFILES) {
     HDROP drop = reinterpret_cast<HDROP>(wParam);
@@ -159,14 +158,14 @@ std::vector<int> selectedLines(HWND list) {
 }
 
 LRESULT CALLBACK targetListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropA(list, TargetListPrevious));
+  auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
   if (message == WM_DROPFILES) {
     dropOnTargetList(list, reinterpret_cast<HDROP>(wParam));
     return 0;
   }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    RemovePropA(list, TargetListPrevious);
+    SetWindowLongPtrA(list, GWLP_USERDATA, 0);
   }
   return CallWindowProcA(previous, list, message, wParam, lParam);
 }
@@ -178,7 +177,7 @@ void createPathField(PathField& f, HWND owner, int fieldId, int folderButtonId, 
   f.field = GetDlgItem(owner, fieldId);
   f.folderButtonId = folderButtonId;
   f.fileButtonId = fileButtonId;
-  SetPropA(f.field, PathFieldProperty, &f);
+  SetWindowLongPtrA(f.field, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&f));
   f.previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(f.field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pathFieldProc)));
   DragAcceptFiles(f.field, TRUE);
@@ -218,7 +217,7 @@ bool pathFieldCommand(PathField& f, int id) {
 void destroyPathField(PathField& f) {
   if (f.field && f.previous) {
     SetWindowLongPtrA(f.field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(f.previous));
-    RemovePropA(f.field, PathFieldProperty);
+    SetWindowLongPtrA(f.field, GWLP_USERDATA, 0);
   }
   if (f.folderIcon) DestroyIcon(f.folderIcon);
   f.previous = nullptr;
@@ -275,7 +274,7 @@ void dropOnTargetList(HWND list, HDROP drop) {
 void subclassTargetList(HWND dialog) {
   HWND list = targetList(dialog);
   const LONG_PTR previous = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(targetListProc));
-  SetPropA(list, TargetListPrevious, reinterpret_cast<HANDLE>(previous));
+  SetWindowLongPtrA(list, GWLP_USERDATA, previous);
   DragAcceptFiles(list, TRUE);
 }
 

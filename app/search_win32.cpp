@@ -11,7 +11,7 @@
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/resources/resource_ids.h"
-#include "engine/search_win32.h"
+#include "app/search_win32.h"
 #include "engine/store.h"
 #include "engine/walk.h"
 #include "settings/settings.h"

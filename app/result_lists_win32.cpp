@@ -1,6 +1,6 @@
 // The result lists in the main dialog: setup, rebuild, notifications, expand and collapse,
 // the item buttons and the display-condition panel's captions and enabled state.
-#include "results/result_lists.h"
+#include "app/result_lists.h"
 
 #include "app/commands.h"
 #include "app/main_dialog.h"
@@ -25,6 +25,7 @@ namespace {
 // Constructed before any window exists, as the program starts.
 [[maybe_unused]] const bool viewsCreated = (groupListView(), memberListView(), true);
 
+// The main dialog's two lists, for the whole process (set by setUpResultLists).
 HWND groupListWindow = nullptr;
 HWND memberListWindow = nullptr;
 
@@ -219,7 +220,7 @@ void setConditionControlsEnabled(HWND dialog, bool enabled) {
     ids[count] = GetDlgCtrlID(child);
     ++count;
   }
-  const ChildRange range = conditionControlRange(ids, count);
+  const ChildRange range = conditionControlRange(ids, count, IDC_CONDITIONS_FOLD, IDC_OPEN);
   for (int i = range.first; i < range.last; ++i) EnableWindow(children[i], enabled ? TRUE : FALSE);
 }
 

@@ -5,7 +5,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
 #include "results/conditions.h"
-#include "results/result_lists.h"
+#include "app/result_lists.h"
 
 namespace obel {
 
