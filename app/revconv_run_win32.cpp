@@ -55,9 +55,7 @@ void __cdecl reverseConversionWorker(void*) {
     // The dictionary, when one is used, is loaded once for the run.
     std::vector<std::string> unreadable;
     std::unique_ptr<ReadingProvider> provider = chooseReadingProvider(&unreadable);
-    static bool warned = false;  // once per run of the program
-    if (!unreadable.empty() && !warned) {
-      warned = true;
+    if (!unreadable.empty()) {  // one warning for the run, naming every file it could not read
       showWarning(dialog, unreadableDictionariesText(unreadable).c_str());
     }
     ReadingSource source{provider.get(), context, layout};
