@@ -141,6 +141,7 @@ struct DamagedFiles {
   std::string settings;  // Obel.ini
   std::string cache;     // ObelCache.dat, when not empty
   bool lockedDictionary;  // the reading dictionary is held open with no sharing, so it cannot be read
+  const char* unreadable;  // what the warning about unreadable dictionaries names, or null: no warning
 };
 
 void PrintTo(const DamagedFiles& c, std::ostream* out) { *out << c.name; }
@@ -218,8 +219,24 @@ TEST_P(DamagedFilesTest, TheProgramStartsAndWorksWithTheDefaults) {
     HWND check = GetDlgItem(window, IDC_REVCONV);
     ASSERT_TRUE(IsWindowEnabled(check));
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_REVCONV, BN_CLICKED), reinterpret_cast<LPARAM>(check));
+    if (c.unreadable) {
+      // A dictionary it cannot read is named once, at the start of the check; the check goes on.
+      HWND box = nullptr;
+      auto findBox = [&] {  // a dialog captioned "Obel" that is not the main window
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "Obel")) != nullptr;)
+          if (w != window && IsWindowVisible(w)) return box = w;
+        return box = nullptr;
+      };
+      EXPECT_TRUE(waitFor([&] { return findBox() != nullptr; })) << "the warning";
+      if (box) {
+        char text[4096] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        EXPECT_NE(std::string(text).find(c.unreadable), std::string::npos) << text;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+    }
     EXPECT_TRUE(waitFor([&] { return !IsWindowEnabled(check) && otherWindows(process, window) == 0; }))
-        << "the reverse conversion checked every item without a message";
+        << "the reverse conversion checked every item without another message";
   });
 
   if (c.lockedDictionary) {
@@ -257,9 +274,9 @@ TEST_P(DamagedFilesTest, TheProgramStartsAndWorksWithTheDefaults) {
 
 INSTANTIATE_TEST_SUITE_P(
     Program, DamagedFilesTest,
-    ::testing::Values(DamagedFiles{"Settings", damagedSettings(), "", false},
-                      DamagedFiles{"Cache", "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n", damagedCache(), false},
-                      DamagedFiles{"Dictionary", "[Application]\r\nQueryExit=0\r\n", "", true}),
+    ::testing::Values(DamagedFiles{"Settings", damagedSettings(), "", false, "DDDDDDDD"},
+                      DamagedFiles{"Cache", "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n", damagedCache(), false, nullptr},
+                      DamagedFiles{"Dictionary", "[Application]\r\nQueryExit=0\r\n", "", true, "reading.dic"}),
     [](const ::testing::TestParamInfo<DamagedFiles>& info) { return std::string(info.param.name); });
 
 }  // namespace
