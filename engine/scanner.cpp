@@ -73,26 +73,45 @@ class Scanner {
   void reset(bool explicitBase, std::int32_t column) {
     candidateLength_ = 0;
     candidateOverflow_ = false;
+    pendingLength_ = 0;
     kanjiRun_ = false;
     singleRun_ = false;
     explicitBase_ = explicitBase;
     candidateColumn_ = column;
   }
 
-  // The candidate is written straight into the pool's free space; what does not fit is noted,
-  // and only matters if it becomes a key.
+  // The candidate is the bytes copied into the pool's free space followed by a pending range of
+  // the text not copied yet: characters that follow each other in the text only extend the range,
+  // which is copied when a gap (a skipped note) breaks it or when the candidate becomes a key.
   void append(const unsigned char* bytes, std::size_t n) {
+    if (pendingLength_ != 0 && bytes == data_ + pendingStart_ + pendingLength_) {
+      pendingLength_ += n;
+      return;
+    }
+    flushPending();
+    pendingStart_ = static_cast<std::size_t>(bytes - data_);
+    pendingLength_ = n;
+  }
+
+  // Copies the pending range after the candidate in the pool; what does not fit is noted, and
+  // only matters if it becomes a key. The free space does not change while a candidate grows, so
+  // one check of the whole range decides as a check of each of its characters would.
+  void flushPending() {
+    const std::size_t n = pendingLength_;
+    if (n == 0) return;
+    pendingLength_ = 0;
     if (candidateOverflow_ || candidateLength_ + n + 1 > poolFree(s_)) {
       candidateOverflow_ = true;
       return;
     }
-    std::memcpy(poolCursor(s_) + candidateLength_, bytes, n);
+    std::memcpy(poolCursor(s_) + candidateLength_, data_ + pendingStart_, n);
     candidateLength_ += n;
   }
 
   void restartCandidate(const unsigned char* bytes, std::size_t n, std::int32_t column) {
     candidateLength_ = 0;
     candidateOverflow_ = false;
+    pendingLength_ = 0;
     candidateColumn_ = column;
     append(bytes, n);
   }
@@ -189,8 +208,9 @@ class Scanner {
   std::size_t produceItem(std::size_t open, std::size_t n) {
     const std::size_t close = open + 2 + n;
     std::uint32_t keyId = NoString;
+    flushPending();
     if (!candidateOverflow_) {
-      poolCursor(s_)[candidateLength_] = '\0';  // append() always leaves room for the NUL
+      poolCursor(s_)[candidateLength_] = '\0';  // flushPending() always leaves room for the NUL
       keyId = intern(s_);
     } else {
       s_.stringsExhausted = true;
@@ -258,7 +278,9 @@ class Scanner {
   std::size_t lineStart_ = 0;
   std::size_t readingUnclosedFrom_ = NoPosition;  // of 》 (see findClosingMark)
   std::size_t noteUnclosedFrom_ = NoPosition;     // of ］
-  std::size_t candidateLength_ = 0;
+  std::size_t candidateLength_ = 0;  // bytes of the candidate in the pool
+  std::size_t pendingStart_ = 0;     // and the range of the text after them
+  std::size_t pendingLength_ = 0;
   bool candidateOverflow_ = false;
   std::int32_t candidateColumn_ = 1;
   bool explicitBase_ = false;
