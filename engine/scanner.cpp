@@ -11,6 +11,7 @@ namespace {
 
 constexpr unsigned char CR = 0x0D;
 constexpr unsigned char LF = 0x0A;
+constexpr unsigned char MarkLead = 0x81;  // of every mark the scan acts on
 constexpr unsigned Bar = 0x8162;          // ｜
 constexpr unsigned OpenReading = 0x8173;  // 《
 constexpr unsigned char CloseReadingTrail = 0x74;  // 》 is 0x81 0x74
@@ -40,7 +41,7 @@ class Scanner {
       const unsigned char b = data_[pos];
       if (isLeadByte(b)) {
         if (pos == size_ - 1) break;  // a lead byte as the last byte is ignored
-        pos = doubleByte(pos);
+        pos = b == MarkLead ? doubleByte(pos) : ordinaryDoubleBytes(pos);
       } else if (b == CR) {
         if (pos == size_ - 1) break;
         ++pos;
@@ -129,6 +130,33 @@ class Scanner {
       singleRun_ = true;
       restartCandidate(b, 1, columnOf(pos));
     }
+  }
+
+  // The run of double-byte characters from pos whose lead byte is not MarkLead (no mark among
+  // them), handled as doubleByte() would one by one; returns the position after the run.
+  std::size_t ordinaryDoubleBytes(std::size_t pos) {
+    singleRun_ = false;
+    if (pendingLength_ != 0 && pendingStart_ + pendingLength_ != pos) flushPending();
+    if (pendingLength_ == 0) pendingStart_ = pos;
+    if (explicitBase_) {
+      while (pos + 1 < size_ && data_[pos] != MarkLead && isLeadByte(data_[pos])) pos += 2;
+    } else {
+      bool kanjiRun = kanjiRun_;
+      while (pos + 1 < size_ && data_[pos] != MarkLead && isLeadByte(data_[pos])) {
+        const bool kanji = isKanjiLike(codeAt(pos));
+        if (kanji && !kanjiRun) {
+          candidateLength_ = 0;
+          candidateOverflow_ = false;
+          pendingStart_ = pos;
+          candidateColumn_ = columnOf(pos);
+        }
+        kanjiRun = kanji;
+        pos += 2;
+      }
+      kanjiRun_ = kanjiRun;
+    }
+    pendingLength_ = pos - pendingStart_;
+    return pos;
   }
 
   // Returns the position after the character (or construct) handled.
