@@ -21,9 +21,26 @@ constexpr unsigned char CloseNoteTrail = 0x6E;     // ］ is 0x81 0x6E
 
 constexpr std::size_t NoPosition = static_cast<std::size_t>(-1);
 
+constexpr unsigned FirstKanji = 0x889F;    // 亜
+constexpr unsigned char LowestTrail = 0x40;
+
 bool isKanjiLike(unsigned code) {
-  return code >= 0x889F || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
+  return code >= FirstKanji || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
 }
+
+// Lead bytes of double-byte characters other than MarkLead, by what the lead alone tells of a
+// kanji-like character: where the lowest character of a lead is at or after 亜, every character
+// of it is; below, the trail decides.
+enum LeadClass : unsigned char { NotOrdinaryLead, TrailDecides, KanjiLead };
+constexpr struct LeadClasses {
+  LeadClass of[256];
+  constexpr LeadClasses() : of() {
+    for (unsigned b = 0; b < 256; ++b) {
+      const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      of[b] = !lead || b == MarkLead ? NotOrdinaryLead : b * 256u + LowestTrail >= FirstKanji ? KanjiLead : TrailDecides;
+    }
+  }
+} leadClasses;
 
 bool isOkuriganaKana(unsigned code) { return code >= 0x829F && code <= 0x82F1 && code != 0x82F0; }
 
@@ -139,11 +156,12 @@ class Scanner {
     if (pendingLength_ != 0 && pendingStart_ + pendingLength_ != pos) flushPending();
     if (pendingLength_ == 0) pendingStart_ = pos;
     if (explicitBase_) {
-      while (pos + 1 < size_ && data_[pos] != MarkLead && isLeadByte(data_[pos])) pos += 2;
+      while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) pos += 2;
     } else {
       bool kanjiRun = kanjiRun_;
-      while (pos + 1 < size_ && data_[pos] != MarkLead && isLeadByte(data_[pos])) {
-        const bool kanji = isKanjiLike(codeAt(pos));
+      LeadClass lead;
+      while (pos + 1 < size_ && (lead = leadClasses.of[data_[pos]]) != NotOrdinaryLead) {
+        const bool kanji = lead == KanjiLead || isKanjiLike(codeAt(pos));
         if (kanji && !kanjiRun) {
           candidateLength_ = 0;
           candidateOverflow_ = false;
