@@ -1,6 +1,7 @@
 #include "cli/library_result.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "engine/native_path.h"
@@ -239,8 +240,18 @@ const char* pairMark(const LibraryPair& p) {
 }
 }  // namespace
 
+namespace {
+void appendNumber(std::string& out, std::int64_t n) {
+  char digits[20];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+}  // namespace
+
 std::string LibraryResult::groupedText(bool checked) const {
+  constexpr std::size_t TypicalLineBytes = 100;
   std::string out;
+  out.reserve(pairs_.size() * TypicalLineBytes);
   for (int c = 0; c < ColumnCount; ++c) {
     if (c) out += '\t';
     out += resultColumns[c].header;
@@ -249,9 +260,9 @@ std::string LibraryResult::groupedText(bool checked) const {
   for (std::size_t i = 0; i < pairs_.size(); ++i) {
     const LibraryPair& p = pairs_[i];
     if (!shown(p)) continue;
-    out += std::to_string(i + 1);
+    appendNumber(out, static_cast<std::int64_t>(i + 1));
     out += '\t';
-    out += std::to_string(p.count);
+    appendNumber(out, p.count);
     out += '\t';
     out += strings_.text(p.key);
     out += '\t';
@@ -265,9 +276,9 @@ std::string LibraryResult::groupedText(bool checked) const {
       out += '\t';
       out += f.folder;
       out += '\t';
-      out += std::to_string(p.line);
+      appendNumber(out, p.line);
       out += '\t';
-      out += std::to_string(p.column);
+      appendNumber(out, p.column);
       out += '\t';
     } else {
       out += "\t\t\t\t\t\t";
