@@ -45,17 +45,31 @@ void growTable(std::vector<std::uint32_t>& slots, HashOf hashOf) {
 }  // namespace
 
 std::uint32_t LibraryStrings::intern(std::string_view text) {
-  if ((count() + 1) * 2 > slots_.size()) growTable(slots_, [this](std::uint32_t id) { return hashes_[id]; });
+  // Each slot holds the text's hash beside its id, so that a probe reads no other table until the
+  // hashes match.
+  if ((count() + 1) * 2 > slots_.size()) {
+    std::vector<std::uint64_t> bigger(slots_.empty() ? 1024 : slots_.size() * 2, 0);
+    const std::size_t mask = bigger.size() - 1;
+    for (const std::uint64_t entry : slots_) {
+      if (entry == 0) continue;
+      std::size_t at = (entry >> 32) & mask;
+      while (bigger[at] != 0) at = (at + 1) & mask;
+      bigger[at] = entry;
+    }
+    slots_.swap(bigger);
+  }
   const std::uint32_t h = textHash(text);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = h & mask;
   for (; slots_[at] != 0; at = (at + 1) & mask) {
-    const std::uint32_t id = slots_[at] - 1;
-    if (hashes_[id] == h && view(id) == text) return id;
+    const std::uint64_t entry = slots_[at];
+    if (static_cast<std::uint32_t>(entry >> 32) != h) continue;
+    const std::uint32_t id = static_cast<std::uint32_t>(entry) - 1;
+    if (view(id) == text) return id;
   }
   const std::uint32_t id = count();
-  slots_[at] = id + 1;
-  hashes_.push_back(h);
+  slots_[at] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
+  ++count_;
   pool_.insert(pool_.end(), text.begin(), text.end());
   pool_.push_back('\0');
   offsets_.push_back(static_cast<std::uint32_t>(pool_.size()));
