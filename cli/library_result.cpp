@@ -263,7 +263,7 @@ void appendNumber(std::string& out, std::int64_t n) {
 }  // namespace
 
 std::string LibraryResult::groupedText(bool checked) const {
-  constexpr std::size_t TypicalLineBytes = 100;
+  constexpr std::size_t TypicalLineBytes = 128;  // a little more than most lines take
   std::string out;
   out.reserve(pairs_.size() * TypicalLineBytes);
   for (int c = 0; c < ColumnCount; ++c) {
