@@ -1,6 +1,7 @@
 // obel-scan over a whole library (--no-limit): a generated library of 320 MB in 3200 files (400
 // folders of 8 books), made once in the temporary folder and reused, searched by obel-scan in
-// its views, against reading the same files only and against `rg -c 《` when ripgrep is there.
+// its views, against reading the same files only and against ripgrep counting every 《 in the
+// same Shift-JIS files (`rg --count-matches -E shift_jis 《`, on all cores and on one) when it is there.
 // Native only: it runs the native obel-scan as a child process and reads its peak memory.
 #ifdef _WIN32
 #include <cstdio>
@@ -71,8 +72,8 @@ struct Run {
   int status = -1;
 };
 
-// Runs the command with standard output to /dev/null; time and peak resident memory.
-Run runChild(const std::vector<std::string>& args) {
+// Runs the command with standard output to the file (/dev/null unless told); time and peak resident memory.
+Run runChild(const std::vector<std::string>& args, const char* output = "/dev/null") {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -81,7 +82,7 @@ Run runChild(const std::vector<std::string>& args) {
   const Clock::time_point start = Clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
+    if (std::freopen(output, "w", stdout) == nullptr) _exit(127);
     execvp(argv[0], argv.data());
     _exit(127);
   }
@@ -92,6 +93,18 @@ Run runChild(const std::vector<std::string>& args) {
   run.peakKb = usage.ru_maxrss;
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+// The sum of the counts of `rg --count-matches` output lines (path:count).
+long long sumOfCounts(const fs::path& output) {
+  std::ifstream in(output);
+  std::string line;
+  long long total = 0;
+  while (std::getline(in, line)) {
+    const std::size_t colon = line.rfind(':');
+    if (colon != std::string::npos) total += std::atoll(line.c_str() + colon + 1);
+  }
+  return total;
 }
 
 bool onPath(const char* program) {
@@ -134,11 +147,22 @@ int main() {
 
   const std::string scan = OBEL_SCAN_PATH;
   const std::string target = root.string();
+  // ripgrep decoding the Shift-JIS files and counting every 《 in them: the same reading, decoding and
+  // finding of the opening marks the search does, without building its items.
   Run rg;
+  Run rgOne;
+  long long rgMatches = 0;
   const bool haveRg = onPath("rg");
   if (haveRg) {
-    rg = runChild({"rg", "-c", "\xe3\x80\x8a", target});  // 《
-    rg = runChild({"rg", "-c", "\xe3\x80\x8a", target});
+    const fs::path counts = fs::temp_directory_path() / "obel-library-bench.rg";
+    const std::vector<std::string> rgArgs{"rg", "--count-matches", "-E", "shift_jis", "\xe3\x80\x8a", target};  // 《
+    std::vector<std::string> rgOneArgs{"rg", "-j1"};
+    rgOneArgs.insert(rgOneArgs.end(), rgArgs.begin() + 1, rgArgs.end());
+    rg = runChild(rgArgs);
+    rg = runChild(rgArgs, counts.c_str());
+    rgMatches = sumOfCounts(counts);
+    fs::remove(counts);
+    rgOne = runChild(rgOneArgs);
   }
   auto scanRun = [&](const char* what, std::vector<std::string> options) {
     std::vector<std::string> args{scan, "--no-limit", "-o", "/dev/null"};
@@ -146,7 +170,8 @@ int main() {
     args.push_back(target);
     const Run r = runChild(args);
     report(what, r, true);
-    if (haveRg) std::printf("  %-34s %5.2fx rg -c\n", "", r.seconds / rg.seconds);
+    if (haveRg)
+      std::printf("  %-34s %5.2fx rg  %5.2fx rg -j1\n", "", r.seconds / rg.seconds, r.seconds / rgOne.seconds);
     return r;
   };
   scanRun("obel-scan --no-limit (items)", {});
@@ -168,8 +193,13 @@ int main() {
                 dictionary.candidateCount(), static_cast<double>(fs::file_size(made)) / 1e6,
                 loaded ? "" : " (not readable)");
   }
-  if (haveRg) report("rg -c \xe3\x80\x8a (ripgrep)", rg, false);
-  else std::printf("  rg -c: ripgrep is not installed (apt-get install ripgrep)\n");
+  if (haveRg) {
+    report("rg -E shift_jis --count-matches", rg, false);
+    report("rg -j1 (the same, one thread)", rgOne, false);
+    std::printf("  %-34s %lld times \xe3\x80\x8a (one per item)\n", "", rgMatches);
+  } else {
+    std::printf("  rg: ripgrep is not installed (apt-get install ripgrep)\n");
+  }
   return 0;
 }
 #endif

@@ -1,6 +1,7 @@
 #include "cli/library_result.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "engine/native_path.h"
@@ -44,17 +45,31 @@ void growTable(std::vector<std::uint32_t>& slots, HashOf hashOf) {
 }  // namespace
 
 std::uint32_t LibraryStrings::intern(std::string_view text) {
-  if ((count() + 1) * 2 > slots_.size()) growTable(slots_, [this](std::uint32_t id) { return hashes_[id]; });
+  // Each slot holds the text's hash beside its id, so that a probe reads no other table until the
+  // hashes match.
+  if ((count() + 1) * 2 > slots_.size()) {
+    std::vector<std::uint64_t> bigger(slots_.empty() ? 1024 : slots_.size() * 2, 0);
+    const std::size_t mask = bigger.size() - 1;
+    for (const std::uint64_t entry : slots_) {
+      if (entry == 0) continue;
+      std::size_t at = (entry >> 32) & mask;
+      while (bigger[at] != 0) at = (at + 1) & mask;
+      bigger[at] = entry;
+    }
+    slots_.swap(bigger);
+  }
   const std::uint32_t h = textHash(text);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = h & mask;
   for (; slots_[at] != 0; at = (at + 1) & mask) {
-    const std::uint32_t id = slots_[at] - 1;
-    if (hashes_[id] == h && view(id) == text) return id;
+    const std::uint64_t entry = slots_[at];
+    if (static_cast<std::uint32_t>(entry >> 32) != h) continue;
+    const std::uint32_t id = static_cast<std::uint32_t>(entry) - 1;
+    if (view(id) == text) return id;
   }
   const std::uint32_t id = count();
-  slots_[at] = id + 1;
-  hashes_.push_back(h);
+  slots_[at] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
+  ++count_;
   pool_.insert(pool_.end(), text.begin(), text.end());
   pool_.push_back('\0');
   offsets_.push_back(static_cast<std::uint32_t>(pool_.size()));
@@ -239,8 +254,18 @@ const char* pairMark(const LibraryPair& p) {
 }
 }  // namespace
 
+namespace {
+void appendNumber(std::string& out, std::int64_t n) {
+  char digits[20];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+}  // namespace
+
 std::string LibraryResult::groupedText(bool checked) const {
+  constexpr std::size_t TypicalLineBytes = 128;  // a little more than most lines take
   std::string out;
+  out.reserve(pairs_.size() * TypicalLineBytes);
   for (int c = 0; c < ColumnCount; ++c) {
     if (c) out += '\t';
     out += resultColumns[c].header;
@@ -249,9 +274,9 @@ std::string LibraryResult::groupedText(bool checked) const {
   for (std::size_t i = 0; i < pairs_.size(); ++i) {
     const LibraryPair& p = pairs_[i];
     if (!shown(p)) continue;
-    out += std::to_string(i + 1);
+    appendNumber(out, static_cast<std::int64_t>(i + 1));
     out += '\t';
-    out += std::to_string(p.count);
+    appendNumber(out, p.count);
     out += '\t';
     out += strings_.text(p.key);
     out += '\t';
@@ -265,9 +290,9 @@ std::string LibraryResult::groupedText(bool checked) const {
       out += '\t';
       out += f.folder;
       out += '\t';
-      out += std::to_string(p.line);
+      appendNumber(out, p.line);
       out += '\t';
-      out += std::to_string(p.column);
+      appendNumber(out, p.column);
       out += '\t';
     } else {
       out += "\t\t\t\t\t\t";

@@ -23,13 +23,13 @@ class LibraryStrings {
   std::string_view view(std::uint32_t id) const {
     return {pool_.data() + offsets_[id], offsets_[id + 1] - offsets_[id] - 1};
   }
-  std::uint32_t count() const { return static_cast<std::uint32_t>(hashes_.size()); }
+  std::uint32_t count() const { return count_; }
 
  private:
   std::vector<char> pool_;
   std::vector<std::uint32_t> offsets_{0};  // of each text in the pool, and the pool's end
-  std::vector<std::uint32_t> hashes_;
-  std::vector<std::uint32_t> slots_;       // id + 1, 0 for an empty slot; a power of two long
+  std::uint32_t count_ = 0;
+  std::vector<std::uint64_t> slots_;  // hash << 32 | id + 1, 0 for an empty slot; a power of two long
 };
 
 // One distinct (key, ruby) pair: where it was first seen, how often, and the check's findings.

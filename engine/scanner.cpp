@@ -11,6 +11,7 @@ namespace {
 
 constexpr unsigned char CR = 0x0D;
 constexpr unsigned char LF = 0x0A;
+constexpr unsigned char MarkLead = 0x81;  // of every mark the scan acts on
 constexpr unsigned Bar = 0x8162;          // ｜
 constexpr unsigned OpenReading = 0x8173;  // 《
 constexpr unsigned char CloseReadingTrail = 0x74;  // 》 is 0x81 0x74
@@ -20,9 +21,26 @@ constexpr unsigned char CloseNoteTrail = 0x6E;     // ］ is 0x81 0x6E
 
 constexpr std::size_t NoPosition = static_cast<std::size_t>(-1);
 
+constexpr unsigned FirstKanji = 0x889F;    // 亜
+constexpr unsigned char LowestTrail = 0x40;
+
 bool isKanjiLike(unsigned code) {
-  return code >= 0x889F || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
+  return code >= FirstKanji || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
 }
+
+// Lead bytes of double-byte characters other than MarkLead, by what the lead alone tells of a
+// kanji-like character: where the lowest character of a lead is at or after 亜, every character
+// of it is; below, the trail decides.
+enum LeadClass : unsigned char { NotOrdinaryLead, TrailDecides, KanjiLead };
+constexpr struct LeadClasses {
+  LeadClass of[256];
+  constexpr LeadClasses() : of() {
+    for (unsigned b = 0; b < 256; ++b) {
+      const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      of[b] = !lead || b == MarkLead ? NotOrdinaryLead : b * 256u + LowestTrail >= FirstKanji ? KanjiLead : TrailDecides;
+    }
+  }
+} leadClasses;
 
 bool isOkuriganaKana(unsigned code) { return code >= 0x829F && code <= 0x82F1 && code != 0x82F0; }
 
@@ -40,7 +58,7 @@ class Scanner {
       const unsigned char b = data_[pos];
       if (isLeadByte(b)) {
         if (pos == size_ - 1) break;  // a lead byte as the last byte is ignored
-        pos = doubleByte(pos);
+        pos = b == MarkLead ? doubleByte(pos) : ordinaryDoubleBytes(pos);
       } else if (b == CR) {
         if (pos == size_ - 1) break;
         ++pos;
@@ -73,26 +91,45 @@ class Scanner {
   void reset(bool explicitBase, std::int32_t column) {
     candidateLength_ = 0;
     candidateOverflow_ = false;
+    pendingLength_ = 0;
     kanjiRun_ = false;
     singleRun_ = false;
     explicitBase_ = explicitBase;
     candidateColumn_ = column;
   }
 
-  // The candidate is written straight into the pool's free space; what does not fit is noted,
-  // and only matters if it becomes a key.
+  // The candidate is the bytes copied into the pool's free space followed by a pending range of
+  // the text not copied yet: characters that follow each other in the text only extend the range,
+  // which is copied when a gap (a skipped note) breaks it or when the candidate becomes a key.
   void append(const unsigned char* bytes, std::size_t n) {
+    if (pendingLength_ != 0 && bytes == data_ + pendingStart_ + pendingLength_) {
+      pendingLength_ += n;
+      return;
+    }
+    flushPending();
+    pendingStart_ = static_cast<std::size_t>(bytes - data_);
+    pendingLength_ = n;
+  }
+
+  // Copies the pending range after the candidate in the pool; what does not fit is noted, and
+  // only matters if it becomes a key. The free space does not change while a candidate grows, so
+  // one check of the whole range decides as a check of each of its characters would.
+  void flushPending() {
+    const std::size_t n = pendingLength_;
+    if (n == 0) return;
+    pendingLength_ = 0;
     if (candidateOverflow_ || candidateLength_ + n + 1 > poolFree(s_)) {
       candidateOverflow_ = true;
       return;
     }
-    std::memcpy(poolCursor(s_) + candidateLength_, bytes, n);
+    std::memcpy(poolCursor(s_) + candidateLength_, data_ + pendingStart_, n);
     candidateLength_ += n;
   }
 
   void restartCandidate(const unsigned char* bytes, std::size_t n, std::int32_t column) {
     candidateLength_ = 0;
     candidateOverflow_ = false;
+    pendingLength_ = 0;
     candidateColumn_ = column;
     append(bytes, n);
   }
@@ -110,6 +147,34 @@ class Scanner {
       singleRun_ = true;
       restartCandidate(b, 1, columnOf(pos));
     }
+  }
+
+  // The run of double-byte characters from pos whose lead byte is not MarkLead (no mark among
+  // them), handled as doubleByte() would one by one; returns the position after the run.
+  std::size_t ordinaryDoubleBytes(std::size_t pos) {
+    singleRun_ = false;
+    if (pendingLength_ != 0 && pendingStart_ + pendingLength_ != pos) flushPending();
+    if (pendingLength_ == 0) pendingStart_ = pos;
+    if (explicitBase_) {
+      while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) pos += 2;
+    } else {
+      bool kanjiRun = kanjiRun_;
+      LeadClass lead;
+      while (pos + 1 < size_ && (lead = leadClasses.of[data_[pos]]) != NotOrdinaryLead) {
+        const bool kanji = lead == KanjiLead || isKanjiLike(codeAt(pos));
+        if (kanji && !kanjiRun) {
+          candidateLength_ = 0;
+          candidateOverflow_ = false;
+          pendingStart_ = pos;
+          candidateColumn_ = columnOf(pos);
+        }
+        kanjiRun = kanji;
+        pos += 2;
+      }
+      kanjiRun_ = kanjiRun;
+    }
+    pendingLength_ = pos - pendingStart_;
+    return pos;
   }
 
   // Returns the position after the character (or construct) handled.
@@ -189,8 +254,9 @@ class Scanner {
   std::size_t produceItem(std::size_t open, std::size_t n) {
     const std::size_t close = open + 2 + n;
     std::uint32_t keyId = NoString;
+    flushPending();
     if (!candidateOverflow_) {
-      poolCursor(s_)[candidateLength_] = '\0';  // append() always leaves room for the NUL
+      poolCursor(s_)[candidateLength_] = '\0';  // flushPending() always leaves room for the NUL
       keyId = intern(s_);
     } else {
       s_.stringsExhausted = true;
@@ -258,7 +324,9 @@ class Scanner {
   std::size_t lineStart_ = 0;
   std::size_t readingUnclosedFrom_ = NoPosition;  // of 》 (see findClosingMark)
   std::size_t noteUnclosedFrom_ = NoPosition;     // of ］
-  std::size_t candidateLength_ = 0;
+  std::size_t candidateLength_ = 0;  // bytes of the candidate in the pool
+  std::size_t pendingStart_ = 0;     // and the range of the text after them
+  std::size_t pendingLength_ = 0;
   bool candidateOverflow_ = false;
   std::int32_t candidateColumn_ = 1;
   bool explicitBase_ = false;

@@ -31,7 +31,9 @@ ResultStore& store() {
   return *instance;
 }
 
-std::uint32_t stringHash(const char* text) {
+namespace {
+// stringHash() of the text, and its length, in one pass.
+std::uint32_t hashAndLength(const char* text, std::size_t& length) {
   std::uint32_t h = 0xFFFFFFFFu;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   for (;;) {
@@ -40,7 +42,14 @@ std::uint32_t stringHash(const char* text) {
     if (*p == 0) break;
     ++p;
   }
+  length = static_cast<std::size_t>(p - reinterpret_cast<const unsigned char*>(text));
   return h;
+}
+}  // namespace
+
+std::uint32_t stringHash(const char* text) {
+  std::size_t length = 0;
+  return hashAndLength(text, length);
 }
 
 void clear(ResultStore& s) {
@@ -61,8 +70,8 @@ void clear(ResultStore& s) {
 std::uint32_t intern(ResultStore& s) {
   StringTable& t = s.strings;
   const char* candidate = t.pool + t.writePosition;
-  const std::size_t length = std::strlen(candidate);
-  const std::uint32_t h = stringHash(candidate);
+  std::size_t length = 0;
+  const std::uint32_t h = hashAndLength(candidate, length);
   std::uint32_t slot = mix(h) & IndexMask;
   for (; t.index[slot] >= 0; slot = (slot + 1) & IndexMask) {
     const std::int32_t id = t.index[slot];
