@@ -25,11 +25,11 @@ INT_PTR CALLBACK charCountProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       std::snprintf(text, sizeof text, "%d", static_cast<int>(filter.length));
       SetDlgItemTextA(dialog, IDC_COUNT_FIELD, text);
       SendDlgItemMessageA(dialog, IDC_COUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(99, 1));
-      for (int type = 0; type < 3; ++type) {
+      for (int type = AtLeastLength; type <= ExactLength; ++type) {
         SendDlgItemMessageA(dialog, IDC_COUNT_TYPE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(compareText(type)));
       }
       // A stored comparison outside the list means exactly N characters, as the filter reads it.
-      const int selection = filter.type == 0 || filter.type == 1 ? filter.type : 2;
+      const int selection = filter.type == AtLeastLength || filter.type == AtMostLength ? filter.type : ExactLength;
       SendDlgItemMessageA(dialog, IDC_COUNT_TYPE, CB_SETCURSEL, selection, 0);
       centerOnOwner(dialog);
       return TRUE;
@@ -53,7 +53,7 @@ INT_PTR CALLBACK charCountProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         LengthFilter& filter = lengthFilter(static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER)));
         filter.length = count;
         const LRESULT type = SendDlgItemMessageA(dialog, IDC_COUNT_TYPE, CB_GETCURSEL, 0, 0);
-        if (type >= 0 && type <= 2) filter.type = static_cast<std::int32_t>(type);
+        if (type >= AtLeastLength && type <= ExactLength) filter.type = static_cast<std::int32_t>(type);
         EndDialog(dialog, TRUE);
         return TRUE;
       }
@@ -70,7 +70,7 @@ INT_PTR CALLBACK charCountProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 bool CharCountDialog(HWND owner, int side) {
-  HINSTANCE instance = appInstance ? appInstance : GetModuleHandleA(nullptr);
+  HINSTANCE instance = process::appInstance ? process::appInstance : GetModuleHandleA(nullptr);
   return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CHARCOUNT), owner, charCountProc, side) == TRUE;
 }
 

@@ -10,7 +10,7 @@ namespace obel {
 // Result lists (app/result_lists_win32.cpp, app/row_painting_win32.cpp, app/list_font_win32.cpp)
 HWND groupList();                                      // IDC_GROUP_LIST
 HWND memberList();                                     // IDC_MEMBER_LIST
-bool isExpanded();                                     // expandedHead is set
+bool isExpanded();                                     // process::expandedHead is set
 void setUpResultLists(HWND dialog);                    // at initialisation, step 7
 void resetResultLists(HWND dialog);                    // leaves the expanded view, empties both lists
 void refreshGroupList(HWND owner, HWND progressBar);   // refreshList on GroupList with its SortState

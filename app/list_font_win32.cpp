@@ -7,7 +7,7 @@
 
 namespace obel {
 
-HFONT listFont = nullptr;
+HFONT process::listFont = nullptr;
 
 bool createListFont(const char* faceName) {
   LOGFONTA font{};
@@ -28,14 +28,14 @@ bool createListFont(const char* faceName) {
   font.lfFaceName[length] = '\0';
   HFONT created = CreateFontIndirectA(&font);
   if (!created) return false;
-  if (listFont) DeleteObject(listFont);
-  listFont = created;
+  if (process::listFont) DeleteObject(process::listFont);
+  process::listFont = created;
   return true;
 }
 
 void deleteListFont() {
-  if (listFont) DeleteObject(listFont);
-  listFont = nullptr;
+  if (process::listFont) DeleteObject(process::listFont);
+  process::listFont = nullptr;
 }
 
 }  // namespace obel

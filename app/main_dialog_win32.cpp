@@ -15,8 +15,8 @@ namespace {
 void checkIf(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 void initialise(HWND dialog) {
-  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+  SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(process::smallIcon));
+  SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(process::largeIcon));
 
   recordInitialLayout(dialog);
   restoreWindowPlacement(dialog);
@@ -26,7 +26,7 @@ void initialise(HWND dialog) {
   checkIf(dialog, IDC_TARGETS_FOLD, true);
   checkIf(dialog, IDC_CONDITIONS_FOLD, true);
   // A stored mode outside the three buttons shows everything, and the filter follows the button.
-  if (s.hideKeyRuby < 0 || s.hideKeyRuby > 2) s.hideKeyRuby = 0;
+  if (s.hideKeyRuby < ShowAllItems || s.hideKeyRuby > SameRubyItems) s.hideKeyRuby = ShowAllItems;
   checkIf(dialog, IDC_SHOW_ALL + s.hideKeyRuby, true);
   checkIf(dialog, IDC_HIDE_REVCONV, s.hideRevConv != 0);
   checkIf(dialog, IDC_KEY_LENGTH, s.keyLengthFilter.use != 0);
@@ -162,7 +162,7 @@ bool onCommand(HWND dialog, int id, int code, HWND source) {
 HWND visibleList() { return isExpanded() ? memberList() : groupList(); }
 
 HWND createMainDialog() {
-  HINSTANCE instance = appInstance ? appInstance : GetModuleHandleA(nullptr);
+  HINSTANCE instance = process::appInstance ? process::appInstance : GetModuleHandleA(nullptr);
   return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc, 0);
 }
 

@@ -119,7 +119,7 @@ void toggleGroupBox(HWND dialog, int checkBoxId, int groupBoxId, RECT& saved, in
 }
 
 bool restoreWindowPlacement(HWND window) {
-  FileProfile profile(settingsPath);
+  FileProfile profile(process::settingsPath);
   PlacementKeys keys{profile.readInt("Application", "Left", AbsentPlacementKey),
                      profile.readInt("Application", "Top", AbsentPlacementKey),
                      profile.readInt("Application", "Width", AbsentPlacementKey),
@@ -156,7 +156,7 @@ bool saveWindowPlacement(HWND window) {
                 {"Height", static_cast<int>(r.bottom - r.top)},
                 {"Maximized", maximized ? 1 : 0}};
   for (const auto& v : values)
-    if (!writeProfileInt("Application", v.key, v.value, settingsPath)) return false;
+    if (!writeProfileInt("Application", v.key, v.value, process::settingsPath)) return false;
   return true;
 }
 

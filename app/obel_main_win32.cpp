@@ -12,7 +12,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace obel;
-  appInstance = instance;
+  process::appInstance = instance;
   loadIcons();
   loadSettings();
   if (!createListFont(settings().fontName)) createListFont("ＭＳ ゴシック");

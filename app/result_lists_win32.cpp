@@ -92,7 +92,7 @@ void showList(HWND shown, HWND hidden) {
 
 HWND groupList() { return groupListWindow; }
 HWND memberList() { return memberListWindow; }
-bool isExpanded() { return expandedHead != nullptr; }
+bool isExpanded() { return process::expandedHead != nullptr; }
 
 void setUpResultLists(HWND dialog) {
   groupListWindow = GetDlgItem(dialog, IDC_GROUP_LIST);
@@ -129,7 +129,7 @@ void refreshGroupList(HWND owner, HWND progressBar) {
 
 void resetResultLists(HWND dialog) {
   CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
-  expandedHead = nullptr;
+  process::expandedHead = nullptr;
   setConditionControlsEnabled(dialog, true);
   enable(dialog, IDC_OPEN, false);
   enable(dialog, IDC_EXPAND, false);
@@ -190,8 +190,8 @@ void activateItem(HWND dialog, HWND list) {
 }
 
 void toggleExpand(HWND dialog) {
-  if (expandedHead) {
-    expandedHead = nullptr;
+  if (process::expandedHead) {
+    process::expandedHead = nullptr;
     showList(groupListWindow, memberListWindow);
     setConditionControlsEnabled(dialog, true);
     enable(dialog, IDC_OPEN, false);
@@ -199,8 +199,8 @@ void toggleExpand(HWND dialog) {
     return;
   }
   ListViewRows rows(groupListWindow, nullptr);
-  expandedHead = selectedItem(rows);
-  if (!expandedHead) {
+  process::expandedHead = selectedItem(rows);
+  if (!process::expandedHead) {
     CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
     return;
   }

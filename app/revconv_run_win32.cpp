@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/resources/resource_ids.h"
+#include "app/shell.h"
 #include "revconv/providers_win32.h"
 #include "revconv/run.h"
 #include "revconv/skk_dictionary.h"
@@ -22,14 +23,12 @@ constexpr int CloseCommand = 1;
 // the user interface thread, which owns the lists.
 constexpr UINT FinishMessage = WM_APP + 0x36;
 
-HWND mainDialog = nullptr;
-HWND progressDialog = nullptr;
 DWORD startTick = 0;
 
 void showTime(DWORD now) {
   char text[64];
   formatTimerText(text, sizeof text, now, startTick, store().pendingCheckCount);
-  SetDlgItemTextA(progressDialog, IDC_PROGRESS_TEXT, text);
+  SetDlgItemTextA(process::progressDialog, IDC_PROGRESS_TEXT, text);
 }
 
 void CALLBACK timerProc(HWND, UINT, UINT_PTR, DWORD now) { showTime(now); }
@@ -44,7 +43,7 @@ class BarProgress final : public RunProgress {
 };
 
 void __cdecl reverseConversionWorker(void*) {
-  HWND dialog = progressDialog;
+  HWND dialog = process::progressDialog;
   HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
   SendMessageA(bar, PBM_SETRANGE32, 0, store().pendingCheckCount);
   SendMessageA(bar, PBM_SETPOS, 0, 0);
@@ -63,7 +62,7 @@ void __cdecl reverseConversionWorker(void*) {
     checkStoreItems(store(), source, &progress);
   }
   if (context != nullptr && !created) ImmReleaseContext(dialog, context);
-  if (store().pendingCheckCount == 0) EnableWindow(GetDlgItem(mainDialog, IDC_REVCONV), FALSE);
+  if (store().pendingCheckCount == 0) EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), FALSE);
   SetDlgItemTextA(dialog, IDC_PROGRESS_TEXT, "");
   SendMessageA(dialog, FinishMessage, 0, 0);
   PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
@@ -72,7 +71,7 @@ void __cdecl reverseConversionWorker(void*) {
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
-      progressDialog = dialog;
+      process::progressDialog = dialog;
       SetWindowTextA(dialog, "逆変換チェック中");
       startTick = GetTickCount();
       showTime(startTick);
@@ -98,7 +97,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       if (settings().hideRevConv) {
         refreshGroupList(dialog, GetDlgItem(dialog, IDC_PROGRESS_BAR));
       } else {
-        HWND list = GetDlgItem(mainDialog, IDC_GROUP_LIST);
+        HWND list = GetDlgItem(process::mainDialog, IDC_GROUP_LIST);
         InvalidateRect(list, nullptr, TRUE);
         UpdateWindow(list);
       }
@@ -112,9 +111,9 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 void startReverseConversion(HWND dialog) {
   revConvRunning() = true;
-  mainDialog = dialog;
+  process::mainDialog = dialog;
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog, progressDialogProc, 0);
-  progressDialog = nullptr;
+  process::progressDialog = nullptr;
   if (!revConvRunning().load()) showWarning(dialog, "逆変換チェックを中止しました");
 }
 

@@ -62,7 +62,7 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
     const int oldMode = SetBkMode(dc, TRANSPARENT);
 
     const RubyItem* item = reinterpret_cast<const RubyItem*>(draw->itemData);
-    const bool pairRow = item && (item->flags & PairShared) && !expandedHead;
+    const bool pairRow = item && (item->flags & PairShared) && !process::expandedHead;
     HGDIOBJ ownFont = nullptr;
     bool listFontSelected = false;
     int left = row.left;
@@ -79,8 +79,8 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
         continue;
       }
       drawCell(dc, item, column, left, right, row);
-      if (column == CountColumn && listFont) {
-        ownFont = SelectObject(dc, listFont);
+      if (column == CountColumn && process::listFont) {
+        ownFont = SelectObject(dc, process::listFont);
         listFontSelected = true;
       }
       if (column == OkuriganaColumn && listFontSelected) {

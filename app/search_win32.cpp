@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/resources/resource_ids.h"
+#include "app/shell.h"
 #include "app/search_win32.h"
 #include "engine/store.h"
 #include "engine/walk.h"
@@ -28,21 +29,19 @@ constexpr UINT ShowSearchMessage = WM_APP + 1;
 // seven times slower under Wine for a full store).
 constexpr UINT RefreshListMessage = WM_APP + 2;
 
-HWND mainDialog = nullptr;
-HWND progressDialog = nullptr;
 bool workerFailed = false;
 
 class DialogEvents : public SearchEvents {
  public:
-  void showFileName(const char* name) override { SetDlgItemTextA(progressDialog, IDC_PROGRESS_TEXT, name); }
+  void showFileName(const char* name) override { SetDlgItemTextA(process::progressDialog, IDC_PROGRESS_TEXT, name); }
   void showMessage(const char* text) override {
-    SendMessageA(progressDialog, ShowSearchMessage, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(process::progressDialog, ShowSearchMessage, 0, reinterpret_cast<LPARAM>(text));
   }
 };
 
 // The target list's lines, read through the list's messages.
 std::vector<std::string> readTargets() {
-  HWND list = GetDlgItem(mainDialog, IDC_TARGET_LIST);
+  HWND list = GetDlgItem(process::mainDialog, IDC_TARGET_LIST);
   std::vector<std::string> targets;
   const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -60,23 +59,23 @@ unsigned __stdcall searchWorker(void*) {
   DialogEvents events;
   searchTargets(s, readTargets(), settings().searchSubFolder, *lister, events);
   // List phase, also after Stop or the limit, with whatever was found.
-  HWND bar = GetDlgItem(progressDialog, IDC_PROGRESS_BAR);
-  EnableWindow(GetDlgItem(progressDialog, IDCANCEL), FALSE);
-  SetDlgItemTextA(progressDialog, IDC_PROGRESS_TEXT, "");
-  SetWindowTextA(progressDialog, "リスト作成中");
+  HWND bar = GetDlgItem(process::progressDialog, IDC_PROGRESS_BAR);
+  EnableWindow(GetDlgItem(process::progressDialog, IDCANCEL), FALSE);
+  SetDlgItemTextA(process::progressDialog, IDC_PROGRESS_TEXT, "");
+  SetWindowTextA(process::progressDialog, "リスト作成中");
   SendMessageA(bar, PBM_SETRANGE32, 0, s.itemCount);
   SendMessageA(bar, PBM_SETPOS, 0, 0);
   finishSearch(s);
-  EnableWindow(GetDlgItem(mainDialog, IDC_REVCONV), s.itemCount != 0);
-  SendMessageA(progressDialog, RefreshListMessage, 0, 0);
-  PostMessageA(progressDialog, WM_COMMAND, IDOK, 0);
+  EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), s.itemCount != 0);
+  SendMessageA(process::progressDialog, RefreshListMessage, 0, 0);
+  PostMessageA(process::progressDialog, WM_COMMAND, IDOK, 0);
   return 0;
 }
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
-      progressDialog = dialog;  // recorded before the worker can address the dialog
+      process::progressDialog = dialog;  // recorded before the worker can address the dialog
       centerOnOwner(dialog);
       const uintptr_t thread = _beginthreadex(nullptr, 0, searchWorker, nullptr, 0, nullptr);
       if (thread == 0) {
@@ -84,7 +83,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         store().searchRunning = false;
         clear(store());  // nothing of an earlier search stays to be exported or checked
         store().pendingCheckCount = 0;
-        EnableWindow(GetDlgItem(mainDialog, IDC_REVCONV), FALSE);
+        EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), FALSE);
         showWarning(dialog, SearchNotStartedText);
         EndDialog(dialog, 0);
       } else {
@@ -120,10 +119,10 @@ const char SearchNotStartedText[] = "検索を開始できませんでした。"
 void startSearch(HWND dialog) {
   ResultStore& s = store();
   s.searchRunning = true;
-  mainDialog = dialog;
+  process::mainDialog = dialog;
   workerFailed = false;
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog, progressDialogProc, 0);
-  progressDialog = nullptr;
+  process::progressDialog = nullptr;
   if (workerFailed) return;
   if (const char* text = searchEndMessage(s)) showWarning(dialog, text);
 }

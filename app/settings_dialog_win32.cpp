@@ -19,8 +19,8 @@
 
 namespace obel {
 
-void (*settingsCacheLoad)() = loadRevConvCache;
-void (*settingsCacheSave)() = saveRevConvCache;
+void (*process::settingsCacheLoad)() = loadRevConvCache;
+void (*process::settingsCacheSave)() = saveRevConvCache;
 
 namespace {
 
@@ -91,9 +91,9 @@ bool confirm(HWND dialog) {
   int on = IsDlgButtonChecked(dialog, IDC_USE_CACHE) == BST_CHECKED ? 1 : 0;
   if (on != (s.useRevConvCache ? 1 : 0)) {
     if (on) {
-      settingsCacheLoad();
+      process::settingsCacheLoad();
     } else {
-      settingsCacheSave();
+      process::settingsCacheSave();
     }
   }
   s.useRevConvCache = on;
@@ -144,7 +144,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 bool settingsDialog(HWND owner) {
-  HINSTANCE instance = appInstance ? appInstance : GetModuleHandleA(nullptr);
+  HINSTANCE instance = process::appInstance ? process::appInstance : GetModuleHandleA(nullptr);
   return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settingsDialogProc, 0) == 1;
 }
 

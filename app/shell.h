@@ -5,9 +5,13 @@
 
 namespace obel {
 
+namespace process {
 extern HINSTANCE appInstance;  // every resource load and dialog creation uses it
 extern HICON smallIcon;        // icon group 108 at 16 x 16
 extern HICON largeIcon;        // icon group 108 at the system's default size
+extern HWND mainDialog;        // the main dialog, recorded when a search or a check starts
+extern HWND progressDialog;    // dialog 104 of the running search or check; null otherwise
+}  // namespace process
 
 void loadIcons();
 void destroyIcons();

@@ -11,13 +11,15 @@
 
 namespace obel {
 
-HINSTANCE appInstance = nullptr;
-HICON smallIcon = nullptr;
-HICON largeIcon = nullptr;
+HINSTANCE process::appInstance = nullptr;
+HICON process::smallIcon = nullptr;
+HICON process::largeIcon = nullptr;
+HWND process::mainDialog = nullptr;
+HWND process::progressDialog = nullptr;
 
 namespace {
 
-HINSTANCE instance() { return appInstance ? appInstance : GetModuleHandleA(nullptr); }
+HINSTANCE instance() { return process::appInstance ? process::appInstance : GetModuleHandleA(nullptr); }
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
@@ -37,16 +39,16 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 void loadIcons() {
-  smallIcon = static_cast<HICON>(
+  process::smallIcon = static_cast<HICON>(
       LoadImageA(instance(), MAKEINTRESOURCEA(IDI_OBEL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  largeIcon = static_cast<HICON>(
+  process::largeIcon = static_cast<HICON>(
       LoadImageA(instance(), MAKEINTRESOURCEA(IDI_OBEL), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
 }
 
 void destroyIcons() {
-  if (smallIcon) DestroyIcon(smallIcon);
-  if (largeIcon) DestroyIcon(largeIcon);
-  smallIcon = largeIcon = nullptr;
+  if (process::smallIcon) DestroyIcon(process::smallIcon);
+  if (process::largeIcon) DestroyIcon(process::largeIcon);
+  process::smallIcon = process::largeIcon = nullptr;
 }
 
 bool showHelp(HWND owner) {

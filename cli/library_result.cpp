@@ -168,8 +168,8 @@ void LibraryResult::fold(ResultStore& s, const ReadingSource* check) {
 
 bool LibraryResult::shown(const LibraryPair& p) const {
   const Settings& s = settings();
-  if (s.hideKeyRuby == 1 && rubiesPerKey_[p.key] <= 1) return false;
-  if (s.hideKeyRuby == 2 && keysPerRuby_[p.ruby] <= 1) return false;
+  if (s.hideKeyRuby == SameKeyItems && rubiesPerKey_[p.key] <= 1) return false;
+  if (s.hideKeyRuby == SameRubyItems && keysPerRuby_[p.ruby] <= 1) return false;
   if (!passesLengthFilter(s.keyLengthFilter, strings_.text(p.key))) return false;
   return passesLengthFilter(s.rubyLengthFilter, strings_.text(p.ruby));
 }

@@ -205,7 +205,7 @@ int parse(int argc, char** argv, Options& o) {
       }
       o.grouped = view == "grouped";
     } else if (a == "--same-key" || a == "--same-ruby") {
-      settings().hideKeyRuby = a == "--same-key" ? 1 : 2;
+      settings().hideKeyRuby = a == "--same-key" ? SameKeyItems : SameRubyItems;
     } else if (a == "--key-length" || a == "--ruby-length") {
       LengthFilter& filter = a == "--key-length" ? settings().keyLengthFilter : settings().rubyLengthFilter;
       if (++i >= argc || !parseLengthOption(argv[i], filter)) {

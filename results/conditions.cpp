@@ -14,9 +14,9 @@ const char* sideLabel(int side) { return side == KeySide ? "キー" : "ルビ"; 
 
 const char* compareText(int type) {
   switch (type) {
-    case 0:
+    case AtLeastLength:
       return "以上の";
-    case 1:
+    case AtMostLength:
       return "以下の";
     default:
       return "の";
@@ -31,9 +31,9 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text) {
   const std::uint32_t length = static_cast<std::uint32_t>(bytes);
   const std::uint32_t limit = 2u * static_cast<std::uint32_t>(filter.length);
   switch (filter.type) {
-    case 0:
+    case AtLeastLength:
       return length >= limit;
-    case 1:
+    case AtMostLength:
       return length <= limit;
     default:
       return length == limit;
@@ -42,9 +42,9 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text) {
 
 bool matchesDisplayConditions(const RubyItem& item) {
   const Settings& s = settings();
-  if (expandedHead) {
+  if (process::expandedHead) {
     if (s.hideRevConv && (item.flags & RevConvOkuriOk)) return false;
-    return item.keyId == expandedHead->keyId && item.rubyId == expandedHead->rubyId;
+    return item.keyId == process::expandedHead->keyId && item.rubyId == process::expandedHead->rubyId;
   }
   const std::uint32_t f = item.flags;
   if (f & PairRepeat) return false;
@@ -53,8 +53,8 @@ bool matchesDisplayConditions(const RubyItem& item) {
     if ((f & RevConvOkuriOk) && !(f & PairShared)) return false;
   }
   const ResultStore& st = store();
-  if (s.hideKeyRuby == 1 && st.rubiesPerKey[item.keyId] <= 1) return false;
-  if (s.hideKeyRuby == 2 && st.keysPerRuby[item.rubyId] <= 1) return false;
+  if (s.hideKeyRuby == SameKeyItems && st.rubiesPerKey[item.keyId] <= 1) return false;
+  if (s.hideKeyRuby == SameRubyItems && st.keysPerRuby[item.rubyId] <= 1) return false;
   if (!passesLengthFilter(s.keyLengthFilter, text(st, item.keyId))) return false;
   if (!passesLengthFilter(s.rubyLengthFilter, text(st, item.rubyId))) return false;
   return true;

@@ -22,7 +22,7 @@ const char* compareText(int type);        // "以上の" / "以下の" / "の"; 
 bool passesLengthFilter(const LengthFilter& filter, const char* text);
 
 // True when the item is to have a row in the list being built (grouped view, or the
-// occurrences of expandedHead in the expanded view).
+// occurrences of process::expandedHead in the expanded view).
 bool matchesDisplayConditions(const RubyItem& item);
 
 // Caption of the side's length-filter check box, at most 63 bytes plus the NUL.

@@ -13,8 +13,8 @@ std::string groupedViewText() {
     out += resultColumns[c].header;
   }
   out += "\r\n";
-  const RubyItem* const savedHead = expandedHead;
-  expandedHead = nullptr;
+  const RubyItem* const savedHead = process::expandedHead;
+  process::expandedHead = nullptr;
   const ResultStore& s = store();
   char cell[1024];
   for (std::uint32_t i = 0; i < s.itemCount; ++i) {
@@ -27,7 +27,7 @@ std::string groupedViewText() {
     }
     out += "\r\n";
   }
-  expandedHead = savedHead;
+  process::expandedHead = savedHead;
   return out;
 }
 
@@ -40,17 +40,17 @@ bool parseLengthOption(const char* text, LengthFilter& filter) {
     ++p;
   }
   if (p == text || count == 0) return false;
-  int type = 0;
+  std::int32_t type = AtLeastLength;
   switch (*p) {
     case '\0':
     case '+':
-      type = 0;
+      type = AtLeastLength;
       break;
     case '-':
-      type = 1;
+      type = AtMostLength;
       break;
     case '=':
-      type = 2;
+      type = ExactLength;
       break;
     default:
       return false;

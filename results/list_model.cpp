@@ -8,7 +8,7 @@
 
 namespace obel {
 
-const RubyItem* expandedHead = nullptr;
+const RubyItem* process::expandedHead = nullptr;
 
 const ColumnInfo resultColumns[ColumnCount] = {
     {"№", Align::Centre, 60, IntegerSort, Align::Right},
@@ -105,14 +105,14 @@ void numberText(long value, char* buffer, std::size_t size) {
 
 void columnText(const RubyItem& item, int column, char* buffer, std::size_t size) {
   const ResultStore& s = store();
-  const bool expanded = expandedHead != nullptr;
+  const bool expanded = process::expandedHead != nullptr;
   const bool pairRow = !expanded && (item.flags & PairShared);
   if (size == 0) return;
   buffer[0] = '\0';
   if (pairRow && isOccurrenceColumn(column)) return;
   switch (column) {
     case NumberColumn:
-      numberText(expanded && &item == expandedHead ? 1 : item.number, buffer, size);
+      numberText(expanded && &item == process::expandedHead ? 1 : item.number, buffer, size);
       break;
     case CountColumn:
       numberText(expanded ? 1 : item.groupSize, buffer, size);
@@ -153,7 +153,7 @@ const RubyItem* selectedItem(const RowList& rows) {
 }
 
 ItemButtons itemButtonStates(const RubyItem* selected) {
-  const bool expanded = expandedHead != nullptr;
+  const bool expanded = process::expandedHead != nullptr;
   if (!selected) return {false, expanded};
   const bool shared = (selected->flags & PairShared) != 0;
   return {!(shared && !expanded), shared};
@@ -161,7 +161,7 @@ ItemButtons itemButtonStates(const RubyItem* selected) {
 
 Activation activationFor(const RubyItem* selected) {
   if (!selected) return Activation::Nothing;
-  if ((selected->flags & PairShared) && !expandedHead) return Activation::Expand;
+  if ((selected->flags & PairShared) && !process::expandedHead) return Activation::Expand;
   return Activation::Open;
 }
 

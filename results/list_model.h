@@ -12,7 +12,9 @@
 namespace obel {
 
 // The first occurrence of the pair that MemberList shows; null in the grouped view.
+namespace process {
 extern const RubyItem* expandedHead;
+}  // namespace process
 
 // The columns of both lists, in order.
 enum Column : int {
@@ -81,7 +83,7 @@ void reconcileRows(RowList& rows, ProgressSink* progress);
 void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellParser& parser,
                  ProgressSink* progress);
 
-// Text of one cell (view chosen by expandedHead). The buffer gets at most size - 1 bytes.
+// Text of one cell (view chosen by process::expandedHead). The buffer gets at most size - 1 bytes.
 void columnText(const RubyItem& item, int column, char* buffer, std::size_t size);
 
 // Item of the one selected row; null when none or several rows are selected.

@@ -5,10 +5,20 @@
 
 namespace obel {
 
+// SameKeyRubyMode, the values of hideKeyRuby: which items the lists show.
+constexpr std::int32_t ShowAllItems = 0;   // "全て表示"
+constexpr std::int32_t SameKeyItems = 1;   // "同じキーが存在する項目のみ表示"
+constexpr std::int32_t SameRubyItems = 2;  // "同じルビが存在する項目のみ表示"
+
+// How a length filter compares a text with its character count (LengthFilter::type).
+constexpr std::int32_t AtLeastLength = 0;  // "以上の"
+constexpr std::int32_t AtMostLength = 1;   // "以下の"
+constexpr std::int32_t ExactLength = 2;    // "の"
+
 struct LengthFilter {
   std::int32_t use;     // 0 or 1
   std::int32_t length;  // character count
-  std::int32_t type;    // 0 "以上の", 1 "以下の", 2 "の"
+  std::int32_t type;    // AtLeastLength, AtMostLength or ExactLength
 };
 
 struct Settings {

@@ -8,7 +8,9 @@
 namespace obel {
 
 // Full path of the settings file, computed before the entry point runs.
+namespace process {
 extern char settingsPath[260];
+}  // namespace process
 
 // The private profile file at path.
 class FileProfile : public Profile {

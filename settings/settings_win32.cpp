@@ -25,10 +25,10 @@ bool txtCommand(char* out, std::size_t size) { return findTxtEditor(".txt", out,
 
 }  // namespace
 
-char settingsPath[260];
+char process::settingsPath[260];
 
 // Filled during static initialisation, before the entry point.
-static const bool settingsPathReady = computeSettingsPath(settingsPath, sizeof settingsPath);
+static const bool settingsPathReady = computeSettingsPath(process::settingsPath, sizeof process::settingsPath);
 
 // An empty path means there is no settings file: reads give the defaults and writes fail.
 // (The profile functions would otherwise take a bare name as a file in the Windows folder.)
@@ -86,12 +86,12 @@ bool writeProfileInt(const char* section, const char* key, int value, const char
 }
 
 bool loadSettings() {
-  FileProfile profile(settingsPath);
+  FileProfile profile(process::settingsPath);
   return loadSettings(profile, settings(), txtCommand);
 }
 
 bool saveSettings() {
-  FileProfile profile(settingsPath);
+  FileProfile profile(process::settingsPath);
   return saveSettings(profile, settings());
 }
 

@@ -80,7 +80,7 @@ TEST_F(Conditions, SameKeyShowsOnlyKeysWithSeveralRubies) {
   RubyItem& a = addResult("今日", "きょう");
   RubyItem& b = addResult("今日", "こんにち");
   finishSearch();
-  settings().hideKeyRuby = 1;
+  settings().hideKeyRuby = SameKeyItems;
   int shown = 0;
   for (std::uint32_t i = 0; i < store().itemCount; ++i) shown += matchesDisplayConditions(store().items[i]);
   EXPECT_EQ(shown, 2);
@@ -97,7 +97,7 @@ TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
   addResult("雨", "あめ");
   addResult("雨", "あめ");
   finishSearch();
-  settings().hideKeyRuby = 2;
+  settings().hideKeyRuby = SameRubyItems;
   EXPECT_TRUE(matchesDisplayConditions(a));
   EXPECT_TRUE(matchesDisplayConditions(b));
   EXPECT_FALSE(matchesDisplayConditions(c));
@@ -142,8 +142,8 @@ TEST_F(Conditions, ExpandedViewListsEveryOccurrenceOfThePair) {
   RubyItem& other = addResult("雨", "う");
   finishSearch();
   settings().keyLengthFilter = {1, 5, 0};
-  settings().hideKeyRuby = 2;
-  expandedHead = &head;
+  settings().hideKeyRuby = SameRubyItems;
+  process::expandedHead = &head;
   EXPECT_TRUE(matchesDisplayConditions(head));
   EXPECT_TRUE(matchesDisplayConditions(second));
   EXPECT_TRUE(matchesDisplayConditions(third));

@@ -38,14 +38,14 @@ TEST_F(GroupedView, FollowsTheConditionsAndIgnoresAnExpandedPair) {
   RubyItem& rain = addResult("雨", "あめ");
   addResult("今日", "こんにち");
   finishSearch();
-  settings().hideKeyRuby = 1;
-  expandedHead = &rain;
+  settings().hideKeyRuby = SameKeyItems;
+  process::expandedHead = &rain;
   EXPECT_EQ(groupedViewText(), Header +
                                    "1\t1\t今日\tきょう\t\t\t\t1\t1\t\r\n"
                                    "3\t1\t今日\tこんにち\t\t\t\t1\t1\t\r\n");
-  EXPECT_EQ(expandedHead, &rain) << "the expanded pair is left as it was";
-  expandedHead = nullptr;
-  settings().hideKeyRuby = 0;
+  EXPECT_EQ(process::expandedHead, &rain) << "the expanded pair is left as it was";
+  process::expandedHead = nullptr;
+  settings().hideKeyRuby = ShowAllItems;
   settings().rubyLengthFilter = {1, 4, 0};
   EXPECT_EQ(groupedViewText(), Header + "3\t1\t今日\tこんにち\t\t\t\t1\t1\t\r\n");
 }
@@ -57,12 +57,13 @@ TEST(LengthOption, FormsAndLimits) {
     int length;
     int type;
   } const cases[] = {
-      {"2", true, 2, 0},   {"3+", true, 3, 0}, {"3-", true, 3, 1}, {"99=", true, 99, 2},
+      {"2", true, 2, AtLeastLength}, {"3+", true, 3, AtLeastLength}, {"3-", true, 3, AtMostLength},
+      {"99=", true, 99, ExactLength},
       {"0", false, 0, 0},  {"100", false, 0, 0}, {"", false, 0, 0}, {"+", false, 0, 0},
       {"2x", false, 0, 0}, {"2+=", false, 0, 0}, {"-2", false, 0, 0},
   };
   for (const Case& c : cases) {
-    LengthFilter filter{0, 5, 1};
+    LengthFilter filter{0, 5, AtMostLength};
     EXPECT_EQ(parseLengthOption(c.text, filter), c.ok) << c.text;
     if (c.ok) {
       EXPECT_EQ(filter.use, 1);

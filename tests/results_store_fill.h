@@ -25,7 +25,7 @@ inline void finishSearch() {
 inline void resetResults() {
   clear(store());
   settings() = Settings{};
-  expandedHead = nullptr;
+  process::expandedHead = nullptr;
 }
 
 }  // namespace obel::test

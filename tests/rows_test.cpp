@@ -56,7 +56,7 @@ TEST_F(Rows, GroupedAndExpandedCellsOfAPairOfThree) {
   EXPECT_EQ(group.cell(0, PositionColumn), "4");
   EXPECT_EQ(group.cell(0, 10), "") << "no column 10";
 
-  expandedHead = &head;
+  process::expandedHead = &head;
   FakeList members;
   members.refresh();
   ASSERT_EQ(members.rowCount(), 3);
@@ -78,7 +78,7 @@ TEST_F(Rows, MarksOfAPairRowAndOfItsOccurrences) {
   FakeList group;
   group.refresh();
   EXPECT_EQ(group.cell(0, VerdictColumn), "△");
-  expandedHead = &head;
+  process::expandedHead = &head;
   FakeList members;
   members.refresh();
   EXPECT_EQ(members.column(VerdictColumn), (Texts{"○", "×"}));
@@ -101,10 +101,10 @@ TEST_F(Rows, ConditionOffAndOnAgainKeepsTheSortOrder) {
   FakeList group;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"}));
-  settings().hideKeyRuby = 1;
+  settings().hideKeyRuby = SameKeyItems;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "3"}));
-  settings().hideKeyRuby = 0;
+  settings().hideKeyRuby = ShowAllItems;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"})) << "back in № order";
 }
@@ -117,9 +117,9 @@ TEST_F(Rows, WithoutASortedColumnRowsThatComeBackAreAppended) {
   FakeList group;
   group.state.sortedColumn = -1;
   group.refresh();
-  settings().hideKeyRuby = 1;
+  settings().hideKeyRuby = SameKeyItems;
   group.refresh();
-  settings().hideKeyRuby = 0;
+  settings().hideKeyRuby = ShowAllItems;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "3", "2"}));
   EXPECT_EQ(group.sortCalls, 0);
@@ -155,18 +155,18 @@ TEST_F(Rows, ExpandingAnotherPairReplacesTheRowsAndTheSameKeepsThem) {
   addResult("空", "そら");
   finishSearch();
   FakeList members;
-  expandedHead = &rain;
+  process::expandedHead = &rain;
   members.refresh();
   ASSERT_TRUE(members.sort(NumberColumn, true));
   members.select(1);
   const std::vector<std::intptr_t> before = members.values;
-  expandedHead = nullptr;
-  expandedHead = &rain;
+  process::expandedHead = nullptr;
+  process::expandedHead = &rain;
   members.refresh();
   EXPECT_EQ(members.values, before);
   EXPECT_TRUE(members.selected[1]);
   EXPECT_EQ(members.column(NumberColumn), (Texts{"2", "1"}));
-  expandedHead = &sky;
+  process::expandedHead = &sky;
   members.refresh();
   EXPECT_EQ(members.column(NumberColumn), (Texts{"3", "2", "1"}));
   EXPECT_EQ(selectedItem(members), nullptr);
@@ -232,7 +232,7 @@ TEST_F(Rows, ButtonStatesAndActivationInBothViews) {
       {&pair, &second, true, true, Activation::Open},
   };
   for (const Case& c : cases) {
-    expandedHead = c.head;
+    process::expandedHead = c.head;
     ItemButtons b = itemButtonStates(c.selected);
     EXPECT_EQ(b.openEnabled, c.open);
     EXPECT_EQ(b.expandEnabled, c.expand);

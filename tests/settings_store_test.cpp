@@ -33,7 +33,7 @@ TEST(SettingsStore, MissingFileGivesTheDefaults) {
   Settings s = loadFrom(profile, "\"C:\\Program Files\\Ed\\ed.exe\" \"%1\"");
   EXPECT_EQ(s.searchSubFolder, 1);
   EXPECT_EQ(s.hideRevConv, 0);
-  EXPECT_EQ(s.hideKeyRuby, 0);
+  EXPECT_EQ(s.hideKeyRuby, ShowAllItems);
   for (const LengthFilter& f : {s.keyLengthFilter, s.rubyLengthFilter}) {
     EXPECT_EQ(f.use, 0);
     EXPECT_EQ(f.length, 2);
@@ -60,12 +60,12 @@ TEST(SettingsStore, ReadsEverySectionAndKey) {
   Settings s = loadFrom(profile, "\"C:\\other.exe\"");
   EXPECT_EQ(s.searchSubFolder, 0);
   EXPECT_EQ(s.hideRevConv, 1);
-  EXPECT_EQ(s.hideKeyRuby, 2);
+  EXPECT_EQ(s.hideKeyRuby, SameRubyItems);
   EXPECT_EQ(s.keyLengthFilter.use, 1);
   EXPECT_EQ(s.keyLengthFilter.length, 3);
-  EXPECT_EQ(s.keyLengthFilter.type, 1);
+  EXPECT_EQ(s.keyLengthFilter.type, AtMostLength);
   EXPECT_EQ(s.rubyLengthFilter.length, 5);
-  EXPECT_EQ(s.rubyLengthFilter.type, 2);
+  EXPECT_EQ(s.rubyLengthFilter.type, ExactLength);
   EXPECT_EQ(s.queryExit, 0);
   EXPECT_EQ(s.useRevConvCache, 1);
   EXPECT_EQ(s.fontSize, 200) << "values set by hand are used as they are";

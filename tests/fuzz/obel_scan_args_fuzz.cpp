@@ -33,6 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Settings& s = settings();
   for (const LengthFilter* f : {&s.keyLengthFilter, &s.rubyLengthFilter})
     if (f->length < 1 || f->length > 99 || f->type < 0 || f->type > 2) std::abort();
-  if (s.hideKeyRuby < 0 || s.hideKeyRuby > 2) std::abort();
+  if (s.hideKeyRuby < ShowAllItems || s.hideKeyRuby > SameRubyItems) std::abort();
   return 0;
 }

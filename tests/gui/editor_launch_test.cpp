@@ -1,9 +1,8 @@
 // Opening an occurrence in the editor, end to end: the "editor" is this test program itself,
 // started with a filter that runs only EditorEcho.Record, which writes down what it received.
 #include <windows.h>
-#include <gtest/gtest.h>
-
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
@@ -15,6 +14,8 @@
 #include "app/resources/resource_ids.h"
 #include "app/unix_program.h"
 #include "engine/store.h"
+#include "results/list_model.h"
+#include "results/list_view_win32.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"
@@ -53,7 +54,7 @@ class EditorLaunchTest : public testing::Test {
     settings().queryExit = 0;
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    std::strcpy(settingsPath, (std::string(folder) + "obel_editor_test.ini").c_str());
+    std::strcpy(process::settingsPath, (std::string(folder) + "obel_editor_test.ini").c_str());
     dialog = createMainDialog();
     ASSERT_NE(dialog, nullptr);
     list = GetDlgItem(dialog, IDC_GROUP_LIST);
@@ -67,15 +68,12 @@ class EditorLaunchTest : public testing::Test {
     DestroyWindow(dialog);
     freeFileRecord(file);
   }
+  // A row of item at the end, as the lists add them; when selected it becomes the only
+  // selected row.
   void addRow(bool selected) {
-    LVITEMA row{};
-    row.mask = LVIF_PARAM | LVIF_TEXT | LVIF_STATE;
-    row.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    row.pszText = const_cast<char*>("");
-    row.lParam = reinterpret_cast<LPARAM>(&item);
-    row.state = selected ? LVIS_SELECTED : 0;
-    row.stateMask = LVIS_SELECTED;
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+    const int row = listview::appendCallbackItem(list, reinterpret_cast<LPARAM>(&item), ColumnCount);
+    ASSERT_GE(row, 0);
+    if (selected) listview::selectOnly(list, row);
   }
   HWND dialog = nullptr;
   HWND list = nullptr;
@@ -162,9 +160,7 @@ TEST_F(EditorLaunchTest, WithoutASingleSelectedRowOpenIsDisabledSilently) {
   // A row selected and then deselected again.
   EnableWindow(GetDlgItem(dialog, IDC_OPEN), TRUE);
   addRow(true);
-  LVITEMA clear{};
-  clear.stateMask = LVIS_SELECTED;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  listview::selectOnly(list, -1);
   launchTextEditor(dialog, list);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN)));
   EXPECT_TRUE(hook.boxes().empty());

@@ -57,7 +57,7 @@ class ExportTest : public testing::Test {
   void SetUp() override {
     settings() = Settings{};
     settings().queryExit = 0;
-    std::strcpy(settingsPath, (tempFolder() + "obel_export_test.ini").c_str());
+    std::strcpy(process::settingsPath, (tempFolder() + "obel_export_test.ini").c_str());
     ResultStore& s = store();
     clear(s);
     file = newFileRecord("C:\\本\\第一巻.txt");

@@ -67,10 +67,10 @@ class ResultListsTest : public testing::Test {
     settings() = Settings{};
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    std::strcpy(settingsPath, (std::string(folder) + "obel_results_test.ini").c_str());
-    DeleteFileA(settingsPath);
+    std::strcpy(process::settingsPath, (std::string(folder) + "obel_results_test.ini").c_str());
+    DeleteFileA(process::settingsPath);
     clear(store());
-    expandedHead = nullptr;
+    process::expandedHead = nullptr;
     fileA = newFileRecord("C:\\books\\a.txt");
     fileB = newFileRecord("C:\\books\\b.txt");
     addFile(store(), fileA);
@@ -88,9 +88,9 @@ class ResultListsTest : public testing::Test {
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     test::pumpMessages();
-    expandedHead = nullptr;
+    process::expandedHead = nullptr;
     clear(store());
-    DeleteFileA(settingsPath);
+    DeleteFileA(process::settingsPath);
   }
   void create() {
     dialog = createMainDialog();
@@ -471,7 +471,7 @@ TEST_F(ResultListsTest, CharCountDialogChecksAndStores) {
   EXPECT_EQ(hook.boxes()[1].text, "文字数が不正です。");
   EXPECT_EQ(hook.boxes()[1].caption, "Obel");
   EXPECT_EQ(settings().rubyLengthFilter.length, 7);
-  EXPECT_EQ(settings().rubyLengthFilter.type, 1);
+  EXPECT_EQ(settings().rubyLengthFilter.type, AtMostLength);
   EXPECT_EQ(test::controlText(dialog, IDC_RUBY_LENGTH), "ルビが7文字以下の項目のみ表示");
 }
 
@@ -543,7 +543,7 @@ TEST_F(ResultListsTest, PairRowShowsColumnsZeroToThreeAndNine) {
   EXPECT_EQ(pair, (std::vector<bool>{true, true, true, true, false, false, false, false, false, true}));
   const std::vector<bool> single = paintedColumns(group, store().items[0]);
   for (int c = 0; c <= 8; ++c) EXPECT_TRUE(single[c]) << c;
-  expandedHead = &store().items[1];
+  process::expandedHead = &store().items[1];
   const std::vector<bool> member = paintedColumns(members, store().items[1]);
   for (int c = 0; c <= 9; ++c) EXPECT_TRUE(member[c]) << "expanded column " << c;
 }

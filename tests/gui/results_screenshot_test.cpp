@@ -18,6 +18,7 @@
 #include "engine/store.h"
 #include "engine/walk.h"
 #include "results/list_model.h"
+#include "results/list_view_win32.h"
 #include "revconv/run.h"
 #include "revconv/skk_dictionary.h"
 #include "settings/settings.h"
@@ -91,8 +92,8 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
   settings() = Settings{};
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  std::strcpy(settingsPath, (std::string(temp) + "obel_screenshot.ini").c_str());
-  DeleteFileA(settingsPath);
+  std::strcpy(process::settingsPath, (std::string(temp) + "obel_screenshot.ini").c_str());
+  DeleteFileA(process::settingsPath);
   const std::vector<std::string> targets = writeSampleBooks();
 
   ResultStore& s = store();
@@ -125,15 +126,14 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
   test::pumpMessages(300);
   UpdateWindow(dialog);
 
-  // The first pair row on screen: nothing painted in columns 4 to 8, its count and mark drawn.
+  // The first pair row on screen: nothing painted in the columns of a single occurrence, its
+  // count and mark drawn.
   int pairRow = -1;
-  const int rows = static_cast<int>(SendMessageA(group, LVM_GETITEMCOUNT, 0, 0));
+  const int rows = listview::itemCount(group);
   for (int row = 0; row < rows && pairRow < 0; ++row) {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageA(group, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    if (reinterpret_cast<const RubyItem*>(item.lParam)->flags & PairShared) pairRow = row;
+    LPARAM value = 0;
+    ASSERT_TRUE(listview::itemValue(group, row, value));
+    if (reinterpret_cast<const RubyItem*>(value)->flags & PairShared) pairRow = row;
   }
   ASSERT_GE(pairRow, 0);
   ASSERT_LT(pairRow, 15) << "visible without scrolling";
@@ -146,20 +146,22 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
   for (int column = 0; column < ColumnCount; ++column) {
     const int width = static_cast<int>(SendMessageA(group, LVM_GETCOLUMNWIDTH, column, 0));
     bool painted = false;
-    for (int x = left + 1; x < left + width - 1 && !painted; ++x)
-      for (int y = rowRect.top + 1; y < rowRect.bottom - 1 && !painted; ++y)
+    for (int x = left + 1; x < left + width - 1 && !painted; ++x) {
+      for (int y = rowRect.top + 1; y < rowRect.bottom - 1 && !painted; ++y) {
         if (GetPixel(dc, x, y) != background) painted = true;
-    if (column >= 4 && column <= 8) EXPECT_FALSE(painted) << "column " << column;
-    if (column <= 3 || column == 9) EXPECT_TRUE(painted) << "column " << column;
+      }
+    }
+    if (isOccurrenceColumn(column)) {
+      EXPECT_FALSE(painted) << "column " << column;
+    } else {
+      EXPECT_TRUE(painted) << "column " << column;
+    }
     left += width;
   }
   ReleaseDC(group, dc);
 
   // A key with several readings selected, for the picture.
-  LVITEMA select{};
-  select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  select.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(group, LVM_SETITEMSTATE, pairRow, reinterpret_cast<LPARAM>(&select));
+  listview::selectOnly(group, pairRow);
   updateItemButtons(dialog, group);
   test::pumpMessages(300);
   if (const char* path = std::getenv("OBEL_SCREENSHOT")) {

@@ -55,11 +55,11 @@ class RevConvRunWindow : public testing::Test {
  protected:
   void SetUp() override {
     settings() = Settings{};
-    std::strcpy(settingsPath, tempPath("obel_revconv_gui.ini").c_str());
-    DeleteFileA(settingsPath);
+    std::strcpy(process::settingsPath, tempPath("obel_revconv_gui.ini").c_str());
+    DeleteFileA(process::settingsPath);
     clearCache(revConvCache());
     clear(store());
-    expandedHead = nullptr;
+    process::expandedHead = nullptr;
     // 生/なま three times (confirmed by the key), 走/はし with る and った (partly), 謎/なぞ.
     test::appendItem(store(), "生", "なま", "");
     test::appendItem(store(), "走", "はし", "る");
@@ -75,9 +75,9 @@ class RevConvRunWindow : public testing::Test {
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     test::pumpMessages();
-    expandedHead = nullptr;
+    process::expandedHead = nullptr;
     clear(store());
-    DeleteFileA(settingsPath);
+    DeleteFileA(process::settingsPath);
   }
   void create() {
     dialog = createMainDialog();

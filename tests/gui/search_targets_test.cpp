@@ -58,8 +58,8 @@ class TargetsTest : public testing::Test {
  protected:
   void SetUp() override {
     settings() = Settings{};
-    std::strcpy(settingsPath, (tempFolder() + "obel_targets_test.ini").c_str());
-    DeleteFileA(settingsPath);
+    std::strcpy(process::settingsPath, (tempFolder() + "obel_targets_test.ini").c_str());
+    DeleteFileA(process::settingsPath);
     dialog = createMainDialog();
     ASSERT_NE(dialog, nullptr);
     ShowWindow(dialog, SW_SHOW);
@@ -68,7 +68,7 @@ class TargetsTest : public testing::Test {
   }
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-    DeleteFileA(settingsPath);
+    DeleteFileA(process::settingsPath);
   }
   std::vector<std::string> lines() const {
     std::vector<std::string> out;

@@ -48,10 +48,10 @@ class SettingsDialogTest : public testing::Test {
     GetTempPathA(MAX_PATH, folder);
     path = std::string(folder) + "obel_settings_dialog_test.ini";
     DeleteFileA(path.c_str());
-    std::strcpy(settingsPath, path.c_str());
+    std::strcpy(process::settingsPath, path.c_str());
     cacheLoads = cacheSaves = 0;
-    settingsCacheLoad = countLoad;
-    settingsCacheSave = countSave;
+    process::settingsCacheLoad = countLoad;
+    process::settingsCacheSave = countSave;
     owner = test::createDialog(IDD_MAIN, test::plainDialogProc);
     ShowWindow(owner, SW_SHOW);
   }

@@ -20,8 +20,8 @@ TEST(ListFont, TakesTheFaceAndTheFontSizeSetting) {
   settings() = Settings{};
   settings().fontSize = 17;
   ASSERT_TRUE(createListFont("ＭＳ 明朝"));
-  ASSERT_NE(listFont, nullptr);
-  LOGFONTA lf = fontOf(listFont);
+  ASSERT_NE(process::listFont, nullptr);
+  LOGFONTA lf = fontOf(process::listFont);
   EXPECT_EQ(lf.lfHeight, 17);
   EXPECT_EQ(lf.lfWidth, 0);
   EXPECT_EQ(lf.lfWeight, FW_NORMAL);
@@ -32,23 +32,23 @@ TEST(ListFont, TakesTheFaceAndTheFontSizeSetting) {
   EXPECT_STREQ(lf.lfFaceName, "ＭＳ 明朝");
 
   // A new font replaces the old one, which is deleted.
-  HFONT first = listFont;
+  HFONT first = process::listFont;
   ASSERT_TRUE(createListFont("ＭＳ ゴシック"));
-  EXPECT_NE(listFont, first);
+  EXPECT_NE(process::listFont, first);
   EXPECT_EQ(GetObjectType(first), 0u) << "the previous font was deleted";
   deleteListFont();
-  EXPECT_EQ(listFont, nullptr);
+  EXPECT_EQ(process::listFont, nullptr);
 }
 
 TEST(ListFont, LongFaceNameIsCutBeforeAWholeCharacter) {
   settings() = Settings{};
   std::string face = "a" + std::string("漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢");  // 41 bytes
   ASSERT_TRUE(createListFont(face.c_str()));
-  LOGFONTA lf = fontOf(listFont);
+  LOGFONTA lf = fontOf(process::listFont);
   EXPECT_EQ(std::string(lf.lfFaceName), face.substr(0, 31)) << "31 bytes end on a character boundary here";
   std::string even = std::string("漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢");  // 40 bytes
   ASSERT_TRUE(createListFont(even.c_str()));
-  lf = fontOf(listFont);
+  lf = fontOf(process::listFont);
   EXPECT_EQ(std::string(lf.lfFaceName), even.substr(0, 30)) << "the 16th character does not fit whole";
   deleteListFont();
 }

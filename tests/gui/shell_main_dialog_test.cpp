@@ -26,12 +26,12 @@ std::string useSettingsFile(const char* content) {
   std::string path = std::string(folder) + "obel_main_dialog_test.ini";
   DeleteFileA(path.c_str());
   if (content) std::ofstream(path, std::ios::binary) << content;
-  std::strcpy(settingsPath, path.c_str());
+  std::strcpy(process::settingsPath, path.c_str());
   return path;
 }
 
 int readKey(const char* key) {
-  return static_cast<int>(GetPrivateProfileIntA("Application", key, 32768, settingsPath));
+  return static_cast<int>(GetPrivateProfileIntA("Application", key, 32768, process::settingsPath));
 }
 
 RECT windowRect(HWND window) {
@@ -67,7 +67,7 @@ class MainDialogTest : public testing::Test {
   }
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-    DeleteFileA(settingsPath);
+    DeleteFileA(process::settingsPath);
   }
   void create() {
     dialog = createMainDialog();
@@ -105,7 +105,7 @@ TEST_F(MainDialogTest, ControlsStartFromTheSettings) {
 TEST_F(MainDialogTest, ControlsFollowChangedSettingsAndClicksChangeThem) {
   Settings& s = settings();
   s.searchSubFolder = 0;
-  s.hideKeyRuby = 2;
+  s.hideKeyRuby = SameRubyItems;
   s.hideRevConv = 1;
   s.keyLengthFilter.use = 1;
   s.rubyLengthFilter.use = 1;
@@ -120,7 +120,7 @@ TEST_F(MainDialogTest, ControlsFollowChangedSettingsAndClicksChangeThem) {
   click(IDC_SEARCH_SUBFOLDER);
   EXPECT_EQ(s.searchSubFolder, 1);
   click(IDC_SAME_KEY_ONLY);
-  EXPECT_EQ(s.hideKeyRuby, 1);
+  EXPECT_EQ(s.hideKeyRuby, SameKeyItems);
   click(IDC_HIDE_REVCONV);
   EXPECT_EQ(s.hideRevConv, 0);
   click(IDC_KEY_LENGTH);
@@ -128,14 +128,14 @@ TEST_F(MainDialogTest, ControlsFollowChangedSettingsAndClicksChangeThem) {
   click(IDC_RUBY_LENGTH);
   EXPECT_EQ(s.rubyLengthFilter.use, 0);
   // Nothing of this reaches the settings file.
-  EXPECT_EQ(GetFileAttributesA(settingsPath), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA(process::settingsPath), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(MainDialogTest, StoredModeOutsideTheButtonsShowsEverything) {
   settings().hideKeyRuby = 7;
   create();
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_ALL), BST_CHECKED);
-  EXPECT_EQ(settings().hideKeyRuby, 0);
+  EXPECT_EQ(settings().hideKeyRuby, ShowAllItems);
 }
 
 TEST_F(MainDialogTest, EscapeNeverClosesTheWindow) {
@@ -221,7 +221,7 @@ TEST_F(MainDialogTest, ExitQuestionCancelKeepsEverythingAndOkClosesAndSaves) {
   EXPECT_EQ(box.buttons, (std::vector<int>{IDOK, IDCANCEL}));
   EXPECT_EQ(box.owner, dialog);
   EXPECT_TRUE(IsWindow(dialog));
-  EXPECT_EQ(GetFileAttributesA(settingsPath), INVALID_FILE_ATTRIBUTES) << "no placement written on Cancel";
+  EXPECT_EQ(GetFileAttributesA(process::settingsPath), INVALID_FILE_ATTRIBUTES) << "no placement written on Cancel";
 
   MoveWindow(dialog, 40, 30, 700, 720, TRUE);
   hook.answerWith(IDOK);

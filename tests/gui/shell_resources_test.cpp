@@ -122,8 +122,9 @@ TEST(ShellResources, MainTemplateHoldsEveryControlInOrder) {
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     char name[16] = "";
     GetClassNameA(c, name, sizeof name);
-    if (lstrcmpiA(name, "Button") == 0)
-      EXPECT_NE(GetWindowLongA(c, GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON) << GetDlgCtrlID(c);
+    if (lstrcmpiA(name, "Button") == 0) {
+      EXPECT_NE(GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << GetDlgCtrlID(c);
+    }
   }
   DestroyWindow(dialog);
 }

@@ -32,7 +32,7 @@ TEST(SettingsFile, PathIsObelIniInTheExecutablesFolder) {
   char executable[MAX_PATH];
   GetModuleFileNameA(nullptr, executable, MAX_PATH);
   std::string folder(executable, std::strrchr(executable, '\\') + 1);
-  EXPECT_EQ(std::string(settingsPath), folder + "Obel.ini");
+  EXPECT_EQ(std::string(process::settingsPath), folder + "Obel.ini");
 }
 
 TEST(SettingsFile, WithoutAPathNothingIsReadOrWrittenElsewhere) {
