@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <thread>
 
 #include "engine/native_path.h"
 #include "revconv/skk_dictionary.h"
@@ -22,85 +23,119 @@ std::uint32_t mix(std::uint64_t h) {
   return static_cast<std::uint32_t>(h);
 }
 
-std::uint32_t textHash(std::string_view text) {
-  std::uint64_t h = 0xCBF29CE484222325ull;  // FNV-1a
-  for (const char c : text) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
-  return mix(h);
-}
 
-// Doubles an open-addressing table of index + 1 entries, each entry placed again by its hash.
-template <class HashOf>
-void growTable(std::vector<std::uint32_t>& slots, HashOf hashOf) {
-  std::vector<std::uint32_t> bigger(slots.empty() ? 1024 : slots.size() * 2, 0);
-  const std::size_t mask = bigger.size() - 1;
-  for (const std::uint32_t entry : slots) {
-    if (entry == 0) continue;
-    std::size_t at = hashOf(entry - 1) & mask;
-    while (bigger[at] != 0) at = (at + 1) & mask;
+std::uint32_t pairHash(std::uint32_t key, std::uint32_t ruby) { return mix(static_cast<std::uint64_t>(key) << 32 | ruby); }
+
+// Doubles an open-addressing table until it holds `wanted` entries at most half full, each
+// entry placed again by its hash.
+template <class Slot, class IsUsed, class HashOf>
+void growTable(std::vector<Slot>& slots, std::size_t wanted, IsUsed isUsed, HashOf hashOf) {
+  std::size_t size = slots.empty() ? 1024 : slots.size();
+  while (wanted * 2 > size) size *= 2;
+  if (size == slots.size()) return;
+  std::vector<Slot> bigger(size, Slot{});
+  const std::size_t mask = size - 1;
+  for (const Slot& entry : slots) {
+    if (!isUsed(entry)) continue;
+    std::size_t at = hashOf(entry) & mask;
+    while (isUsed(bigger[at])) at = (at + 1) & mask;
     bigger[at] = entry;
   }
   slots.swap(bigger);
 }
 
+// How many entries ahead of the one being looked up a probe is begun: enough to keep a few
+// cache misses on their way at once.
+constexpr std::size_t Ahead = 8;
+
 }  // namespace
 
-std::uint32_t LibraryStrings::intern(std::string_view text) {
-  // Each slot holds the text's hash beside its id, so that a probe reads no other table until the
-  // hashes match.
-  if ((count() + 1) * 2 > slots_.size()) {
-    std::vector<std::uint64_t> bigger(slots_.empty() ? 1024 : slots_.size() * 2, 0);
-    const std::size_t mask = bigger.size() - 1;
-    for (const std::uint64_t entry : slots_) {
-      if (entry == 0) continue;
-      std::size_t at = (entry >> 32) & mask;
-      while (bigger[at] != 0) at = (at + 1) & mask;
-      bigger[at] = entry;
-    }
-    slots_.swap(bigger);
-  }
-  const std::uint32_t h = textHash(text);
+std::uint32_t LibraryStrings::hash(std::string_view text) {
+  std::uint64_t h = 0xCBF29CE484222325ull;  // FNV-1a
+  for (const char c : text) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+  return mix(h);
+}
+
+void LibraryStrings::makeRoom(std::uint32_t more) {
+  const std::size_t wanted = static_cast<std::size_t>(count_) + more + 1;
+  if (wanted * 2 > slots_.size()) growTable(
+        slots_, wanted, [](const Slot& e) { return e.idPlusOne != 0; }, [](const Slot& e) { return e.hash; });
+}
+
+std::uint32_t LibraryStrings::intern(std::string_view text, std::uint32_t h) {
+  makeRoom(1);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = h & mask;
-  for (; slots_[at] != 0; at = (at + 1) & mask) {
-    const std::uint64_t entry = slots_[at];
-    if (static_cast<std::uint32_t>(entry >> 32) != h) continue;
-    const std::uint32_t id = static_cast<std::uint32_t>(entry) - 1;
-    if (view(id) == text) return id;
+  for (; slots_[at].idPlusOne != 0; at = (at + 1) & mask) {
+    const Slot& e = slots_[at];
+    if (e.hash == h && view(e.idPlusOne - 1) == text) return e.idPlusOne - 1;
   }
-  const std::uint32_t id = count();
-  slots_[at] = static_cast<std::uint64_t>(h) << 32 | (id + 1);
-  ++count_;
+  const std::uint32_t id = count_++;
+  slots_[at] = {h, id + 1};
   pool_.insert(pool_.end(), text.begin(), text.end());
   pool_.push_back('\0');
   offsets_.push_back(static_cast<std::uint32_t>(pool_.size()));
   return id;
 }
 
-std::uint32_t LibraryResult::findOrAddPair(std::uint32_t key, std::uint32_t ruby, bool& added) {
-  auto hashOf = [](std::uint32_t k, std::uint32_t r) { return mix(static_cast<std::uint64_t>(k) << 32 | r); };
-  if ((pairs_.size() + 1) * 2 > pairSlots_.size())
-    growTable(pairSlots_, [&](std::uint32_t i) { return hashOf(pairs_[i].key, pairs_[i].ruby); });
+void LibraryStrings::internAll(const ResultStore& s, const std::vector<std::uint32_t>& listed,
+                               std::vector<std::uint32_t>& ids) {
+  ids.resize(s.strings.count);
+  const std::size_t n = listed.size() / 2;
+  makeRoom(static_cast<std::uint32_t>(n));  // the table does not grow below, so a slot stays where it was fetched
+  const std::size_t mask = slots_.size() - 1;
+  auto hashOf = [&](std::size_t i) { return listed[2 * i + 1]; };
+  // In three steps, each Ahead strings behind the one before: the slot, the offset of the text
+  // it leads to, that text; then the look-up, which finds them in the cache.
+  for (std::size_t i = 0; i < n + 3 * Ahead; ++i) {
+    if (i < n) __builtin_prefetch(&slots_[hashOf(i) & mask]);
+    if (i >= Ahead && i - Ahead < n) {
+      const Slot& e = slots_[hashOf(i - Ahead) & mask];
+      if (e.idPlusOne != 0) __builtin_prefetch(&offsets_[e.idPlusOne - 1]);
+    }
+    if (i >= 2 * Ahead && i - 2 * Ahead < n) {
+      const Slot& e = slots_[hashOf(i - 2 * Ahead) & mask];
+      if (e.idPlusOne != 0) __builtin_prefetch(pool_.data() + offsets_[e.idPlusOne - 1]);
+    }
+    if (i >= 3 * Ahead) {
+      const std::size_t k = i - 3 * Ahead;
+      const std::uint32_t id = listed[2 * k];
+      ids[id] = intern(obel::text(s, id), hashOf(k));
+    }
+  }
+}
+
+void LibraryResult::makePairRoom(std::size_t more) {
+  const std::size_t wanted = pairs_.size() + more + 1;
+  if (wanted * 2 > pairSlots_.size())
+    growTable(
+        pairSlots_, wanted, [](const PairSlot& e) { return e.indexPlusOne != 0; },
+        [](const PairSlot& e) { return pairHash(e.key, e.ruby); });
+}
+
+std::uint32_t LibraryResult::findOrAddPair(std::uint32_t key, std::uint32_t ruby, std::uint32_t hash, bool& added) {
+  makePairRoom(1);
   const std::size_t mask = pairSlots_.size() - 1;
-  std::size_t at = hashOf(key, ruby) & mask;
-  for (; pairSlots_[at] != 0; at = (at + 1) & mask) {
-    const LibraryPair& p = pairs_[pairSlots_[at] - 1];
-    if (p.key == key && p.ruby == ruby) {
+  std::size_t at = hash & mask;
+  for (; pairSlots_[at].indexPlusOne != 0; at = (at + 1) & mask) {
+    const PairSlot& e = pairSlots_[at];
+    if (e.key == key && e.ruby == ruby) {
       added = false;
-      return pairSlots_[at] - 1;
+      return e.indexPlusOne - 1;
     }
   }
   const std::uint32_t index = static_cast<std::uint32_t>(pairs_.size());
-  pairSlots_[at] = index + 1;
+  pairSlots_[at] = {key, ruby, index + 1};
   added = true;
   return index;
 }
 
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p,
-                                         std::uint32_t pairId, std::uint32_t okurigana,
-                                         const ReadingSource& check) {
+                                         std::uint32_t pairId, const ReadingSource& check) {
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
   if (p.keyVerdict == 2) return RevConvDone | RevConvKeyOk;
   if (text(s, item.okuriganaId)[0] == 0) return RevConvDone;
+  const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
   const auto [at, asked] = okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairId) << 32 | okurigana, false);
   if (asked) at->second = matchWithOkurigana(s, check, item) == 1;
   if (!at->second) return RevConvDone;
@@ -108,41 +143,60 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
   return RevConvDone | RevConvOkuriOk;
 }
 
-void LibraryResult::fold(ResultStore& s, const ReadingSource* check) {
-  constexpr std::uint32_t Unmapped = 0xFFFFFFFFu;
-  std::vector<std::uint32_t> ids(s.strings.count, Unmapped);  // the store's string ids to ours
-  auto libraryId = [&](std::uint32_t id) {
-    if (ids[id] == Unmapped) ids[id] = strings_.intern(text(s, id));
-    return ids[id];
+void LibraryResult::hashStrings(const ResultStore& s, std::vector<std::uint32_t>& listed) {
+  std::vector<bool> looked(s.strings.count);
+  listed.clear();
+  auto list = [&](std::uint32_t id) {
+    if (looked[id]) return;
+    looked[id] = true;
+    listed.push_back(id);
+    listed.push_back(LibraryStrings::hash(text(s, id)));
   };
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
+    list(s.items[i].keyId);
+    list(s.items[i].rubyId);
+  }
+}
+
+void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& listed, const ReadingSource* check) {
+  std::vector<std::uint32_t> ids;  // the store's string ids to ours, for keys and rubies
+  strings_.internAll(s, listed, ids);
+  const std::uint32_t n = s.itemCount;
+  std::vector<std::uint32_t> pairHashes(n);
+  for (std::uint32_t i = 0; i < n; ++i) pairHashes[i] = pairHash(ids[s.items[i].keyId], ids[s.items[i].rubyId]);
+  makePairRoom(n);  // the table does not grow below, so a slot stays where it was fetched
+  const std::size_t mask = pairSlots_.size() - 1;
   const FileRecord* lastFile = nullptr;
   std::uint32_t lastFileIndex = 0;
   const FileRecord* folderFile = nullptr;
   std::uint32_t folder = 0;
-  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
+  for (std::size_t ahead = 0; ahead < n + 2 * Ahead; ++ahead) {
+    if (ahead < n) __builtin_prefetch(&pairSlots_[pairHashes[ahead] & mask]);
+    if (ahead >= Ahead && ahead - Ahead < n) {  // the slot has come: the pair it points to
+      const PairSlot& e = pairSlots_[pairHashes[ahead - Ahead] & mask];
+      if (e.indexPlusOne != 0) __builtin_prefetch(&pairs_[e.indexPlusOne - 1]);
+    }
+    if (ahead < 2 * Ahead) continue;
+    const std::size_t i = ahead - 2 * Ahead;
     RubyItem& item = s.items[i];
-    const std::uint32_t key = libraryId(item.keyId);
-    const std::uint32_t ruby = libraryId(item.rubyId);
-    const std::uint32_t okurigana = libraryId(item.okuriganaId);
+    const std::uint32_t key = ids[item.keyId];
+    const std::uint32_t ruby = ids[item.rubyId];
     bool isNew = false;
-    const std::uint32_t pairId = findOrAddPair(key, ruby, isNew);
+    const std::uint32_t pairId = findOrAddPair(key, ruby, pairHashes[i], isNew);
     if (isNew) {
       if (item.file != lastFile) {  // a file's items lie together in the store
         lastFile = item.file;
         lastFileIndex = static_cast<std::uint32_t>(files_.size());
         files_.push_back({item.file ? item.file->name : "", item.file ? item.file->folder : ""});
       }
-      pairs_.push_back({key, ruby, okurigana, lastFileIndex, item.line, item.column});
-      if (strings_.count() > rubiesPerKey_.size()) {
-        rubiesPerKey_.resize(strings_.count() * 2);
-        keysPerRuby_.resize(strings_.count() * 2);
-      }
-      ++rubiesPerKey_[key];
-      ++keysPerRuby_[ruby];
+      const char* okurigana = text(s, item.okuriganaId);
+      pairs_.push_back({key, ruby, static_cast<std::uint32_t>(okuriganaTexts_.size()), lastFileIndex, item.line,
+                        item.column});
+      okuriganaTexts_.insert(okuriganaTexts_.end(), okurigana, okurigana + std::strlen(okurigana) + 1);
     }
     LibraryPair& p = pairs_[pairId];
     ++p.count;
-    if (check) item.flags |= verdictBits(s, item, p, pairId, okurigana, *check);
+    if (check) item.flags |= verdictBits(s, item, p, pairId, *check);
     if (countFolders_) {
       if (item.file != folderFile) {
         folderFile = item.file;
@@ -166,10 +220,20 @@ void LibraryResult::fold(ResultStore& s, const ReadingSource* check) {
   items_ += s.itemCount;
 }
 
-bool LibraryResult::shown(const LibraryPair& p) const {
+std::vector<std::uint32_t> LibraryResult::pairsPerString() const {
   const Settings& s = settings();
-  if (s.hideKeyRuby == SameKeyItems && rubiesPerKey_[p.key] <= 1) return false;
-  if (s.hideKeyRuby == SameRubyItems && keysPerRuby_[p.ruby] <= 1) return false;
+  std::vector<std::uint32_t> counts;
+  if (s.hideKeyRuby != SameKeyItems && s.hideKeyRuby != SameRubyItems) return counts;
+  counts.resize(strings_.count());
+  const bool byKey = s.hideKeyRuby == SameKeyItems;
+  for (const LibraryPair& p : pairs_) ++counts[byKey ? p.key : p.ruby];
+  return counts;
+}
+
+bool LibraryResult::shown(const LibraryPair& p, const std::vector<std::uint32_t>& pairsPerString) const {
+  const Settings& s = settings();
+  if (s.hideKeyRuby == SameKeyItems && pairsPerString[p.key] <= 1) return false;
+  if (s.hideKeyRuby == SameRubyItems && pairsPerString[p.ruby] <= 1) return false;
   if (!passesLengthFilter(s.keyLengthFilter, strings_.text(p.key))) return false;
   return passesLengthFilter(s.rubyLengthFilter, strings_.text(p.ruby));
 }
@@ -262,29 +326,25 @@ void appendNumber(std::string& out, std::int64_t n) {
 }
 }  // namespace
 
-std::string LibraryResult::groupedText(bool checked) const {
+void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked,
+                                    const std::vector<std::uint32_t>& pairsPerString, std::string& out) const {
   constexpr std::size_t TypicalLineBytes = 128;  // a little more than most lines take
-  std::string out;
-  out.reserve(pairs_.size() * TypicalLineBytes);
-  for (int c = 0; c < ColumnCount; ++c) {
-    if (c) out += '\t';
-    out += resultColumns[c].header;
-  }
-  out += "\r\n";
-  for (std::size_t i = 0; i < pairs_.size(); ++i) {
+  out.clear();
+  out.reserve((end - first) * TypicalLineBytes);
+  for (std::size_t i = first; i < end; ++i) {
     const LibraryPair& p = pairs_[i];
-    if (!shown(p)) continue;
+    if (!shown(p, pairsPerString)) continue;
     appendNumber(out, static_cast<std::int64_t>(i + 1));
     out += '\t';
     appendNumber(out, p.count);
     out += '\t';
-    out += strings_.text(p.key);
+    out += strings_.view(p.key);
     out += '\t';
-    out += strings_.text(p.ruby);
+    out += strings_.view(p.ruby);
     if (p.count == 1) {  // a pair seen once shows where
       const LibraryFile& f = files_[p.file];
       out += '\t';
-      out += strings_.text(p.okurigana);
+      out += okuriganaTexts_.data() + p.okurigana;
       out += '\t';
       out += f.name;
       out += '\t';
@@ -300,7 +360,32 @@ std::string LibraryResult::groupedText(bool checked) const {
     if (checked) out += pairMark(p);
     out += "\r\n";
   }
-  return out;
+}
+
+void LibraryResult::writeGrouped(bool checked, unsigned threads, const std::function<void(const std::string&)>& write) const {
+  std::string header;
+  for (int c = 0; c < ColumnCount; ++c) {
+    if (c) header += '\t';
+    header += resultColumns[c].header;
+  }
+  header += "\r\n";
+  write(header);
+  // A library's view is tens of megabytes: it is made in parts, several at once, and each part
+  // is written as soon as the ones before it are.
+  constexpr std::size_t PartPairs = 1 << 15;
+  const std::vector<std::uint32_t> perString = pairsPerString();
+  std::vector<std::string> parts(std::max(threads, 1u));
+  for (std::size_t first = 0; first < pairs_.size(); first += PartPairs * parts.size()) {
+    auto make = [&](std::size_t part) {
+      const std::size_t from = std::min(pairs_.size(), first + part * PartPairs);
+      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, perString, parts[part]);
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t part = 1; part < parts.size(); ++part) helpers.emplace_back(make, part);
+    make(0);
+    for (std::thread& helper : helpers) helper.join();
+    for (const std::string& part : parts) write(part);
+  }
 }
 
 }  // namespace obel

@@ -3,6 +3,7 @@
 // store. It keeps each distinct string and each distinct (key, ruby) pair once, with counts wide
 // enough for any library, so that memory grows with the distinct strings, not with the items.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -17,7 +18,13 @@ namespace obel {
 // other in one pool, found through an open-addressing table of ids.
 class LibraryStrings {
  public:
-  std::uint32_t intern(std::string_view text);
+  std::uint32_t intern(std::string_view text) { return intern(text, hash(text)); }
+  // With the text's hash() already known.
+  std::uint32_t intern(std::string_view text, std::uint32_t hash);
+  // ids[id] for the store's strings listed as id, hash() one after the other. The probes are
+  // begun a few strings ahead, as the table of a library is far larger than the processor's caches.
+  void internAll(const ResultStore& s, const std::vector<std::uint32_t>& listed, std::vector<std::uint32_t>& ids);
+  static std::uint32_t hash(std::string_view text);
   // NUL-terminated; valid until the next intern.
   const char* text(std::uint32_t id) const { return pool_.data() + offsets_[id]; }
   std::string_view view(std::uint32_t id) const {
@@ -26,17 +33,24 @@ class LibraryStrings {
   std::uint32_t count() const { return count_; }
 
  private:
+  // A probe compares the hashes first, so that it reads another text only when they agree.
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t idPlusOne;  // 0 for an empty slot
+  };
+  void makeRoom(std::uint32_t more);
+
   std::vector<char> pool_;
   std::vector<std::uint32_t> offsets_{0};  // of each text in the pool, and the pool's end
   std::uint32_t count_ = 0;
-  std::vector<std::uint64_t> slots_;  // hash << 32 | id + 1, 0 for an empty slot; a power of two long
+  std::vector<Slot> slots_;  // open addressing, a power of two long, at most half full
 };
 
 // One distinct (key, ruby) pair: where it was first seen, how often, and the check's findings.
 struct LibraryPair {
   std::uint32_t key;
   std::uint32_t ruby;
-  std::uint32_t okurigana;  // of the first occurrence
+  std::uint32_t okurigana;  // of the first occurrence: its offset in the result's okurigana texts
   std::uint32_t file;       // index into files()
   std::int32_t line;
   std::int32_t column;
@@ -61,10 +75,18 @@ class LibraryResult {
   // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
   // files come one after the other in the walk, so a change of folder is a new one).
   void countFolders() { countFolders_ = true; }
+  // The store's strings that fold looks up (the keys and rubies), each as its id followed by its
+  // LibraryStrings::hash. Reads the store only, so that it can be done on the thread that filled it.
+  static void hashStrings(const ResultStore& s, std::vector<std::uint32_t>& listed);
   // Folds the items of one fill in store order. With check, every item first gets the verdict
   // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
   // alone, each distinct (key, ruby, okurigana) at most once more.
-  void fold(ResultStore& s, const ReadingSource* check);
+  void fold(ResultStore& s, const std::vector<std::uint32_t>& listed, const ReadingSource* check);
+  void fold(ResultStore& s, const ReadingSource* check) {
+    std::vector<std::uint32_t> listed;
+    hashStrings(s, listed);
+    fold(s, listed, check);
+  }
 
   // Pairs in order of first appearance: pair i has the number i + 1.
   const std::vector<LibraryPair>& pairs() const { return pairs_; }
@@ -74,7 +96,8 @@ class LibraryResult {
 
   // The grouped view over the whole library under the display conditions of the settings
   // record: the header and one CR LF line per shown pair, as the window's grouped list shows it.
-  std::string groupedText(bool checked) const;
+  // Written in parts, made on `threads` threads.
+  void writeGrouped(bool checked, unsigned threads, const std::function<void(const std::string&)>& write) const;
 
   // An SKK dictionary (UTF-8) of the pairs found in at least minFolders folders: an okuri-nasi
   // line "ruby /key/" for occurrences without okurigana, an okuri-ari line "ruby + letter /key/"
@@ -84,17 +107,29 @@ class LibraryResult {
   std::string dictionaryText(std::uint32_t minFolders, DictionaryFigures& figures) const;
 
  private:
-  bool shown(const LibraryPair& p) const;
+  // For the same-key condition the number of rubies of each key, for the same-ruby condition the
+  // number of keys of each ruby, by string id; empty without either.
+  std::vector<std::uint32_t> pairsPerString() const;
+  bool shown(const LibraryPair& p, const std::vector<std::uint32_t>& pairsPerString) const;
+  void appendPairLines(std::size_t first, std::size_t end, bool checked,
+                       const std::vector<std::uint32_t>& pairsPerString, std::string& out) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
-                            std::uint32_t okurigana, const ReadingSource& check);
+                            const ReadingSource& check);
 
   LibraryStrings strings_;
   std::vector<LibraryPair> pairs_;
-  std::uint32_t findOrAddPair(std::uint32_t key, std::uint32_t ruby, bool& added);
-  std::vector<std::uint32_t> pairSlots_;  // pair index + 1, 0 for an empty slot; a power of two long
+  // The okurigana of each pair's first occurrence, NUL-terminated one after the other: the
+  // okurigana runs up to the next kanji, so most of them are seen once and not worth a table.
+  std::vector<char> okuriganaTexts_;
+  struct PairSlot {
+    std::uint32_t key;
+    std::uint32_t ruby;
+    std::uint32_t indexPlusOne;  // 0 for an empty slot
+  };
+  void makePairRoom(std::size_t more);
+  std::uint32_t findOrAddPair(std::uint32_t key, std::uint32_t ruby, std::uint32_t hash, bool& added);
+  std::vector<PairSlot> pairSlots_;  // open addressing, a power of two long, at most half full
   std::unordered_map<std::uint64_t, bool> okuriganaVerdicts_;   // pair << 32 | okurigana
-  std::vector<std::uint32_t> rubiesPerKey_;                      // by string id
-  std::vector<std::uint32_t> keysPerRuby_;
   std::vector<LibraryFile> files_;
   std::uint64_t items_ = 0;
 

@@ -7,22 +7,25 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "engine/tsv_export.h"
 #include "cli/interrupt.h"
 #include "cli/library_result.h"
 #include "cli/obel_scan_args.h"
 #include "cli/revconv_check.h"
+#include "engine/library_search.h"
 #include "engine/native_path.h"
 #include "engine/sjis.h"
 #include "engine/store.h"
+#include "engine/tsv_export.h"
 #include "engine/walk.h"
 #include "revconv/run.h"
 #include "results/grouped_view.h"
@@ -33,8 +36,9 @@ using namespace obel;
 namespace {
 
 const char Usage[] =
-    "usage: obel-scan [--no-limit] [--no-subfolders] [-o FILE] [--utf8] [--view items|grouped]\n"
-    "                 [--same-key | --same-ruby] [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
+    "usage: obel-scan [--no-limit [--threads N]] [--no-subfolders] [-o FILE] [--utf8]\n"
+    "                 [--view items|grouped] [--same-key | --same-ruby]\n"
+    "                 [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
     "                 [--check[=DICT] [--cache FILE]] TARGET...\n"
     "       obel-scan --no-limit --make-dictionary FILE [--min-sources N] TARGET...\n"
     "\n"
@@ -74,6 +78,8 @@ const char Usage[] =
     "Exit status: 0 complete, 1 ended by the item limit or Ctrl-C, 2 usage error or an\n"
     "unreadable dictionary.\n";
 
+constexpr unsigned MaxThreads = 64;
+
 struct Options {
   bool noLimit = false;
   bool subfolders = true;
@@ -85,6 +91,7 @@ struct Options {
   std::string output;
   std::string dictionaryOut;  // --make-dictionary
   std::uint32_t minSources = 2;
+  unsigned threads = std::max(1u, std::thread::hardware_concurrency());  // --no-limit
   std::vector<std::string> targets;  // as given
 };
 
@@ -141,8 +148,7 @@ class ProgressLine {
 struct ConsoleEvents : SearchEvents {
   ProgressLine progress;
   unsigned long long files = 0;
-  unsigned long long itemsBefore = 0;  // of the fills already taken
-  void showFileName(const char*) override { progress.update(++files, itemsBefore + store().itemCount); }
+  void showFileName(const char*) override { progress.update(++files, store().itemCount); }
   void showMessage(const char* text) override {
     progress.erase();
     printMessage(text);
@@ -193,6 +199,15 @@ int parse(int argc, char** argv, Options& o) {
         return 2;
       }
       o.minSources = static_cast<std::uint32_t>(value);
+    } else if (a == "--threads") {
+      const char* n = ++i < argc ? argv[i] : "";
+      char* end = nullptr;
+      const unsigned long value = std::strtoul(n, &end, 10);
+      if (!std::isdigit(static_cast<unsigned char>(*n)) || *end || value < 1 || value > MaxThreads) {
+        std::fprintf(stderr, "obel-scan: --threads needs a count from 1 to %u\n", MaxThreads);
+        return 2;
+      }
+      o.threads = static_cast<unsigned>(value);
     } else if (a == "--no-subfolders") {
       o.subfolders = false;
     } else if (a == "--utf8") {
@@ -306,33 +321,48 @@ class TableOutput {
   bool failed_ = false;
 };
 
-// The fills of a --no-limit search: the items view writes each one out at once, the grouped
-// view and the check fold it into the library's result.
+// The fills of a --no-limit search: the items view writes each one out as it comes, the
+// grouped view and the check fold it into the library's result.
 class LibraryFills final : public FillSink {
  public:
-  LibraryFills(const Options& o, TableOutput& out, ConsoleEvents& events, const ReadingSource* check)
-      : options_(o), out_(out), events_(events), check_(check) {}
-  void takeFill(ResultStore& s) override {
+  LibraryFills(const Options& o, TableOutput& out, const ReadingSource* check)
+      : options_(o), out_(out), check_(check) {}
+  void prepareFill(ResultStore& s, FillWork& work) override {
 #ifndef _WIN32
     useSlashes(s);
 #endif
-    if (options_.grouped || check_ || making()) library.fold(s, check_);
-    if (!options_.grouped && !making()) {
-      std::string text;
-      text.reserve(s.itemCount * 64);
-      for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i]);
-      out_.write(text);
-    }
-    events_.itemsBefore += s.itemCount;
+    if (folds()) LibraryResult::hashStrings(s, work.numbers);
+    if (writesItems() && !check_) work.text = itemLines(s);  // the check's marks come in fold
+  }
+  void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
+    if (folds()) library.fold(s, work.numbers, check_);
+    if (writesItems()) out_.write(check_ ? itemLines(s) : work.text);
+    files_ += filesRead;
+    items_ += s.itemCount;
+    progress.update(files_, items_);
+  }
+  void showMessage(const std::string& text) override {
+    progress.erase();
+    printMessage(text);
   }
   LibraryResult library;
+  ProgressLine progress;
 
  private:
   bool making() const { return !options_.dictionaryOut.empty(); }
+  bool folds() const { return options_.grouped || check_ || making(); }
+  bool writesItems() const { return !options_.grouped && !making(); }
+  static std::string itemLines(const ResultStore& s) {
+    std::string text;
+    text.reserve(s.itemCount * 64);
+    for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i]);
+    return text;
+  }
   const Options& options_;
   TableOutput& out_;
-  ConsoleEvents& events_;
   const ReadingSource* check_;
+  unsigned long long files_ = 0;
+  unsigned long long items_ = 0;
 };
 
 std::FILE* openOutput(const Options& options) {
@@ -343,7 +373,7 @@ std::FILE* openOutput(const Options& options) {
 
 // The search without the item limit: the table is written as the fills come (items view) or
 // once the whole library is read (grouped view).
-int searchLibrary(const Options& options, const std::vector<std::string>& lines) {
+int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   const auto start = std::chrono::steady_clock::now();
   const bool making = !options.dictionaryOut.empty();
   std::FILE* file = making ? stdout : openOutput(options);
@@ -351,14 +381,16 @@ int searchLibrary(const Options& options, const std::vector<std::string>& lines)
   TableOutput out(file, options.utf8);
   ReadingCheck check;
   if (options.check && !check.open(options.dictionary, options.cacheFile)) return 2;
-  ConsoleEvents events;
-  LibraryFills fills(options, out, events, options.check ? &check.source() : nullptr);
+  LibraryFills fills(options, out, options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
   else if (!options.grouped) out.write(TsvHeader);
   ResultStore& s = store();
   auto lister = platformDirLister();
-  searchTargets(s, lines, options.subfolders, *lister, events, &fills);
-  events.progress.erase();
+  if (!searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads)) {
+    std::fputs("obel-scan: not enough memory for the search\n", stderr);
+    return 2;
+  }
+  fills.progress.erase();
   if (options.check) check.close();
   if (making) {
     DictionaryFigures figures;
@@ -375,7 +407,7 @@ int searchLibrary(const Options& options, const std::vector<std::string>& lines)
                 static_cast<unsigned long long>(figures.pairsRead),
                 static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
   } else if (options.grouped) {
-    out.write(fills.library.groupedText(options.check));
+    fills.library.writeGrouped(options.check, options.threads, [&](const std::string& part) { out.write(part); });
   }
   if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
@@ -409,7 +441,7 @@ int main(int argc, char** argv) {
   installInterruptHandler();
   ResultStore& s = store();
   s.searchRunning = true;
-  if (options.noLimit) return searchLibrary(options, lines);
+  if (options.noLimit) return scanLibrary(options, lines);
   auto lister = platformDirLister();
   ConsoleEvents events;
   searchTargets(s, lines, options.subfolders, *lister, events);

@@ -20,12 +20,25 @@ std::uint32_t mix(std::uint32_t h) {
 }
 }  // namespace
 
+ResultStore* newResultStore() {
+  // calloc: the pages of a store are only touched as far as a search fills them
+  auto* s = static_cast<ResultStore*>(std::calloc(1, sizeof(ResultStore)));
+  if (!s) return nullptr;
+  new (&s->searchRunning) std::atomic<bool>(false);
+  clear(*s);
+  return s;
+}
+
+void deleteResultStore(ResultStore* s) {
+  if (!s) return;
+  clear(*s);
+  std::free(s);
+}
+
 ResultStore& store() {
   static ResultStore* instance = [] {
-    auto* s = static_cast<ResultStore*>(std::calloc(1, sizeof(ResultStore)));
+    ResultStore* s = newResultStore();
     if (!s) std::abort();
-    new (&s->searchRunning) std::atomic<bool>(false);
-    clear(*s);
     return s;
   }();
   return *instance;

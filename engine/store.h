@@ -76,6 +76,10 @@ struct ResultStore {
 
 // The process-wide store, allocated once on first use.
 ResultStore& store();
+// A store of its own, empty, for a search that fills several at once; nullptr when it cannot be
+// allocated. deleteResultStore frees its file records too.
+ResultStore* newResultStore();
+void deleteResultStore(ResultStore* s);
 
 // String hash: from 0xFFFFFFFF, per byte (NUL included) rotate left 9 and XOR the byte.
 std::uint32_t stringHash(const char* text);

@@ -15,124 +15,40 @@ namespace obel {
 const char PathTooLongText[] = " はパスが長すぎるためスキップします。";
 const char LimitReachedText[] = "データが最大件数に達したため、検索を中止しました";
 const char SearchStoppedText[] = "検索を中止しました";
-const char LineTooLargeText[] = " の1行のルビが最大件数を超えるため、その行の残りをスキップします。";
 static const char UnrepresentableText[] = " は名前をShift-JISで表せないためスキップします。";
 
 namespace {
 
 struct Walk {
-  ResultStore& s;
+  ResultStore* s;  // nullptr when the walk only lists
+  const std::atomic<bool>& running;
   DirLister& lister;
-  SearchEvents& events;
-  FillSink* fills;
-  std::unordered_set<std::string> taken;  // with fills: every path searched, over all fills
+  SearchEvents* events;
+  std::vector<LibraryStep>* steps;        // when the walk only lists
+  std::unordered_set<std::string> taken;  // when listing: every path listed, over all targets
 };
+
+void message(Walk& w, const std::string& text) {
+  if (w.steps) w.steps->push_back({text, true});
+  else w.events->showMessage(text.c_str());
+}
 
 // Tells of a skipped path: the folder part, the name (empty for the folder itself) and why.
 void skipped(Walk& w, const char* folderPart, std::size_t p, const std::string& name, const char* why) {
   std::string text(folderPart, p);
   text += name;
   text += why;
-  w.events.showMessage(text.c_str());
+  message(w, text);
 }
 
 bool storeIsFull(const ResultStore& s) { return s.itemCount >= MaxItems || s.stringsExhausted; }
-
-void handOver(Walk& w) {
-  w.fills->takeFill(w.s);
-  clear(w.s);
-}
-
-// The offset of the start of line `line` (1 for the first) of the text, by the scanner's line
-// ends: a lead byte takes the byte after it along, CR LF counts once. size when it has fewer lines.
-std::size_t lineStart(const char* data, std::size_t size, std::int32_t line) {
-  std::size_t pos = 0;
-  for (std::int32_t n = 1; n < line;) {
-    if (pos >= size) return size;
-    const unsigned char b = static_cast<unsigned char>(data[pos]);
-    if (isLeadByte(b)) {
-      if (pos == size - 1) return size;
-      pos += 2;
-    } else if (b == '\r' || b == '\n') {
-      ++pos;
-      if (b == '\r' && pos < size && data[pos] == '\n') ++pos;
-      ++n;
-    } else {
-      ++pos;
-    }
-  }
-  return pos;
-}
-
-// One file of a search with fills. False when no record could be allocated.
-bool scanThroughFills(Walk& w, const char* path) {
-  ResultStore& s = w.s;
-  FileRecord* record = newFileRecord(path);
-  if (!record) return false;
-  w.events.showFileName(record->name);
-  FileBytes bytes;
-  if (!readWholeFile(path, bytes)) {
-    freeFileRecord(record);
-    return true;
-  }
-  const char* data = bytes.data.get();
-  std::size_t offset = 0;
-  std::int32_t linesBefore = 0;  // lines of the file before data + offset
-  for (;;) {
-    const std::uint32_t before = s.itemCount;
-    record->firstItem = s.items + before;
-    std::uint32_t n = scanBuffer(s, record, data + offset, bytes.size - offset);
-    if (before + n < MaxItems && !s.stringsExhausted) {
-      for (std::uint32_t i = 0; i < n; ++i) record->firstItem[i].line += linesBefore;
-      record->itemCount = n;
-      if (n == 0) freeFileRecord(record);
-      else addFile(s, record);
-      return true;
-    }
-    if (before > 0) {  // the file does not fit beside the files already taken: again, alone
-      handOver(w);
-      continue;
-    }
-    // This part of the file alone fills the store: it is cut before the line of the last item
-    // taken, which may be incomplete, and the rest is scanned from that line's start.
-    // A line alone holding more than the store keeps what was taken of it, and the file goes on
-    // with the next line. When not one item fitted (a string longer than the pool) the rest
-    // of the file is skipped.
-    if (n == 0) {
-      std::string text = record->path;
-      text += LineTooLargeText;
-      w.events.showMessage(text.c_str());
-      freeFileRecord(record);
-      return true;
-    }
-    const std::int32_t lastLine = record->firstItem[n - 1].line;
-    std::uint32_t keep = n;
-    while (keep > 0 && record->firstItem[keep - 1].line == lastLine) --keep;
-    if (keep == 0) {
-      std::string text = record->path;
-      text += LineTooLargeText;
-      w.events.showMessage(text.c_str());
-    }
-    const std::int32_t nextLine = keep > 0 ? lastLine : lastLine + 1;
-    if (keep > 0) n = keep;
-    for (std::uint32_t i = 0; i < n; ++i) record->firstItem[i].line += linesBefore;
-    record->itemCount = n;
-    addFile(s, record);
-    handOver(w);
-    offset += lineStart(data + offset, bytes.size - offset, nextLine);
-    linesBefore += nextLine - 1;
-    if (offset >= bytes.size) return true;
-    record = newFileRecord(path);
-    if (!record) return false;
-  }
-}
 
 void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* subfolderPattern) {
   const std::size_t p = namePosition;
   std::vector<DirEntry> entries;
   w.lister.list(buffer, entries);
   for (const DirEntry& entry : entries) {
-    if (!w.s.searchRunning) break;
+    if (!w.running) break;
     if (entry.isDirectory) continue;
     if (entry.unrepresentable) {
       skipped(w, buffer, p, entry.name, UnrepresentableText);
@@ -143,29 +59,30 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
       continue;
     }
     std::memcpy(buffer + p, entry.name.c_str(), entry.name.size() + 1);
-    if (w.fills) {
-      if (w.taken.insert(buffer).second && !scanThroughFills(w, buffer)) break;
+    if (w.steps) {
+      if (w.taken.insert(buffer).second) w.steps->push_back({buffer, false});
       continue;
     }
-    if (findFile(w.s, buffer)) continue;
+    ResultStore& s = *w.s;
+    if (findFile(s, buffer)) continue;
     FileRecord* record = newFileRecord(buffer);
     if (!record) break;  // out of memory: the rest of this folder's files are skipped
-    record->firstItem = w.s.items + w.s.itemCount;
-    w.events.showFileName(record->name);
-    const std::uint32_t n = scanFile(w.s, record);
+    record->firstItem = s.items + s.itemCount;
+    w.events->showFileName(record->name);
+    const std::uint32_t n = scanFile(s, record);
     if (n == 0) {
       freeFileRecord(record);
     } else {
       record->itemCount = n;
-      addFile(w.s, record);
+      addFile(s, record);
     }
-    if (storeIsFull(w.s)) {
-      w.s.searchRunning = false;
+    if (storeIsFull(s)) {
+      s.searchRunning = false;
       break;
     }
   }
 
-  if (!subfolderPattern || !w.s.searchRunning) return;
+  if (!subfolderPattern || !w.running) return;
   if (p >= PathBytes - 3) {
     skipped(w, buffer, p, "", PathTooLongText);
     return;
@@ -175,7 +92,7 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
   w.lister.list(buffer, entries);
   const std::size_t patternLength = std::strlen(subfolderPattern);
   for (const DirEntry& entry : entries) {
-    if (!w.s.searchRunning) break;
+    if (!w.running) break;
     if (!entry.isDirectory || entry.name == "." || entry.name == "..") continue;
     if (entry.unrepresentable) {
       skipped(w, buffer, p, entry.name, UnrepresentableText);
@@ -195,15 +112,12 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
 
 }  // namespace
 
-void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool searchSubFolders,
-                   DirLister& lister, SearchEvents& events, FillSink* fills) {
-  clear(s);
-  Walk w{s, lister, events, fills, {}};
+namespace {
+void walkTargets(Walk& w, const std::vector<std::string>& targets, bool searchSubFolders) {
   for (const std::string& target : targets) {
-    if (!s.searchRunning) break;
+    if (!w.running) break;
     if (target.size() >= PathBytes) {  // the target list never holds such a line; a command line may
-      std::string text = target + PathTooLongText;
-      events.showMessage(text.c_str());
+      message(w, target + PathTooLongText);
       continue;
     }
     char buffer[PathBytes];
@@ -214,7 +128,22 @@ void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool
     const bool subfolders = searchSubFolders && std::strchr(pattern, '*') != nullptr;
     walkFolder(w, buffer, namePosition, subfolders ? pattern : nullptr);
   }
-  if (fills) fills->takeFill(s);
+}
+}  // namespace
+
+void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool searchSubFolders,
+                   DirLister& lister, SearchEvents& events) {
+  clear(s);
+  Walk w{&s, s.searchRunning, lister, &events, nullptr, {}};
+  walkTargets(w, targets, searchSubFolders);
+}
+
+std::vector<LibraryStep> listLibrary(const std::vector<std::string>& targets, bool searchSubFolders,
+                                     DirLister& lister, const std::atomic<bool>& running) {
+  std::vector<LibraryStep> steps;
+  Walk w{nullptr, running, lister, nullptr, &steps, {}};
+  walkTargets(w, targets, searchSubFolders);
+  return steps;
 }
 
 void finishSearch(ResultStore& s) {

@@ -1,6 +1,7 @@
 #pragma once
 // The walk of one search: every target line becomes files (folder part plus a wildcard pattern,
 // files first, then subfolders depth-first), each file is scanned into the store.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,24 +42,20 @@ extern const char PathTooLongText[];      // " はパスが長すぎるためス
 extern const char LimitReachedText[];     // "データが最大件数に達したため、検索を中止しました"
 extern const char SearchStoppedText[];    // "検索を中止しました"
 
-// A search without the item limit (obel-scan --no-limit) hands the store over whenever it cannot
-// take the next file, and once more at the end; the walk then empties it and goes on. A fill
-// holds whole files only, except that a file holding more than the store is cut at a line
-// start and taken in consecutive fills (its line numbers counted from the file's start); a
-// single line with more than the store holds keeps what the store took of it, the rest of that
-// line is skipped with a message and the file goes on with the next line.
-class FillSink {
- public:
-  virtual ~FillSink() = default;
-  virtual void takeFill(ResultStore& s) = 0;
-};
-
-extern const char LineTooLargeText[];     // " の1行のルビが最大件数を超えるため、その行の残りをスキップします。"
-
-// Empties the store and walks every target in order while searchRunning is set. With fills,
-// the item limit does not end the search: every file is taken whole, through fills.
+// Empties the store and walks every target in order while searchRunning is set.
 void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool searchSubFolders,
-                   DirLister& lister, SearchEvents& events, FillSink* fills = nullptr);
+                   DirLister& lister, SearchEvents& events);
+
+// One step of a search without the item limit: a file to search, or the message about a
+// skipped path, in the place the walk met it.
+struct LibraryStep {
+  std::string text;  // the file's path (CP932), or the message
+  bool isMessage = false;
+};
+// The walk of a search without the item limit: every file in the order searchTargets would
+// search it, each path once over all targets, nothing read yet. Stops where running is cleared.
+std::vector<LibraryStep> listLibrary(const std::vector<std::string>& targets, bool searchSubFolders,
+                                     DirLister& lister, const std::atomic<bool>& running);
 // The two passes after the walk and pendingCheckCount.
 void finishSearch(ResultStore& s);
 // The message to show after a search: the limit message, the stopped message, or nullptr.

@@ -110,6 +110,12 @@ run --no-limit --utf8 "$(win "$lib")" > "$work/items.tsv" 2>"$work/err.txt"; rc=
 check "library items count" 33501 "$(wc -l < "$work/items.tsv" | tr -d ' ')"
 check "library items view equals the per-folder results" "" "$(cmp "$work/per.tsv" "$work/items.tsv" 2>&1)"
 check "library exit status" 0 "$rc"
+for t in 1 5; do  # one file a batch: the fills of several threads are taken in the walk's order
+  run --no-limit --utf8 --threads $t --check="$dic" "$(win "$lib")" > "$work/threads.tsv"
+  run --utf8 --check="$dic" --view grouped --no-limit --threads $t "$(win "$lib")" >> "$work/threads.tsv"
+  [ $t = 1 ] && mv "$work/threads.tsv" "$work/one.tsv"
+done
+check "the same table on 1 and 5 threads" "" "$(cmp "$work/one.tsv" "$work/threads.tsv" 2>&1)"
 check "nothing on standard error that is not a terminal" "" "$(cat "$work/err.txt")"
 per_folder --check="$dic" > "$work/per.tsv"
 run --no-limit --utf8 --check="$dic" "$(win "$lib")" > "$work/items.tsv"
@@ -176,11 +182,12 @@ check "a line larger than the store: message" "$(win "$work/wide/w.txt" | sed 's
 
 if [ "$kind" = native ]; then
   # Ctrl-C while the search waits on a named pipe after two fills: the items of the files before
-  # it are written, the file after it is not searched.
+  # it are written, the file after it is not searched (on one thread; with more, another thread
+  # reads on past the pipe meanwhile).
   mkdir -p "$work/stop"
   cp "$lib"/a/book*.txt "$lib"/a/sub/s*.txt "$lib"/b/b*.txt "$work/stop/"
   mkfifo "$work/stop/t.txt"; cp "$lib/c/c1.txt" "$work/stop/z.txt"
-  "$tool" --no-limit -o "$work/stopped.tsv" "$work/stop" 2>"$work/err.txt" &
+  "$tool" --no-limit --threads 1 -o "$work/stopped.tsv" "$work/stop" 2>"$work/err.txt" &
   pid=$!
   sleep 0.5; kill -INT $pid; sleep 0.2
   exec 3>"$work/stop/t.txt"; exec 3>&-
