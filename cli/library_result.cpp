@@ -319,50 +319,71 @@ const char* pairMark(const LibraryPair& p) {
 }  // namespace
 
 namespace {
-void appendNumber(std::string& out, std::int64_t n) {
-  char digits[20];
-  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-  out.append(digits, end);
-}
+// Writes into room made beforehand for the whole line: no check of the room per character.
+struct LineWriter {
+  char* at;
+  void put(std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  }
+  void put(char c) { *at++ = c; }
+  void number(std::int64_t n) { at = std::to_chars(at, at + MaxDigits, n).ptr; }
+  static constexpr std::size_t MaxDigits = 20;
+};
 }  // namespace
 
 void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked,
-                                    const std::vector<std::uint32_t>& pairsPerString, std::string& out) const {
-  constexpr std::size_t TypicalLineBytes = 128;  // a little more than most lines take
+                                    const std::vector<std::uint32_t>& pairsPerString, std::vector<char>& out) const {
   out.clear();
-  out.reserve((end - first) * TypicalLineBytes);
   for (std::size_t i = first; i < end; ++i) {
     const LibraryPair& p = pairs_[i];
     if (!shown(p, pairsPerString)) continue;
-    appendNumber(out, static_cast<std::int64_t>(i + 1));
-    out += '\t';
-    appendNumber(out, p.count);
-    out += '\t';
-    out += strings_.view(p.key);
-    out += '\t';
-    out += strings_.view(p.ruby);
+    const std::string_view key = strings_.view(p.key);
+    const std::string_view ruby = strings_.view(p.ruby);
+    std::string_view okurigana, name, folder;
     if (p.count == 1) {  // a pair seen once shows where
       const LibraryFile& f = files_[p.file];
-      out += '\t';
-      out += okuriganaTexts_.data() + p.okurigana;
-      out += '\t';
-      out += f.name;
-      out += '\t';
-      out += f.folder;
-      out += '\t';
-      appendNumber(out, p.line);
-      out += '\t';
-      appendNumber(out, p.column);
-      out += '\t';
-    } else {
-      out += "\t\t\t\t\t\t";
+      okurigana = okuriganaTexts_.data() + p.okurigana;
+      name = f.name;
+      folder = f.folder;
     }
-    if (checked) out += pairMark(p);
-    out += "\r\n";
+    constexpr std::size_t Separators = 12;  // nine tabs, CR LF, and a little
+    constexpr std::size_t MarkBytes = 2;
+    const std::size_t room = 4 * LineWriter::MaxDigits + Separators + MarkBytes + key.size() + ruby.size() +
+                             okurigana.size() + name.size() + folder.size();
+    const std::size_t used = out.size();
+    out.resize(used + room);
+    LineWriter w{out.data() + used};
+    w.number(static_cast<std::int64_t>(i + 1));
+    w.put('\t');
+    w.number(p.count);
+    w.put('\t');
+    w.put(key);
+    w.put('\t');
+    w.put(ruby);
+    if (p.count == 1) {
+      w.put('\t');
+      w.put(okurigana);
+      w.put('\t');
+      w.put(name);
+      w.put('\t');
+      w.put(folder);
+      w.put('\t');
+      w.number(p.line);
+      w.put('\t');
+      w.number(p.column);
+      w.put('\t');
+    } else {
+      w.put("\t\t\t\t\t\t");
+    }
+    if (checked) w.put(pairMark(p));
+    w.put("\r\n");
+    out.resize(static_cast<std::size_t>(w.at - out.data()));
   }
 }
 
-void LibraryResult::writeGrouped(bool checked, unsigned threads, const std::function<void(const std::string&)>& write) const {
+void LibraryResult::writeGrouped(bool checked, unsigned threads,
+                                 const std::function<void(std::string_view)>& write) const {
   std::string header;
   for (int c = 0; c < ColumnCount; ++c) {
     if (c) header += '\t';
@@ -374,7 +395,7 @@ void LibraryResult::writeGrouped(bool checked, unsigned threads, const std::func
   // is written as soon as the ones before it are.
   constexpr std::size_t PartPairs = 1 << 15;
   const std::vector<std::uint32_t> perString = pairsPerString();
-  std::vector<std::string> parts(std::max(threads, 1u));
+  std::vector<std::vector<char>> parts(std::max(threads, 1u));
   for (std::size_t first = 0; first < pairs_.size(); first += PartPairs * parts.size()) {
     auto make = [&](std::size_t part) {
       const std::size_t from = std::min(pairs_.size(), first + part * PartPairs);
@@ -384,7 +405,7 @@ void LibraryResult::writeGrouped(bool checked, unsigned threads, const std::func
     for (std::size_t part = 1; part < parts.size(); ++part) helpers.emplace_back(make, part);
     make(0);
     for (std::thread& helper : helpers) helper.join();
-    for (const std::string& part : parts) write(part);
+    for (const std::vector<char>& part : parts) write({part.data(), part.size()});
   }
 }
 

@@ -97,7 +97,7 @@ class LibraryResult {
   // The grouped view over the whole library under the display conditions of the settings
   // record: the header and one CR LF line per shown pair, as the window's grouped list shows it.
   // Written in parts, made on `threads` threads.
-  void writeGrouped(bool checked, unsigned threads, const std::function<void(const std::string&)>& write) const;
+  void writeGrouped(bool checked, unsigned threads, const std::function<void(std::string_view)>& write) const;
 
   // An SKK dictionary (UTF-8) of the pairs found in at least minFolders folders: an okuri-nasi
   // line "ruby /key/" for occurrences without okurigana, an okuri-ari line "ruby + letter /key/"
@@ -112,7 +112,7 @@ class LibraryResult {
   std::vector<std::uint32_t> pairsPerString() const;
   bool shown(const LibraryPair& p, const std::vector<std::uint32_t>& pairsPerString) const;
   void appendPairLines(std::size_t first, std::size_t end, bool checked,
-                       const std::vector<std::uint32_t>& pairsPerString, std::string& out) const;
+                       const std::vector<std::uint32_t>& pairsPerString, std::vector<char>& out) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
                             const ReadingSource& check);
 

@@ -299,9 +299,9 @@ void useSlashes(ResultStore& s) {
 class TableOutput {
  public:
   TableOutput(std::FILE* file, bool utf8) : file_(file), utf8_(utf8) {}
-  void write(const std::string& cp932) {
+  void write(std::string_view cp932) {
     if (utf8_) {
-      put(cp932ToUtf8(cp932));
+      put(cp932ToUtf8(std::string(cp932)));
     } else {
       put(cp932);
     }
@@ -313,7 +313,7 @@ class TableOutput {
   }
 
  private:
-  void put(const std::string& bytes) {
+  void put(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
   }
   std::FILE* file_;
@@ -407,7 +407,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
                 static_cast<unsigned long long>(figures.pairsRead),
                 static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
   } else if (options.grouped) {
-    fills.library.writeGrouped(options.check, options.threads, [&](const std::string& part) { out.write(part); });
+    fills.library.writeGrouped(options.check, options.threads, [&](std::string_view part) { out.write(part); });
   }
   if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
