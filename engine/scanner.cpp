@@ -1,5 +1,6 @@
 #include "engine/scanner.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "engine/file_io.h"
@@ -24,7 +25,7 @@ constexpr std::size_t NoPosition = static_cast<std::size_t>(-1);
 constexpr unsigned FirstKanji = 0x889F;    // 亜
 constexpr unsigned char LowestTrail = 0x40;
 
-bool isKanjiLike(unsigned code) {
+constexpr bool isKanjiLike(unsigned code) {
   return code >= FirstKanji || code == 0x81A6 || code == 0x8396 || code == 0x8158 || code == 0x8159;
 }
 
@@ -41,6 +42,17 @@ constexpr struct LeadClasses {
     }
   }
 } leadClasses;
+
+// isKanjiLike() of every double-byte code, a bit each (8 KB), so that the walk over a run of
+// ordinary characters asks it without a branch.
+constexpr struct KanjiBits {
+  std::uint64_t word[65536 / 64];
+  constexpr KanjiBits() : word() {
+    for (unsigned code = 0; code < 65536; ++code)
+      if (isKanjiLike(code)) word[code / 64] |= std::uint64_t{1} << (code % 64);
+  }
+  bool of(unsigned code) const { return (word[code / 64] >> (code % 64)) & 1; }
+} kanjiBits;
 
 bool isOkuriganaKana(unsigned code) { return code >= 0x829F && code <= 0x82F1 && code != 0x82F0; }
 
@@ -158,20 +170,23 @@ class Scanner {
     if (explicitBase_) {
       while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) pos += 2;
     } else {
+      // Only the last run of kanji that starts in this stretch can become the candidate: its
+      // start is kept without a branch (kanji and kana alternate too irregularly to predict).
       bool kanjiRun = kanjiRun_;
-      LeadClass lead;
-      while (pos + 1 < size_ && (lead = leadClasses.of[data_[pos]]) != NotOrdinaryLead) {
-        const bool kanji = lead == KanjiLead || isKanjiLike(codeAt(pos));
-        if (kanji && !kanjiRun) {
-          candidateLength_ = 0;
-          candidateOverflow_ = false;
-          pendingStart_ = pos;
-          candidateColumn_ = columnOf(pos);
-        }
+      std::size_t runStart = NoPosition;
+      while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) {
+        const bool kanji = kanjiBits.of(codeAt(pos));
+        runStart = kanji && !kanjiRun ? pos : runStart;
         kanjiRun = kanji;
         pos += 2;
       }
       kanjiRun_ = kanjiRun;
+      if (runStart != NoPosition) {
+        candidateLength_ = 0;
+        candidateOverflow_ = false;
+        pendingStart_ = runStart;
+        candidateColumn_ = columnOf(runStart);
+      }
     }
     pendingLength_ = pos - pendingStart_;
     return pos;
