@@ -24,6 +24,7 @@ std::uint32_t mix(std::uint64_t h) {
 }
 
 
+// Of the hashes of a key and a ruby.
 std::uint32_t pairHash(std::uint32_t key, std::uint32_t ruby) { return mix(static_cast<std::uint64_t>(key) << 32 | ruby); }
 
 // Doubles an open-addressing table until it holds `wanted` entries at most half full, each
@@ -78,54 +79,31 @@ std::uint32_t LibraryStrings::intern(std::string_view text, std::uint32_t h) {
   return id;
 }
 
-void LibraryStrings::internAll(const ResultStore& s, const std::vector<std::uint32_t>& listed,
-                               std::vector<std::uint32_t>& ids) {
-  ids.resize(s.strings.count);
-  const std::size_t n = listed.size() / 2;
-  makeRoom(static_cast<std::uint32_t>(n));  // the table does not grow below, so a slot stays where it was fetched
-  const std::size_t mask = slots_.size() - 1;
-  auto hashOf = [&](std::size_t i) { return listed[2 * i + 1]; };
-  // In three steps, each Ahead strings behind the one before: the slot, the offset of the text
-  // it leads to, that text; then the look-up, which finds them in the cache.
-  for (std::size_t i = 0; i < n + 3 * Ahead; ++i) {
-    if (i < n) __builtin_prefetch(&slots_[hashOf(i) & mask]);
-    if (i >= Ahead && i - Ahead < n) {
-      const Slot& e = slots_[hashOf(i - Ahead) & mask];
-      if (e.idPlusOne != 0) __builtin_prefetch(&offsets_[e.idPlusOne - 1]);
-    }
-    if (i >= 2 * Ahead && i - 2 * Ahead < n) {
-      const Slot& e = slots_[hashOf(i - 2 * Ahead) & mask];
-      if (e.idPlusOne != 0) __builtin_prefetch(pool_.data() + offsets_[e.idPlusOne - 1]);
-    }
-    if (i >= 3 * Ahead) {
-      const std::size_t k = i - 3 * Ahead;
-      const std::uint32_t id = listed[2 * k];
-      ids[id] = intern(obel::text(s, id), hashOf(k));
-    }
-  }
-}
-
 void LibraryResult::makePairRoom(std::size_t more) {
   const std::size_t wanted = pairs_.size() + more + 1;
   if (wanted * 2 > pairSlots_.size())
     growTable(
         pairSlots_, wanted, [](const PairSlot& e) { return e.indexPlusOne != 0; },
-        [](const PairSlot& e) { return pairHash(e.key, e.ruby); });
+        [](const PairSlot& e) { return e.hash; });
 }
 
-std::uint32_t LibraryResult::findOrAddPair(std::uint32_t key, std::uint32_t ruby, std::uint32_t hash, bool& added) {
-  makePairRoom(1);
+std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem& item, std::uint32_t hash,
+                                           bool& added) {
+  const char* key = text(s, item.keyId);
+  const char* ruby = text(s, item.rubyId);
   const std::size_t mask = pairSlots_.size() - 1;
   std::size_t at = hash & mask;
   for (; pairSlots_[at].indexPlusOne != 0; at = (at + 1) & mask) {
     const PairSlot& e = pairSlots_[at];
-    if (e.key == key && e.ruby == ruby) {
+    if (e.hash != hash) continue;
+    const LibraryPair& p = pairs_[e.indexPlusOne - 1];
+    if (std::strcmp(pairTexts_.data() + p.text, key) == 0 && std::strcmp(this->ruby(p).data(), ruby) == 0) {
       added = false;
       return e.indexPlusOne - 1;
     }
   }
   const std::uint32_t index = static_cast<std::uint32_t>(pairs_.size());
-  pairSlots_[at] = {key, ruby, index + 1};
+  pairSlots_[at] = {hash, index + 1};
   added = true;
   return index;
 }
@@ -143,56 +121,62 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
   return RevConvDone | RevConvOkuriOk;
 }
 
-void LibraryResult::hashStrings(const ResultStore& s, std::vector<std::uint32_t>& listed) {
-  std::vector<bool> looked(s.strings.count);
-  listed.clear();
-  auto list = [&](std::uint32_t id) {
-    if (looked[id]) return;
-    looked[id] = true;
-    listed.push_back(id);
-    listed.push_back(LibraryStrings::hash(text(s, id)));
+void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes) {
+  // each string hashed once, however many items share it
+  std::vector<std::uint32_t> of(s.strings.count);
+  std::vector<bool> known(s.strings.count);
+  auto hashOf = [&](std::uint32_t id) {
+    if (!known[id]) {
+      known[id] = true;
+      of[id] = LibraryStrings::hash(text(s, id));
+    }
+    return of[id];
   };
-  for (std::uint32_t i = 0; i < s.itemCount; ++i) {
-    list(s.items[i].keyId);
-    list(s.items[i].rubyId);
-  }
+  hashes.resize(s.itemCount);
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) hashes[i] = pairHash(hashOf(s.items[i].keyId), hashOf(s.items[i].rubyId));
 }
 
-void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& listed, const ReadingSource* check) {
-  std::vector<std::uint32_t> ids;  // the store's string ids to ours, for keys and rubies
-  strings_.internAll(s, listed, ids);
+void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check) {
   const std::uint32_t n = s.itemCount;
-  std::vector<std::uint32_t> pairHashes(n);
-  for (std::uint32_t i = 0; i < n; ++i) pairHashes[i] = pairHash(ids[s.items[i].keyId], ids[s.items[i].rubyId]);
   makePairRoom(n);  // the table does not grow below, so a slot stays where it was fetched
   const std::size_t mask = pairSlots_.size() - 1;
   const FileRecord* lastFile = nullptr;
   std::uint32_t lastFileIndex = 0;
   const FileRecord* folderFile = nullptr;
   std::uint32_t folder = 0;
-  for (std::size_t ahead = 0; ahead < n + 2 * Ahead; ++ahead) {
-    if (ahead < n) __builtin_prefetch(&pairSlots_[pairHashes[ahead] & mask]);
-    if (ahead >= Ahead && ahead - Ahead < n) {  // the slot has come: the pair it points to
-      const PairSlot& e = pairSlots_[pairHashes[ahead - Ahead] & mask];
+  // The look-up of an item is begun 3 * Ahead items before it, in three steps: its slot, the
+  // pair the slot leads to, that pair's texts; the look-up itself then finds them in the cache.
+  auto slotOf = [&](std::size_t i) -> const PairSlot& { return pairSlots_[hashes[i] & mask]; };
+  for (std::size_t ahead = 0; ahead < n + 3 * Ahead; ++ahead) {
+    if (ahead < n) __builtin_prefetch(&slotOf(ahead));
+    if (ahead >= Ahead && ahead - Ahead < n) {
+      const PairSlot& e = slotOf(ahead - Ahead);
       if (e.indexPlusOne != 0) __builtin_prefetch(&pairs_[e.indexPlusOne - 1]);
     }
-    if (ahead < 2 * Ahead) continue;
-    const std::size_t i = ahead - 2 * Ahead;
+    if (ahead >= 2 * Ahead && ahead - 2 * Ahead < n) {
+      const PairSlot& e = slotOf(ahead - 2 * Ahead);
+      if (e.indexPlusOne != 0) __builtin_prefetch(pairTexts_.data() + pairs_[e.indexPlusOne - 1].text);
+    }
+    if (ahead < 3 * Ahead) continue;
+    const std::size_t i = ahead - 3 * Ahead;
     RubyItem& item = s.items[i];
-    const std::uint32_t key = ids[item.keyId];
-    const std::uint32_t ruby = ids[item.rubyId];
     bool isNew = false;
-    const std::uint32_t pairId = findOrAddPair(key, ruby, pairHashes[i], isNew);
+    const std::uint32_t pairId = findOrAddPair(s, item, hashes[i], isNew);
     if (isNew) {
       if (item.file != lastFile) {  // a file's items lie together in the store
         lastFile = item.file;
         lastFileIndex = static_cast<std::uint32_t>(files_.size());
         files_.push_back({item.file ? item.file->name : "", item.file ? item.file->folder : ""});
       }
-      const char* okurigana = text(s, item.okuriganaId);
-      pairs_.push_back({key, ruby, static_cast<std::uint32_t>(okuriganaTexts_.size()), lastFileIndex, item.line,
-                        item.column});
-      okuriganaTexts_.insert(okuriganaTexts_.end(), okurigana, okurigana + std::strlen(okurigana) + 1);
+      const std::string_view key = text(s, item.keyId);
+      const std::string_view ruby = text(s, item.rubyId);
+      const std::string_view okurigana = text(s, item.okuriganaId);
+      pairs_.push_back({pairTexts_.size(), static_cast<std::uint32_t>(key.size()),
+                        static_cast<std::uint32_t>(ruby.size()), lastFileIndex, item.line, item.column});
+      for (const std::string_view t : {key, ruby, okurigana}) {
+        pairTexts_.insert(pairTexts_.end(), t.begin(), t.end());
+        pairTexts_.push_back('\0');
+      }
     }
     LibraryPair& p = pairs_[pairId];
     ++p.count;
@@ -220,22 +204,27 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& liste
   items_ += s.itemCount;
 }
 
-std::vector<std::uint32_t> LibraryResult::pairsPerString() const {
+std::vector<std::uint32_t> LibraryResult::sharingPairs() const {
   const Settings& s = settings();
-  std::vector<std::uint32_t> counts;
-  if (s.hideKeyRuby != SameKeyItems && s.hideKeyRuby != SameRubyItems) return counts;
-  counts.resize(strings_.count());
+  std::vector<std::uint32_t> sharing;
+  if (s.hideKeyRuby != SameKeyItems && s.hideKeyRuby != SameRubyItems) return sharing;
   const bool byKey = s.hideKeyRuby == SameKeyItems;
-  for (const LibraryPair& p : pairs_) ++counts[byKey ? p.key : p.ruby];
-  return counts;
+  auto textOf = [&](const LibraryPair& p) { return byKey ? key(p) : ruby(p); };
+  // The pairs are distinct, so the pairs that share a key are its distinct rubies, and the other way round.
+  std::unordered_map<std::string_view, std::uint32_t> pairsOf;
+  pairsOf.reserve(pairs_.size());
+  for (const LibraryPair& p : pairs_) ++pairsOf[textOf(p)];
+  sharing.reserve(pairs_.size());
+  for (const LibraryPair& p : pairs_) sharing.push_back(pairsOf[textOf(p)]);
+  return sharing;
 }
 
-bool LibraryResult::shown(const LibraryPair& p, const std::vector<std::uint32_t>& pairsPerString) const {
+bool LibraryResult::shown(std::size_t pair, const std::vector<std::uint32_t>& sharing) const {
   const Settings& s = settings();
-  if (s.hideKeyRuby == SameKeyItems && pairsPerString[p.key] <= 1) return false;
-  if (s.hideKeyRuby == SameRubyItems && pairsPerString[p.ruby] <= 1) return false;
-  if (!passesLengthFilter(s.keyLengthFilter, strings_.text(p.key))) return false;
-  return passesLengthFilter(s.rubyLengthFilter, strings_.text(p.ruby));
+  if (!sharing.empty() && sharing[pair] <= 1) return false;
+  const LibraryPair& p = pairs_[pair];
+  if (!passesLengthFilter(s.keyLengthFilter, key(p).data())) return false;
+  return passesLengthFilter(s.rubyLengthFilter, ruby(p).data());
 }
 
 namespace {
@@ -274,10 +263,10 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
     if (count.folders < minFolders) continue;
     const LibraryPair& p = pairs_[entry >> 8];
     const char letter = static_cast<char>(entry & 0xFF);
-    if (strings_.view(p.ruby).empty() || !normalised(strings_.text(p.ruby))) continue;
-    const std::string key = cp932ToUtf8(strings_.text(p.key));
+    if (ruby(p).empty() || !normalised(ruby(p).data())) continue;
+    const std::string key = cp932ToUtf8(std::string(this->key(p)));
     if (!holdableKey(key)) continue;
-    std::string head = cp932ToUtf8(strings_.text(p.ruby));
+    std::string head = cp932ToUtf8(std::string(ruby(p)));
     if (letter) head += letter;
     const auto [at, isNew] = lineOf.try_emplace(head, lines.size());
     if (isNew) lines.push_back({head, letter != 0, {}});
@@ -333,17 +322,17 @@ struct LineWriter {
 }  // namespace
 
 void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked,
-                                    const std::vector<std::uint32_t>& pairsPerString, std::vector<char>& out) const {
+                                    const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const {
   out.clear();
   for (std::size_t i = first; i < end; ++i) {
+    if (!shown(i, sharing)) continue;
     const LibraryPair& p = pairs_[i];
-    if (!shown(p, pairsPerString)) continue;
-    const std::string_view key = strings_.view(p.key);
-    const std::string_view ruby = strings_.view(p.ruby);
+    const std::string_view key = this->key(p);
+    const std::string_view ruby = this->ruby(p);
     std::string_view okurigana, name, folder;
     if (p.count == 1) {  // a pair seen once shows where
       const LibraryFile& f = files_[p.file];
-      okurigana = okuriganaTexts_.data() + p.okurigana;
+      okurigana = this->okurigana(p);
       name = f.name;
       folder = f.folder;
     }
@@ -394,12 +383,12 @@ void LibraryResult::writeGrouped(bool checked, unsigned threads,
   // A library's view is tens of megabytes: it is made in parts, several at once, and each part
   // is written as soon as the ones before it are.
   constexpr std::size_t PartPairs = 1 << 15;
-  const std::vector<std::uint32_t> perString = pairsPerString();
+  const std::vector<std::uint32_t> sharing = sharingPairs();
   std::vector<std::vector<char>> parts(std::max(threads, 1u));
   for (std::size_t first = 0; first < pairs_.size(); first += PartPairs * parts.size()) {
     auto make = [&](std::size_t part) {
       const std::size_t from = std::min(pairs_.size(), first + part * PartPairs);
-      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, perString, parts[part]);
+      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, sharing, parts[part]);
     };
     std::vector<std::thread> helpers;
     for (std::size_t part = 1; part < parts.size(); ++part) helpers.emplace_back(make, part);

@@ -21,9 +21,6 @@ class LibraryStrings {
   std::uint32_t intern(std::string_view text) { return intern(text, hash(text)); }
   // With the text's hash() already known.
   std::uint32_t intern(std::string_view text, std::uint32_t hash);
-  // ids[id] for the store's strings listed as id, hash() one after the other. The probes are
-  // begun a few strings ahead, as the table of a library is far larger than the processor's caches.
-  void internAll(const ResultStore& s, const std::vector<std::uint32_t>& listed, std::vector<std::uint32_t>& ids);
   static std::uint32_t hash(std::string_view text);
   // NUL-terminated; valid until the next intern.
   const char* text(std::uint32_t id) const { return pool_.data() + offsets_[id]; }
@@ -46,11 +43,14 @@ class LibraryStrings {
   std::vector<Slot> slots_;  // open addressing, a power of two long, at most half full
 };
 
-// One distinct (key, ruby) pair: where it was first seen, how often, and the check's findings.
+// One distinct (key, ruby) pair: its texts, where it was first seen, how often, and the check's
+// findings.
 struct LibraryPair {
-  std::uint32_t key;
-  std::uint32_t ruby;
-  std::uint32_t okurigana;  // of the first occurrence: its offset in the result's okurigana texts
+  // Offset in the result's pair texts of the key, the ruby and the okurigana of the first
+  // occurrence, one after the other, each NUL-terminated.
+  std::uint64_t text;
+  std::uint32_t keyBytes;
+  std::uint32_t rubyBytes;
   std::uint32_t file;       // index into files()
   std::int32_t line;
   std::int32_t column;
@@ -75,22 +75,28 @@ class LibraryResult {
   // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
   // files come one after the other in the walk, so a change of folder is a new one).
   void countFolders() { countFolders_ = true; }
-  // The store's strings that fold looks up (the keys and rubies), each as its id followed by its
-  // LibraryStrings::hash. Reads the store only, so that it can be done on the thread that filled it.
-  static void hashStrings(const ResultStore& s, std::vector<std::uint32_t>& listed);
+  // The hash of each item's (key, ruby) pair, for fold. Reads the store only, so that it can be
+  // done on the thread that filled it.
+  static void hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes);
   // Folds the items of one fill in store order. With check, every item first gets the verdict
   // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
   // alone, each distinct (key, ruby, okurigana) at most once more.
-  void fold(ResultStore& s, const std::vector<std::uint32_t>& listed, const ReadingSource* check);
+  void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check);
   void fold(ResultStore& s, const ReadingSource* check) {
-    std::vector<std::uint32_t> listed;
-    hashStrings(s, listed);
-    fold(s, listed, check);
+    std::vector<std::uint32_t> hashes;
+    hashPairs(s, hashes);
+    fold(s, hashes, check);
   }
 
   // Pairs in order of first appearance: pair i has the number i + 1.
   const std::vector<LibraryPair>& pairs() const { return pairs_; }
-  const LibraryStrings& strings() const { return strings_; }
+  std::string_view key(const LibraryPair& p) const { return {pairTexts_.data() + p.text, p.keyBytes}; }
+  std::string_view ruby(const LibraryPair& p) const {
+    return {pairTexts_.data() + p.text + p.keyBytes + 1, p.rubyBytes};
+  }
+  const char* okurigana(const LibraryPair& p) const {
+    return pairTexts_.data() + p.text + p.keyBytes + 1 + p.rubyBytes + 1;
+  }
   const std::vector<LibraryFile>& files() const { return files_; }
   std::uint64_t itemCount() const { return items_; }
 
@@ -107,27 +113,27 @@ class LibraryResult {
   std::string dictionaryText(std::uint32_t minFolders, DictionaryFigures& figures) const;
 
  private:
-  // For the same-key condition the number of rubies of each key, for the same-ruby condition the
-  // number of keys of each ruby, by string id; empty without either.
-  std::vector<std::uint32_t> pairsPerString() const;
-  bool shown(const LibraryPair& p, const std::vector<std::uint32_t>& pairsPerString) const;
-  void appendPairLines(std::size_t first, std::size_t end, bool checked,
-                       const std::vector<std::uint32_t>& pairsPerString, std::vector<char>& out) const;
+  // For the same-key condition the number of rubies of each pair's key, for the same-ruby
+  // condition the number of keys of each pair's ruby, by pair; empty without either.
+  std::vector<std::uint32_t> sharingPairs() const;
+  bool shown(std::size_t pair, const std::vector<std::uint32_t>& sharing) const;
+  void appendPairLines(std::size_t first, std::size_t end, bool checked, const std::vector<std::uint32_t>& sharing,
+                       std::vector<char>& out) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
                             const ReadingSource& check);
 
-  LibraryStrings strings_;
+  LibraryStrings strings_;  // okurigana asked by the check, and folders
   std::vector<LibraryPair> pairs_;
-  // The okurigana of each pair's first occurrence, NUL-terminated one after the other: the
-  // okurigana runs up to the next kanji, so most of them are seen once and not worth a table.
-  std::vector<char> okuriganaTexts_;
+  // The texts of the pairs. A pair keeps its own: most keys and rubies of a library belong to
+  // one pair or a few, and the okurigana runs up to the next kanji, so most are seen once.
+  std::vector<char> pairTexts_;
+  // A probe compares the hashes first, so that it reads a pair's texts only when they agree.
   struct PairSlot {
-    std::uint32_t key;
-    std::uint32_t ruby;
+    std::uint32_t hash;
     std::uint32_t indexPlusOne;  // 0 for an empty slot
   };
   void makePairRoom(std::size_t more);
-  std::uint32_t findOrAddPair(std::uint32_t key, std::uint32_t ruby, std::uint32_t hash, bool& added);
+  std::uint32_t findOrAddPair(const ResultStore& s, const RubyItem& item, std::uint32_t hash, bool& added);
   std::vector<PairSlot> pairSlots_;  // open addressing, a power of two long, at most half full
   std::unordered_map<std::uint64_t, bool> okuriganaVerdicts_;   // pair << 32 | okurigana
   std::vector<LibraryFile> files_;

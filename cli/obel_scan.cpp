@@ -331,7 +331,7 @@ class LibraryFills final : public FillSink {
 #ifndef _WIN32
     useSlashes(s);
 #endif
-    if (folds()) LibraryResult::hashStrings(s, work.numbers);
+    if (folds()) LibraryResult::hashPairs(s, work.numbers);
     if (writesItems() && !check_) work.text = itemLines(s);  // the check's marks come in fold
   }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
