@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "engine/native_path.h"
@@ -391,7 +392,13 @@ void LibraryResult::writeGrouped(bool checked, unsigned threads,
       appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, sharing, parts[part]);
     };
     std::vector<std::thread> helpers;
-    for (std::size_t part = 1; part < parts.size(); ++part) helpers.emplace_back(make, part);
+    std::size_t part = 1;
+    try {
+      for (; part < parts.size(); ++part) helpers.emplace_back(make, part);
+    } catch (const std::system_error&) {
+      // no more threads: the rest of the parts are made here
+    }
+    for (std::size_t rest = part; rest < parts.size(); ++rest) make(rest);
     make(0);
     for (std::thread& helper : helpers) helper.join();
     for (const std::vector<char>& part : parts) write({part.data(), part.size()});

@@ -387,7 +387,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   ResultStore& s = store();
   auto lister = platformDirLister();
   if (!searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads)) {
-    std::fputs("obel-scan: not enough memory for the search\n", stderr);
+    std::fputs("obel-scan: not enough memory or threads for the search\n", stderr);
     return 2;
   }
   fills.progress.erase();

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "engine/file_io.h"
@@ -69,7 +70,8 @@ class Search {
   }
   // Stores for up to `threads` threads; the number of threads that got one.
   std::size_t allocate(unsigned threads);
-  void run(std::size_t threads);
+  // False when not one thread could be started.
+  bool run(std::size_t threads);
 
  private:
   void cutIntoBatches(std::size_t threads);
@@ -127,12 +129,20 @@ void Search::cutIntoBatches(std::size_t threads) {
   if (batch.end > batch.first) batches_.push_back(std::move(batch));
 }
 
-void Search::run(std::size_t threads) {
+bool Search::run(std::size_t threads) {
   cutIntoBatches(threads);
   std::vector<std::thread> workers;
-  for (std::size_t t = 0; t < threads; ++t) workers.emplace_back([this, t] { work(t); });
+  for (std::size_t t = 0; t < threads; ++t) {
+    try {
+      workers.emplace_back([this, t] { work(t); });
+    } catch (const std::system_error&) {
+      break;  // the system gives no more threads: the ones started take every batch
+    }
+  }
+  if (workers.empty()) return false;
   handOverAll();
   for (std::thread& w : workers) w.join();
+  return true;
 }
 
 void Search::work(std::size_t thread) {
@@ -317,9 +327,7 @@ bool searchLibrary(const std::vector<std::string>& targets, bool searchSubFolder
                    FillSink& sink, const std::atomic<bool>& running, unsigned threads) {
   Search search(listLibrary(targets, searchSubFolders, lister, running), sink, running);
   const std::size_t got = search.allocate(threads);
-  if (got == 0) return false;
-  search.run(got);
-  return true;
+  return got > 0 && search.run(got);
 }
 
 }  // namespace obel

@@ -45,7 +45,8 @@ class FillSink {
 // Searches the targets on `threads` threads (at least one) besides the calling one, which
 // hands the fills over. When running is cleared, each thread finishes the file it reads, and
 // the fills are handed over up to the first file not read: what was taken is always the walk's
-// beginning, without a gap. False when not even one store could be allocated.
+// beginning, without a gap. False when not even one store could be allocated or one thread
+// started: nothing was searched then.
 bool searchLibrary(const std::vector<std::string>& targets, bool searchSubFolders, DirLister& lister,
                    FillSink& sink, const std::atomic<bool>& running, unsigned threads);
 

@@ -195,6 +195,15 @@ if [ "$kind" = native ]; then
   check "Ctrl-C exit status (library)" 1 "$rc"
   check "Ctrl-C writes the files before" "31501 " "$(wc -l < "$work/stopped.tsv" | tr -d ' ') $(grep -c z.txt "$work/stopped.tsv" | grep -v '^0$')"
   check "Ctrl-C message (library)" "検索を中止しました" "$(cat "$work/err.txt")"
+  # paths the walk skips are told in the walk's order, on any number of threads
+  mkdir -p "$work/long"
+  long1="$work/long/b$(printf 'x%.0s' $(seq 1 240)).txt"; long2="${long1/\/b/\/d}"
+  for f in a c e; do sjis "$f《$f》\r\n" > "$work/long/$f.txt"; done
+  cp "$work/long/a.txt" "$long1"; cp "$work/long/a.txt" "$long2"
+  out="$("$tool" --no-limit --threads 4 --utf8 "$work/long" 2>"$work/err.txt" | tr -d '\r' | tail -n +2 | cut -f1 | tr '\n' ' ')"
+  check "skipped paths: the other files" "a c e " "$out"
+  check "skipped paths: the messages in order" "${long1//\//\\} はパスが長すぎるためスキップします。
+${long2//\//\\} はパスが長すぎるためスキップします。" "$(cat "$work/err.txt")"
   # the progress line, only on a terminal
   out="$(script -qec "$tool --no-limit -o $work/p.tsv $lib" /dev/null 2>/dev/null | tr '\r' '\n' | grep -c 'files, .* items, ')"
   check "progress on a terminal" 1 "$([ "${out:-0}" -ge 1 ] && echo 1)"
