@@ -54,6 +54,8 @@ const char Usage[] =
     "                  with --no-limit: write no table but an SKK dictionary (UTF-8) of the\n"
     "                  (key, ruby) pairs found in at least N folders, for --check\n"
     "  --min-sources N the N of --make-dictionary (2 by default)\n"
+    "  --threads N     with --no-limit: read and scan on N threads (by default one per\n"
+    "                  processor, at most 8); the table is the same for any N\n"
     "  --no-subfolders do not search subfolders (they are searched by default)\n"
     "  -o FILE         write to FILE instead of standard output\n"
     "  --utf8          write UTF-8 instead of Shift-JIS\n"
@@ -79,6 +81,7 @@ const char Usage[] =
     "unreadable dictionary.\n";
 
 constexpr unsigned MaxThreads = 64;
+constexpr unsigned DefaultMaxThreads = 8;
 
 struct Options {
   bool noLimit = false;
@@ -91,7 +94,9 @@ struct Options {
   std::string output;
   std::string dictionaryOut;  // --make-dictionary
   std::uint32_t minSources = 2;
-  unsigned threads = std::max(1u, std::thread::hardware_concurrency());  // --no-limit
+  // --no-limit: one a processor, but not so many that their stores (two of about 5 MB each)
+  // weigh more than the search gains from them
+  unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, DefaultMaxThreads);
   std::vector<std::string> targets;  // as given
 };
 
