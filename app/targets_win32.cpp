@@ -235,8 +235,9 @@ bool showFileDialog(bool save, HWND owner, const char* title, const char* initia
   char typeName[80] = "";
   if (pattern && *pattern) {
     SHFILEINFOA info{};
+    static_assert(sizeof typeName == sizeof info.szTypeName);
     if (SHGetFileInfoA(pattern, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES))
-      std::strncpy(typeName, info.szTypeName, sizeof typeName - 1);
+      std::memcpy(typeName, info.szTypeName, sizeof typeName - 1);  // the last byte stays the NUL
   }
   char filter[256];
   buildFileFilter(typeName, pattern, filter, sizeof filter);
