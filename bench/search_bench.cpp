@@ -157,8 +157,8 @@ int main(int argc, char** argv) {
     texts.emplace_back(text(s, s.items[i].rubyId));
     texts.emplace_back(text(s, s.items[i].okuriganaId));
   }
-  ResultStore* a = allocateStore();
-  ResultStore* b = allocateStore();
+  ResultStore* a = newResultStore();
+  ResultStore* b = newResultStore();
   if (!a || !b) return 1;
   std::vector<std::uint32_t> idsA, idsB;
   Clock::time_point t0 = Clock::now();
@@ -199,8 +199,8 @@ int main(int argc, char** argv) {
   std::printf("%-34s %12.4f %12.4f %8.1f\n", "mark repeats + count pairs, s", markIndexed, markLinear,
               markLinear / markIndexed);
   std::printf("ids, flags, numbers, group sizes and counters identical: %s\n", same ? "yes" : "NO");
-  std::free(a);
-  std::free(b);
+  deleteResultStore(a);
+  deleteResultStore(b);
   if (argc <= 1) std::filesystem::remove_all(folder);
   std::printf("\n");
   unclosedMarks();

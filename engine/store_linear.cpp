@@ -1,8 +1,6 @@
 #include "engine/store_linear.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace obel {
 
@@ -49,14 +47,6 @@ void markRepeatedPairsByScan(ResultStore& s) {
     }
     s.pairIndex[i] = p;
   }
-}
-
-ResultStore* allocateStore() {
-  auto* s = static_cast<ResultStore*>(std::calloc(1, sizeof(ResultStore)));
-  if (!s) return nullptr;
-  new (&s->searchRunning) std::atomic<bool>(false);
-  clear(*s);
-  return s;
 }
 
 }  // namespace obel

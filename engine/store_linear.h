@@ -14,7 +14,4 @@ std::uint32_t internByScan(ResultStore& s);
 std::uint32_t internTextByScan(ResultStore& s, const char* text);
 void markRepeatedPairsByScan(ResultStore& s);
 
-// A second store for comparisons (the program itself has only store()); free with std::free.
-ResultStore* allocateStore();
-
 }  // namespace obel

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -452,7 +451,7 @@ TEST(Scanner, GivesTheItemsOfTheReferenceScan) {
   const char* pieces[] = {"《", "《", "》", "》", "［＃", "［＃", "［", "＃", "］", "］", "｜", "漢", "字", "々",
                           "か", "な", "ア", "a", " ", "\x81", "\x82", "\x81\x0D", "\r", "\n", "\r\n", "\x81\x74\x81"};
   ResultStore& fast = store();
-  ResultStore* slow = allocateStore();
+  ResultStore* slow = newResultStore();
   ASSERT_NE(slow, nullptr);
   std::mt19937 rng(15);
   FileRecord a{}, b{};
@@ -501,7 +500,7 @@ TEST(Scanner, GivesTheItemsOfTheReferenceScan) {
   EXPECT_GT(found, 10000u);  // the texts are not all without rubies
   clear(fast);
   clear(*slow);
-  std::free(slow);
+  deleteResultStore(slow);
 }
 
 TEST(Scanner, ReadsAFileWhole) {

@@ -2,7 +2,6 @@
 // group sizes and counters must come out identical.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -49,7 +48,7 @@ void expectSameItems(const ResultStore& a, const ResultStore& b) {
 }  // namespace
 
 TEST(StoreIndex, InterningGivesTheIdsOfTheLinearScan) {
-  ResultStore* linear = allocateStore();
+  ResultStore* linear = newResultStore();
   ASSERT_NE(linear, nullptr);
   ResultStore& indexed = store();
   clear(indexed);
@@ -64,11 +63,11 @@ TEST(StoreIndex, InterningGivesTheIdsOfTheLinearScan) {
   EXPECT_EQ(std::memcmp(indexed.strings.pool, linear->strings.pool, indexed.strings.writePosition), 0);
   clear(indexed);
   clear(*linear);
-  std::free(linear);
+  deleteResultStore(linear);
 }
 
 TEST(StoreIndex, ThePoolAndIdLimitsAgree) {
-  ResultStore* linear = allocateStore();
+  ResultStore* linear = newResultStore();
   ASSERT_NE(linear, nullptr);
   ResultStore& indexed = store();
   clear(indexed);
@@ -81,11 +80,11 @@ TEST(StoreIndex, ThePoolAndIdLimitsAgree) {
   EXPECT_TRUE(linear->stringsExhausted);
   EXPECT_EQ(internText(indexed, "7"), 7u) << "a known string is still found";
   clear(indexed);
-  std::free(linear);
+  deleteResultStore(linear);
 }
 
 TEST(StoreIndex, RepeatMarkingAndCountingMatchTheLinearScan) {
-  ResultStore* linear = allocateStore();
+  ResultStore* linear = newResultStore();
   ASSERT_NE(linear, nullptr);
   ResultStore& indexed = store();
   for (int round = 0; round < 3; ++round) {
@@ -114,5 +113,5 @@ TEST(StoreIndex, RepeatMarkingAndCountingMatchTheLinearScan) {
     if (HasFatalFailure()) break;
   }
   clear(indexed);
-  std::free(linear);
+  deleteResultStore(linear);
 }
