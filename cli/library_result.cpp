@@ -24,7 +24,6 @@ std::uint32_t mix(std::uint64_t h) {
   return static_cast<std::uint32_t>(h);
 }
 
-
 // Of the hashes of a key and a ruby.
 std::uint32_t pairHash(std::uint32_t key, std::uint32_t ruby) { return mix(static_cast<std::uint64_t>(key) << 32 | ruby); }
 
@@ -64,7 +63,8 @@ void LibraryStrings::makeRoom(std::uint32_t more) {
         slots_, wanted, [](const Slot& e) { return e.idPlusOne != 0; }, [](const Slot& e) { return e.hash; });
 }
 
-std::uint32_t LibraryStrings::intern(std::string_view text, std::uint32_t h) {
+std::uint32_t LibraryStrings::intern(std::string_view text) {
+  const std::uint32_t h = hash(text);
   makeRoom(1);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = h & mask;
@@ -90,15 +90,15 @@ void LibraryResult::makePairRoom(std::size_t more) {
 
 std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem& item, std::uint32_t hash,
                                            bool& added) {
-  const char* key = text(s, item.keyId);
-  const char* ruby = text(s, item.rubyId);
+  const char* itemKey = text(s, item.keyId);
+  const char* itemRuby = text(s, item.rubyId);
   const std::size_t mask = pairSlots_.size() - 1;
   std::size_t at = hash & mask;
   for (; pairSlots_[at].indexPlusOne != 0; at = (at + 1) & mask) {
     const PairSlot& e = pairSlots_[at];
     if (e.hash != hash) continue;
     const LibraryPair& p = pairs_[e.indexPlusOne - 1];
-    if (std::strcmp(pairTexts_.data() + p.text, key) == 0 && std::strcmp(this->ruby(p).data(), ruby) == 0) {
+    if (std::strcmp(key(p).data(), itemKey) == 0 && std::strcmp(ruby(p).data(), itemRuby) == 0) {
       added = false;
       return e.indexPlusOne - 1;
     }

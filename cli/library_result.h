@@ -1,7 +1,7 @@
 #pragma once
 // obel-scan --no-limit: the result of a whole library, folded together from the fills of the
-// store. It keeps each distinct string and each distinct (key, ruby) pair once, with counts wide
-// enough for any library, so that memory grows with the distinct strings, not with the items.
+// store. It keeps each distinct (key, ruby) pair once, with its texts and with counts wide
+// enough for any library, so that memory grows with the distinct pairs, not with the items.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,18 +18,13 @@ namespace obel {
 // other in one pool, found through an open-addressing table of ids.
 class LibraryStrings {
  public:
-  std::uint32_t intern(std::string_view text) { return intern(text, hash(text)); }
-  // With the text's hash() already known.
-  std::uint32_t intern(std::string_view text, std::uint32_t hash);
+  std::uint32_t intern(std::string_view text);
   static std::uint32_t hash(std::string_view text);
-  // NUL-terminated; valid until the next intern.
-  const char* text(std::uint32_t id) const { return pool_.data() + offsets_[id]; }
+
+ private:
   std::string_view view(std::uint32_t id) const {
     return {pool_.data() + offsets_[id], offsets_[id + 1] - offsets_[id] - 1};
   }
-  std::uint32_t count() const { return count_; }
-
- private:
   // A probe compares the hashes first, so that it reads another text only when they agree.
   struct Slot {
     std::uint32_t hash;
@@ -82,22 +77,7 @@ class LibraryResult {
   // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
   // alone, each distinct (key, ruby, okurigana) at most once more.
   void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check);
-  void fold(ResultStore& s, const ReadingSource* check) {
-    std::vector<std::uint32_t> hashes;
-    hashPairs(s, hashes);
-    fold(s, hashes, check);
-  }
 
-  // Pairs in order of first appearance: pair i has the number i + 1.
-  const std::vector<LibraryPair>& pairs() const { return pairs_; }
-  std::string_view key(const LibraryPair& p) const { return {pairTexts_.data() + p.text, p.keyBytes}; }
-  std::string_view ruby(const LibraryPair& p) const {
-    return {pairTexts_.data() + p.text + p.keyBytes + 1, p.rubyBytes};
-  }
-  const char* okurigana(const LibraryPair& p) const {
-    return pairTexts_.data() + p.text + p.keyBytes + 1 + p.rubyBytes + 1;
-  }
-  const std::vector<LibraryFile>& files() const { return files_; }
   std::uint64_t itemCount() const { return items_; }
 
   // The grouped view over the whole library under the display conditions of the settings
@@ -113,6 +93,13 @@ class LibraryResult {
   std::string dictionaryText(std::uint32_t minFolders, DictionaryFigures& figures) const;
 
  private:
+  std::string_view key(const LibraryPair& p) const { return {pairTexts_.data() + p.text, p.keyBytes}; }
+  std::string_view ruby(const LibraryPair& p) const {
+    return {pairTexts_.data() + p.text + p.keyBytes + 1, p.rubyBytes};
+  }
+  const char* okurigana(const LibraryPair& p) const {
+    return pairTexts_.data() + p.text + p.keyBytes + 1 + p.rubyBytes + 1;
+  }
   // For the same-key condition the number of rubies of each pair's key, for the same-ruby
   // condition the number of keys of each pair's ruby, by pair; empty without either.
   std::vector<std::uint32_t> sharingPairs() const;
@@ -123,7 +110,7 @@ class LibraryResult {
                             const ReadingSource& check);
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
-  std::vector<LibraryPair> pairs_;
+  std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1
   // The texts of the pairs. A pair keeps its own: most keys and rubies of a library belong to
   // one pair or a few, and the okurigana runs up to the next kanji, so most are seen once.
   std::vector<char> pairTexts_;
