@@ -82,6 +82,7 @@ const char Usage[] =
 
 constexpr unsigned MaxThreads = 64;
 constexpr unsigned DefaultMaxThreads = 8;
+constexpr unsigned MaxMinSources = 1000000;
 
 struct Options {
   bool noLimit = false;
@@ -93,7 +94,7 @@ struct Options {
   std::string cacheFile;
   std::string output;
   std::string dictionaryOut;  // --make-dictionary
-  std::uint32_t minSources = 2;
+  unsigned minSources = 2;
   // --no-limit: one a processor, but not so many that their stores (two of about 5 MB each)
   // weigh more than the search gains from them
   unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, DefaultMaxThreads);
@@ -180,6 +181,15 @@ bool isDictionaryArgument(int i, int argc, char** argv) {
   return ::stat(a.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
 }
 
+// A count from 1 to max written in decimal digits only.
+bool readCount(const char* text, unsigned max, unsigned& count) {
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  if (!std::isdigit(static_cast<unsigned char>(*text)) || *end || value < 1 || value > max) return false;
+  count = static_cast<unsigned>(value);
+  return true;
+}
+
 // 0 when parsed, else the exit status to leave with.
 int parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
@@ -196,23 +206,15 @@ int parse(int argc, char** argv, Options& o) {
       }
       o.dictionaryOut = argv[i];
     } else if (a == "--min-sources") {
-      const char* n = ++i < argc ? argv[i] : "";
-      char* end = nullptr;
-      const unsigned long value = std::strtoul(n, &end, 10);
-      if (!*n || *end || value < 1 || value > 1000000 || !std::isdigit(static_cast<unsigned char>(*n))) {
+      if (!readCount(++i < argc ? argv[i] : "", MaxMinSources, o.minSources)) {
         std::fputs("obel-scan: --min-sources needs a count of 1 or more\n", stderr);
         return 2;
       }
-      o.minSources = static_cast<std::uint32_t>(value);
     } else if (a == "--threads") {
-      const char* n = ++i < argc ? argv[i] : "";
-      char* end = nullptr;
-      const unsigned long value = std::strtoul(n, &end, 10);
-      if (!std::isdigit(static_cast<unsigned char>(*n)) || *end || value < 1 || value > MaxThreads) {
+      if (!readCount(++i < argc ? argv[i] : "", MaxThreads, o.threads)) {
         std::fprintf(stderr, "obel-scan: --threads needs a count from 1 to %u\n", MaxThreads);
         return 2;
       }
-      o.threads = static_cast<unsigned>(value);
     } else if (a == "--no-subfolders") {
       o.subfolders = false;
     } else if (a == "--utf8") {
@@ -460,13 +462,12 @@ int main(int argc, char** argv) {
   useSlashes(s);
 #endif
 
-  std::string out = options.grouped ? groupedViewText() : tsvText(s);
-  if (options.utf8) out = cp932ToUtf8(out);
+  const std::string table = options.grouped ? groupedViewText() : tsvText(s);
   std::FILE* file = openOutput(options);
   if (!file) return 2;
-  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-  const bool closed = file == stdout ? std::fflush(file) == 0 : std::fclose(file) == 0;
-  if (!written || !closed) {
+  TableOutput out(file, options.utf8);
+  out.write(table);
+  if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
     return 2;
   }
