@@ -6,7 +6,6 @@
 #include <string>
 #include <unordered_set>
 
-#include "engine/file_io.h"
 #include "engine/scanner.h"
 #include "engine/sjis.h"
 
@@ -110,9 +109,6 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
   }
 }
 
-}  // namespace
-
-namespace {
 void walkTargets(Walk& w, const std::vector<std::string>& targets, bool searchSubFolders) {
   for (const std::string& target : targets) {
     if (!w.running) break;
@@ -129,6 +125,7 @@ void walkTargets(Walk& w, const std::vector<std::string>& targets, bool searchSu
     walkFolder(w, buffer, namePosition, subfolders ? pattern : nullptr);
   }
 }
+
 }  // namespace
 
 void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool searchSubFolders,
