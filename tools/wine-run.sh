@@ -11,9 +11,11 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 seen="$(mktemp -d)"
 trap 'rm -rf "$seen"' EXIT
 for attempt in 1 2; do
-  wine "$@" 2> >(tee "$seen/err" >&2) | tee "$seen/out"
-  rc=${PIPESTATUS[0]}
-  wait  # for the tee of standard error
+  # Both copies are members of the pipeline, so both are complete when it ends (a process
+  # substitution for standard error was not always waited for: a usage message then counted
+  # as nothing written and the program ran twice).
+  { { wine "$@"; echo $? > "$seen/rc"; } 2>&1 1>&3 3>&- | tee "$seen/err" >&2; } 3>&1 | tee "$seen/out"
+  rc="$(cat "$seen/rc")"
   if [ "$rc" -eq 0 ] || [ -s "$seen/out" ] || [ -s "$seen/err" ]; then break; fi
   echo "wine-run: $1 ended with status $rc before writing anything; running it once more" >&2
 done
