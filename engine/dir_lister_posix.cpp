@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,16 +17,16 @@ namespace {
 
 class PosixDirLister : public DirLister {
  public:
-  void list(const char* searchPath, std::vector<DirEntry>& entries) override {
+  bool list(const char* searchPath, std::vector<DirEntry>& entries) override {
     entries.clear();
     const std::ptrdiff_t slash = findLastBackslash(searchPath);
     const std::string folderPart(searchPath, static_cast<std::size_t>(slash + 1));
     const char* pattern = searchPath + slash + 1;
     std::string folder;
     if (folderPart.empty()) folder = ".";
-    else if (!toNativePath(folderPart.c_str(), folder)) return;
+    else if (!toNativePath(folderPart.c_str(), folder)) return true;  // no such name on this disk
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
+    if (!dir) return errno == ENOENT || errno == ENOTDIR;
     std::vector<std::string> native;  // the entries' own names, for the order
     while (const dirent* e = ::readdir(dir)) {
       DirEntry entry;
@@ -47,6 +48,7 @@ class PosixDirLister : public DirLister {
     sorted.reserve(order.size());
     for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
     entries = std::move(sorted);
+    return true;
   }
 };
 

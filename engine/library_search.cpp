@@ -28,7 +28,7 @@ struct Fill {
   std::size_t owner = 0;         // the thread whose store it is
   FillWork work;
   std::size_t filesRead = 0;
-  std::vector<std::string> messages;  // shown before the fill is taken
+  std::vector<LibraryStep> messages;  // told before the fill is taken
 };
 
 // Consecutive steps of the walk, searched by one thread.
@@ -168,7 +168,7 @@ void Search::work(std::size_t thread) {
       }
       const LibraryStep& step = steps_[i];
       if (step.isMessage) {
-        current.messages.push_back(step.text);
+        current.messages.push_back(step);
         continue;
       }
       scanFile(b, current, step.text.c_str());
@@ -185,6 +185,7 @@ void Search::scanFile(std::size_t batch, Fill& current, const char* path) {
   FileBytes bytes;
   if (!readWholeFile(path, bytes)) {
     freeFileRecord(record);
+    if (running_) current.messages.push_back({path, true, Missed::File});  // else a stop may have cut the read
     return;
   }
   const char* data = bytes.data.get();
@@ -212,14 +213,14 @@ void Search::scanFile(std::size_t batch, Fill& current, const char* path) {
     // with the next line. When not one item fitted (a string longer than the pool) the rest
     // of the file is skipped.
     if (n == 0) {
-      current.messages.push_back(record->path + std::string(LineTooLargeText));
+      current.messages.push_back({record->path + std::string(LineTooLargeText), true});
       freeFileRecord(record);
       return;
     }
     const std::int32_t lastLine = record->firstItem[n - 1].line;
     std::uint32_t keep = n;
     while (keep > 0 && record->firstItem[keep - 1].line == lastLine) --keep;
-    if (keep == 0) current.messages.push_back(record->path + std::string(LineTooLargeText));
+    if (keep == 0) current.messages.push_back({record->path + std::string(LineTooLargeText), true});
     const std::int32_t nextLine = keep > 0 ? lastLine : lastLine + 1;
     if (keep > 0) n = keep;
     for (std::uint32_t i = 0; i < n; ++i) record->firstItem[i].line += linesBefore;
@@ -298,7 +299,10 @@ void Search::handOverAll() {
         fill = std::move(batch.fills.front());
         batch.fills.pop_front();
       }
-      for (const std::string& text : fill.messages) sink_.showMessage(text);
+      for (const LibraryStep& m : fill.messages) {
+        if (m.missed == Missed::None) sink_.showMessage(m.text);
+        else sink_.showMissed(m.missed, m.text);
+      }
       if (fill.store) sink_.takeFill(*fill.store, fill.work, fill.filesRead);
       giveBack(fill);
     }

@@ -40,6 +40,11 @@ class FillSink {
   virtual void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) = 0;
   // A message about a skipped path or line, on the calling thread, in its place among the fills.
   virtual void showMessage(const std::string& text) = 0;
+  // What was missed (see SearchEvents), as the messages are told.
+  virtual void showMissed(Missed what, const std::string& path) {
+    (void)what;
+    (void)path;
+  }
 };
 
 // Searches the targets on `threads` threads (at least one) besides the calling one, which

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "engine/file_io.h"
 #include "engine/scanner.h"
 #include "engine/sjis.h"
 
@@ -25,11 +26,17 @@ struct Walk {
   SearchEvents* events;
   std::vector<LibraryStep>* steps;        // when the walk only lists
   std::unordered_set<std::string> taken;  // when listing: every path listed, over all targets
+  bool found = false;  // the current target matched a file, or a folder of it could not be listed
 };
 
 void message(Walk& w, const std::string& text) {
   if (w.steps) w.steps->push_back({text, true});
   else w.events->showMessage(text.c_str());
+}
+
+void missed(Walk& w, Missed what, const std::string& path) {
+  if (w.steps) w.steps->push_back({path, true, what});
+  else w.events->showMissed(what, path.c_str());
 }
 
 // Tells of a skipped path: the folder part, the name (empty for the folder itself) and why.
@@ -45,10 +52,15 @@ bool storeIsFull(const ResultStore& s) { return s.itemCount >= MaxItems || s.str
 void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* subfolderPattern) {
   const std::size_t p = namePosition;
   std::vector<DirEntry> entries;
-  w.lister.list(buffer, entries);
+  if (!w.lister.list(buffer, entries)) {
+    w.found = true;
+    missed(w, Missed::Folder, std::string(buffer, p));
+    return;
+  }
   for (const DirEntry& entry : entries) {
     if (!w.running) break;
     if (entry.isDirectory) continue;
+    w.found = true;
     if (entry.unrepresentable) {
       skipped(w, buffer, p, entry.name, UnrepresentableText);
       continue;
@@ -68,7 +80,13 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
     if (!record) break;  // out of memory: the rest of this folder's files are skipped
     record->firstItem = s.items + s.itemCount;
     w.events->showFileName(record->name);
-    const std::uint32_t n = scanFile(s, record);
+    FileBytes bytes;
+    if (!readWholeFile(buffer, bytes)) {
+      freeFileRecord(record);
+      if (w.running) missed(w, Missed::File, buffer);  // else a stop may have cut the read
+      continue;
+    }
+    const std::uint32_t n = scanBuffer(s, record, bytes.data.get(), bytes.size);
     if (n == 0) {
       freeFileRecord(record);
     } else {
@@ -88,7 +106,10 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
   }
   std::memcpy(buffer + p, "*.*", 4);
   entries.clear();
-  w.lister.list(buffer, entries);
+  if (!w.lister.list(buffer, entries)) {  // listed a moment ago with the pattern
+    missed(w, Missed::Folder, std::string(buffer, p));
+    return;
+  }
   const std::size_t patternLength = std::strlen(subfolderPattern);
   for (const DirEntry& entry : entries) {
     if (!w.running) break;
@@ -122,7 +143,10 @@ void walkTargets(Walk& w, const std::vector<std::string>& targets, bool searchSu
     char pattern[PathBytes];
     std::strcpy(pattern, buffer + namePosition);
     const bool subfolders = searchSubFolders && std::strchr(pattern, '*') != nullptr;
+    w.found = false;
     walkFolder(w, buffer, namePosition, subfolders ? pattern : nullptr);
+    // a walk cut short by the limit or a stop may have missed what the target matches
+    if (!w.found && w.running) missed(w, Missed::NoMatch, target);
   }
 }
 

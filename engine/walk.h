@@ -19,23 +19,38 @@ struct DirEntry {
 };
 
 // Lists the entries of a folder that match a pattern: searchPath is the folder part (CP932,
-// backslash separators, ending in a backslash or empty) followed by the pattern.
+// backslash separators, ending in a backslash or empty) followed by the pattern. False when the
+// folder exists but cannot be listed; a folder that does not exist lists nothing and gives true.
 class DirLister {
  public:
   virtual ~DirLister() = default;
-  virtual void list(const char* searchPath, std::vector<DirEntry>& entries) = 0;
+  virtual bool list(const char* searchPath, std::vector<DirEntry>& entries) = 0;
 };
 
 // FindFirstFileA on Windows; opendir with case-insensitive wildcard matching and name order on POSIX.
 std::unique_ptr<DirLister> platformDirLister();
 
+// What a search could not take, apart from the skipped paths it has messages for. The window
+// says nothing of these (a target that matches no file simply yields nothing); obel-scan names them.
+enum class Missed : unsigned char {
+  None,
+  NoMatch,  // a target that matched no file, neither in its folder nor below it (path: the target)
+  Folder,   // a folder that exists but cannot be listed (path: the folder, with its backslash)
+  File,     // a file that cannot be opened or read whole (path: the file)
+};
+
 // What the search shows: the name of each file as it is scanned, and the messages about skipped
-// paths (the caller shows them modally, so the walk waits for them).
+// paths (the caller shows them modally, so the walk waits for them). What was missed is told
+// through showMissed, which shows nothing unless the caller overrides it.
 class SearchEvents {
  public:
   virtual ~SearchEvents() = default;
   virtual void showFileName(const char* name) = 0;
   virtual void showMessage(const char* text) = 0;
+  virtual void showMissed(Missed what, const char* path) {
+    (void)what;
+    (void)path;
+  }
 };
 
 extern const char PathTooLongText[];      // " はパスが長すぎるためスキップします。"
@@ -47,10 +62,11 @@ void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool
                    DirLister& lister, SearchEvents& events);
 
 // One step of a search without the item limit: a file to search, or the message about a
-// skipped path, in the place the walk met it.
+// skipped path or what was missed, in the place the walk met it.
 struct LibraryStep {
-  std::string text;  // the file's path (CP932), or the message
+  std::string text;  // the file's path (CP932), the message, or the path missed
   bool isMessage = false;
+  Missed missed = Missed::None;  // with isMessage: text is the path of what was missed
 };
 // The walk of a search without the item limit: every file in the order searchTargets would
 // search it, each path once over all targets, nothing read yet. Stops where running is cleared.

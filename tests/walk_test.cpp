@@ -23,6 +23,10 @@ struct RecordingEvents : SearchEvents {
     if (onFile) onFile();
   }
   void showMessage(const char* text) override { messages.push_back(text); }
+  void showMissed(Missed what, const char* path) override {
+    missed.push_back(std::to_string(static_cast<int>(what)) + " " + path);
+  }
+  std::vector<std::string> missed;
 };
 
 // The store's form of a native path: CP932 with backslashes.
@@ -151,11 +155,23 @@ TEST_F(WalkTest, TheSameFileThroughTwoTargetsIsScannedOnce) {
   EXPECT_EQ(std::count(events.names.begin(), events.names.end(), "a.txt"), 1);
 }
 
+// No message: the window stays silent. The targets are told as missed, for obel-scan; a target
+// whose files lie in a subfolder only is not.
 TEST_F(WalkTest, MissingFolderOrNoMatchGivesNothing) {
-  search({storePath(root / "nothere" / "*.txt"), storePath(root / "*.none")});
+  const std::string missing = storePath(root / "nothere" / "*.txt"), none = storePath(root / "*.none");
+  search({missing, none});
   EXPECT_TRUE(keys().empty());
   EXPECT_TRUE(events.messages.empty());
   EXPECT_EQ(store().pendingCheckCount, 0u);
+  const std::string noMatch = std::to_string(static_cast<int>(Missed::NoMatch)) + " ";
+  EXPECT_EQ(events.missed, (std::vector<std::string>{noMatch + missing, noMatch + none}));
+  write("deep/sub/a.txt", "a");
+  const std::string deep = storePath(root / "deep" / "*.txt");
+  events.missed.clear();
+  search({deep});
+  EXPECT_TRUE(events.missed.empty());
+  search({deep}, false);
+  EXPECT_EQ(events.missed, std::vector<std::string>{noMatch + deep});
 }
 
 TEST_F(WalkTest, PathOf259BytesIsScannedAnd260IsSkipped) {
