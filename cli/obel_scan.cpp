@@ -2,6 +2,7 @@
 // and writes the result table as TSV.
 #include <sys/stat.h>
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -77,8 +78,18 @@ const char Usage[] =
     "                  read before the check and written back after it\n"
     "  --help          this text\n"
     "\n"
+    "A target that matches no file (or whose path Shift-JIS cannot write), and a file or\n"
+    "folder that cannot be read, are named on standard error; the search goes on with the rest.\n"
+    "\n"
     "Exit status: 0 complete, 1 ended by the item limit or Ctrl-C, 2 usage error or an\n"
-    "unreadable dictionary.\n";
+    "unreadable dictionary, 3 finished, but a target matched no file or a file or folder\n"
+    "could not be read.\n";
+
+constexpr int ExitComplete = 0;
+constexpr int ExitStopped = 1;  // by the item limit or Ctrl-C
+constexpr int ExitUsage = 2;    // or a dictionary, cache or output that cannot be used
+constexpr int ExitMissed = 3;   // finished, but something named could not be read or matched nothing
+constexpr int ExitHelp = -1;    // from parse: the help was asked for and written
 
 constexpr unsigned MaxThreads = 64;
 constexpr unsigned DefaultMaxThreads = 8;
@@ -101,16 +112,55 @@ struct Options {
   std::vector<std::string> targets;  // as given
 };
 
-// Texts are CP932 inside the program; the Linux terminal wants UTF-8.
+// Texts are CP932 inside the program; the Linux terminal wants UTF-8. Standard output is in
+// binary mode on Windows (see main), so its line ends are written here as the system's own.
 void printText(std::FILE* to, const std::string& cp932) {
 #ifdef _WIN32
-  std::fputs(cp932.c_str(), to);
+  if (to != stdout) {
+    std::fputs(cp932.c_str(), to);
+    return;
+  }
+  std::string text;
+  for (char c : cp932) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  std::fputs(text.c_str(), to);
 #else
   std::fputs(cp932ToUtf8(cp932).c_str(), to);
 #endif
 }
 
 void printMessage(const std::string& cp932) { printText(stderr, cp932 + "\n"); }
+
+#ifndef _WIN32
+// The file system's separator in a path of the store (CP932, backslashes), in place.
+void useSlashes(char* p) {
+  for (; *p; ++p) {
+    if (isLeadByte(static_cast<unsigned char>(*p)) && p[1]) ++p;
+    else if (*p == '\\') *p = '/';
+  }
+}
+#endif
+
+// A path of the store as the system writes it.
+std::string shownPath(std::string cp932) {
+#ifndef _WIN32
+  useSlashes(cp932.data());
+#endif
+  return cp932;
+}
+
+// Something named that the search could not take; the exit status then tells of it.
+bool somethingMissed = false;
+
+void tellMissed(Missed what, const std::string& path) {
+  somethingMissed = true;
+  const char* why = what == Missed::NoMatch ? ": no file matches"
+                    : what == Missed::Folder ? ": the folder cannot be read"
+                                             : ": the file cannot be read";
+  printMessage("obel-scan: " + shownPath(path) + why);
+}
 
 // Files done, items found and the time so far, on one line of standard error rewritten in
 // place, when standard error is a terminal; nothing otherwise.
@@ -132,21 +182,32 @@ class ProgressLine {
     if (now - last_ < Interval) return;
     last_ = now;
     const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
-    std::fprintf(stderr, "\r%llu files, %llu items, %lld s ", files, items, seconds);
+    width_ = std::fprintf(stderr, "\r%llu files, %llu items, %lld s ", files, items, seconds) - 1;
     std::fflush(stderr);
     written_ = true;
   }
   void erase() {
     if (!written_) return;
-    std::fputs("\r                                                            \r", stderr);
+    std::fprintf(stderr, "\r%*s\r", width_, "");
     std::fflush(stderr);
     written_ = false;
     last_ = {};
+  }
+  // The last figures, left on a line of their own.
+  void finish(unsigned long long files, unsigned long long items) {
+    if (!shown_) return;
+    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    char line[100];
+    const int n = std::snprintf(line, sizeof line, "%llu files, %llu items, %.1f s", files, items, seconds);
+    std::fprintf(stderr, "\r%s%*s\n", line, written_ && width_ > n ? width_ - n : 0, "");
+    std::fflush(stderr);
+    written_ = false;
   }
 
  private:
   bool shown_ = false;
   bool written_ = false;
+  int width_ = 0;  // of the line written
   Clock::time_point start_ = Clock::now();
   Clock::time_point last_{};
 };
@@ -158,6 +219,10 @@ struct ConsoleEvents : SearchEvents {
   void showMessage(const char* text) override {
     progress.erase();
     printMessage(text);
+  }
+  void showMissed(Missed what, const char* path) override {
+    progress.erase();
+    tellMissed(what, path);
   }
 };
 
@@ -192,28 +257,31 @@ bool readCount(const char* text, unsigned max, unsigned& count) {
 
 // 0 when parsed, else the exit status to leave with.
 int parse(int argc, char** argv, Options& o) {
+  const char* condition = nullptr;  // the first option that only the grouped view uses
+  bool threads = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
       printText(stdout, Usage);
-      return -1;
+      return ExitHelp;
     } else if (a == "--no-limit") {
       o.noLimit = true;
     } else if (a == "--make-dictionary") {
       if (++i >= argc || !*argv[i]) {
         std::fputs("obel-scan: --make-dictionary needs a file name\n", stderr);
-        return 2;
+        return ExitUsage;
       }
       o.dictionaryOut = argv[i];
     } else if (a == "--min-sources") {
       if (!readCount(++i < argc ? argv[i] : "", MaxMinSources, o.minSources)) {
         std::fputs("obel-scan: --min-sources needs a count of 1 or more\n", stderr);
-        return 2;
+        return ExitUsage;
       }
     } else if (a == "--threads") {
+      threads = true;
       if (!readCount(++i < argc ? argv[i] : "", MaxThreads, o.threads)) {
         std::fprintf(stderr, "obel-scan: --threads needs a count from 1 to %u\n", MaxThreads);
-        return 2;
+        return ExitUsage;
       }
     } else if (a == "--no-subfolders") {
       o.subfolders = false;
@@ -223,16 +291,18 @@ int parse(int argc, char** argv, Options& o) {
       const std::string view = ++i < argc ? argv[i] : "";
       if (view != "items" && view != "grouped") {
         std::fputs("obel-scan: --view needs items or grouped\n", stderr);
-        return 2;
+        return ExitUsage;
       }
       o.grouped = view == "grouped";
     } else if (a == "--same-key" || a == "--same-ruby") {
+      if (!condition) condition = argv[i];
       settings().hideKeyRuby = a == "--same-key" ? SameKeyItems : SameRubyItems;
     } else if (a == "--key-length" || a == "--ruby-length") {
+      if (!condition) condition = argv[i];
       LengthFilter& filter = a == "--key-length" ? settings().keyLengthFilter : settings().rubyLengthFilter;
       if (++i >= argc || !parseLengthOption(argv[i], filter)) {
         std::fprintf(stderr, "obel-scan: %s needs a count from 1 to 99, optionally followed by +, - or =\n", a.c_str());
-        return 2;
+        return ExitUsage;
       }
     } else if (a == "--check" || a.rfind("--check=", 0) == 0) {
       o.check = true;
@@ -241,33 +311,41 @@ int parse(int argc, char** argv, Options& o) {
     } else if (a == "--cache") {
       if (++i >= argc) {
         std::fputs("obel-scan: --cache needs a file name\n", stderr);
-        return 2;
+        return ExitUsage;
       }
       o.cacheFile = argv[i];
     } else if (a == "-o") {
       if (++i >= argc) {
         std::fputs("obel-scan: -o needs a file name\n", stderr);
-        return 2;
+        return ExitUsage;
       }
       o.output = argv[i];
     } else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "obel-scan: unknown option %s\n", a.c_str());
-      return 2;
+      return ExitUsage;
     } else {
       o.targets.push_back(a);
     }
   }
   if (!o.dictionaryOut.empty() && !o.noLimit) {
     std::fputs("obel-scan: --make-dictionary needs --no-limit\n", stderr);
-    return 2;
+    return ExitUsage;
   }
   if (!o.cacheFile.empty() && !o.check) {
     std::fputs("obel-scan: --cache needs --check\n", stderr);
-    return 2;
+    return ExitUsage;
+  }
+  if (condition && !o.grouped) {
+    std::fprintf(stderr, "obel-scan: %s needs --view grouped\n", condition);
+    return ExitUsage;
+  }
+  if (threads && !o.noLimit) {
+    std::fputs("obel-scan: --threads needs --no-limit\n", stderr);
+    return ExitUsage;
   }
   if (o.targets.empty()) {
     printText(stderr, Usage);
-    return 2;
+    return ExitUsage;
   }
   return 0;
 }
@@ -294,11 +372,7 @@ bool targetLine(const std::string& given, std::string& line) {
 #ifndef _WIN32
 // The file system's separator in the written table.
 void useSlashes(ResultStore& s) {
-  for (FileRecord* r = s.files; r; r = r->next)
-    for (char* p = r->folder; *p; ++p) {
-      if (isLeadByte(static_cast<unsigned char>(*p)) && p[1]) ++p;
-      else if (*p == '\\') *p = '/';
-    }
+  for (FileRecord* r = s.files; r; r = r->next) useSlashes(r->folder);
 }
 #endif
 
@@ -352,6 +426,11 @@ class LibraryFills final : public FillSink {
     progress.erase();
     printMessage(text);
   }
+  void showMissed(Missed what, const std::string& path) override {
+    progress.erase();
+    tellMissed(what, path);
+  }
+  void finishProgress() { progress.finish(files_, items_); }
   LibraryResult library;
   ProgressLine progress;
 
@@ -384,10 +463,10 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   const auto start = std::chrono::steady_clock::now();
   const bool making = !options.dictionaryOut.empty();
   std::FILE* file = making ? stdout : openOutput(options);
-  if (!file) return 2;
+  if (!file) return ExitUsage;
   TableOutput out(file, options.utf8);
   ReadingCheck check;
-  if (options.check && !check.open(options.dictionary, options.cacheFile)) return 2;
+  if (options.check && !check.open(options.dictionary, options.cacheFile)) return ExitUsage;
   LibraryFills fills(options, out, options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
   else if (!options.grouped) out.write(TsvHeader);
@@ -395,9 +474,9 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   auto lister = platformDirLister();
   if (!searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads)) {
     std::fputs("obel-scan: not enough memory or threads for the search\n", stderr);
-    return 2;
+    return ExitUsage;
   }
-  fills.progress.erase();
+  fills.finishProgress();
   if (options.check) check.close();
   if (making) {
     DictionaryFigures figures;
@@ -406,39 +485,48 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
     const bool written = dictionary && std::fwrite(text.data(), 1, text.size(), dictionary) == text.size();
     if (!dictionary || std::fclose(dictionary) != 0 || !written) {
       std::fprintf(stderr, "obel-scan: the dictionary %s could not be written\n", options.dictionaryOut.c_str());
-      return 2;
+      return ExitUsage;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%llu items, %llu pairs read, %llu pairs written (in %u folders or more), %.1f s\n",
-                static_cast<unsigned long long>(fills.library.itemCount()),
-                static_cast<unsigned long long>(figures.pairsRead),
-                static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
+    char line[200];
+    std::snprintf(line, sizeof line, "%llu items, %llu pairs read, %llu pairs written (in %u folders or more), %.1f s\n",
+                  static_cast<unsigned long long>(fills.library.itemCount()),
+                  static_cast<unsigned long long>(figures.pairsRead),
+                  static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
+    printText(stdout, line);
   } else if (options.grouped) {
     fills.library.writeGrouped(options.check, options.threads, [&](std::string_view part) { out.write(part); });
   }
   if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
-    return 2;
+    return ExitUsage;
   }
   if (!s.searchRunning) {
     printMessage(SearchStoppedText);
-    return 1;
+    return ExitStopped;
   }
-  return 0;
+  return somethingMissed ? ExitMissed : ExitComplete;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // The table's CR LF as written, whether standard output is a file, a pipe or the console: in
+  // text mode the run-time library would make each LF of them CR LF again.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   Options options;
   const int parsed = parse(argc, argv, options);
-  if (parsed != 0) return parsed < 0 ? 0 : parsed;
+  if (parsed == ExitHelp) return ExitComplete;
+  if (parsed != 0) return parsed;
 
   std::vector<std::string> lines;
   for (const std::string& t : options.targets) {
     std::string line;
     if (!targetLine(t, line)) {
       std::fprintf(stderr, "obel-scan: %s: the path cannot be written in Shift-JIS, skipped\n", t.c_str());
+      somethingMissed = true;
       continue;
     }
     lines.push_back(line);
@@ -452,35 +540,35 @@ int main(int argc, char** argv) {
   auto lister = platformDirLister();
   ConsoleEvents events;
   searchTargets(s, lines, options.subfolders, *lister, events);
-  events.progress.erase();
+  events.progress.finish(events.files, s.itemCount);
   finishSearch(s);
   // Taken before the check: a Ctrl-C during the check does not make the search a stopped one.
   const char* searchMessage = searchEndMessage(s);
   bool checkStopped = false;
-  if (options.check && !runReverseConversionCheck(options.dictionary, options.cacheFile, checkStopped)) return 2;
+  if (options.check && !runReverseConversionCheck(options.dictionary, options.cacheFile, checkStopped)) return ExitUsage;
 #ifndef _WIN32
   useSlashes(s);
 #endif
 
   const std::string table = options.grouped ? groupedViewText() : tsvText(s);
   std::FILE* file = openOutput(options);
-  if (!file) return 2;
+  if (!file) return ExitUsage;
   TableOutput out(file, options.utf8);
   out.write(table);
   if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
-    return 2;
+    return ExitUsage;
   }
 
   if (searchMessage) {
     printMessage(searchMessage);
-    return 1;
+    return ExitStopped;
   }
   if (checkStopped) {
     printMessage("逆変換チェックを中止しました");
-    return 1;
+    return ExitStopped;
   }
-  return 0;
+  return somethingMissed ? ExitMissed : ExitComplete;
 }
 
 int obel::parseScanArguments(int argc, char** argv) {

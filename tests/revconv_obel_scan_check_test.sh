@@ -6,17 +6,23 @@ set -u
 kind="$1"; tool="$2"; emu="${3:-}"
 work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
 fail=0
-check() { if [ "$2" != "$3" ]; then echo "FAIL: $1"; echo " expected: $2"; echo " actual:   $3"; fail=1; fi; }
+# CRs shown as \r when texts differ
+check() { if [ "$2" != "$3" ]; then echo "FAIL: $1"; echo " expected: ${2//$'\r'/\\r}"; echo " actual:   ${3//$'\r'/\\r}"; fail=1; fi; }
 run() { if [ -n "$emu" ]; then "$emu" "$tool" "$@"; else "$tool" "$@"; fi; }
 sjis() { printf "$1" | iconv -f UTF-8 -t CP932; }
 win() { if [ "$kind" = windows ]; then local p="Z:$1"; echo "${p//\//\\}"; else echo "$1"; fi; }
+# What a command writes, byte for byte ($(...) alone would drop the last line end)
+bytes() { cat; printf .; }
+# Standard error is in text mode on Windows, standard output in binary mode: the console texts
+# of both end their lines as the system does
+if [ "$kind" = windows ]; then eol=$'\r\n'; else eol=$'\n'; fi
 
 mkdir -p "$work/books"
 sjis '｜東京《とうきょう》へ行き、走《はし》る。生《なま》の今日《きょう》\r\n東京《とうきょう》\r\n' > "$work/books/a.txt"
 printf ';; -*- coding: utf-8 -*-\nとうきょう /東京/\nはしr /走/\nなま /生;raw/\n' > "$work/small.dic"
 
-# key, ruby and mark of every item
-marks() { tr -d '\r' | cut -f1,2,8 | tail -n +2 | tr '\t\n' ' |'; }
+# key, ruby and mark of every item, from lines that end in CR LF
+marks() { LC_ALL=C awk -v RS='\r\n' -F'\t' 'NR > 1 { printf "%s %s %s|", $1, $2, $8 }'; }
 
 out="$(run --utf8 --check="$(win "$work/small.dic")" "$(win "$work/books")" | marks)"; rc=$?
 check "marks from the dictionary" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
@@ -25,8 +31,8 @@ check "exit status of a complete check" 0 "$rc"
 out="$(run --utf8 --check "$(win "$work/small.dic")" "$(win "$work/books")" | marks)"
 check "--check DICT with a blank" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 
-out="$(run --utf8 --view grouped --check="$(win "$work/small.dic")" "$(win "$work/books")" | tr -d '\r' | cut -f3,4,10 | sed -n 2p)"
-check "grouped view carries the pair's mark" "東京	とうきょう	◎" "$out"
+out="$(run --utf8 --view grouped --check="$(win "$work/small.dic")" "$(win "$work/books")" | cut -f3,4,10 | sed -n 2p)"
+check "grouped view carries the pair's mark" "東京	とうきょう	◎"$'\r' "$out"
 
 out="$(run --utf8 "$(win "$work/books")" | marks)"
 check "no check, no marks" "東京 とうきょう |走 はし |生 なま |今日 きょう |東京 とうきょう |" "$out"
@@ -48,7 +54,7 @@ check "verdicts from the cache" "東京 とうきょう ◎|走 はし ○|生 �
 out="$(run --utf8 --check="$(win "$work/other.dic");$(win "$work/missing.dic");$(win "$work/small.dic")" "$(win "$work/books")" 2>"$work/err.txt" | marks)"; rc=$?
 check "marks from a list of dictionaries" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 check "a list with an unreadable file still checks" 0 "$rc"
-check "the unreadable file is named" "obel-scan: cannot read the reading dictionary $(win "$work/missing.dic")" "$(tr -d '\r' < "$work/err.txt")"
+check "the unreadable file is named" "obel-scan: cannot read the reading dictionary $(win "$work/missing.dic")$eol." "$(bytes < "$work/err.txt")"
 run --check="$(win "$work/missing.dic");" "$(win "$work/books")" >/dev/null 2>&1
 check "a list of which nothing can be read" 2 "$?"
 
@@ -58,9 +64,11 @@ sjis '東京《とうきょう》、走《はし》る、生《なま》、今�
 sjis '東京《とうきょう》、走《はし》る、走《はし》った、今日《こんにち》、｜ＡＢ《カタカナ》、漢《》、｜a/b《えーびー》\r\n' > "$work/lib/b/2.txt"
 sjis '生《なま》\r\n' > "$work/lib/a/sub/3.txt"
 sjis '東京《とうきょう》、頭脳《あたま》、走《はし》った\r\n' > "$work/lib/c/4.txt"
-out="$(run --no-limit --make-dictionary "$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r')"; rc=$?
+out="$(run --no-limit --make-dictionary "$(win "$work/lib.dic")" "$(win "$work/lib")" | bytes; exit "${PIPESTATUS[0]}")"; rc=$?
 check "make-dictionary exit status" 0 "$rc"
-check "make-dictionary figures" "19 items, 10 pairs read, 5 pairs written (in 2 folders or more)" "${out%,*}"
+check "make-dictionary figures" "19 items, 10 pairs read, 5 pairs written (in 2 folders or more), N s$eol." \
+  "$(printf '%s' "$out" | sed -E 's/, [0-9]+\.[0-9] s/, N s/')"
+# the dictionary is a file of its own: LF on both systems
 check "the dictionary written" ";; -*- coding: utf-8 -*-
 ;; okuri-ari entries.
 はしt /走/
@@ -68,7 +76,8 @@ check "the dictionary written" ";; -*- coding: utf-8 -*-
 ;; okuri-nasi entries.
 あたま /頭脳/
 とうきょう /東京/
-なま /生/" "$(cat "$work/lib.dic")"
+なま /生/
+." "$(bytes < "$work/lib.dic")"
 run --no-limit --make-dictionary "$(win "$work/lib3.dic")" --min-sources 3 "$(win "$work/lib")" >/dev/null
 check "--min-sources 3" "とうきょう /東京/" "$(grep -v '^;' "$work/lib3.dic")"
 run --make-dictionary "$(win "$work/x.dic")" "$(win "$work/lib")" >/dev/null 2>&1
@@ -76,7 +85,7 @@ check "--make-dictionary without --no-limit" 2 "$?"
 run --no-limit --make-dictionary "$(win "$work/x.dic")" --min-sources 0 "$(win "$work/lib")" >/dev/null 2>&1
 check "--min-sources 0" 2 "$?"
 # read back by the check: the pairs written are confirmed, and no others
-out="$(run --no-limit --utf8 --view grouped --check="$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r' | tail -n +2 | cut -f3,4,10 | tr '\t\n' ' |')"
+out="$(run --no-limit --utf8 --view grouped --check="$(win "$work/lib.dic")" "$(win "$work/lib")" | LC_ALL=C awk -v RS='\r\n' -F'\t' 'NR > 1 { printf "%s %s %s|", $3, $4, $10 }')"
 check "the check confirms exactly the pairs written" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|頭脳 あたま ◎|ＡＢ カタカナ ×|漢  ×|a/b えーびー ×|今日 こんにち ×|" "$out"
 
 if [ "$kind" = native ]; then
