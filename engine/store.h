@@ -13,37 +13,50 @@ constexpr std::uint32_t PoolBytes = 1440000;
 constexpr std::uint32_t MaxStringIds = 65536;
 constexpr std::uint32_t PathBytes = 260;  // MAX_PATH: a path holds at most 259 bytes
 
-// flags
+// The bits of RubyItem::flags. The pair bits are set by markRepeatedPairs after a search; the
+// verdict bits by the reverse-conversion check, and only ever added until the next search.
+
+// Its (key, ruby) pair occurs more than once in the store (set on every occurrence).
 constexpr std::uint32_t PairShared = 0x01;
+// Not the pair's first occurrence: the first one carries the pair's count and its summary.
 constexpr std::uint32_t PairRepeat = 0x02;
+// The check has given this occurrence its verdict (the bits below say which).
 constexpr std::uint32_t RevConvDone = 0x04;
+// The ruby is a reading of the key alone (◎); for a pair, set on every occurrence.
 constexpr std::uint32_t RevConvKeyOk = 0x08;
+// The ruby is confirmed with the okurigana that follows this occurrence (○).
 constexpr std::uint32_t RevConvOkuriOk = 0x10;
+// On a shared pair's first occurrence: every occurrence is checked, the two bits below sum up.
 constexpr std::uint32_t RevConvGroupDone = 0x20;
+// On a shared pair's first occurrence: every occurrence is confirmed (○ for the pair row).
 constexpr std::uint32_t RevConvGroupAllOk = 0x40;
+// On a shared pair's first occurrence: some occurrences are confirmed, not all (△).
 constexpr std::uint32_t RevConvGroupSomeOk = 0x80;
 
 struct FileRecord;
 
+// One ruby occurrence. Ids are indexes into the store's StringTable.
 struct RubyItem {
-  std::uint16_t keyId;
-  std::uint16_t rubyId;
-  FileRecord* file;
-  std::int32_t line;
-  std::int32_t column;
-  std::uint32_t flags;
+  std::uint16_t keyId;        // the text the ruby is given to (the base)
+  std::uint16_t rubyId;       // the reading between 《 and 》
+  FileRecord* file;           // the file it was found in
+  std::int32_t line;          // from 1
+  std::int32_t column;        // of the key's first byte, in Shift-JIS bytes from 1
+  std::uint32_t flags;        // the Pair* and RevConv* bits above
+  // With PairRepeat: this occurrence's place within its pair (2, 3, ...). Without: after
+  // countDistinctPairs, the pair's number in order of first appearance (1 before it).
   std::uint16_t number;
-  std::uint16_t groupSize;
-  std::uint16_t okuriganaId;
+  std::uint16_t groupSize;    // on a pair's first occurrence its count of occurrences, else 1
+  std::uint16_t okuriganaId;  // the kana right after 》 that belong to the key; "" when none
 };
 
 struct FileRecord {
-  char path[PathBytes];
-  char folder[PathBytes];
+  char path[PathBytes];    // as the walk found it
+  char folder[PathBytes];  // derived from path by deriveFolderAndName, as name is
   const char* name;
-  std::uint32_t itemCount;
-  RubyItem* firstItem;
-  FileRecord* next;
+  std::uint32_t itemCount;  // occurrences found in the file
+  RubyItem* firstItem;      // the first of them; the file's items are consecutive in the store
+  FileRecord* next;         // the record added before this one
 };
 
 struct StringTable {
