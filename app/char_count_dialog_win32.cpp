@@ -24,7 +24,7 @@ INT_PTR CALLBACK charCountProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       SetDlgItemTextA(dialog, IDC_COUNT_LABEL, text);
       std::snprintf(text, sizeof text, "%d", static_cast<int>(filter.length));
       SetDlgItemTextA(dialog, IDC_COUNT_FIELD, text);
-      SendDlgItemMessageA(dialog, IDC_COUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(99, 1));
+      SendDlgItemMessageA(dialog, IDC_COUNT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(MaxFilterLength, 1));
       for (int type = AtLeastLength; type <= ExactLength; ++type) {
         SendDlgItemMessageA(dialog, IDC_COUNT_TYPE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(compareText(type)));
       }

@@ -1,6 +1,7 @@
 #include "app/dialog_utils.h"
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@ namespace obel {
 
 namespace {
 
+// The classes controlClassIndex tells apart, by their index.
+constexpr const char* ControlClasses[] = {"Button", "Static", "Edit", "ListBox", "ComboBox", "ScrollBar"};
 constexpr int ComboBoxIndex = 4;
 
 Area workArea() {
@@ -107,11 +110,10 @@ bool checkFieldLength(HWND dialog, int controlId, const char* fieldName, int max
 }
 
 int controlClassIndex(HWND control) {
-  static const char* const classes[] = {"Button", "Static", "Edit", "ListBox", "ComboBox", "ScrollBar"};
   char name[32] = "";
   GetClassNameA(control, name, sizeof name);
-  for (int i = 0; i < 6; ++i)
-    if (lstrcmpiA(name, classes[i]) == 0) return i;
+  for (int i = 0; i < static_cast<int>(std::size(ControlClasses)); ++i)
+    if (lstrcmpiA(name, ControlClasses[i]) == 0) return i;
   return -1;
 }
 
@@ -130,11 +132,12 @@ SelectionUnits selectionUnits(HWND control, int classIndex) {
   // The probe answers exactly as the control would: same procedure, same user data.
   SetWindowLongPtrA(probe, GWLP_USERDATA, GetWindowLongPtrA(control, GWLP_USERDATA));
   LONG_PTR own = SetWindowLongPtrA(probe, GWLP_WNDPROC, procedure);
-  SetWindowTextA(probe, "_＿_＿");  // four characters, six bytes
+  static constexpr char ProbeText[] = "_＿_＿";  // four characters, six bytes
+  SetWindowTextA(probe, ProbeText);
   DWORD start, end;
   setSelection(probe, classIndex, 0, -1);
   getSelection(probe, classIndex, start, end);
-  bool getInCharacters = end < 6;
+  bool getInCharacters = end < sizeof ProbeText - 1;
   setSelection(probe, classIndex, 0, 3);  // a character boundary in both units
   getSelection(probe, classIndex, start, end);
   bool setInCharacters = end == 3 ? getInCharacters : !getInCharacters;

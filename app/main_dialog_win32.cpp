@@ -12,6 +12,11 @@ namespace obel {
 
 namespace {
 
+// The three buttons of the same-key mode: a mode's button is IDC_SHOW_ALL plus the mode.
+static_assert(IDC_SHOW_ALL + ShowAllItems == IDC_SHOW_ALL && IDC_SHOW_ALL + SameKeyItems == IDC_SAME_KEY_ONLY &&
+                  IDC_SHOW_ALL + SameRubyItems == IDC_SAME_RUBY_ONLY,
+              "the mode buttons' ids are consecutive, in the order of the modes");
+
 void checkIf(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 void initialise(HWND dialog) {

@@ -24,6 +24,10 @@ void (*process::settingsCacheSave)() = saveRevConvCache;
 
 namespace {
 
+// The font sizes the size field takes, in points.
+constexpr UINT MinFontSize = 8;
+constexpr UINT MaxFontSize = 99;
+
 const char* const kFaceNames[] = {"ＭＳ Ｐゴシック", "ＭＳ Ｐ明朝", "ＭＳ ゴシック", "ＭＳ 明朝"};
 
 // The two path fields: each takes a dropped file and has its file button.
@@ -39,7 +43,7 @@ void initialise(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_EDITOR_PATH, s.textEditor);
   SetDlgItemTextA(dialog, IDC_EDITOR_OPTIONS, s.commandLine);
   SetDlgItemTextA(dialog, IDC_DICTIONARY_PATH, s.readingDictionary);
-  SendDlgItemMessageA(dialog, IDC_FONT_SIZE_SPIN, UDM_SETRANGE32, 8, 99);
+  SendDlgItemMessageA(dialog, IDC_FONT_SIZE_SPIN, UDM_SETRANGE32, MinFontSize, MaxFontSize);
   createPathField(editorField, dialog, IDC_EDITOR_PATH, 0, IDC_EDITOR_BROWSE);
   setPathFieldPattern(editorField, "*.exe", true);
   createPathField(dictionaryField, dialog, IDC_DICTIONARY_PATH, 0, IDC_DICTIONARY_BROWSE);
@@ -75,7 +79,7 @@ bool confirm(HWND dialog) {
   if (!requireField(dialog, IDC_FONT_NAME, "フォント名")) return false;
   BOOL isNumber = FALSE;
   UINT size = GetDlgItemInt(dialog, IDC_FONT_SIZE, &isNumber, FALSE);
-  if (!isNumber || size < 8 || size > 99) {
+  if (!isNumber || size < MinFontSize || size > MaxFontSize) {
     showFieldMessage(dialog, IDC_FONT_SIZE, "フォントサイズ", "が不正です。");
     return false;
   }

@@ -33,6 +33,9 @@ std::string windowText(HWND window) {
   return text;
 }
 
+// The number of files dropped: DragQueryFile's index 0xFFFFFFFF asks for it.
+UINT droppedCount(HDROP drop) { return DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0); }
+
 std::string droppedPath(HDROP drop, UINT i) {
   const UINT n = DragQueryFileA(drop, i, nullptr, 0);
   std::string path(n + 1, '\0');
@@ -48,7 +51,7 @@ LRESULT CALLBACK pathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM l
   if (!f) return DefWindowProcA(field, message, wParam, lParam);
   if (message == WM_DROPFILES) {
     HDROP drop = reinterpret_cast<HDROP>(wParam);
-    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) > 0) SetWindowTextA(field, droppedPath(drop, 0).c_str());
+    if (droppedCount(drop) > 0) SetWindowTextA(field, droppedPath(drop, 0).c_str());
     DragFinish(drop);
     return 0;
   }
@@ -257,7 +260,7 @@ bool showFileDialog(bool save, HWND owner, const char* title, const char* initia
 }
 
 void dropOnTargetList(HWND list, HDROP drop) {
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = droppedCount(drop);
   for (UINT i = 0; i < count; ++i) {
     const std::string path = droppedPath(drop, i);
     std::string line;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -90,6 +91,10 @@ constexpr int ExitStopped = 1;  // by the item limit or Ctrl-C
 constexpr int ExitUsage = 2;    // or a dictionary, cache or output that cannot be used
 constexpr int ExitMissed = 3;   // finished, but something named could not be read or matched nothing
 constexpr int ExitHelp = -1;    // from parse: the help was asked for and written
+constexpr int Parsed = 0;       // from parse: the arguments are usable
+
+// --check=DICT: the option's name with its equals sign, before the dictionary list.
+constexpr std::string_view CheckWithDictionary = "--check=";
 
 constexpr unsigned MaxThreads = 64;
 constexpr unsigned DefaultMaxThreads = 8;
@@ -255,7 +260,7 @@ bool readCount(const char* text, unsigned max, unsigned& count) {
   return true;
 }
 
-// 0 when parsed, else the exit status to leave with.
+// Parsed, ExitHelp after the help, else the exit status to leave with.
 int parse(int argc, char** argv, Options& o) {
   const char* condition = nullptr;  // the first option that only the grouped view uses
   bool threads = false;
@@ -301,12 +306,13 @@ int parse(int argc, char** argv, Options& o) {
       if (!condition) condition = argv[i];
       LengthFilter& filter = a == "--key-length" ? settings().keyLengthFilter : settings().rubyLengthFilter;
       if (++i >= argc || !parseLengthOption(argv[i], filter)) {
-        std::fprintf(stderr, "obel-scan: %s needs a count from 1 to 99, optionally followed by +, - or =\n", a.c_str());
+        std::fprintf(stderr, "obel-scan: %s needs a count from 1 to %d, optionally followed by +, - or =\n", a.c_str(),
+                     static_cast<int>(MaxFilterLength));
         return ExitUsage;
       }
-    } else if (a == "--check" || a.rfind("--check=", 0) == 0) {
+    } else if (a == "--check" || a.starts_with(CheckWithDictionary)) {
       o.check = true;
-      if (a.size() > 8) o.dictionary = a.substr(8);
+      if (a.size() > CheckWithDictionary.size()) o.dictionary = a.substr(CheckWithDictionary.size());
       else if (isDictionaryArgument(i + 1, argc, argv)) o.dictionary = argv[++i];
     } else if (a == "--cache") {
       if (++i >= argc) {
@@ -347,7 +353,7 @@ int parse(int argc, char** argv, Options& o) {
     printText(stderr, Usage);
     return ExitUsage;
   }
-  return 0;
+  return Parsed;
 }
 
 // One target line in the store's form; a bare folder gets the *.txt pattern, as a folder
@@ -519,7 +525,7 @@ int main(int argc, char** argv) {
   Options options;
   const int parsed = parse(argc, argv, options);
   if (parsed == ExitHelp) return ExitComplete;
-  if (parsed != 0) return parsed;
+  if (parsed != Parsed) return parsed;
 
   std::vector<std::string> lines;
   for (const std::string& t : options.targets) {

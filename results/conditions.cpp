@@ -74,7 +74,7 @@ CountCheck checkCharCount(const char* text, int& count) {
   int value = 0;
   while (*p >= '0' && *p <= '9') {
     value = value * 10 + (*p - '0');
-    if (value > 99) return CountCheck::Invalid;
+    if (value > MaxFilterLength) return CountCheck::Invalid;
     ++p;
   }
   while (*p == ' ') ++p;

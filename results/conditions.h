@@ -29,7 +29,8 @@ bool matchesDisplayConditions(const RubyItem& item);
 constexpr std::size_t LengthFilterTextBytes = 64;
 void lengthFilterText(int side, char (&caption)[LengthFilterTextBytes]);
 
-// The character-count field of the length-filter dialog: empty, a whole number 1 to 99, or
+// The character-count field of the length-filter dialog: empty, a whole number 1 to
+// MaxFilterLength, or
 // anything else.
 enum class CountCheck { Ok, Empty, Invalid };
 CountCheck checkCharCount(const char* text, int& count);

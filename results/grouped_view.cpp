@@ -36,7 +36,7 @@ bool parseLengthOption(const char* text, LengthFilter& filter) {
   const char* p = text;
   while (*p >= '0' && *p <= '9') {
     count = count * 10 + (*p - '0');
-    if (count > 99) return false;
+    if (count > MaxFilterLength) return false;
     ++p;
   }
   if (p == text || count == 0) return false;

@@ -11,7 +11,8 @@ namespace obel {
 // line ends in CR LF. Reads the store and the display conditions of the settings record.
 std::string groupedViewText();
 
-// A length-filter option "N", "N+", "N-" or "N=" (以上の, 以下の, の) with N from 1 to 99;
+// A length-filter option "N", "N+", "N-" or "N=" (以上の, 以下の, の) with N from 1 to
+// MaxFilterLength;
 // on success the filter is switched on with that count and comparison.
 bool parseLengthOption(const char* text, LengthFilter& filter);
 

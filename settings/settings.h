@@ -15,9 +15,12 @@ constexpr std::int32_t AtLeastLength = 0;  // "以上の"
 constexpr std::int32_t AtMostLength = 1;   // "以下の"
 constexpr std::int32_t ExactLength = 2;    // "の"
 
+// The largest character count a length filter takes (the dialog's spin and field, the command line).
+constexpr std::int32_t MaxFilterLength = 99;
+
 struct LengthFilter {
   std::int32_t use;     // 0 or 1
-  std::int32_t length;  // character count
+  std::int32_t length;  // character count, 1 to MaxFilterLength
   std::int32_t type;    // AtLeastLength, AtMostLength or ExactLength
 };
 

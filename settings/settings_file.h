@@ -3,13 +3,14 @@
 // private-profile functions (settings_win32.cpp).
 #include <cstddef>
 
+#include "engine/store.h"
 #include "settings/settings_store.h"
 
 namespace obel {
 
 // Full path of the settings file, computed before the entry point runs.
 namespace process {
-extern char settingsPath[260];
+extern char settingsPath[PathBytes];
 }  // namespace process
 
 // The private profile file at path.

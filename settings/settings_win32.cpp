@@ -9,7 +9,7 @@ namespace obel {
 namespace {
 
 bool computeSettingsPath(char* path, std::size_t size) {
-  char executable[260] = "";
+  char executable[PathBytes] = "";
   DWORD length = GetModuleFileNameA(nullptr, executable, sizeof executable);
   // Without the whole executable path (none, or cut at 260 bytes) the folder is unknown; the
   // path stays empty rather than naming a file elsewhere, and the defaults apply.
@@ -25,7 +25,7 @@ bool txtCommand(char* out, std::size_t size) { return findTxtEditor(".txt", out,
 
 }  // namespace
 
-char process::settingsPath[260];
+char process::settingsPath[PathBytes];
 
 // Filled during static initialisation, before the entry point.
 static const bool settingsPathReady = computeSettingsPath(process::settingsPath, sizeof process::settingsPath);
