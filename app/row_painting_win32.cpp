@@ -31,11 +31,30 @@ UINT drawFormat(Align align) {
   }
 }
 
-void drawCell(HDC dc, const RubyItem* item, int column, int left, int right, const RECT& row) {
+// The room between a cell's edges and its text, in pixels.
+struct CellPadding {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+// At 96 dots per inch, the list view's own measure; scaledPadding gives it at the DC's.
+constexpr int BaseDpi = 96;
+constexpr CellPadding BasePadding{3, 2, 5, 2};
+
+CellPadding scaledPadding(HDC dc) {
+  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX);
+  const int dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+  return {MulDiv(BasePadding.left, dpiX, BaseDpi), MulDiv(BasePadding.top, dpiY, BaseDpi),
+          MulDiv(BasePadding.right, dpiX, BaseDpi), MulDiv(BasePadding.bottom, dpiY, BaseDpi)};
+}
+
+void drawCell(HDC dc, const RubyItem* item, int column, int left, int right, const RECT& row,
+              const CellPadding& padding) {
   if (!item) return;
   char text[1024];
   columnText(*item, column, text, sizeof text);
-  RECT cell = {left + 3, row.top + 2, right - 5, row.bottom - 2};
+  RECT cell = {left + padding.left, row.top + padding.top, right - padding.right, row.bottom - padding.bottom};
   DrawTextA(dc, text, -1, &cell, drawFormat(resultColumns[column].cellAlign));
 }
 
@@ -63,33 +82,27 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
 
     const RubyItem* item = reinterpret_cast<const RubyItem*>(draw->itemData);
     const bool pairRow = item && (item->flags & PairShared) && !process::expandedHead;
-    HGDIOBJ ownFont = nullptr;
-    bool listFontSelected = false;
+    const CellPadding padding = scaledPadding(dc);
+    HGDIOBJ ownFont = nullptr;  // while the list font is selected: the list's own font it replaced
     int left = row.left;
     for (int column = 0; column < ColumnCount; ++column) {
       const int width = static_cast<int>(SendMessageA(draw->hwndItem, LVM_GETCOLUMNWIDTH, column, 0));
       const int right = left + width;
-      if (pairRow && isOccurrenceColumn(column)) {
-        // A pair row shows no occurrence columns; the verdict column returns to the list's own font.
-        if (listFontSelected) {
-          SelectObject(dc, ownFont);
-          listFontSelected = false;
-        }
+      if (pairRow && isOccurrenceColumn(column)) {  // a pair row shows no occurrence columns
         left = right;
         continue;
       }
-      drawCell(dc, item, column, left, right, row);
-      if (column == CountColumn && process::listFont) {
+      const bool listFont = process::listFont && isListFontColumn(column);
+      if (listFont && !ownFont) {
         ownFont = SelectObject(dc, process::listFont);
-        listFontSelected = true;
-      }
-      if (column == OkuriganaColumn && listFontSelected) {
+      } else if (!listFont && ownFont) {
         SelectObject(dc, ownFont);
-        listFontSelected = false;
+        ownFont = nullptr;
       }
+      drawCell(dc, item, column, left, right, row, padding);
       left = right;
     }
-    if (listFontSelected) SelectObject(dc, ownFont);
+    if (ownFont) SelectObject(dc, ownFont);
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
     if (draw->itemState & ODS_FOCUS) DrawFocusRect(dc, &row);

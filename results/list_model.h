@@ -33,6 +33,8 @@ enum Column : int {
 
 // The columns a pair row of the grouped view leaves empty: those of a single occurrence.
 constexpr bool isOccurrenceColumn(int column) { return column >= OkuriganaColumn && column <= PositionColumn; }
+// The columns of the book's own text, drawn in the list font of the settings.
+constexpr bool isListFontColumn(int column) { return column >= KeyColumn && column <= OkuriganaColumn; }
 
 enum class Align { Left, Centre, Right };
 struct ColumnInfo {
