@@ -205,8 +205,7 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
   items_ += s.itemCount;
 }
 
-std::vector<std::uint32_t> LibraryResult::sharingPairs() const {
-  const Settings& s = settings();
+std::vector<std::uint32_t> LibraryResult::sharingPairs(const Settings& s) const {
   std::vector<std::uint32_t> sharing;
   if (s.hideKeyRuby != SameKeyItems && s.hideKeyRuby != SameRubyItems) return sharing;
   const bool byKey = s.hideKeyRuby == SameKeyItems;
@@ -220,8 +219,7 @@ std::vector<std::uint32_t> LibraryResult::sharingPairs() const {
   return sharing;
 }
 
-bool LibraryResult::shown(std::size_t pair, const std::vector<std::uint32_t>& sharing) const {
-  const Settings& s = settings();
+bool LibraryResult::shown(std::size_t pair, const Settings& s, const std::vector<std::uint32_t>& sharing) const {
   if (!sharing.empty() && sharing[pair] <= 1) return false;
   const LibraryPair& p = pairs_[pair];
   if (!passesLengthFilter(s.keyLengthFilter, key(p).data())) return false;
@@ -322,11 +320,11 @@ struct LineWriter {
 };
 }  // namespace
 
-void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked,
+void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked, const Settings& conditions,
                                     const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const {
   out.clear();
   for (std::size_t i = first; i < end; ++i) {
-    if (!shown(i, sharing)) continue;
+    if (!shown(i, conditions, sharing)) continue;
     const LibraryPair& p = pairs_[i];
     const std::string_view key = this->key(p);
     const std::string_view ruby = this->ruby(p);
@@ -372,7 +370,7 @@ void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool che
   }
 }
 
-void LibraryResult::writeGrouped(bool checked, unsigned threads,
+void LibraryResult::writeGrouped(const Settings& conditions, bool checked, unsigned threads,
                                  const std::function<void(std::string_view)>& write) const {
   std::string header;
   for (int c = 0; c < ColumnCount; ++c) {
@@ -384,12 +382,12 @@ void LibraryResult::writeGrouped(bool checked, unsigned threads,
   // A library's view is tens of megabytes: it is made in parts, several at once, and each part
   // is written as soon as the ones before it are.
   constexpr std::size_t PartPairs = 1 << 15;
-  const std::vector<std::uint32_t> sharing = sharingPairs();
+  const std::vector<std::uint32_t> sharing = sharingPairs(conditions);
   std::vector<std::vector<char>> parts(std::max(threads, 1u));
   for (std::size_t first = 0; first < pairs_.size(); first += PartPairs * parts.size()) {
     auto make = [&](std::size_t part) {
       const std::size_t from = std::min(pairs_.size(), first + part * PartPairs);
-      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, sharing, parts[part]);
+      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, conditions, sharing, parts[part]);
     };
     std::vector<std::thread> helpers;
     std::size_t part = 1;

@@ -11,6 +11,7 @@
 
 #include "engine/store.h"
 #include "revconv/reading.h"
+#include "settings/settings.h"
 
 namespace obel {
 
@@ -80,10 +81,11 @@ class LibraryResult {
 
   std::uint64_t itemCount() const { return items_; }
 
-  // The grouped view over the whole library under the display conditions of the settings
-  // record: the header and one CR LF line per shown pair, as the window's grouped list shows it.
-  // Written in parts, made on `threads` threads.
-  void writeGrouped(bool checked, unsigned threads, const std::function<void(std::string_view)>& write) const;
+  // The grouped view over the whole library under the display conditions of `conditions`: the
+  // header and one CR LF line per shown pair, as the window's grouped list shows it. Written in
+  // parts, made on `threads` threads.
+  void writeGrouped(const Settings& conditions, bool checked, unsigned threads,
+                    const std::function<void(std::string_view)>& write) const;
 
   // An SKK dictionary (UTF-8) of the pairs found in at least minFolders folders: an okuri-nasi
   // line "ruby /key/" for occurrences without okurigana, an okuri-ari line "ruby + letter /key/"
@@ -102,10 +104,10 @@ class LibraryResult {
   }
   // For the same-key condition the number of rubies of each pair's key, for the same-ruby
   // condition the number of keys of each pair's ruby, by pair; empty without either.
-  std::vector<std::uint32_t> sharingPairs() const;
-  bool shown(std::size_t pair, const std::vector<std::uint32_t>& sharing) const;
-  void appendPairLines(std::size_t first, std::size_t end, bool checked, const std::vector<std::uint32_t>& sharing,
-                       std::vector<char>& out) const;
+  std::vector<std::uint32_t> sharingPairs(const Settings& conditions) const;
+  bool shown(std::size_t pair, const Settings& conditions, const std::vector<std::uint32_t>& sharing) const;
+  void appendPairLines(std::size_t first, std::size_t end, bool checked, const Settings& conditions,
+                       const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
                             const ReadingSource& check);
 

@@ -115,6 +115,7 @@ struct Options {
   // weigh more than the search gains from them
   unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, DefaultMaxThreads);
   std::vector<std::string> targets;  // as given
+  Settings conditions;  // the grouped view's display conditions; the rest of the record unused
 };
 
 // Texts are CP932 inside the program; the Linux terminal wants UTF-8. Standard output is in
@@ -301,10 +302,10 @@ int parse(int argc, char** argv, Options& o) {
       o.grouped = view == "grouped";
     } else if (a == "--same-key" || a == "--same-ruby") {
       if (!condition) condition = argv[i];
-      settings().hideKeyRuby = a == "--same-key" ? SameKeyItems : SameRubyItems;
+      o.conditions.hideKeyRuby = a == "--same-key" ? SameKeyItems : SameRubyItems;
     } else if (a == "--key-length" || a == "--ruby-length") {
       if (!condition) condition = argv[i];
-      LengthFilter& filter = a == "--key-length" ? settings().keyLengthFilter : settings().rubyLengthFilter;
+      LengthFilter& filter = a == "--key-length" ? o.conditions.keyLengthFilter : o.conditions.rubyLengthFilter;
       if (++i >= argc || !parseLengthOption(argv[i], filter)) {
         std::fprintf(stderr, "obel-scan: %s needs a count from 1 to %d, optionally followed by +, - or =\n", a.c_str(),
                      static_cast<int>(MaxFilterLength));
@@ -501,7 +502,8 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
                   static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
     printText(stdout, line);
   } else if (options.grouped) {
-    fills.library.writeGrouped(options.check, options.threads, [&](std::string_view part) { out.write(part); });
+    fills.library.writeGrouped(options.conditions, options.check, options.threads,
+                               [&](std::string_view part) { out.write(part); });
   }
   if (!out.close()) {
     std::fputs("obel-scan: the table could not be written completely\n", stderr);
@@ -556,7 +558,7 @@ int main(int argc, char** argv) {
   useSlashes(s);
 #endif
 
-  const std::string table = options.grouped ? groupedViewText() : tsvText(s);
+  const std::string table = options.grouped ? groupedViewText(options.conditions) : tsvText(s);
   std::FILE* file = openOutput(options);
   if (!file) return ExitUsage;
   TableOutput out(file, options.utf8);
@@ -577,7 +579,9 @@ int main(int argc, char** argv) {
   return somethingMissed ? ExitMissed : ExitComplete;
 }
 
-int obel::parseScanArguments(int argc, char** argv) {
+int obel::parseScanArguments(int argc, char** argv, Settings& conditions) {
   Options options;
-  return parse(argc, argv, options);
+  const int status = parse(argc, argv, options);
+  conditions = options.conditions;
+  return status;
 }

@@ -41,10 +41,13 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text) {
 }
 
 bool matchesDisplayConditions(const RubyItem& item) {
-  const Settings& s = settings();
-  if (process::expandedHead) {
+  return matchesDisplayConditions(item, settings(), process::expandedHead);
+}
+
+bool matchesDisplayConditions(const RubyItem& item, const Settings& s, const RubyItem* expandedHead) {
+  if (expandedHead) {
     if (s.hideRevConv && (item.flags & RevConvOkuriOk)) return false;
-    return item.keyId == process::expandedHead->keyId && item.rubyId == process::expandedHead->rubyId;
+    return item.keyId == expandedHead->keyId && item.rubyId == expandedHead->rubyId;
   }
   const std::uint32_t f = item.flags;
   if (f & PairRepeat) return false;

@@ -21,8 +21,11 @@ const char* compareText(int type);        // "以上の" / "以下の" / "の"; 
 // filter is off.
 bool passesLengthFilter(const LengthFilter& filter, const char* text);
 
-// True when the item is to have a row in the list being built (grouped view, or the
-// occurrences of process::expandedHead in the expanded view).
+// True when the item is to have a row in a list under the display conditions of `conditions`
+// (hideRevConv, hideKeyRuby and the two length filters): in the grouped view when expandedHead
+// is null, else among the occurrences of the pair expandedHead stands for.
+bool matchesDisplayConditions(const RubyItem& item, const Settings& conditions, const RubyItem* expandedHead);
+// The same for the window's lists: the settings record's conditions and process::expandedHead.
 bool matchesDisplayConditions(const RubyItem& item);
 
 // Caption of the side's length-filter check box, at most 63 bytes plus the NUL.

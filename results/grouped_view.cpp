@@ -6,28 +6,25 @@
 
 namespace obel {
 
-std::string groupedViewText() {
+std::string groupedViewText(const Settings& conditions) {
   std::string out;
   for (int c = 0; c < ColumnCount; ++c) {
     if (c) out += '\t';
     out += resultColumns[c].header;
   }
   out += "\r\n";
-  const RubyItem* const savedHead = process::expandedHead;
-  process::expandedHead = nullptr;
   const ResultStore& s = store();
   char cell[1024];
   for (std::uint32_t i = 0; i < s.itemCount; ++i) {
     const RubyItem& item = s.items[i];
-    if (!matchesDisplayConditions(item)) continue;
+    if (!matchesDisplayConditions(item, conditions, nullptr)) continue;
     for (int c = 0; c < ColumnCount; ++c) {
       if (c) out += '\t';
-      columnText(item, c, cell, sizeof cell);
+      columnText(item, c, nullptr, cell, sizeof cell);
       out += cell;
     }
     out += "\r\n";
   }
-  process::expandedHead = savedHead;
   return out;
 }
 

@@ -7,9 +7,9 @@
 
 namespace obel {
 
-// Header line of the ten header texts, then one line per grouped row in store order; every
-// line ends in CR LF. Reads the store and the display conditions of the settings record.
-std::string groupedViewText();
+// Header line of the ten header texts, then one line per grouped row in store order under the
+// display conditions of `conditions`; every line ends in CR LF.
+std::string groupedViewText(const Settings& conditions);
 
 // A length-filter option "N", "N+", "N-" or "N=" (以上の, 以下の, の) with N from 1 to
 // MaxFilterLength;

@@ -104,15 +104,19 @@ void numberText(long value, char* buffer, std::size_t size) {
 }  // namespace
 
 void columnText(const RubyItem& item, int column, char* buffer, std::size_t size) {
+  columnText(item, column, process::expandedHead, buffer, size);
+}
+
+void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, char* buffer, std::size_t size) {
   const ResultStore& s = store();
-  const bool expanded = process::expandedHead != nullptr;
+  const bool expanded = expandedHead != nullptr;
   const bool pairRow = !expanded && (item.flags & PairShared);
   if (size == 0) return;
   buffer[0] = '\0';
   if (pairRow && isOccurrenceColumn(column)) return;
   switch (column) {
     case NumberColumn:
-      numberText(expanded && &item == process::expandedHead ? 1 : item.number, buffer, size);
+      numberText(expanded && &item == expandedHead ? 1 : item.number, buffer, size);
       break;
     case CountColumn:
       numberText(expanded ? 1 : item.groupSize, buffer, size);

@@ -85,7 +85,10 @@ void reconcileRows(RowList& rows, ProgressSink* progress);
 void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellParser& parser,
                  ProgressSink* progress);
 
-// Text of one cell (view chosen by process::expandedHead). The buffer gets at most size - 1 bytes.
+// Text of one cell in the view expandedHead chooses: the grouped view when null, else the
+// occurrences of its pair. The buffer gets at most size - 1 bytes.
+void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, char* buffer, std::size_t size);
+// The same in the window's view, process::expandedHead.
 void columnText(const RubyItem& item, int column, char* buffer, std::size_t size);
 
 // Item of the one selected row; null when none or several rows are selected.

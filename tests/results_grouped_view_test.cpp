@@ -28,7 +28,7 @@ TEST_F(GroupedView, OneLinePerPairWithItsMarks) {
   finishSearch();
   head.flags |= RevConvDone | RevConvGroupDone | RevConvGroupAllOk | RevConvOkuriOk;
   store().items[0].flags |= RevConvDone;
-  EXPECT_EQ(groupedViewText(), Header +
+  EXPECT_EQ(groupedViewText(Settings{}), Header +
                                    "1\t1\t東京\tとうきょう\tに\ta.txt\tC:\\books\t3\t4\t×\r\n"
                                    "2\t2\t雨\tあめ\t\t\t\t\t\t○\r\n");
 }
@@ -38,16 +38,17 @@ TEST_F(GroupedView, FollowsTheConditionsAndIgnoresAnExpandedPair) {
   RubyItem& rain = addResult("雨", "あめ");
   addResult("今日", "こんにち");
   finishSearch();
-  settings().hideKeyRuby = SameKeyItems;
+  Settings conditions;
+  conditions.hideKeyRuby = SameKeyItems;
   process::expandedHead = &rain;
-  EXPECT_EQ(groupedViewText(), Header +
-                                   "1\t1\t今日\tきょう\t\t\t\t1\t1\t\r\n"
-                                   "3\t1\t今日\tこんにち\t\t\t\t1\t1\t\r\n");
+  EXPECT_EQ(groupedViewText(conditions), Header +
+                                             "1\t1\t今日\tきょう\t\t\t\t1\t1\t\r\n"
+                                             "3\t1\t今日\tこんにち\t\t\t\t1\t1\t\r\n");
   EXPECT_EQ(process::expandedHead, &rain) << "the expanded pair is left as it was";
   process::expandedHead = nullptr;
-  settings().hideKeyRuby = ShowAllItems;
-  settings().rubyLengthFilter = {1, 4, 0};
-  EXPECT_EQ(groupedViewText(), Header + "3\t1\t今日\tこんにち\t\t\t\t1\t1\t\r\n");
+  conditions.hideKeyRuby = ShowAllItems;
+  conditions.rubyLengthFilter = {1, 4, 0};
+  EXPECT_EQ(groupedViewText(conditions), Header + "3\t1\t今日\tこんにち\t\t\t\t1\t1\t\r\n");
 }
 
 TEST(LengthOption, FormsAndLimits) {

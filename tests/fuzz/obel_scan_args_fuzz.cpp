@@ -26,13 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<char*> argv;
   for (std::string& a : arguments) argv.push_back(a.data());
   argv.push_back(nullptr);
-  settings() = Settings{};
-  const int status = parseScanArguments(static_cast<int>(arguments.size()), argv.data());
+  Settings s;
+  const int status = parseScanArguments(static_cast<int>(arguments.size()), argv.data(), s);
   if (status != 0 && status != -1 && status != 2) std::abort();
   // Whatever was parsed, the display conditions stay within what the options can give.
-  const Settings& s = settings();
   for (const LengthFilter* f : {&s.keyLengthFilter, &s.rubyLengthFilter})
-    if (f->length < 1 || f->length > 99 || f->type < 0 || f->type > 2) std::abort();
+    if (f->length < 1 || f->length > MaxFilterLength || f->type < 0 || f->type > 2) std::abort();
   if (s.hideKeyRuby < ShowAllItems || s.hideKeyRuby > SameRubyItems) std::abort();
   return 0;
 }
