@@ -751,14 +751,14 @@ std::vector<DWORD> screenPixels(const RECT& r) {
 // What the two foldable group boxes show on screen now against what a complete repaint of the
 // window shows there: the number of pixels that differ.
 int foldBoxPixelsOffAfterFullRepaint(HWND dialog) {
-  test::pumpMessages(200);
+  test::pumpMessages(100);
   UpdateWindow(dialog);
   RECT boxes[2];
   GetWindowRect(GetDlgItem(dialog, IDC_TARGETS_GROUP), &boxes[0]);
   GetWindowRect(GetDlgItem(dialog, IDC_CONDITIONS_GROUP), &boxes[1]);
   std::vector<DWORD> shown[2] = {screenPixels(boxes[0]), screenPixels(boxes[1])};
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  test::pumpMessages(200);
+  test::pumpMessages(100);
   int off = 0;
   for (int b = 0; b < 2; ++b) {
     std::vector<DWORD> whole = screenPixels(boxes[b]);
@@ -771,34 +771,34 @@ int foldBoxPixelsOffAfterFullRepaint(HWND dialog) {
 // The group boxes and their check boxes overlap; after any change of size they must be drawn
 // as a complete repaint draws them, frame and title whole.
 TEST_F(MainDialogTest, FoldBoxesAreDrawnWholeAfterResizingAndMaximising) {
-  struct Case {
+  struct Step {
     const char* name;
-    const char* settingsFile;
     std::function<void(HWND)> change;
   };
+  struct Case {
+    const char* settingsFile;
+    std::vector<Step> steps;
+  };
   const Case cases[] = {
-      {"wider and taller", nullptr,
-       [](HWND d) {
-         RECT r = windowRect(d);
-         MoveWindow(d, r.left, 0, widthOf(r) + 150, heightOf(r) + 60, TRUE);
-       }},
-      {"maximised", nullptr, [](HWND d) { ShowWindow(d, SW_MAXIMIZE); }},
-      {"maximised, restored", nullptr,
-       [](HWND d) {
-         ShowWindow(d, SW_MAXIMIZE);
-         test::pumpMessages(100);
-         ShowWindow(d, SW_RESTORE);
-       }},
-      {"started maximised", "[Application]\r\nLeft=10\r\nTop=10\r\nWidth=600\r\nHeight=650\r\nMaximized=1\r\n",
-       [](HWND) {}},
+      {nullptr,
+       {{"wider and taller",
+         [](HWND d) {
+           RECT r = windowRect(d);
+           MoveWindow(d, r.left, 0, widthOf(r) + 150, heightOf(r) + 60, TRUE);
+         }},
+        {"maximised", [](HWND d) { ShowWindow(d, SW_MAXIMIZE); }},
+        {"restored", [](HWND d) { ShowWindow(d, SW_RESTORE); }}}},
+      {"[Application]\r\nLeft=10\r\nTop=10\r\nWidth=600\r\nHeight=650\r\nMaximized=1\r\n",
+       {{"started maximised", [](HWND) {}}}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
     useSettingsFile(c.settingsFile);
     create();
-    test::pumpMessages(100);
-    c.change(dialog);
-    EXPECT_EQ(foldBoxPixelsOffAfterFullRepaint(dialog), 0);
+    for (const Step& step : c.steps) {
+      SCOPED_TRACE(step.name);
+      step.change(dialog);
+      EXPECT_EQ(foldBoxPixelsOffAfterFullRepaint(dialog), 0);
+    }
     DestroyWindow(dialog);
     test::pumpMessages();
   }
