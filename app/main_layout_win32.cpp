@@ -80,6 +80,10 @@ void applySizeDelta(HWND dialog, int dx, int dy) {
     HWND child = GetDlgItem(dialog, s.id);
     if (child) moveChild(dialog, child, 0, s.taller ? dy : 0, dx, TRUE);
   }
+  // A group box lies under its fold check box and the controls it holds, which do not move:
+  // repainted alone it draws over them and leaves its former right edge behind. The whole
+  // window is drawn anew, children included, as folding does.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void toggleGroupBox(HWND dialog, int checkBoxId, int groupBoxId, RECT& saved, int firstAfterId) {

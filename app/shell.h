@@ -16,7 +16,8 @@ extern HWND progressDialog;    // dialog 104 of the running search or check; nul
 void loadIcons();
 void destroyIcons();
 
-// Opens "Obel.chm" beside the executable with the "open" verb; true when the shell took it.
+// Shows the help: "Obel.chm" beside the executable with the "open" verb on Windows, its pages
+// in the desktop's browser under Wine (see helpLaunch); true when the shell took it.
 bool showHelp(HWND owner);
 // The version dialog, modal, owned by owner.
 void showAboutBox(HWND owner);

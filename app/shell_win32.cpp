@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/dialog_utils.h"
+#include "app/help.h"
 #include "app/resources/resource_ids.h"
+#include "revconv/providers_win32.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 
@@ -55,9 +57,12 @@ bool showHelp(HWND owner) {
   char executable[MAX_PATH] = "";
   DWORD length = GetModuleFileNameA(nullptr, executable, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
-  char help[MAX_PATH];
-  if (!pathBesideExecutable(executable, "Obel.chm", help, sizeof help)) return false;
-  HINSTANCE result = ShellExecuteA(owner, "open", help, nullptr, nullptr, SW_SHOWNORMAL);
+  HelpLaunch launch;
+  if (!helpLaunch(executable, runningUnderWine(), launch)) return false;
+  // A missing help is silent; without this check the browser would say so.
+  if (GetFileAttributesA(launch.page) == INVALID_FILE_ATTRIBUTES) return false;
+  HINSTANCE result = ShellExecuteA(owner, "open", launch.file, launch.parameters[0] ? launch.parameters : nullptr,
+                                   nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/editor_command.h"
+#include "app/help.h"
 
 namespace obel {
 namespace {
@@ -51,6 +52,52 @@ TEST(EditorCommand, LongestInputsFitTheBuffer) {
   char small[10];
   EXPECT_FALSE(buildEditorCommandLine("C:\\ed.exe", "%F", "C:\\a.txt", 1, 1, small, sizeof small));
   EXPECT_EQ(std::string(small), "\"C:\\ed.ex");
+}
+
+// Windows opens the compiled help beside the executable through its own handler; Wine, whose
+// viewer draws blank pages, hands the HTML copy of the same pages to winebrowser.
+TEST(HelpLaunch, EachSideOpensItsOwnHelpBesideTheExecutable) {
+  struct Case {
+    const char* executable;
+    bool underWine;
+    const char* file;
+    const char* parameters;
+    const char* page;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Obel\\Obel.exe", false, "C:\\Program Files\\Obel\\Obel.chm", "",
+       "C:\\Program Files\\Obel\\Obel.chm"},
+      // Renamed, in a folder whose name ends in a trail byte of 0x5C (ソ): still Obel.chm there.
+      {"C:\\\x83\x5C\\renamed.exe", false, "C:\\\x83\x5C\\Obel.chm", "", "C:\\\x83\x5C\\Obel.chm"},
+      {"Z:\\home\\me\\my books\\Obel.exe", true, "winebrowser", "\"Z:\\home\\me\\my books\\help\\index.html\"",
+       "Z:\\home\\me\\my books\\help\\index.html"},
+      {"Z:\\\x83\x5C\\x.exe", true, "winebrowser", "\"Z:\\\x83\x5C\\help\\index.html\"",
+       "Z:\\\x83\x5C\\help\\index.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.executable);
+    HelpLaunch launch;
+    ASSERT_TRUE(helpLaunch(c.executable, c.underWine, launch));
+    EXPECT_STREQ(launch.file, c.file);
+    EXPECT_STREQ(launch.parameters, c.parameters);
+    EXPECT_STREQ(launch.page, c.page);
+  }
+}
+
+TEST(HelpLaunch, APathThatWouldNotFitIsRefused) {
+  // The folder alone fills the buffer: neither side's path fits.
+  const std::string executable = "C:\\" + std::string(HelpPathBytes - 12, 'a') + "\\Obel.exe";
+  for (bool underWine : {false, true}) {
+    HelpLaunch launch;
+    EXPECT_FALSE(helpLaunch(executable.c_str(), underWine, launch)) << underWine;
+    EXPECT_STREQ(launch.file, "");
+  }
+  // Just short enough for Obel.chm, too long for help\index.html.
+  const std::string folder = "C:\\" + std::string(HelpPathBytes - 4 - 9 - 1, 'b') + "\\";
+  HelpLaunch launch;
+  EXPECT_TRUE(helpLaunch((folder + "Obel.exe").c_str(), false, launch));
+  EXPECT_EQ(std::string(launch.page), folder + "Obel.chm");
+  EXPECT_FALSE(helpLaunch((folder + "Obel.exe").c_str(), true, launch));
 }
 
 }  // namespace

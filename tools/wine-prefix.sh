@@ -4,15 +4,17 @@
 #                                  virtual desktop, so that destroying windows is fast and
 #                                  screenshots show the captions
 #   wine-prefix.sh PREFIX --user   the prefix of make run: windows open on the user's own desktop,
-#                                  under the user's window manager
-# Both associate .txt with notepad, the editor the program starts by default.
+#                                  under the user's window manager, framed by Wine itself, so
+#                                  that the window's own system menu (help, version) is there
+# Both associate .txt with notepad, the editor the program starts by default, and both show the
+# dialogs in a font of the metrics they were laid out for.
 set -euo pipefail
 prefix="$1"
 kind="${2:---test}"
 export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-marker="$prefix/.obel-prefix-v2"
-[ "$kind" = --user ] && marker="$prefix/.obel-user-prefix-v1"
+marker="$prefix/.obel-prefix-v3"
+[ "$kind" = --user ] && marker="$prefix/.obel-user-prefix-v2"
 if [ ! -f "$marker" ]; then
   rm -rf "$prefix"; mkdir -p "$prefix"
   wine wineboot >/dev/null 2>&1 || true
@@ -20,6 +22,24 @@ if [ ! -f "$marker" ]; then
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+  else
+    # A window manager draws its own frame and window menu, which knows nothing of the items a
+    # program adds to its system menu; undecorated windows get Wine's caption and system menu
+    # (the icon at the left, or Alt+Space) and stay managed (focus, task bar, moving).
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  fi
+  # The dialogs are laid out for "MS UI Gothic", which Wine lacks: without a replacement it
+  # takes a CJK font a quarter wider and cuts the captions. Ume UI Gothic (fonts-horai-umefont)
+  # is made to its metrics.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'Ume UI Gothic' /f \
+    >/dev/null 2>&1
+  # Wine draws the caption buttons with Marlett, but Debian's Wine never finds its own font
+  # folder; the font is put where every prefix looks.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/marlett.ttf"
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'Marlett (TrueType)' \
+      /t REG_SZ /d marlett.ttf /f >/dev/null 2>&1
   fi
   # Wine registers notepad for txtfile but not always .txt itself; the program takes the
   # editor of text files from that association.

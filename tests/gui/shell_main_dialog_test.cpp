@@ -1,15 +1,22 @@
 // The main window on screen: initial states, the exit question, Esc, placement, folding and
-// sizing, the system menu and the about box.
+// sizing, the system menu and the about box; the captions of every dialog against their room.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
+#include "app/commands.h"
+#include "app/help.h"
 #include "app/main_dialog.h"
 #include "app/main_layout.h"
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
+#include "app/unix_program.h"
+#include "revconv/providers_win32.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"
@@ -529,18 +536,272 @@ TEST_F(MainDialogTest, AboutBoxShowsTheVersionResource) {
   EXPECT_TRUE(IsWindow(dialog));
 }
 
-TEST_F(MainDialogTest, MissingHelpFileIsSilent) {
+// The file URL a browser was given, as a Unix path.
+std::string unixPathOfUrl(const std::string& url) {
+  std::string path = url.rfind("file://", 0) == 0 ? url.substr(7) : url;
+  std::string decoded;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '%' && i + 2 < path.size()) {
+      decoded += static_cast<char>(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      decoded += path[i];
+    }
+  }
+  return decoded;
+}
+
+// Without its help the program says nothing. Under Wine the help's pages are handed to the
+// desktop's browser (the one winebrowser is told to use, here a recorder); on Windows the
+// compiled help goes to the system's viewer, whose choice the shell makes.
+TEST_F(MainDialogTest, HelpIsShownByEachSidesViewerAndMissingHelpIsSilent) {
   DialogHook hook;
   create();
   char executable[MAX_PATH];
   GetModuleFileNameA(nullptr, executable, MAX_PATH);
-  std::string help = std::string(executable, std::strrchr(executable, '\\') + 1) + "Obel.chm";
-  if (GetFileAttributesA(help.c_str()) != INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "a help file lies beside the tests";
+  HelpLaunch launch;
+  ASSERT_TRUE(helpLaunch(executable, runningUnderWine(), launch));
+  if (GetFileAttributesA(launch.page) != INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "a help lies beside the tests";
   EXPECT_FALSE(showHelp(nullptr));
   SendMessageA(dialog, WM_COMMAND, IDM_HELP, 0);
   SendMessageA(dialog, WM_SYSCOMMAND, IDM_HELP, 0);
   test::pumpMessages(100);
   EXPECT_TRUE(hook.boxes().empty());
+  if (!runningUnderWine()) return;
+
+  const std::string page = launch.page;
+  const std::string folder = page.substr(0, page.rfind('\\'));
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::ofstream(page, std::ios::binary) << "<html><body>help</body></html>";
+  const std::string arguments = folder + "\\arguments.txt";
+  DeleteFileA(arguments.c_str());
+  std::string recorder = std::string(OBEL_SOURCE_DIR) + "/tests/gui/record-arguments.sh";
+  for (char& c : recorder)
+    if (c == '/') c = '\\';
+  const std::string browser = unixFileName(recorder.c_str());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser.c_str()),
+                 static_cast<DWORD>(browser.size() + 1));
+  SendMessageA(dialog, WM_SYSCOMMAND, IDM_HELP, 0);
+  for (int waited = 0; waited < 300 && GetFileAttributesA(arguments.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
+    Sleep(100);
+  RegDeleteValueA(key, "Browsers");
+  RegCloseKey(key);
+  std::string received;
+  std::getline(std::ifstream(arguments, std::ios::binary), received);
+  EXPECT_EQ(unixPathOfUrl(received), unixFileName(launch.page)) << received;
+  EXPECT_TRUE(hook.boxes().empty());
+  DeleteFileA(arguments.c_str());
+  DeleteFileA(page.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+// The width a control's caption needs in the control's own font, against the width the control
+// leaves for its text; false for controls that show no caption of their own.
+bool captionWidths(HWND control, int& needed, int& room) {
+  char name[32] = "";
+  GetClassNameA(control, name, sizeof name);
+  const std::string text = test::windowText(control);
+  if (text.empty()) return false;
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  RECT client;
+  GetClientRect(control, &client);
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  UINT format = DT_CALCRECT | DT_SINGLELINE;
+  room = client.right;
+  bool shown = true;
+  if (lstrcmpiA(name, "Button") == 0) {
+    switch (style & BS_TYPEMASK) {
+      case BS_CHECKBOX:
+      case BS_AUTOCHECKBOX:
+      case BS_3STATE:
+      case BS_AUTO3STATE:
+      case BS_RADIOBUTTON:
+      case BS_AUTORADIOBUTTON:
+        if (!(style & BS_PUSHLIKE)) {
+          // The box or circle, 13 pixels at 96 dots per inch, and the gap before the text,
+          // half the width of a digit, as the button draws them.
+          int digit = 0;
+          GetCharWidth32A(dc, '0', '0', &digit);
+          room -= MulDiv(13, GetDeviceCaps(dc, LOGPIXELSX), 96) + digit / 2;
+          break;
+        }
+        [[fallthrough]];
+      case BS_PUSHBUTTON:
+      case BS_DEFPUSHBUTTON:
+        room -= 2 * 3;  // the raised edge and the focus rectangle on either side
+        break;
+      default:
+        shown = false;  // group boxes, owner-drawn buttons
+    }
+  } else if (lstrcmpiA(name, "Static") == 0) {
+    const LONG type = style & SS_TYPEMASK;
+    shown = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE;
+    if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+  } else {
+    shown = false;
+  }
+  if (shown) {
+    RECT r{0, 0, room, 0};
+    if (text.find('\n') != std::string::npos) {
+      // Text of several lines: it must fit the control's height at its width.
+      DrawTextA(dc, text.c_str(), -1, &r, (format & ~DT_SINGLELINE) | DT_WORDBREAK);
+      needed = r.bottom;
+      room = client.bottom;
+    } else {
+      DrawTextA(dc, text.c_str(), -1, &r, format);
+      needed = r.right;
+    }
+  }
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return shown;
+}
+
+// Every caption of the dialog that does not fit, as "dialog/caption: needs N px, has M"; the
+// number of captions measured is added to measured.
+void collectCutCaptions(const char* dialogName, HWND dialog, std::set<std::string>& cut, int& measured) {
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    int needed = 0, room = 0;
+    if (!captionWidths(c, needed, room)) continue;
+    ++measured;
+    if (needed > room)
+      cut.insert(std::string(dialogName) + "/" + test::windowText(c) + ": needs " + std::to_string(needed) +
+                    " px, has " + std::to_string(room));
+  }
+}
+
+// A font of other metrics than the one the dialogs were laid out for cuts captions silently:
+// every caption of every dialog, including those written at run time, must fit its control.
+TEST_F(MainDialogTest, EveryCaptionFitsItsControl) {
+  // The longest length-filter captions: two-digit counts.
+  settings().keyLengthFilter.length = 99;
+  settings().rubyLengthFilter.length = 99;
+  create();
+  DialogHook hook;
+  std::set<std::string> cut;  // the main dialog is measured once for each comparison
+  struct Opened {
+    const char* name;
+    std::function<void()> open;  // shows the dialog; a modal one is measured by the hook
+  };
+  const char* current = "";
+  int measured = 0;
+  hook.onDialog([&](HWND modal) {
+    collectCutCaptions(current, modal, cut, measured);
+    PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
+  });
+  const Opened dialogs[] = {
+      {"main", [&] {
+         for (int type : {AtLeastLength, AtMostLength, ExactLength}) {
+           settings().keyLengthFilter.type = settings().rubyLengthFilter.type = type;
+           setLengthFilterCaptions(dialog);
+           collectCutCaptions("main", dialog, cut, measured);
+         }
+       }},
+      {"settings", [&] { settingsDialog(dialog); }},
+      {"add target", [&] { addTarget(dialog); }},
+      {"key count", [&] { editLengthFilter(dialog, true); }},
+      {"ruby count", [&] { editLengthFilter(dialog, false); }},
+      {"progress", [&] {
+         HWND progress = test::createDialog(IDD_PROGRESS, test::plainDialogProc, dialog);
+         collectCutCaptions("progress", progress, cut, measured);
+         DestroyWindow(progress);
+       }},
+      {"about", [&] { showAboutBox(dialog); }},
+  };
+  for (const Opened& d : dialogs) {
+    current = d.name;
+    const int before = measured;
+    d.open();
+    EXPECT_GT(measured, before) << d.name << ": no caption measured";
+  }
+  std::string list;
+  for (const std::string& c : cut) list += c + "\n";
+  EXPECT_TRUE(cut.empty()) << list;
+  EXPECT_TRUE(hook.boxes().empty());
+}
+
+// The screen's pixels inside a window's rectangle, top row first.
+std::vector<DWORD> screenPixels(const RECT& r) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = -height;
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// What the two foldable group boxes show on screen now against what a complete repaint of the
+// window shows there: the number of pixels that differ.
+int foldBoxPixelsOffAfterFullRepaint(HWND dialog) {
+  test::pumpMessages(100);
+  UpdateWindow(dialog);
+  RECT boxes[2];
+  GetWindowRect(GetDlgItem(dialog, IDC_TARGETS_GROUP), &boxes[0]);
+  GetWindowRect(GetDlgItem(dialog, IDC_CONDITIONS_GROUP), &boxes[1]);
+  std::vector<DWORD> shown[2] = {screenPixels(boxes[0]), screenPixels(boxes[1])};
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  test::pumpMessages(100);
+  int off = 0;
+  for (int b = 0; b < 2; ++b) {
+    std::vector<DWORD> whole = screenPixels(boxes[b]);
+    EXPECT_EQ(whole.size(), shown[b].size());
+    for (std::size_t i = 0; i < whole.size() && i < shown[b].size(); ++i) off += whole[i] != shown[b][i];
+  }
+  return off;
+}
+
+// The group boxes and their check boxes overlap; after any change of size they must be drawn
+// as a complete repaint draws them, frame and title whole.
+TEST_F(MainDialogTest, FoldBoxesAreDrawnWholeAfterResizingAndMaximising) {
+  struct Step {
+    const char* name;
+    std::function<void(HWND)> change;
+  };
+  struct Case {
+    const char* settingsFile;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {nullptr,
+       {{"wider and taller",
+         [](HWND d) {
+           RECT r = windowRect(d);
+           MoveWindow(d, r.left, 0, widthOf(r) + 150, heightOf(r) + 60, TRUE);
+         }},
+        {"maximised", [](HWND d) { ShowWindow(d, SW_MAXIMIZE); }},
+        {"restored", [](HWND d) { ShowWindow(d, SW_RESTORE); }}}},
+      {"[Application]\r\nLeft=10\r\nTop=10\r\nWidth=600\r\nHeight=650\r\nMaximized=1\r\n",
+       {{"started maximised", [](HWND) {}}}},
+  };
+  for (const Case& c : cases) {
+    useSettingsFile(c.settingsFile);
+    create();
+    for (const Step& step : c.steps) {
+      SCOPED_TRACE(step.name);
+      step.change(dialog);
+      EXPECT_EQ(foldBoxPixelsOffAfterFullRepaint(dialog), 0);
+    }
+    DestroyWindow(dialog);
+    test::pumpMessages();
+  }
 }
 
 }  // namespace
