@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include <csignal>
 #include <unistd.h>
 
@@ -24,4 +23,3 @@ void installInterruptHandler() {
 }
 
 }  // namespace obel
-#endif

@@ -1,4 +1,3 @@
-#ifdef _WIN32
 #include <windows.h>
 
 #include "cli/interrupt.h"
@@ -24,4 +23,3 @@ void installInterruptHandler() {
 }
 
 }  // namespace obel
-#endif

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -57,4 +56,3 @@ class PosixDirLister : public DirLister {
 std::unique_ptr<DirLister> platformDirLister() { return std::make_unique<PosixDirLister>(); }
 
 }  // namespace obel
-#endif

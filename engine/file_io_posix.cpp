@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,4 +39,3 @@ bool readWholeFile(const char* path, FileBytes& out) {
 }
 
 }  // namespace obel
-#endif

@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include <iconv.h>
 
 #include <cerrno>
@@ -84,4 +83,3 @@ std::string cp932ToUtf8(const std::string& cp932) {
 }
 
 }  // namespace obel
-#endif

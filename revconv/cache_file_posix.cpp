@@ -1,5 +1,4 @@
 // POSIX file operations of the cache (not built into the Windows program).
-#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -86,4 +85,3 @@ FileOps& platformFileOps() {
 }
 
 }  // namespace obel
-#endif

@@ -1,6 +1,5 @@
 // iconv implementation of the CP932 / UTF-16 conversion (not built into the Windows program,
 // which has its own in text_codec_win32.cpp).
-#ifndef _WIN32
 #include "revconv/text_codec.h"
 
 #include <iconv.h>
@@ -76,4 +75,3 @@ std::string utf16ToCp932(const char16_t* text) {
 }
 
 }  // namespace obel
-#endif
