@@ -128,6 +128,13 @@ class SortableRows {
     (void)value, (void)column, (void)size;
     buffer[0] = '\0';
   }
+  // Where the values lie, when they are the addresses of equal-sized records of one table:
+  // value = base + i * stride for i below limit. The sort by values then finds a row's key
+  // by its place in that table instead of searching for it. False when there is no such table.
+  virtual bool valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const {
+    (void)base, (void)stride, (void)limit;
+    return false;
+  }
   virtual bool sortRows(RowCompare compare, std::intptr_t param) = 0;
   virtual void showSortIndicator(int column) = 0;
   virtual void setWaitCursor(bool on) = 0;

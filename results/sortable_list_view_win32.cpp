@@ -250,16 +250,31 @@ int ListViewRows::rowCount() const {
 }
 
 const RubyItem* ListViewRows::rowItem(int row) const {
+  if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) return reinterpret_cast<const RubyItem*>(known_[row]);
   LPARAM value = 0;
-  return listview::itemValue(list_, row, value) ? reinterpret_cast<const RubyItem*>(value) : nullptr;
+  if (!listview::itemValue(list_, row, value)) return nullptr;
+  if (static_cast<std::size_t>(row) == known_.size()) known_.push_back(value);
+  return reinterpret_cast<const RubyItem*>(value);
 }
 
 void ListViewRows::deleteRow(int row) {
-  if (SendMessageA(list_, LVM_DELETEITEM, row, 0) && count_ > 0) --count_;
+  if (!SendMessageA(list_, LVM_DELETEITEM, row, 0)) {
+    known_.clear();
+    return;
+  }
+  if (count_ > 0) --count_;
+  if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) known_.erase(known_.begin() + row);
 }
 
 void ListViewRows::appendRow(const RubyItem* value) {
-  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount) >= 0 && count_ >= 0) ++count_;
+  const bool wasAllKnown = allKnown();
+  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount) < 0) return;
+  if (count_ >= 0) ++count_;
+  if (wasAllKnown) {
+    known_.push_back(reinterpret_cast<std::intptr_t>(value));
+  } else {
+    known_.clear();
+  }
 }
 
 int ListViewRows::selectedCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)); }
@@ -269,13 +284,20 @@ bool ListViewRows::isRowSelected(int row) const { return listview::isItemSelecte
 int ListViewRows::firstSelectedRow() const { return listview::firstSelected(list_); }
 
 bool ListViewRows::rowValue(int row, std::intptr_t& value) {
+  if (allKnown() && row >= 0 && row < count_) {
+    value = known_[row];
+    return true;
+  }
   LPARAM param = 0;
   if (!listview::itemValue(list_, row, param)) return false;
   value = param;
   return true;
 }
 
-void ListViewRows::setRowValue(int row, std::intptr_t value) { listview::setItemValue(list_, row, value); }
+void ListViewRows::setRowValue(int row, std::intptr_t value) {
+  listview::setItemValue(list_, row, value);
+  if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) known_[row] = value;
+}
 
 void ListViewRows::cellText(int row, int column, char* buffer, int size) { listview::itemText(list_, row, column, buffer, size); }
 
@@ -287,6 +309,13 @@ void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, 
   } else {
     buffer[0] = '\0';
   }
+}
+
+bool ListViewRows::valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const {
+  base = reinterpret_cast<std::intptr_t>(store().items);
+  stride = static_cast<std::intptr_t>(sizeof(RubyItem));
+  limit = static_cast<int>(MaxItems);
+  return true;
 }
 
 namespace {
@@ -304,6 +333,7 @@ int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM call) {
 }  // namespace
 
 bool ListViewRows::sortRows(RowCompare compare, std::intptr_t param) {
+  known_.clear();  // the rows move
   CompareCall call{compare, param};
   // Straight to the list's own procedure: the sort is not a message for the subclass.
   WNDPROC own = view_ ? view_->previousProcedure : nullptr;

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "results/list_model.h"
 #include "results/sort.h"
 
@@ -50,7 +53,8 @@ CellParser& oleCellParser();
 
 // A list window seen through the row-model and sort interfaces. It counts the rows once and
 // keeps the count through its own deletes and appends: the list must not change otherwise
-// while the object is in use.
+// while the object is in use. The values it has read from the top in order, and those it
+// appended, are kept as well, so that the sort after a rebuild reads no row a second time.
 class ListViewRows : public RowList, public SortableRows {
  public:
   ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {}
@@ -69,6 +73,8 @@ class ListViewRows : public RowList, public SortableRows {
   // The cells are the row items' columnText, as the lists' parent gives them.
   bool cellsFollowValues() const override { return true; }
   void valueCellText(std::intptr_t value, int column, char* buffer, int size) override;
+  // The values are items of the result store.
+  bool valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const override;
   bool sortRows(RowCompare compare, std::intptr_t param) override;
   void showSortIndicator(int column) override;
   void setWaitCursor(bool on) override;
@@ -77,6 +83,10 @@ class ListViewRows : public RowList, public SortableRows {
   HWND list_;
   SortableListView* view_;
   mutable int count_ = -1;  // the list's row count once asked, kept by deleteRow and appendRow
+  // The values of rows 0 .. size - 1, as read or appended; all rows' values once its size is
+  // count_. Emptied by the list's sort, which moves the rows.
+  mutable std::vector<std::intptr_t> known_;
+  bool allKnown() const { return count_ >= 0 && known_.size() == static_cast<std::size_t>(count_); }
   HCURSOR previousCursor_ = nullptr;
 };
 
