@@ -313,14 +313,60 @@ int compareByValue(std::intptr_t first, std::intptr_t second, std::intptr_t para
   return keys.parameters.descending ? -order : order;
 }
 
+// Comparison of two rows by the places the sort gave them (each record's `row`).
+int compareByPosition(std::intptr_t first, std::intptr_t second, std::intptr_t param) {
+  const ValueKeys& keys = *reinterpret_cast<const ValueKeys*>(param);
+  const SortRecord* a = recordOf(keys, first);
+  const SortRecord* b = recordOf(keys, second);
+  if (!a || !b) return 0;
+  return threeWay(a->row, b->row);
+}
+
+// When every row holds a value of its own: the order a stable sort by the comparison gives
+// (rows that compare equal keep their order), worked out here, each record's `row` set to its
+// row's place in it, and the list sorted by those places, which no two rows share; so the
+// rows' values in their new order are known without reading the list again. False, with
+// nothing changed, when two rows hold the same value or memory is short.
+bool sortByPositions(SortableRows& rows, ValueKeys& byValue, const std::vector<std::intptr_t>& rowValues,
+                     bool& sorted) {
+  const int count = static_cast<int>(rowValues.size());
+  if (byValue.count != count) return false;
+  try {
+    std::vector<int> order(count);
+    for (int i = 0; i < count; ++i) order[i] = i;
+    const std::intptr_t param = reinterpret_cast<std::intptr_t>(&byValue);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return compareByValue(rowValues[a], rowValues[b], param) < 0; });
+    std::vector<std::intptr_t> sortedValues(count);
+    for (int position = 0; position < count; ++position) {
+      sortedValues[position] = rowValues[order[position]];
+      const SortRecord* record = recordOf(byValue, sortedValues[position]);
+      if (!record) return false;
+      const_cast<SortRecord*>(record)->row = position;
+    }
+    sorted = rows.sortRows(compareByPosition, param);
+    if (sorted) rows.rowsReordered(sortedValues.data(), count);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 // The list's sort by the rows' own values: one value read per row, the keys of each distinct
 // value prepared once from its cell text, no write to the list but the sort itself.
 bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType type, bool descending,
                   PreparedKeys& keys) {
   SortRecord* records = keys.records;
+  std::vector<std::intptr_t> rowValues;
+  try {
+    rowValues.resize(static_cast<std::size_t>(keys.count));
+  } catch (const std::bad_alloc&) {
+    rowValues.clear();
+  }
   for (int i = 0; i < keys.count; ++i) {
     records[i].row = i;
     if (!rows.rowValue(i, records[i].value)) records[i].value = 0;
+    if (!rowValues.empty()) rowValues[i] = records[i].value;
   }
   std::sort(records, records + keys.count,
             [](const SortRecord& a, const SortRecord& b) { return a.value < b.value; });
@@ -355,6 +401,8 @@ bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType
       byValue.byPlace.clear();
     }
   }
+  bool sorted = false;
+  if (!rowValues.empty() && sortByPositions(rows, byValue, rowValues, sorted)) return sorted;
   return rows.sortRows(compareByValue, reinterpret_cast<std::intptr_t>(&byValue));
 }
 

@@ -83,7 +83,7 @@ class CellParser {
 CellParser& portableCellParser();
 
 struct SortRecord {
-  std::int32_t row;
+  std::int32_t row;   // the row's index before the sort (sorting by positions: its index after it)
   std::int32_t rank;  // sorting by values: the text's place among the column's texts
   std::intptr_t value;
   union {
@@ -136,6 +136,8 @@ class SortableRows {
     return false;
   }
   virtual bool sortRows(RowCompare compare, std::intptr_t param) = 0;
+  // After a successful sortRows: the rows' values in their new order, from the top.
+  virtual void rowsReordered(const std::intptr_t* values, int count) { (void)values, (void)count; }
   virtual void showSortIndicator(int column) = 0;
   virtual void setWaitCursor(bool on) = 0;
 };

@@ -63,6 +63,7 @@ bool SortableListView::attach(HWND list) {
   }
   previousProcedure = reinterpret_cast<WNDPROC>(previous);
   window = list;
+  rowsKnown = false;
   hasFocus = GetFocus() == list;
   return true;
 }
@@ -84,6 +85,7 @@ LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wPa
     }
     bindObject(list, nullptr);
     self->window = nullptr;
+    self->rowsKnown = false;
     self->hasFocus = false;
     self->onFinalMessage(list);
     return result;
@@ -115,6 +117,17 @@ bool SortableListView::handleMessage(HWND list, UINT message, WPARAM wParam, LPA
       }
       return false;  // the list sees the click as well
     }
+    case LVM_INSERTITEMA:
+    case LVM_INSERTITEMW:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case LVM_SETITEMA:
+    case LVM_SETITEMW:
+    case LVM_SORTITEMS:
+    case LVM_SORTITEMSEX:
+    case LVM_SETITEMCOUNT:
+      rowsKnown = false;  // the rows change: what was known of them is not read again
+      return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       hasFocus = message == WM_SETFOCUS;
@@ -244,6 +257,24 @@ void SortableListView::createArrowBitmaps() {
 
 // ListViewRows
 
+ListViewRows::ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {
+  if (view_ && view_->rowsKnown && view_->window == list_) {
+    known_ = std::move(view_->knownRows);
+    count_ = static_cast<int>(known_.size());
+  }
+  if (view_) {
+    view_->knownRows.clear();
+    view_->rowsKnown = false;
+  }
+}
+
+ListViewRows::~ListViewRows() {
+  if (view_ && view_->window == list_ && allKnown()) {
+    view_->knownRows = std::move(known_);
+    view_->rowsKnown = true;
+  }
+}
+
 int ListViewRows::rowCount() const {
   if (count_ < 0) count_ = listview::itemCount(list_);
   return count_;
@@ -331,6 +362,11 @@ int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM call) {
 }
 
 }  // namespace
+
+void ListViewRows::rowsReordered(const std::intptr_t* values, int count) {
+  known_.assign(values, values + count);
+  count_ = count;
+}
 
 bool ListViewRows::sortRows(RowCompare compare, std::intptr_t param) {
   known_.clear();  // the rows move

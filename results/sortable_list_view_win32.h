@@ -38,6 +38,11 @@ class SortableListView {
   // for the focus is a window-server call under Wine, too dear for every row painted).
   bool hasFocus = false;
   SortState sortState;
+  // The values of the list's rows from the top, as the last ListViewRows over this object left
+  // them; rowsKnown is cleared by every message that inserts, deletes, changes or sorts rows
+  // other than through that object, so that the next one reads the list again.
+  std::vector<std::intptr_t> knownRows;
+  bool rowsKnown = false;
 
  private:
   static LRESULT CALLBACK procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,10 +59,15 @@ CellParser& oleCellParser();
 // A list window seen through the row-model and sort interfaces. It counts the rows once and
 // keeps the count through its own deletes and appends: the list must not change otherwise
 // while the object is in use. The values it has read from the top in order, and those it
-// appended, are kept as well, so that the sort after a rebuild reads no row a second time.
+// appended, are kept as well, so that the sort after a rebuild reads no row a second time;
+// with a SortableListView, what it knows of all rows passes on to the next object over the
+// same view while no message has changed the rows in between.
 class ListViewRows : public RowList, public SortableRows {
  public:
-  ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {}
+  ListViewRows(HWND list, SortableListView* view);
+  ~ListViewRows() override;
+  ListViewRows(const ListViewRows&) = delete;
+  ListViewRows& operator=(const ListViewRows&) = delete;
   int rowCount() const override;
   const RubyItem* rowItem(int row) const override;
   void deleteRow(int row) override;
@@ -76,6 +86,7 @@ class ListViewRows : public RowList, public SortableRows {
   // The values are items of the result store.
   bool valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const override;
   bool sortRows(RowCompare compare, std::intptr_t param) override;
+  void rowsReordered(const std::intptr_t* values, int count) override;
   void showSortIndicator(int column) override;
   void setWaitCursor(bool on) override;
 

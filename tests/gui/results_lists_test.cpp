@@ -590,7 +590,9 @@ TEST(OleCellParserTest, IntegersAsVarI4FromStr) {
     const bool parses = VarI4FromStr(wide, LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, &expected) == S_OK;
     std::int32_t value = 0;
     EXPECT_EQ(oleCellParser().parseInteger(text, value), parses) << "\"" << text << "\"";
-    if (parses) EXPECT_EQ(value, expected) << "\"" << text << "\"";
+    if (parses) {
+      EXPECT_EQ(value, expected) << "\"" << text << "\"";
+    }
   }
 }
 
