@@ -257,6 +257,11 @@ void SortableListView::createArrowBitmaps() {
 
 // ListViewRows
 
+WNDPROC ListViewRows::ownProcedure() const {
+  return view_ && view_->window == list_ && view_->previousProcedure != DefWindowProcA ? view_->previousProcedure
+                                                                                    : nullptr;
+}
+
 ListViewRows::ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {
   if (view_ && view_->rowsKnown && view_->window == list_) {
     known_ = std::move(view_->knownRows);
@@ -283,13 +288,13 @@ int ListViewRows::rowCount() const {
 const RubyItem* ListViewRows::rowItem(int row) const {
   if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) return reinterpret_cast<const RubyItem*>(known_[row]);
   LPARAM value = 0;
-  if (!listview::itemValue(list_, row, value)) return nullptr;
+  if (!listview::itemValue(list_, row, value, ownProcedure())) return nullptr;
   if (static_cast<std::size_t>(row) == known_.size()) known_.push_back(value);
   return reinterpret_cast<const RubyItem*>(value);
 }
 
 void ListViewRows::deleteRow(int row) {
-  if (!SendMessageA(list_, LVM_DELETEITEM, row, 0)) {
+  if (!listview::send(list_, ownProcedure(), LVM_DELETEITEM, row, 0)) {
     known_.clear();
     return;
   }
@@ -299,7 +304,7 @@ void ListViewRows::deleteRow(int row) {
 
 void ListViewRows::appendRow(const RubyItem* value) {
   const bool wasAllKnown = allKnown();
-  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount) < 0) return;
+  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount, ownProcedure()) < 0) return;
   if (count_ >= 0) ++count_;
   if (wasAllKnown) {
     known_.push_back(reinterpret_cast<std::intptr_t>(value));
@@ -320,7 +325,7 @@ bool ListViewRows::rowValue(int row, std::intptr_t& value) {
     return true;
   }
   LPARAM param = 0;
-  if (!listview::itemValue(list_, row, param)) return false;
+  if (!listview::itemValue(list_, row, param, ownProcedure())) return false;
   value = param;
   return true;
 }
@@ -371,14 +376,8 @@ void ListViewRows::rowsReordered(const std::intptr_t* values, int count) {
 bool ListViewRows::sortRows(RowCompare compare, std::intptr_t param) {
   known_.clear();  // the rows move
   CompareCall call{compare, param};
-  // Straight to the list's own procedure: the sort is not a message for the subclass.
-  WNDPROC own = view_ ? view_->previousProcedure : nullptr;
-  LRESULT done = own && own != DefWindowProcA
-                     ? CallWindowProcA(own, list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
-                                       reinterpret_cast<LPARAM>(compareRows))
-                     : SendMessageA(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
-                                    reinterpret_cast<LPARAM>(compareRows));
-  return done != 0;
+  return listview::send(list_, ownProcedure(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
+                        reinterpret_cast<LPARAM>(compareRows)) != 0;
 }
 
 void ListViewRows::showSortIndicator(int column) {

@@ -91,6 +91,10 @@ class ListViewRows : public RowList, public SortableRows {
   void setWaitCursor(bool on) override;
 
  private:
+  // The list's own procedure when the view's subclass stands before it: the rows' messages
+  // (values read, rows appended and deleted, the sort) go straight to it, as they are nothing
+  // the subclass handles. Null otherwise.
+  WNDPROC ownProcedure() const;
   HWND list_;
   SortableListView* view_;
   mutable int count_ = -1;  // the list's row count once asked, kept by deleteRow and appendRow
