@@ -1,5 +1,7 @@
 #include "app/main_dialog.h"
 
+#include <commctrl.h>
+
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/main_layout.h"
@@ -19,7 +21,47 @@ static_assert(IDC_SHOW_ALL + ShowAllItems == IDC_SHOW_ALL && IDC_SHOW_ALL + Same
 
 void checkIf(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
+bool isResultList(UINT_PTR id) { return id == IDC_GROUP_LIST || id == IDC_MEMBER_LIST; }
+
+// The notifications a list sends for each row it inserts, deletes, changes or asks a text for.
+bool isRowNotification(UINT code) {
+  switch (code) {
+    case LVN_INSERTITEM:
+    case LVN_DELETEITEM:
+    case LVN_ITEMCHANGING:
+    case LVN_ITEMCHANGED:
+    case LVN_GETDISPINFOA:
+      return true;
+  }
+  return false;
+}
+
+// The lists' row notifications and row paints reach the main dialog through this procedure,
+// ahead of the dialog manager, which under Wine costs about as much again as the list's own
+// work on a row for every message it passes on (a list of 9500 rows filled with its notifications
+// going through the dialog manager takes up to twice as long as with them here). Everything
+// else goes on to the dialog manager.
+LRESULT CALLBACK listMessagesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto dialogManager = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+  if (message == WM_NOTIFY) {
+    NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
+    if (isResultList(header->idFrom) && isRowNotification(header->code)) return onResultListNotify(dialog, header);
+  }
+  if (message == WM_DRAWITEM && isResultList(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlID)) {
+    drawListRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
+  }
+  return CallWindowProcA(dialogManager, dialog, message, wParam, lParam);
+}
+
+void takeListMessages(HWND dialog) {
+  const LONG_PTR dialogManager = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
+  SetWindowLongPtrA(dialog, GWLP_USERDATA, dialogManager);
+  SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listMessagesProc));
+}
+
 void initialise(HWND dialog) {
+  takeListMessages(dialog);
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(process::smallIcon));
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(process::largeIcon));
 
@@ -188,9 +230,9 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_MEASUREITEM:
       reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(listRowHeight());
       return TRUE;
-    case WM_NOTIFY: {
+    case WM_NOTIFY: {  // the lists' notifications come here only when listMessagesProc does not take them
       NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header->idFrom != IDC_GROUP_LIST && header->idFrom != IDC_MEMBER_LIST) return FALSE;
+      if (!isResultList(header->idFrom)) return FALSE;
       INT_PTR result = onResultListNotify(dialog, header);
       return result;
     }

@@ -31,15 +31,29 @@ HWND memberListWindow = nullptr;
 
 class ProgressBar : public ProgressSink {
  public:
-  explicit ProgressBar(HWND bar) : bar_(bar) {}
-  // The list is rebuilt on the thread that owns the bar, so the bar is repainted at once.
+  explicit ProgressBar(HWND bar) : bar_(bar), shownAt_(GetTickCount()) {}
+  ~ProgressBar() override { show(); }
+  // The list is rebuilt on the thread that owns the bar, so the bar is repainted here, at most
+  // every PaintInterval: under Wine each move and each paint of the bar goes to the window
+  // server. The steps in between are kept and shown with the next paint, the last ones when
+  // the rebuild ends.
   void advance(int steps) override {
-    SendMessageA(bar_, PBM_DELTAPOS, steps, 0);
-    UpdateWindow(bar_);
+    pending_ += steps;
+    if (GetTickCount() - shownAt_ >= PaintInterval) show();
   }
 
  private:
+  static constexpr DWORD PaintInterval = 50;  // milliseconds
+  void show() {
+    if (pending_ == 0) return;
+    SendMessageA(bar_, PBM_DELTAPOS, pending_, 0);
+    UpdateWindow(bar_);
+    pending_ = 0;
+    shownAt_ = GetTickCount();
+  }
   HWND bar_;
+  DWORD shownAt_;
+  int pending_ = 0;
 };
 
 int headerFormat(Align align) {
@@ -109,13 +123,23 @@ void setUpResultLists(HWND dialog) {
   setUpList(memberListWindow, memberListView());
 }
 
+RefreshMoments refreshMoments;
+
+const RefreshMoments& lastRefreshMoments() { return refreshMoments; }
+
 void refreshList(HWND owner, HWND list, HWND progress, SortableListView& view) {
+  using Clock = std::chrono::steady_clock;
+  refreshMoments.begun = Clock::now();
   SetCapture(owner);
   HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   ListViewRows rows(list, &view);
   ProgressBar bar(progress);
-  refreshRows(rows, rows, view.sortState, oleCellParser(), progress ? &bar : nullptr);
+  reconcileRows(rows, progress ? &bar : nullptr);
+  refreshMoments.reconciled = Clock::now();
+  SortState& state = view.sortState;
+  if (state.sortedColumn >= 0) sortByColumn(state, rows, oleCellParser(), state.sortedColumn, state.descending != 0);
+  refreshMoments.sorted = Clock::now();
   updateItemButtons(owner, list);
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);

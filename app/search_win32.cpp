@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/result_lists.h"
 #include "app/dialog_utils.h"
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
@@ -28,18 +29,33 @@ constexpr UINT ShowSearchMessage = WM_APP + 1;
 // the list: filling it from the worker would cost one thread switch per list message (about
 // seven times slower under Wine for a full store).
 constexpr UINT RefreshListMessage = WM_APP + 2;
+// Sent by the worker when the walk has ended, to have the progress dialog show the list phase.
+constexpr UINT ListPhaseMessage = WM_APP + 3;
 
 bool workerFailed = false;
+SearchPhases phases;
 
 class DialogEvents : public SearchEvents {
  public:
-  void showFileName(const char* name) override { SetDlgItemTextA(process::progressDialog, IDC_PROGRESS_TEXT, name); }
+  explicit DialogEvents(HWND nameText) : nameText_(nameText) {}
+  void showFileName(const char* name) override {
+    ++phases.fileNames;
+    ++phases.workerMessages;
+    SetWindowTextA(nameText_, name);
+  }
   void showMessage(const char* text) override {
+    ++phases.workerMessages;
     SendMessageA(process::progressDialog, ShowSearchMessage, 0, reinterpret_cast<LPARAM>(text));
   }
+
+ private:
+  HWND nameText_;
 };
 
-// The target list's lines, read through the list's messages.
+// The target list's lines, read on the user interface thread before the worker starts (the
+// main dialog takes no input while the progress dialog is up).
+std::vector<std::string> targetLines;
+
 std::vector<std::string> readTargets() {
   HWND list = GetDlgItem(process::mainDialog, IDC_TARGET_LIST);
   std::vector<std::string> targets;
@@ -53,23 +69,36 @@ std::vector<std::string> readTargets() {
   return targets;
 }
 
+// The worker addresses the interface thread's windows once per file (the file's name) and
+// twice after the walk: the list phase, and the rebuild of the list, after which the dialog
+// closes.
 unsigned __stdcall searchWorker(void*) {
   ResultStore& s = store();
+  phases.workerStarted = SearchPhases::Clock::now();
   std::unique_ptr<DirLister> lister = platformDirLister();
-  DialogEvents events;
-  searchTargets(s, readTargets(), settings().searchSubFolder, *lister, events);
+  DialogEvents events(GetDlgItem(process::progressDialog, IDC_PROGRESS_TEXT));
+  searchTargets(s, targetLines, settings().searchSubFolder, *lister, events);
+  phases.walked = SearchPhases::Clock::now();
   // List phase, also after Stop or the limit, with whatever was found.
-  HWND bar = GetDlgItem(process::progressDialog, IDC_PROGRESS_BAR);
-  EnableWindow(GetDlgItem(process::progressDialog, IDCANCEL), FALSE);
-  SetDlgItemTextA(process::progressDialog, IDC_PROGRESS_TEXT, "");
-  SetWindowTextA(process::progressDialog, "リスト作成中");
-  SendMessageA(bar, PBM_SETRANGE32, 0, s.itemCount);
-  SendMessageA(bar, PBM_SETPOS, 0, 0);
+  ++phases.workerMessages;
+  SendMessageA(process::progressDialog, ListPhaseMessage, 0, 0);
+  phases.listPhase = SearchPhases::Clock::now();
   finishSearch(s);
-  EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), s.itemCount != 0);
-  SendMessageA(process::progressDialog, RefreshListMessage, 0, 0);
-  PostMessageA(process::progressDialog, WM_COMMAND, IDOK, 0);
+  phases.passesDone = SearchPhases::Clock::now();
+  ++phases.workerMessages;
+  SendMessageA(process::progressDialog, RefreshListMessage, 0, 0);  // which also closes the dialog
   return 0;
+}
+
+// The list phase on the progress dialog: Stop disabled, no file name, the caption "リスト作成中",
+// the bar from 0 over the items found.
+void showListPhase(HWND dialog) {
+  EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
+  SetDlgItemTextA(dialog, IDC_PROGRESS_TEXT, "");
+  SetWindowTextA(dialog, "リスト作成中");
+  HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+  SendMessageA(bar, PBM_SETRANGE32, 0, store().itemCount);
+  SendMessageA(bar, PBM_SETPOS, 0, 0);
 }
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -94,8 +123,17 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case ShowSearchMessage:
       showWarning(dialog, reinterpret_cast<const char*>(lParam));
       return TRUE;
+    case ListPhaseMessage:
+      showListPhase(dialog);
+      return TRUE;
     case RefreshListMessage:
+      EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), store().itemCount != 0);
       refreshGroupList(dialog, GetDlgItem(dialog, IDC_PROGRESS_BAR));
+      phases.rowsBuilt = lastRefreshMoments().reconciled;
+      phases.sorted = lastRefreshMoments().sorted;
+      // The closing command is queued before the list's paint, so the list is painted once,
+      // when the dialog has gone, and not also beneath it.
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
@@ -116,12 +154,18 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 const char SearchNotStartedText[] = "検索を開始できませんでした。";
 
+const SearchPhases& lastSearchPhases() { return phases; }
+
 void startSearch(HWND dialog) {
+  phases = SearchPhases{};
+  phases.begun = SearchPhases::Clock::now();
   ResultStore& s = store();
   s.searchRunning = true;
   process::mainDialog = dialog;
   workerFailed = false;
+  targetLines = readTargets();
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog, progressDialogProc, 0);
+  phases.closed = SearchPhases::Clock::now();
   process::progressDialog = nullptr;
   if (workerFailed) return;
   if (const char* text = searchEndMessage(s)) showWarning(dialog, text);

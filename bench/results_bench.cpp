@@ -3,6 +3,7 @@
 // on a real list view beside a bare list view; on Windows also a search on the real main dialog
 // from its button to the list shown. Each figure stands beside a baseline measured in the same run.
 #include <chrono>
+#include <memory>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "engine/store.h"
+#include "engine/walk.h"
 #include "results/conditions.h"
 #include "results/list_model.h"
 #include "results/sort.h"
@@ -19,11 +21,13 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <commctrl.h>
+#include <process.h>
 
 #include "app/commands.h"
 #include "app/main_dialog.h"
 #include "app/resources/resource_ids.h"
 #include "app/result_lists.h"
+#include "app/search_win32.h"
 #endif
 
 using namespace obel;
@@ -193,7 +197,7 @@ class BareList {
   explicit BareList(HWND list) : list_(list) {}
   // Every shown item appended with text callbacks for the item and its nine subitems, then
   // the sort the refresh ends with.
-  void fill() {
+  void fill(bool sorted = true) {
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     for (std::uint32_t i = 0; i < store().itemCount; ++i) {
       if (!matchesDisplayConditions(store().items[i])) continue;
@@ -210,7 +214,7 @@ class BareList {
         SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
       }
     }
-    sort();
+    if (sorted) sort();
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
   }
   // Every row's value read, then the sort.
@@ -242,7 +246,11 @@ void printRatio(const char* step, double ours, double bare) {
               bare > 0 ? ours / bare : 0.0);
 }
 
-void benchListView() {
+// The parent window class of the lists made here.
+void registerParentClass() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSA cls{};
@@ -250,8 +258,12 @@ void benchListView() {
   cls.hInstance = GetModuleHandleA(nullptr);
   cls.lpszClassName = "ObelBenchParent";
   RegisterClassA(&cls);
+}
+
+void benchListView() {
+  registerParentClass();
   HWND parent = CreateWindowA("ObelBenchParent", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                              cls.hInstance, nullptr);
+                              GetModuleHandleA(nullptr), nullptr);
   HWND list = createList(parent, 1001);
   HWND bareList = createList(parent, 1002);
   if (!list || !bareList) {
@@ -305,11 +317,100 @@ std::size_t readFile(const std::string& path) {
   return total;
 }
 
+// The progress dialog alone: opened, `names` texts set in its name field from a second thread
+// as the search's worker sets them, closed by the posted OK command.
+struct AloneDialog {
+  int names = 0;
+  HWND dialog = nullptr;
+};
+AloneDialog aloneDialog;
+
+unsigned __stdcall aloneWorker(void*) {
+  HWND text = GetDlgItem(aloneDialog.dialog, IDC_PROGRESS_TEXT);
+  for (int i = 0; i < aloneDialog.names; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "text%02d.txt", i);
+    SetWindowTextA(text, name);
+  }
+  PostMessageA(aloneDialog.dialog, WM_COMMAND, IDOK, 0);
+  return 0;
+}
+
+INT_PTR CALLBACK aloneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    aloneDialog.dialog = dialog;
+    CloseHandle(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, aloneWorker, nullptr, 0, nullptr)));
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    EndDialog(dialog, 1);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+double progressDialogAlone(HWND owner, int names) {
+  aloneDialog.names = names;
+  return timed([&] {
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), owner, aloneDialogProc, 0);
+  });
+}
+
+class SilentEvents : public SearchEvents {
+ public:
+  void showFileName(const char*) override {}
+  void showMessage(const char*) override {}
+};
+
+// One line per phase of the search just timed, each beside what it costs alone in this run:
+// the progress dialog opened and closed (with as many names set from a second thread), the
+// walk on one thread without a window, the store's passes over the same store, a bare list
+// view filled with as many rows and its sort. The store is filled again by the walk alone,
+// with the same items at the same places, so the list's rows stay valid.
+void printSearchBudget(HWND mainDialog, const SearchPhases& p, std::chrono::steady_clock::time_point clicked,
+                       std::chrono::steady_clock::time_point returned, std::chrono::steady_clock::time_point shown,
+                       const std::string& target, HWND parent) {
+  using Clock = std::chrono::steady_clock;
+  auto span = [](Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+  };
+  const double dialogAlone = progressDialogAlone(mainDialog, 0);
+  const double namesAlone = progressDialogAlone(mainDialog, p.fileNames) - dialogAlone;
+  SilentEvents silent;
+  std::unique_ptr<DirLister> lister = platformDirLister();
+  store().searchRunning = true;
+  const double walkAlone = timed([&] { searchTargets(store(), {target}, false, *lister, silent); });
+  const double passesAlone = timed([&] { finishSearch(store()); });
+  HWND bareList = createList(parent, 1004);
+  BareList bare(bareList);
+  const double fillAlone = timed([&] { bare.fill(false); });
+  const double sortAlone = timed([&] { bare.sort(); });
+  std::printf("window: the same search phase by phase (%d messages from the worker to the window thread, "
+              "%d of them file names)\n", p.workerMessages, p.fileNames);
+  auto line = [](const char* phase, double ours, const char* alone, double aloneMs) {
+    std::printf("  %-44s %8.1f ms   %-44s %8.1f ms\n", phase, ours, alone, aloneMs);
+  };
+  line("button to the search (lists emptied)", span(clicked, p.begun), "", 0.0);
+  line("progress dialog up, worker started", span(p.begun, p.workerStarted), "progress dialog opened and closed alone",
+       dialogAlone);
+  line("walk: files read and scanned, names shown", span(p.workerStarted, p.walked),
+       "walk on one thread + names set alone", walkAlone + namesAlone);
+  line("list phase shown", span(p.walked, p.listPhase), "", 0.0);
+  line("the store's two passes", span(p.listPhase, p.passesDone), "the passes alone", passesAlone);
+  line("refreshList: rows of the group list", span(p.passesDone, p.rowsBuilt), "bare list view filled", fillAlone);
+  line("refreshList: sort", span(p.rowsBuilt, p.sorted), "bare list view sorted", sortAlone);
+  line("refreshList's end, progress dialog closed", span(p.sorted, p.closed), "", 0.0);
+  line("button returned", span(p.closed, returned), "", 0.0);
+  line("list painted", span(returned, shown), "", 0.0);
+  DestroyWindow(bareList);
+}
+
 // The search on the real main dialog over a full store: 40 files holding the limit less one
 // ruby (the limit itself would stop the clock with its message), the search button clicked,
 // the clock stopped when the button returns with the list built and the list has painted.
 // Baseline: reading the same files, and the bare list view filled with as many rows.
 void benchWindowSearch() {
+  registerParentClass();
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "obel_results_bench";
@@ -352,10 +453,16 @@ void benchWindowSearch() {
   HWND button = GetDlgItem(dialog, IDC_SEARCH);
   EnableWindow(button, TRUE);
   HWND groups = GetDlgItem(dialog, IDC_GROUP_LIST);
-  const double ms = timed([&] {
-    SendMessageA(button, BM_CLICK, 0, 0);
-    UpdateWindow(groups);
-  });
+  using Clock = std::chrono::steady_clock;
+  // The marks show the search's stretch in a trace of the calls to the window server.
+  GlobalFindAtomA("obel-bench-search-begins");
+  const Clock::time_point clicked = Clock::now();
+  SendMessageA(button, BM_CLICK, 0, 0);
+  const Clock::time_point returned = Clock::now();
+  UpdateWindow(groups);
+  const Clock::time_point shown = Clock::now();
+  GlobalFindAtomA("obel-bench-search-ends");
+  const double ms = std::chrono::duration<double, std::milli>(shown - clicked).count();
   const int rows = static_cast<int>(SendMessageA(groups, LVM_GETITEMCOUNT, 0, 0));
   std::size_t bytes = 0;
   const double reading = timed([&] {
@@ -366,6 +473,7 @@ void benchWindowSearch() {
   HWND bareList = createList(parent, 1003);
   BareList bare(bareList);
   const double bareFill = timed([&] { bare.fill(); });
+  printSearchBudget(dialog, lastSearchPhases(), clicked, returned, shown, folder + "\\*.txt", parent);
   std::printf("window: search of %u items from the button to the list of %d rows shown: ours %.1f ms, "
               "reading the %d files (%zu bytes) %.1f ms + bare list view of as many rows %.1f ms, ratio %.2f\n",
               store().itemCount, rows, ms, Files, bytes, reading, bareFill,
@@ -379,11 +487,15 @@ void benchWindowSearch() {
 
 }  // namespace
 
-int main() {
-  fillStore();
-  benchRowModel();
+// With the argument "window" only the search on the main dialog runs (for a trace of its calls).
+int main(int argc, char** argv) {
+  const bool windowOnly = argc > 1 && std::strcmp(argv[1], "window") == 0;
+  if (!windowOnly) {
+    fillStore();
+    benchRowModel();
+  }
 #ifdef _WIN32
-  benchListView();
+  if (!windowOnly) benchListView();
   benchWindowSearch();
 #endif
   return 0;

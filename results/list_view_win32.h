@@ -9,14 +9,20 @@
 
 namespace obel::listview {
 
+// A message to the list: through its window procedure, or straight to `own` (the list's own
+// procedure under a subclass) when given.
+inline LRESULT send(HWND list, WNDPROC own, UINT message, WPARAM wParam, LPARAM lParam) {
+  return own ? CallWindowProcA(own, list, message, wParam, lParam) : SendMessageA(list, message, wParam, lParam);
+}
+
 inline int itemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 // The row's value (its lParam); false when the row cannot be read.
-inline bool itemValue(HWND list, int row, LPARAM& value) {
+inline bool itemValue(HWND list, int row, LPARAM& value, WNDPROC own = nullptr) {
   LVITEMA item{};
   item.mask = LVIF_PARAM;
   item.iItem = row;
-  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
+  if (!send(list, own, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
   value = item.lParam;
   return true;
 }
@@ -57,19 +63,19 @@ inline std::string itemText(HWND list, int row, int column) {
 
 // Appends a row carrying value whose item and subitems 1 .. columns - 1 ask the parent for
 // their texts; the new row's index, or -1.
-inline int appendCallbackItem(HWND list, LPARAM value, int columns) {
+inline int appendCallbackItem(HWND list, LPARAM value, int columns, WNDPROC own = nullptr) {
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = INT_MAX;  // past the last row: appended, without asking the list for its count
   item.pszText = LPSTR_TEXTCALLBACKA;
   item.lParam = value;
-  const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  const int row = static_cast<int>(send(list, own, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
   if (row < 0) return -1;
   LVITEMA sub{};
   sub.pszText = LPSTR_TEXTCALLBACKA;
   for (int column = 1; column < columns; ++column) {
     sub.iSubItem = column;
-    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+    send(list, own, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
   }
   return row;
 }

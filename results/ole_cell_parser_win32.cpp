@@ -18,9 +18,26 @@ bool wide(const char* text, WCHAR (&out)[64]) {
   return MultiByteToWideChar(CP_ACP, 0, text, -1, out, 64) > 0;
 }
 
+// Text of one to nine ASCII digits, optionally after a minus sign, as the lists write their
+// numbers: its value is the one VarI4FromStr gives in every locale, without the round trip
+// through UTF-16 and the locale's number format.
+bool plainDecimal(const char* text, std::int32_t& value) {
+  const char* p = text[0] == '-' ? text + 1 : text;
+  std::int32_t n = 0;
+  int digits = 0;
+  for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
+    if (digits == 9) return false;
+    n = n * 10 + (*p - '0');
+  }
+  if (*p != '\0' || digits == 0) return false;
+  value = text[0] == '-' ? -n : n;
+  return true;
+}
+
 class OleCellParser : public CellParser {
  public:
   bool parseInteger(const char* text, std::int32_t& value) override {
+    if (plainDecimal(text, value)) return true;
     WCHAR w[64];
     LONG result = 0;
     if (!wide(text, w) || VarI4FromStr(w, UserLocale, LOCALE_NOUSEROVERRIDE, &result) != S_OK) return false;

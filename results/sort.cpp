@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace obel {
@@ -220,6 +222,11 @@ struct ValueKeys {
   int count;
   SortParameters parameters;
   bool ranked;  // text keys compared by their ranks
+  // When the values are places in a table (SortableRows::valueTable): each place's record,
+  // or null for a place no row holds.
+  std::intptr_t base = 0;
+  std::intptr_t stride = 0;
+  std::vector<const SortRecord*> byPlace;
 };
 
 int compareTexts(const SortParameters& p, const char* a, const char* b) {
@@ -246,29 +253,50 @@ bool rankInOrder(SortRecord* records, const int* order, int count, const SortPar
 // neighbours. The order comes from the parser's sort keys, checked pair by pair against the
 // comparison, or else from a sort by the comparison itself. False (no ranks) when neither
 // order passes the check.
+// Equal texts are ranked once: the parser sees each distinct text once, and every record
+// takes the rank of the first record with its text.
 bool rankTexts(SortRecord* records, int count, const SortParameters& p) {
   try {
-    std::vector<int> order(count);
-    for (int i = 0; i < count; ++i) order[i] = i;
+    std::vector<int> firstWithText(count);
+    std::vector<int> order;
+    std::unordered_map<std::string_view, int> seen;
+    for (int i = 0; i < count; ++i) {
+      auto [at, added] = seen.emplace(records[i].key.text, i);
+      firstWithText[i] = at->second;
+      if (added) order.push_back(i);
+    }
+    const int distinct = static_cast<int>(order.size());
     std::vector<std::string> keys(count);
     bool hinted = true;
-    for (int i = 0; i < count && hinted; ++i) {
-      hinted = p.parser->textSortKey(records[i].key.text, p.type == TextNoCaseSort, keys[i]);
+    for (int i = 0; i < distinct && hinted; ++i) {
+      hinted = p.parser->textSortKey(records[order[i]].key.text, p.type == TextNoCaseSort, keys[order[i]]);
     }
+    bool ranked = false;
     if (hinted) {
       std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
-      if (rankInOrder(records, order.data(), count, p)) return true;
+      ranked = rankInOrder(records, order.data(), distinct, p);
     }
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      return compareTexts(p, records[a].key.text, records[b].key.text) < 0;
-    });
-    return rankInOrder(records, order.data(), count, p);
+    if (!ranked) {
+      std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return compareTexts(p, records[a].key.text, records[b].key.text) < 0;
+      });
+      ranked = rankInOrder(records, order.data(), distinct, p);
+    }
+    if (!ranked) return false;
+    for (int i = 0; i < count; ++i) records[i].rank = records[firstWithText[i]].rank;
+    return true;
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
 const SortRecord* recordOf(const ValueKeys& keys, std::intptr_t value) {
+  if (!keys.byPlace.empty()) {
+    const std::intptr_t offset = value - keys.base;
+    if (offset < 0 || offset % keys.stride != 0) return nullptr;
+    const std::size_t place = static_cast<std::size_t>(offset / keys.stride);
+    return place < keys.byPlace.size() ? keys.byPlace[place] : nullptr;
+  }
   const SortRecord* end = keys.records + keys.count;
   const SortRecord* found = std::lower_bound(keys.records, end, value,
                                              [](const SortRecord& r, std::intptr_t v) { return r.value < v; });
@@ -285,14 +313,60 @@ int compareByValue(std::intptr_t first, std::intptr_t second, std::intptr_t para
   return keys.parameters.descending ? -order : order;
 }
 
+// Comparison of two rows by the places the sort gave them (each record's `row`).
+int compareByPosition(std::intptr_t first, std::intptr_t second, std::intptr_t param) {
+  const ValueKeys& keys = *reinterpret_cast<const ValueKeys*>(param);
+  const SortRecord* a = recordOf(keys, first);
+  const SortRecord* b = recordOf(keys, second);
+  if (!a || !b) return 0;
+  return threeWay(a->row, b->row);
+}
+
+// When every row holds a value of its own: the order a stable sort by the comparison gives
+// (rows that compare equal keep their order), worked out here, each record's `row` set to its
+// row's place in it, and the list sorted by those places, which no two rows share; so the
+// rows' values in their new order are known without reading the list again. False, with
+// nothing changed, when two rows hold the same value or memory is short.
+bool sortByPositions(SortableRows& rows, ValueKeys& byValue, const std::vector<std::intptr_t>& rowValues,
+                     bool& sorted) {
+  const int count = static_cast<int>(rowValues.size());
+  if (byValue.count != count) return false;
+  try {
+    std::vector<int> order(count);
+    for (int i = 0; i < count; ++i) order[i] = i;
+    const std::intptr_t param = reinterpret_cast<std::intptr_t>(&byValue);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return compareByValue(rowValues[a], rowValues[b], param) < 0; });
+    std::vector<std::intptr_t> sortedValues(count);
+    for (int position = 0; position < count; ++position) {
+      sortedValues[position] = rowValues[order[position]];
+      const SortRecord* record = recordOf(byValue, sortedValues[position]);
+      if (!record) return false;
+      const_cast<SortRecord*>(record)->row = position;
+    }
+    sorted = rows.sortRows(compareByPosition, param);
+    if (sorted) rows.rowsReordered(sortedValues.data(), count);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 // The list's sort by the rows' own values: one value read per row, the keys of each distinct
 // value prepared once from its cell text, no write to the list but the sort itself.
 bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType type, bool descending,
                   PreparedKeys& keys) {
   SortRecord* records = keys.records;
+  std::vector<std::intptr_t> rowValues;
+  try {
+    rowValues.resize(static_cast<std::size_t>(keys.count));
+  } catch (const std::bad_alloc&) {
+    rowValues.clear();
+  }
   for (int i = 0; i < keys.count; ++i) {
     records[i].row = i;
     if (!rows.rowValue(i, records[i].value)) records[i].value = 0;
+    if (!rowValues.empty()) rowValues[i] = records[i].value;
   }
   std::sort(records, records + keys.count,
             [](const SortRecord& a, const SortRecord& b) { return a.value < b.value; });
@@ -308,8 +382,27 @@ bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType
     prepareSortKey(record, type, cell, keys.textSlot(distinct), parser);
     ++distinct;
   }
-  ValueKeys byValue{records, distinct, SortParameters{&parser, type, descending}, false};
+  ValueKeys byValue{records, distinct, SortParameters{&parser, type, descending}, false, 0, 0, {}};
   if (type == TextSort || type == TextNoCaseSort) byValue.ranked = rankTexts(records, distinct, byValue.parameters);
+  int limit = 0;
+  if (rows.valueTable(byValue.base, byValue.stride, limit) && byValue.stride > 0 && limit > 0) {
+    try {
+      byValue.byPlace.assign(static_cast<std::size_t>(limit), nullptr);
+      for (int i = 0; i < distinct; ++i) {
+        const std::intptr_t offset = records[i].value - byValue.base;
+        if (offset >= 0 && offset % byValue.stride == 0 && offset / byValue.stride < limit) {
+          byValue.byPlace[static_cast<std::size_t>(offset / byValue.stride)] = &records[i];
+        } else {
+          byValue.byPlace.clear();  // a value outside the table: found by searching
+          break;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      byValue.byPlace.clear();
+    }
+  }
+  bool sorted = false;
+  if (!rowValues.empty() && sortByPositions(rows, byValue, rowValues, sorted)) return sorted;
   return rows.sortRows(compareByValue, reinterpret_cast<std::intptr_t>(&byValue));
 }
 

@@ -83,7 +83,7 @@ class CellParser {
 CellParser& portableCellParser();
 
 struct SortRecord {
-  std::int32_t row;
+  std::int32_t row;   // the row's index before the sort (sorting by positions: its index after it)
   std::int32_t rank;  // sorting by values: the text's place among the column's texts
   std::intptr_t value;
   union {
@@ -128,7 +128,16 @@ class SortableRows {
     (void)value, (void)column, (void)size;
     buffer[0] = '\0';
   }
+  // Where the values lie, when they are the addresses of equal-sized records of one table:
+  // value = base + i * stride for i below limit. The sort by values then finds a row's key
+  // by its place in that table instead of searching for it. False when there is no such table.
+  virtual bool valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const {
+    (void)base, (void)stride, (void)limit;
+    return false;
+  }
   virtual bool sortRows(RowCompare compare, std::intptr_t param) = 0;
+  // After a successful sortRows: the rows' values in their new order, from the top.
+  virtual void rowsReordered(const std::intptr_t* values, int count) { (void)values, (void)count; }
   virtual void showSortIndicator(int column) = 0;
   virtual void setWaitCursor(bool on) = 0;
 };

@@ -63,6 +63,7 @@ bool SortableListView::attach(HWND list) {
   }
   previousProcedure = reinterpret_cast<WNDPROC>(previous);
   window = list;
+  rowsKnown = false;
   hasFocus = GetFocus() == list;
   return true;
 }
@@ -84,6 +85,7 @@ LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wPa
     }
     bindObject(list, nullptr);
     self->window = nullptr;
+    self->rowsKnown = false;
     self->hasFocus = false;
     self->onFinalMessage(list);
     return result;
@@ -115,6 +117,17 @@ bool SortableListView::handleMessage(HWND list, UINT message, WPARAM wParam, LPA
       }
       return false;  // the list sees the click as well
     }
+    case LVM_INSERTITEMA:
+    case LVM_INSERTITEMW:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case LVM_SETITEMA:
+    case LVM_SETITEMW:
+    case LVM_SORTITEMS:
+    case LVM_SORTITEMSEX:
+    case LVM_SETITEMCOUNT:
+      rowsKnown = false;  // the rows change: what was known of them is not read again
+      return false;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       hasFocus = message == WM_SETFOCUS;
@@ -244,22 +257,60 @@ void SortableListView::createArrowBitmaps() {
 
 // ListViewRows
 
+WNDPROC ListViewRows::ownProcedure() const {
+  return view_ && view_->window == list_ && view_->previousProcedure != DefWindowProcA ? view_->previousProcedure
+                                                                                    : nullptr;
+}
+
+ListViewRows::ListViewRows(HWND list, SortableListView* view) : list_(list), view_(view) {
+  if (view_ && view_->rowsKnown && view_->window == list_) {
+    known_ = std::move(view_->knownRows);
+    count_ = static_cast<int>(known_.size());
+  }
+  if (view_) {
+    view_->knownRows.clear();
+    view_->rowsKnown = false;
+  }
+}
+
+ListViewRows::~ListViewRows() {
+  if (view_ && view_->window == list_ && allKnown()) {
+    view_->knownRows = std::move(known_);
+    view_->rowsKnown = true;
+  }
+}
+
 int ListViewRows::rowCount() const {
   if (count_ < 0) count_ = listview::itemCount(list_);
   return count_;
 }
 
 const RubyItem* ListViewRows::rowItem(int row) const {
+  if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) return reinterpret_cast<const RubyItem*>(known_[row]);
   LPARAM value = 0;
-  return listview::itemValue(list_, row, value) ? reinterpret_cast<const RubyItem*>(value) : nullptr;
+  if (!listview::itemValue(list_, row, value, ownProcedure())) return nullptr;
+  if (static_cast<std::size_t>(row) == known_.size()) known_.push_back(value);
+  return reinterpret_cast<const RubyItem*>(value);
 }
 
 void ListViewRows::deleteRow(int row) {
-  if (SendMessageA(list_, LVM_DELETEITEM, row, 0) && count_ > 0) --count_;
+  if (!listview::send(list_, ownProcedure(), LVM_DELETEITEM, row, 0)) {
+    known_.clear();
+    return;
+  }
+  if (count_ > 0) --count_;
+  if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) known_.erase(known_.begin() + row);
 }
 
 void ListViewRows::appendRow(const RubyItem* value) {
-  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount) >= 0 && count_ >= 0) ++count_;
+  const bool wasAllKnown = allKnown();
+  if (listview::appendCallbackItem(list_, reinterpret_cast<LPARAM>(value), ColumnCount, ownProcedure()) < 0) return;
+  if (count_ >= 0) ++count_;
+  if (wasAllKnown) {
+    known_.push_back(reinterpret_cast<std::intptr_t>(value));
+  } else {
+    known_.clear();
+  }
 }
 
 int ListViewRows::selectedCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)); }
@@ -269,13 +320,20 @@ bool ListViewRows::isRowSelected(int row) const { return listview::isItemSelecte
 int ListViewRows::firstSelectedRow() const { return listview::firstSelected(list_); }
 
 bool ListViewRows::rowValue(int row, std::intptr_t& value) {
+  if (allKnown() && row >= 0 && row < count_) {
+    value = known_[row];
+    return true;
+  }
   LPARAM param = 0;
-  if (!listview::itemValue(list_, row, param)) return false;
+  if (!listview::itemValue(list_, row, param, ownProcedure())) return false;
   value = param;
   return true;
 }
 
-void ListViewRows::setRowValue(int row, std::intptr_t value) { listview::setItemValue(list_, row, value); }
+void ListViewRows::setRowValue(int row, std::intptr_t value) {
+  listview::setItemValue(list_, row, value);
+  if (row >= 0 && static_cast<std::size_t>(row) < known_.size()) known_[row] = value;
+}
 
 void ListViewRows::cellText(int row, int column, char* buffer, int size) { listview::itemText(list_, row, column, buffer, size); }
 
@@ -287,6 +345,13 @@ void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, 
   } else {
     buffer[0] = '\0';
   }
+}
+
+bool ListViewRows::valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const {
+  base = reinterpret_cast<std::intptr_t>(store().items);
+  stride = static_cast<std::intptr_t>(sizeof(RubyItem));
+  limit = static_cast<int>(MaxItems);
+  return true;
 }
 
 namespace {
@@ -303,16 +368,16 @@ int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM call) {
 
 }  // namespace
 
+void ListViewRows::rowsReordered(const std::intptr_t* values, int count) {
+  known_.assign(values, values + count);
+  count_ = count;
+}
+
 bool ListViewRows::sortRows(RowCompare compare, std::intptr_t param) {
+  known_.clear();  // the rows move
   CompareCall call{compare, param};
-  // Straight to the list's own procedure: the sort is not a message for the subclass.
-  WNDPROC own = view_ ? view_->previousProcedure : nullptr;
-  LRESULT done = own && own != DefWindowProcA
-                     ? CallWindowProcA(own, list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
-                                       reinterpret_cast<LPARAM>(compareRows))
-                     : SendMessageA(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
-                                    reinterpret_cast<LPARAM>(compareRows));
-  return done != 0;
+  return listview::send(list_, ownProcedure(), LVM_SORTITEMS, reinterpret_cast<WPARAM>(&call),
+                        reinterpret_cast<LPARAM>(compareRows)) != 0;
 }
 
 void ListViewRows::showSortIndicator(int column) {

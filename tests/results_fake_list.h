@@ -20,6 +20,11 @@ class FakeList : public RowList, public SortableRows {
   SortState state;
   std::function<std::string(std::intptr_t value, int column)> cells;  // null: columnText
   bool cellsByValue = false;  // the sort may read cells by value, as it does on the real lists
+  // When placeStride is not 0, the values are places base + i * stride (i below placeLimit),
+  // as the real lists' items are places in the store (valueTable).
+  std::intptr_t placeBase = 0;
+  std::intptr_t placeStride = 0;
+  int placeLimit = 0;
   bool failSort = false;
   int sortCalls = 0;
   int cellReads = 0;
@@ -75,6 +80,10 @@ class FakeList : public RowList, public SortableRows {
     } else {
       columnText(*reinterpret_cast<const RubyItem*>(value), column, buffer, size);
     }
+  }
+  bool valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const override {
+    base = placeBase, stride = placeStride, limit = placeLimit;
+    return placeStride != 0;
   }
   bool sortRows(RowCompare compare, std::intptr_t param) override {
     ++sortCalls;

@@ -125,8 +125,8 @@ TEST(Sort, ByValuesGivesTheOrderOfTheCellTexts) {
       return true;
     }
   } wrongKeys;
-  FakeList byTexts, byValues, byWrongKeys;
-  for (FakeList* list : {&byTexts, &byValues, &byWrongKeys}) {
+  FakeList byTexts, byValues, byPlaces, byWrongKeys;
+  for (FakeList* list : {&byTexts, &byValues, &byPlaces, &byWrongKeys}) {
     ColumnType types[10];
     for (int c = 0; c < 10; ++c) types[c] = static_cast<ColumnType>(c);  // NoSort .. UnsortedText
     releaseColumnTypes(list->state);
@@ -135,12 +135,16 @@ TEST(Sort, ByValuesGivesTheOrderOfTheCellTexts) {
     list->cells = [&cells](std::intptr_t value, int column) { return cells[value][column]; };
   }
   byValues.cellsByValue = true;
+  byPlaces.cellsByValue = true;
+  byPlaces.placeBase = 1, byPlaces.placeStride = 1, byPlaces.placeLimit = Rows;  // values 1 .. Rows
   byWrongKeys.cellsByValue = true;
   for (bool descending : {false, true}) {
     for (int column = 0; column < 10; ++column) {
       const bool sorted = byTexts.sort(column, descending);
       EXPECT_EQ(byValues.sort(column, descending), sorted) << "column " << column;
       EXPECT_EQ(byValues.values, byTexts.values) << "type " << column << (descending ? " descending" : " ascending");
+      EXPECT_EQ(byPlaces.sort(column, descending), sorted) << "column " << column;
+      EXPECT_EQ(byPlaces.values, byTexts.values) << "type " << column << " with the values found by place";
       sortByColumn(byWrongKeys.state, byWrongKeys, wrongKeys, column, descending);
       EXPECT_EQ(byWrongKeys.values, byTexts.values) << "type " << column << " with wrong sort keys";
     }

@@ -2,6 +2,8 @@
 // clicks and arrows, expand and collapse, the item buttons, the character-count dialog and
 // the painted rows.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <oleauto.h>
 
 #include <cstring>
 #include <string>
@@ -575,6 +577,23 @@ TEST_F(ResultListsTest, RowHeightFollowsTheFontSizeAtOnce) {
   EXPECT_EQ(listRowHeight(), 13);
   settings().fontSize = 10;
   EXPECT_EQ(listRowHeight(), 14);
+}
+
+// The sort's integer parser reads the numbers the lists write without the round trip through
+// the OLE parser; for those and for every other form it answers as VarI4FromStr does.
+TEST(OleCellParserTest, IntegersAsVarI4FromStr) {
+  for (const char* text : {"0", "7", "-12", "000123", "-0", "999999999", "1234567890", "2147483647", "2147483648",
+                           "-2147483648", "", "-", "--1", "12a", " 5", "1,234", "+3"}) {
+    WCHAR wide[64];
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64), 0);
+    LONG expected = 0;
+    const bool parses = VarI4FromStr(wide, LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, &expected) == S_OK;
+    std::int32_t value = 0;
+    EXPECT_EQ(oleCellParser().parseInteger(text, value), parses) << "\"" << text << "\"";
+    if (parses) {
+      EXPECT_EQ(value, expected) << "\"" << text << "\"";
+    }
+  }
 }
 
 }  // namespace
