@@ -10,6 +10,7 @@
 #include "app/main_layout.h"
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
+#include "obel_version.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/gui/gui_support.h"
@@ -524,7 +525,7 @@ TEST_F(MainDialogTest, AboutBoxShowsTheVersionResource) {
   });
   SendMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUT, 0);
   EXPECT_EQ(caption, "Obel のバージョン情報");
-  EXPECT_EQ(text, "Obel ルビ一覧チェッカー  Version 1.0.0\r\n\r\nCopyright (C) 2026 Obel developers");
+  EXPECT_EQ(text, "Obel ルビ一覧チェッカー  Version " OBEL_VERSION_TEXT "\r\n\r\nCopyright (C) 2026 Obel developers");
   EXPECT_EQ(owner, dialog);
   EXPECT_TRUE(IsWindow(dialog));
 }
