@@ -51,13 +51,14 @@ void __cdecl reverseConversionWorker(void*) {
   bool created = false;
   HIMC context = acquireImeContext(dialog, created);
   {
-    // The dictionary, when one is used, is loaded once for the run.
+    // The dictionaries are loaded once for the run.
     std::vector<std::string> unreadable;
     std::unique_ptr<ReadingProvider> provider = chooseReadingProvider(&unreadable);
     if (!unreadable.empty()) {  // one warning for the run, naming every file it could not read
       showWarning(dialog, unreadableDictionariesText(unreadable).c_str());
     }
-    ReadingSource source{provider.get(), context, layout};
+    ReadingSource source{provider.get(), context, layout,
+                         composedReadings(kanjiReadings())};
     BarProgress progress(bar);
     checkStoreItems(store(), source, &progress);
   }

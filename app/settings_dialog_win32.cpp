@@ -34,6 +34,7 @@ void initialise(HWND dialog) {
   const Settings& s = settings();
   CheckDlgButton(dialog, IDC_QUERY_EXIT, s.queryExit ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_USE_CACHE, s.useRevConvCache ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_COMPOSED_READINGS, s.composedReadings ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(dialog, IDC_FONT_NAME, s.fontName);
   SetDlgItemInt(dialog, IDC_FONT_SIZE, static_cast<UINT>(s.fontSize), FALSE);
   SetDlgItemTextA(dialog, IDC_EDITOR_PATH, s.textEditor);
@@ -81,6 +82,7 @@ bool confirm(HWND dialog) {
   }
   Settings& s = settings();
   s.queryExit = IsDlgButtonChecked(dialog, IDC_QUERY_EXIT) == BST_CHECKED ? 1 : 0;
+  s.composedReadings = IsDlgButtonChecked(dialog, IDC_COMPOSED_READINGS) == BST_CHECKED ? 1 : 0;
   GetDlgItemTextA(dialog, IDC_FONT_NAME, s.fontName, sizeof s.fontName);
   s.fontSize = static_cast<int>(size);
   GetDlgItemTextA(dialog, IDC_EDITOR_PATH, s.textEditor, sizeof s.textEditor);

@@ -113,11 +113,15 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
                                          std::uint32_t pairId, const ReadingSource& check) {
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
   if (p.keyVerdict == 2) return RevConvDone | RevConvKeyOk;
-  if (text(s, item.okuriganaId)[0] == 0) return RevConvDone;
+  auto unconfirmed = [&] {
+    if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
+    return p.composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
+  };
+  if (text(s, item.okuriganaId)[0] == 0) return unconfirmed();
   const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
   const auto [at, asked] = okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairId) << 32 | okurigana, false);
   if (asked) at->second = matchWithOkurigana(s, check, item) == 1;
-  if (!at->second) return RevConvDone;
+  if (!at->second) return unconfirmed();
   ++p.confirmed;
   return RevConvDone | RevConvOkuriOk;
 }
@@ -239,6 +243,19 @@ bool normalised(const char* ruby) {
   return std::strcmp(wide.data(), ruby) == 0;
 }
 
+// A reading of kana alone: hiragana, ー, ゝ ゞ, ヴ ヵ ヶ. Notes and repeat marks inside 《》
+// （わら）, ／＼ make no reading.
+bool allKana(const char* ruby) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(ruby); *p; p += 2) {
+    if (p[1] == 0) return false;
+    const unsigned c = p[0] << 8 | p[1];
+    const bool kana = (c >= 0x829F && c <= 0x82F1) || c == 0x815B || c == 0x8154 || c == 0x8155 ||
+                      (c >= 0x8394 && c <= 0x8396);
+    if (!kana) return false;
+  }
+  return true;
+}
+
 // A key a dictionary line can hold as a candidate: not empty, no '/' nor ';' (the candidate's
 // end and its annotation), not starting as a block or a program does, every character decodable.
 bool holdableKey(const std::string& utf8) {
@@ -264,7 +281,7 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
     if (count.folders < minFolders) continue;
     const LibraryPair& p = pairs_[entry >> 8];
     const char letter = static_cast<char>(entry & 0xFF);
-    if (ruby(p).empty() || !normalised(ruby(p).data())) continue;
+    if (ruby(p).empty() || !normalised(ruby(p).data()) || !allKana(ruby(p).data())) continue;
     const std::string key = cp932ToUtf8(std::string(this->key(p)));
     if (!holdableKey(key)) continue;
     std::string head = cp932ToUtf8(std::string(ruby(p)));
@@ -304,6 +321,7 @@ const char* pairMark(const LibraryPair& p) {
   if (p.keyVerdict == 2) return "◎";
   if (p.confirmed == p.count) return "○";
   if (p.confirmed > 0) return "△";
+  if (p.composed == 2) return "？";
   return "×";
 }
 }  // namespace

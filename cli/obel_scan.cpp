@@ -39,7 +39,7 @@ const char Usage[] =
     "usage: obel-scan [--no-limit [--threads N]] [--no-subfolders] [-o FILE] [--utf8]\n"
     "                 [--view items|grouped] [--same-key | --same-ruby]\n"
     "                 [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
-    "                 [--check[=DICT] [--cache FILE]] TARGET...\n"
+    "                 [--check[=DICT] [--no-default-dictionaries] [--cache FILE]] TARGET...\n"
     "       obel-scan --no-limit --make-dictionary FILE [--min-sources N] TARGET...\n"
     "\n"
     "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
@@ -67,12 +67,16 @@ const char Usage[] =
     "  --key-length N[+|-|=], --ruby-length N[+|-|=]\n"
     "                  grouped view: only keys (rubies) of N characters or more (+, the\n"
     "                  default), N or fewer (-) or exactly N (=); N from 1 to 99\n"
-    "  --check[=DICT]  check every reading against the reading dictionary DICT (an SKK\n"
-    "                  dictionary, EUC-JP or UTF-8, or several separated by ';'; the\n"
-    "                  skkdic file by default) before\n"
-    "                  writing, so the 逆変換 column is filled; Ctrl-C stops the check.\n"
-    "                  --check DICT works too when DICT is an existing file not named\n"
-    "                  *.txt and a TARGET follows it\n"
+    "  --check[=DICT]  check every reading against the default reading dictionaries (the\n"
+    "                  skkdic file and aozora-readings.utf8 beside obel-scan, where they\n"
+    "                  are) and DICT (an SKK dictionary, EUC-JP or UTF-8, or several\n"
+    "                  separated by ';') before writing, so the 逆変換 column is filled;\n"
+    "                  Ctrl-C stops the check. --check DICT works too when DICT is an\n"
+    "                  existing file not named *.txt and a TARGET follows it.\n"
+    "                  ？ marks a reading no dictionary confirms but that is made of the\n"
+    "                  readings of the key's kanji (KANJIDIC), or a katakana gloss\n"
+    "  --no-default-dictionaries\n"
+    "                  with --check: only the dictionaries of DICT\n"
     "  --cache FILE    with --check: keep the verdicts in FILE (the layout of ObelCache.dat),\n"
     "                  read before the check and written back after it\n"
     "  --help          this text\n"
@@ -90,7 +94,8 @@ struct Options {
   bool utf8 = false;
   bool grouped = false;
   bool check = false;
-  std::string dictionary = DefaultCheckDictionary;
+  std::string dictionary;           // the list of --check=LIST, added to the defaults
+  bool defaultDictionaries = true;  // --no-default-dictionaries
   std::string cacheFile;
   std::string output;
   std::string dictionaryOut;  // --make-dictionary
@@ -238,6 +243,8 @@ int parse(int argc, char** argv, Options& o) {
       o.check = true;
       if (a.size() > 8) o.dictionary = a.substr(8);
       else if (isDictionaryArgument(i + 1, argc, argv)) o.dictionary = argv[++i];
+    } else if (a == "--no-default-dictionaries") {
+      o.defaultDictionaries = false;
     } else if (a == "--cache") {
       if (++i >= argc) {
         std::fputs("obel-scan: --cache needs a file name\n", stderr);
@@ -387,7 +394,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   if (!file) return 2;
   TableOutput out(file, options.utf8);
   ReadingCheck check;
-  if (options.check && !check.open(options.dictionary, options.cacheFile)) return 2;
+  if (options.check && !check.open(options.dictionary, options.defaultDictionaries, options.cacheFile)) return 2;
   LibraryFills fills(options, out, options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
   else if (!options.grouped) out.write(TsvHeader);
@@ -457,7 +464,9 @@ int main(int argc, char** argv) {
   // Taken before the check: a Ctrl-C during the check does not make the search a stopped one.
   const char* searchMessage = searchEndMessage(s);
   bool checkStopped = false;
-  if (options.check && !runReverseConversionCheck(options.dictionary, options.cacheFile, checkStopped)) return 2;
+  if (options.check &&
+      !runReverseConversionCheck(options.dictionary, options.defaultDictionaries, options.cacheFile, checkStopped))
+    return 2;
 #ifndef _WIN32
   useSlashes(s);
 #endif

@@ -8,6 +8,7 @@
 #include "engine/store.h"
 #include "revconv/cache.h"
 #include "revconv/cache_file.h"
+#include "revconv/kanji_readings.h"
 #include "revconv/reading.h"
 #include "revconv/run.h"
 #include "revconv/skk_dictionary.h"
@@ -70,16 +71,22 @@ struct ReadingCheck::Files {
 ReadingCheck::ReadingCheck() : files_(std::make_unique<Files>()) {}
 ReadingCheck::~ReadingCheck() = default;
 
-bool ReadingCheck::open(const std::string& dictionaryPath, const std::string& cacheFile) {
-  std::vector<std::string> unreadable;
-  const bool loaded = files_->dictionary.load(dictionaryPath, unreadable);
-  for (const std::string& file : unreadable)
+bool ReadingCheck::open(const std::string& list, bool defaults, const std::string& cacheFile) {
+  if (defaults)
+    for (const std::string& file : defaultDictionaryFiles(programFolder())) files_->dictionary.add(file);
+  const std::vector<std::string> listed = splitDictionaryList(list);
+  bool unreadable = false;
+  for (const std::string& file : listed) {
+    if (files_->dictionary.add(file)) continue;
     std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", file.c_str());
-  if (!loaded) {
-    if (unreadable.empty()) std::fputs("obel-scan: --check names no reading dictionary\n", stderr);
+    unreadable = true;
+  }
+  if (files_->dictionary.size() == 0) {
+    if (!unreadable) std::fputs("obel-scan: --check has no reading dictionary to read\n", stderr);
     return false;
   }
-  source_ = ReadingSource{&files_->dictionary, nullptr, nullptr};
+  source_ = ReadingSource{&files_->dictionary, nullptr, nullptr,
+                          composedReadings(kanjiReadings())};
   files_->cacheFile = cacheFile;
   settings().useRevConvCache = cacheFile.empty() ? 0 : 1;
   if (!cacheFile.empty()) {
@@ -95,10 +102,10 @@ void ReadingCheck::close() {
   }
 }
 
-bool runReverseConversionCheck(const std::string& dictionaryPath, const std::string& cacheFile, bool& stopped) {
+bool runReverseConversionCheck(const std::string& list, bool defaults, const std::string& cacheFile, bool& stopped) {
   stopped = false;
   ReadingCheck check;
-  if (!check.open(dictionaryPath, cacheFile)) return false;
+  if (!check.open(list, defaults, cacheFile)) return false;
   ResultStore& s = store();
   checkStoreItems(s, check.source(), nullptr);
   check.close();

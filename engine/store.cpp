@@ -194,12 +194,14 @@ const char* verdictMark(const RubyItem& item, bool asPair) {
     if (!(f & RevConvDone)) return "";
     if (f & RevConvKeyOk) return "◎";
     if (f & RevConvOkuriOk) return "○";
+    if (f & RevConvComposed) return "？";
     return "×";
   }
   if (!(f & RevConvGroupDone)) return "";
   if (f & RevConvKeyOk) return "◎";
   if (f & RevConvGroupAllOk) return "○";
   if (f & RevConvGroupSomeOk) return "△";
+  if (f & RevConvComposed) return "？";
   return "×";
 }
 

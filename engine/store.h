@@ -22,6 +22,9 @@ constexpr std::uint32_t RevConvOkuriOk = 0x10;
 constexpr std::uint32_t RevConvGroupDone = 0x20;
 constexpr std::uint32_t RevConvGroupAllOk = 0x40;
 constexpr std::uint32_t RevConvGroupSomeOk = 0x80;
+// Not confirmed, but the ruby is made of the readings of the key's characters (or is a gloss in
+// katakana); on a shared pair's first occurrence it stands for the whole pair.
+constexpr std::uint32_t RevConvComposed = 0x100;
 
 struct FileRecord;
 
@@ -110,7 +113,7 @@ void deriveFolderAndName(FileRecord& record);
 void markRepeatedPairs(ResultStore& s);
 void countDistinctPairs(ResultStore& s);
 
-// "◎" "○" "△" "×" or "" (CP932 text).
+// "◎" "○" "△" "？" "×" or "" (CP932 text); ◎ ○ △ win over ？.
 const char* verdictMark(const RubyItem& item, bool asPair);
 
 }  // namespace obel

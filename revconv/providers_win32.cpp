@@ -1,6 +1,7 @@
 // IMM32 reverse conversion and the choice of the reading provider.
 #include "revconv/providers_win32.h"
 
+#include "revconv/kanji_readings.h"
 #include "revconv/skk_dictionary.h"
 #include "revconv/text_codec.h"
 #include "settings/settings.h"
@@ -51,20 +52,39 @@ bool runningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+namespace {
+
+// The input method first, then every dictionary that loaded, as one provider.
+class CheckProviders final : public ReadingProvider {
+ public:
+  CheckProviders() { all_.add(&ime_); }
+  DictionaryList& dictionaries() { return dictionaries_; }
+  void finish() {
+    if (dictionaries_.size() > 0) all_.add(&dictionaries_);
+  }
+  void readings(void* context, void* layout, const std::u16string& text,
+                std::vector<std::u16string>& out) override {
+    all_.readings(context, layout, text, out);
+  }
+
+ private:
+  ImmReadingProvider ime_;
+  DictionaryList dictionaries_;
+  ReadingUnion all_;
+};
+
+}  // namespace
+
 std::unique_ptr<ReadingProvider> chooseReadingProvider(std::vector<std::string>* unreadable) {
-  const char* chosen = settings().readingDictionary;
-  if (chosen[0] != 0) {
-    auto dictionaries = std::make_unique<DictionaryList>();
-    std::vector<std::string> missing;
-    const bool loaded = dictionaries->load(chosen, missing);
-    if (unreadable) *unreadable = missing;
-    if (loaded) return dictionaries;
-  }
-  if (runningUnderWine() && GetFileAttributesA(WineSkkDictionary) != INVALID_FILE_ATTRIBUTES) {
-    auto dictionary = std::make_unique<SkkDictionary>();
-    if (dictionary->load(WineSkkDictionary)) return dictionary;
-  }
-  return std::make_unique<ImmReadingProvider>();
+  auto providers = std::make_unique<CheckProviders>();
+  // A default dictionary that is missing is skipped without a word; the skkdic file is looked
+  // for only under Wine, where Z: is the Unix root.
+  for (const std::string& file : defaultDictionaryFiles(programFolder(), runningUnderWine()))
+    if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) providers->dictionaries().add(file);
+  for (const std::string& file : splitDictionaryList(settings().readingDictionary))
+    if (!providers->dictionaries().add(file) && unreadable) unreadable->push_back(file);
+  providers->finish();
+  return providers;
 }
 
 }  // namespace obel

@@ -28,12 +28,11 @@ class ImmReadingProvider final : public ReadingProvider {
 // ntdll exports wine_get_version.
 bool runningUnderWine();
 
-// The provider of one run: the dictionaries listed by "ReadingDictionary" (names separated by
-// ';') that load; else, under Wine, the installed skkdic file when it loads; else the input
-// method. The listed files that could not be read are given in unreadable.
+// The provider of one run, the union of every source in this order: the input method; the
+// default dictionaries (under Wine the installed skkdic file, then the Aozora readings beside
+// the executable), each skipped silently when missing; the dictionaries listed by
+// "ReadingDictionary" (names separated by ';'). The listed files that could not be read are
+// given in unreadable.
 std::unique_ptr<ReadingProvider> chooseReadingProvider(std::vector<std::string>* unreadable = nullptr);
-
-// Where the skkdic package installs its dictionary, as Wine sees it.
-constexpr const char* WineSkkDictionary = "Z:\\usr\\share\\skk\\SKK-JISYO.L";
 
 }  // namespace obel

@@ -182,6 +182,18 @@ std::uint32_t getReverseConversions(const ReadingSource& source, const char* tex
   return storeCandidates(answer, out, capacity, maxCount);
 }
 
+std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  if (source.kanji == nullptr) return 0;
+  const char* key = text(s, item.keyId);
+  const char* ruby = text(s, item.rubyId);
+  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby)) return RevConvComposed;
+  return 0;
+}
+
+const KanjiReadings* composedReadings(const KanjiReadings& loaded) {
+  return settings().composedReadings ? &loaded : nullptr;
+}
+
 int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const bool useCache = settings().useRevConvCache != 0;
   CodeWords words;

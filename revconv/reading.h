@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/store.h"
+#include "revconv/kanji_readings.h"
 
 namespace obel {
 
@@ -26,6 +27,9 @@ struct ReadingSource {
   ReadingProvider* provider = nullptr;
   void* context = nullptr;
   void* layout = nullptr;
+  // The single kanji's readings that judge what no reading confirms (a ？ instead of a ×); null
+  // gives the two tests' marks only.
+  const KanjiReadings* kanji = nullptr;
 };
 
 constexpr std::uint32_t QueryAreaBytes = 4096;
@@ -59,5 +63,11 @@ int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyI
 // 1 when the readings of key string + okurigana contain one that begins with the ruby string
 // and is as long as ruby string and okurigana together, else 0. The okurigana is not empty.
 int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// RevConvComposed when the source has kanji readings and the ruby is a gloss in katakana on a
+// key with a kanji or is made of the readings of the key's characters, else 0. It depends on
+// the key and the ruby only, so it holds for every occurrence of a pair; it is never cached.
+std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// The kanji readings a check's source carries: loaded while "ComposedReadings" is on, else null.
+const KanjiReadings* composedReadings(const KanjiReadings& loaded);
 
 }  // namespace obel

@@ -51,6 +51,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
   bool complete = true;
+  int composed = -1;  // asked once, when an occurrence is not confirmed
   for (std::uint32_t i = n; i-- > 0;) {
     RubyItem& member = *members[i];
     if (member.flags & RevConvDone) {
@@ -60,6 +61,9 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
       if (text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1) {
         bits |= RevConvOkuriOk;
         ++confirmed;
+      } else {
+        if (composed < 0) composed = static_cast<int>(composedBit(s, source, member));
+        bits |= static_cast<std::uint32_t>(composed);
       }
       // One query serves every earlier occurrence with the same okurigana.
       for (std::uint32_t j = i + 1; j-- > 0;)
@@ -74,6 +78,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
     std::uint32_t summary = RevConvGroupDone;
     if (confirmed == size) summary |= RevConvGroupAllOk;
     else if (confirmed > 0) summary |= RevConvGroupSomeOk;
+    else if (composed < 0) summary |= composedBit(s, source, *members[0]);
     members[0]->flags |= summary;
   }
   return given;
@@ -104,7 +109,7 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
           done = checkPairWithOkurigana(s, source, s.pairIndex[i], size);
         } else {
           const bool okuri = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;
-          done = addBits(item, okuri ? RevConvDone | RevConvOkuriOk : RevConvDone);
+          done = addBits(item, okuri ? RevConvDone | RevConvOkuriOk : RevConvDone | composedBit(s, source, item));
         }
       }
       // Never below zero, whatever the flags of a damaged store say.

@@ -274,6 +274,30 @@ bool DictionaryList::load(std::string_view list, std::vector<std::string>& unrea
   return !dictionaries_.empty();
 }
 
+bool DictionaryList::add(const std::string& file) {
+  auto dictionary = std::make_unique<SkkDictionary>();
+  if (!dictionary->load(file.c_str())) return false;
+  dictionaries_.push_back(std::move(dictionary));
+  return true;
+}
+
+std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder, bool withSkk) {
+  std::vector<std::string> files;
+  if (withSkk) files.emplace_back(InstalledSkkDictionary);
+  files.push_back(programFolder + AozoraReadingsFile);
+  return files;
+}
+
+void ReadingUnion::readings(void* context, void* layout, const std::u16string& text,
+                            std::vector<std::u16string>& out) {
+  for (ReadingProvider* provider : providers_) {
+    one_.clear();
+    provider->readings(context, layout, text, one_);
+    for (std::u16string& reading : one_)
+      if (std::find(out.begin(), out.end(), reading) == out.end()) out.push_back(std::move(reading));
+  }
+}
+
 void DictionaryList::readings(void* context, void* layout, const std::u16string& text,
                               std::vector<std::u16string>& out) {
   if (dictionaries_.size() == 1) {

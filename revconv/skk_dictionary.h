@@ -59,12 +59,38 @@ class DictionaryList final : public ReadingProvider {
   // Loads every file of the list; the names of those that cannot be read are added to
   // unreadable. True when at least one was read.
   bool load(std::string_view list, std::vector<std::string>& unreadable);
+  // Adds one file at the end of the list; false when it cannot be read (the list unchanged).
+  bool add(const std::string& file);
   std::size_t size() const { return dictionaries_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
 
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
+};
+
+// The file of the readings of proofread Aozora Bunko books that ships beside the program.
+constexpr char AozoraReadingsFile[] = "aozora-readings.utf8";
+// Where the skkdic package installs its dictionary.
+#ifdef _WIN32
+constexpr char InstalledSkkDictionary[] = "Z:\\usr\\share\\skk\\SKK-JISYO.L";
+#else
+constexpr char InstalledSkkDictionary[] = "/usr/share/skk/SKK-JISYO.L";
+#endif
+// The default reading dictionaries, in order: the installed skkdic file (when withSkk), then
+// the Aozora readings in the program's folder (given with its closing separator).
+std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder, bool withSkk = true);
+
+// The union of several providers: the readings of each in turn, each reading once.
+class ReadingUnion final : public ReadingProvider {
+ public:
+  void add(ReadingProvider* provider) { providers_.push_back(provider); }
+  void readings(void* context, void* layout, const std::u16string& text,
+                std::vector<std::u16string>& out) override;
+
+ private:
+  std::vector<ReadingProvider*> providers_;
+  std::vector<std::u16string> one_;
 };
 
 // The romaji letters that may begin the kana (a hiragana), or "" for anything else.

@@ -29,6 +29,9 @@ struct Settings {
   LengthFilter rubyLengthFilter{0, 2, 0};
   std::int32_t queryExit = 1;
   std::int32_t useRevConvCache = 0;
+  // "ComposedReadings": a reading the check cannot confirm but that is made of the readings of
+  // the key's characters is marked ？ instead of ×.
+  std::int32_t composedReadings = 1;
   std::int32_t fontSize = 20;
   char fontName[51] = "ＭＳ ゴシック";
   char textEditor[260] = "";

@@ -63,6 +63,7 @@ bool loadSettings(Profile& profile, Settings& record, TxtCommandLookup findTxtCo
   readFilter(profile, "HideRuby", record.rubyLengthFilter);
   record.queryExit = profile.readInt("Application", "QueryExit", 1);
   record.useRevConvCache = profile.readInt("Application", "UseRevConvCache", 0);
+  record.composedReadings = profile.readInt("Application", "ComposedReadings", 1);
   record.fontSize = profile.readInt("Application", "FontSize", 20);
   profile.readText("Application", "FontName", "ＭＳ ゴシック", record.fontName, sizeof record.fontName);
   profile.readText("Application", "TextEditor", "", record.textEditor, sizeof record.textEditor);
@@ -88,6 +89,7 @@ bool saveSettings(Profile& profile, const Settings& record) {
   bool ok = true;
   ok &= writeProfileInt(profile, "Application", "QueryExit", record.queryExit);
   ok &= writeProfileInt(profile, "Application", "UseRevConvCache", record.useRevConvCache);
+  ok &= writeProfileInt(profile, "Application", "ComposedReadings", record.composedReadings);
   ok &= writeProfileInt(profile, "Application", "FontSize", record.fontSize);
   ok &= profile.writeText("Application", "FontName", record.fontName);
   ok &= profile.writeText("Application", "TextEditor", record.textEditor);

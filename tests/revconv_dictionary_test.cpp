@@ -141,6 +141,29 @@ TEST(RevConvDictionary, ListsOfDictionaries) {
   unreadable.clear();
   EXPECT_FALSE(list.load(missing + ";", unreadable));
   EXPECT_EQ(unreadable, Files{missing});
+
+  // Every source together: the input method first, then the defaults, then the chosen files.
+  EXPECT_EQ(defaultDictionaryFiles("/opt/obel/"), (Files{InstalledSkkDictionary, "/opt/obel/aozora-readings.utf8"}));
+  EXPECT_EQ(defaultDictionaryFiles("/opt/obel/", false), Files{"/opt/obel/aozora-readings.utf8"});
+  struct InputMethod : ReadingProvider {
+    void readings(void*, void*, const std::u16string& text, Readings& out) override {
+      if (text == u"生") out = {u"いきる", u"なま"};
+    }
+  } ime;
+  DictionaryList dictionaries;
+  EXPECT_FALSE(dictionaries.add(missing)) << "a file that cannot be read is not added";
+  EXPECT_TRUE(dictionaries.add(first));
+  EXPECT_TRUE(dictionaries.add(second));
+  EXPECT_EQ(dictionaries.size(), 2u);
+  ReadingUnion all;
+  all.add(&ime);
+  all.add(&dictionaries);
+  out.clear();
+  all.readings(nullptr, nullptr, u"生", out);
+  EXPECT_EQ(out, (Readings{u"いきる", u"なま", u"せい"})) << "each reading once, in the order of the sources";
+  out.clear();
+  all.readings(nullptr, nullptr, u"京", out);
+  EXPECT_EQ(out, Readings{u"きょう"}) << "a source without an answer adds nothing";
   std::remove(first.c_str());
   std::remove(second.c_str());
 }

@@ -18,49 +18,58 @@ printf ';; -*- coding: utf-8 -*-\nとうきょう /東京/\nはしr /走/\nな�
 # key, ruby and mark of every item
 marks() { tr -d '\r' | cut -f1,2,8 | tail -n +2 | tr '\t\n' ' |'; }
 
-out="$(run --utf8 --check="$(win "$work/small.dic")" "$(win "$work/books")" | marks)"; rc=$?
+out="$(run --utf8 --no-default-dictionaries --check="$(win "$work/small.dic")" "$(win "$work/books")" | marks)"; rc=$?
 check "marks from the dictionary" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 check "exit status of a complete check" 0 "$rc"
 
-out="$(run --utf8 --check "$(win "$work/small.dic")" "$(win "$work/books")" | marks)"
+out="$(run --utf8 --no-default-dictionaries --check "$(win "$work/small.dic")" "$(win "$work/books")" | marks)"
 check "--check DICT with a blank" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 
-out="$(run --utf8 --view grouped --check="$(win "$work/small.dic")" "$(win "$work/books")" | tr -d '\r' | cut -f3,4,10 | sed -n 2p)"
+out="$(run --utf8 --view grouped --no-default-dictionaries --check="$(win "$work/small.dic")" "$(win "$work/books")" | tr -d '\r' | cut -f3,4,10 | sed -n 2p)"
 check "grouped view carries the pair's mark" "東京	とうきょう	◎" "$out"
 
 out="$(run --utf8 "$(win "$work/books")" | marks)"
 check "no check, no marks" "東京 とうきょう |走 はし |生 なま |今日 きょう |東京 とうきょう |" "$out"
 
-run --check="$(win "$work/missing.dic")" "$(win "$work/books")" >/dev/null 2>&1
+run --no-default-dictionaries --check="$(win "$work/missing.dic")" "$(win "$work/books")" >/dev/null 2>&1
 check "unreadable dictionary" 2 "$?"
 run --cache "$(win "$work/c.dat")" "$(win "$work/books")" >/dev/null 2>&1
 check "--cache without --check" 2 "$?"
 
 # The cache: written whole, then answering in place of the dictionary.
-run --check="$(win "$work/small.dic")" --cache "$(win "$work/c.dat")" "$(win "$work/books")" >/dev/null
+run --no-default-dictionaries --check="$(win "$work/small.dic")" --cache "$(win "$work/c.dat")" "$(win "$work/books")" >/dev/null
 check "cache file size" 1114116 "$(stat -c %s "$work/c.dat" 2>/dev/null)"
 check "no temporary file left" "" "$(ls "$work" | grep '^Obel_')"
 printf ';; -*- coding: utf-8 -*-\nなにか /何か/\n' > "$work/other.dic"
-out="$(run --utf8 --check="$(win "$work/other.dic")" --cache "$(win "$work/c.dat")" "$(win "$work/books")" | marks)"
+out="$(run --utf8 --no-default-dictionaries --check="$(win "$work/other.dic")" --cache "$(win "$work/c.dat")" "$(win "$work/books")" | marks)"
 check "verdicts from the cache" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 
 # A list of dictionaries: the readings of every file that can be read, the others named.
-out="$(run --utf8 --check="$(win "$work/other.dic");$(win "$work/missing.dic");$(win "$work/small.dic")" "$(win "$work/books")" 2>"$work/err.txt" | marks)"; rc=$?
+out="$(run --utf8 --no-default-dictionaries --check="$(win "$work/other.dic");$(win "$work/missing.dic");$(win "$work/small.dic")" "$(win "$work/books")" 2>"$work/err.txt" | marks)"; rc=$?
 check "marks from a list of dictionaries" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 check "a list with an unreadable file still checks" 0 "$rc"
 check "the unreadable file is named" "obel-scan: cannot read the reading dictionary $(win "$work/missing.dic")" "$(tr -d '\r' < "$work/err.txt")"
-run --check="$(win "$work/missing.dic");" "$(win "$work/books")" >/dev/null 2>&1
+run --no-default-dictionaries --check="$(win "$work/missing.dic");" "$(win "$work/books")" >/dev/null 2>&1
 check "a list of which nothing can be read" 2 "$?"
+
+# The defaults: the Aozora readings beside obel-scan (and the skkdic file where it is) come first,
+# a list is added to them, and nothing of them is used with --no-default-dictionaries.
+out="$(run --utf8 --check="$(win "$work/small.dic")" "$(win "$work/books")" | marks)"
+check "the defaults and the list together" "東京 とうきょう ◎|走 はし ◎|生 なま ◎|今日 きょう ◎|東京 とうきょう ◎|" "$out"
+out="$(run --utf8 --check "$(win "$work/books")" | marks)"
+check "--check alone takes the defaults" "東京 とうきょう ◎|走 はし ◎|生 なま ◎|今日 きょう ◎|東京 とうきょう ◎|" "$out"
+run --no-default-dictionaries --check "$(win "$work/books")" >/dev/null 2>&1
+check "--no-default-dictionaries and no list" 2 "$?"
 
 # --make-dictionary: the pairs found in two folders (a book's subfolder is a folder of its own)
 mkdir -p "$work/lib/a/sub" "$work/lib/b" "$work/lib/c"
 sjis '東京《とうきょう》、走《はし》る、生《なま》、今日《きょう》、頭脳《あたま》、｜ＡＢ《カタカナ》、漢《》、｜a/b《えーびー》\r\n' > "$work/lib/a/1.txt"
 sjis '東京《とうきょう》、走《はし》る、走《はし》った、今日《こんにち》、｜ＡＢ《カタカナ》、漢《》、｜a/b《えーびー》\r\n' > "$work/lib/b/2.txt"
-sjis '生《なま》\r\n' > "$work/lib/a/sub/3.txt"
-sjis '東京《とうきょう》、頭脳《あたま》、走《はし》った\r\n' > "$work/lib/c/4.txt"
+sjis '生《なま》、嗤《（わら）》\r\n' > "$work/lib/a/sub/3.txt"
+sjis '東京《とうきょう》、頭脳《あたま》、走《はし》った、嗤《（わら）》\r\n' > "$work/lib/c/4.txt"
 out="$(run --no-limit --make-dictionary "$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r')"; rc=$?
 check "make-dictionary exit status" 0 "$rc"
-check "make-dictionary figures" "19 items, 10 pairs read, 5 pairs written (in 2 folders or more)" "${out%,*}"
+check "make-dictionary figures" "21 items, 11 pairs read, 5 pairs written (in 2 folders or more)" "${out%,*}"
 check "the dictionary written" ";; -*- coding: utf-8 -*-
 ;; okuri-ari entries.
 はしt /走/
@@ -76,13 +85,15 @@ check "--make-dictionary without --no-limit" 2 "$?"
 run --no-limit --make-dictionary "$(win "$work/x.dic")" --min-sources 0 "$(win "$work/lib")" >/dev/null 2>&1
 check "--min-sources 0" 2 "$?"
 # read back by the check: the pairs written are confirmed, and no others
-out="$(run --no-limit --utf8 --view grouped --check="$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r' | tail -n +2 | cut -f3,4,10 | tr '\t\n' ' |')"
-check "the check confirms exactly the pairs written" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|頭脳 あたま ◎|ＡＢ カタカナ ×|漢  ×|a/b えーびー ×|今日 こんにち ×|" "$out"
+out="$(run --no-limit --utf8 --view grouped --no-default-dictionaries --check="$(win "$work/lib.dic")" "$(win "$work/lib")" | tr -d '\r' | tail -n +2 | cut -f3,4,10 | tr '\t\n' ' |')"
+# ？ where KANJIDIC is installed: カタカナ is a gloss on no kanji, こんにち is 今 + 日
+q=×; if [ -f /usr/share/edict/kanjidic ]; then q=？; fi
+check "the check confirms exactly the pairs written" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|頭脳 あたま ◎|ＡＢ カタカナ ×|漢  ×|a/b えーびー ×|嗤 （わら） ×|今日 こんにち $q|" "$out"
 
 if [ "$kind" = native ]; then
   # Ctrl-C while the (long) dictionary is read: nothing is checked, the table is still written.
   { printf ';; -*- coding: utf-8 -*-\n'; seq 1 1000000 | sed 's|.*|x& /y&/|'; } > "$work/big.dic"
-  "$tool" --utf8 -o "$work/stopped.tsv" --check="$work/big.dic" "$work/books" 2>"$work/err.txt" &
+  "$tool" --utf8 -o "$work/stopped.tsv" --no-default-dictionaries --check="$work/big.dic" "$work/books" 2>"$work/err.txt" &
   pid=$!
   sleep 0.5; kill -INT $pid; wait $pid; rc=$?
   check "Ctrl-C exit status" 1 "$rc"

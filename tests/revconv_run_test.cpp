@@ -46,8 +46,8 @@ struct RevConvRun : ::testing::Test {
     countDistinctPairs(store());
     store().pendingCheckCount = store().itemCount;
   }
-  void run(RunProgress* progress = nullptr) {
-    ReadingSource source{&ime, nullptr, nullptr};
+  void run(RunProgress* progress = nullptr, const KanjiReadings* kanji = nullptr) {
+    ReadingSource source{&ime, nullptr, nullptr, kanji};
     checkStoreItems(store(), source, progress);
   }
   std::string marks(bool asPair) {
@@ -61,7 +61,133 @@ struct RevConvRun : ::testing::Test {
   StoppingProvider ime;
 };
 
+// CP932 text as EUC-JP (ASCII and JIS X 0208), for a KANJIDIC written here.
+std::string toEucJp(const std::string& sjis) {
+  std::string out;
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    unsigned s1 = static_cast<unsigned char>(sjis[i]);
+    if (s1 < 0x80) {
+      out.push_back(static_cast<char>(s1));
+      continue;
+    }
+    const unsigned s2 = static_cast<unsigned char>(sjis[++i]);
+    if (s1 >= 0xE0) s1 -= 0x40;
+    unsigned j1 = (s1 - 0x81) * 2 + 0x21;
+    unsigned j2;
+    if (s2 >= 0x9F) {
+      ++j1;
+      j2 = s2 - 0x7E;
+    } else {
+      j2 = s2 - (s2 >= 0x80 ? 0x20 : 0x1F);
+    }
+    out.push_back(static_cast<char>(j1 | 0x80));
+    out.push_back(static_cast<char>(j2 | 0x80));
+  }
+  return out;
+}
+
+// A KANJIDIC of the kanji of the composition tests: full lines as the kanjidic package writes
+// them, and lines reduced to the kanji, its code and its readings.
+const KanjiReadings& testKanjidic() {
+  static const KanjiReadings loaded = [] {
+    KanjiReadings k;
+    k.loadText(toEucJp(
+        "# KANJIDIC JIS X 0208 Kanji Information File/\n"
+        "人 3F4D U4eba B9 G1 S2 F5 N1 V262 H1 DK1 ジン ニン ひと -り -と T1 さね T2 ひとやね {person}\n"
+        "学 3358 U5b66 B39 G1 S8 ガク まな.ぶ T1 さと {study} {learning}\n"
+        "校 3B3B コウ キョウ\n"
+        "日 467C U65e5 B72 ニチ ジツ ひ -び -か {day}\n"
+        "今 3A23 コン キン いま\n"
+        "少 3E2F ショウ すく.ない すこ.し\n"
+        "散 3B36 サン ち.る\n"
+        "歩 4A62 ホ ブ フ ある.く あゆ.む\n"
+        "一 306C イチ イツ ひと- ひと.つ\n"
+        "月 376E ゲツ ガツ つき\n"
+        "関 3458 カン せき -ぜき かか.わる\n"
+        "原 3836 ゲン はら\n"
+        "塵 3F50 ジン チン ちり ごみ\n"
+        "埃 3025 アイ ほこり\n"
+        "紐 4933 チュウ ジュウ ひも\n"
+        "帯 4253 タイ お.びる おび\n"
+        "電 455D デン\n"
+        "直 443E チョク ジキ ただ.ちに なお.す\n"
+        "主 3C47 シュ ス シュウ ぬし おも あるじ\n"
+        "題 426A ダイ\n"));
+    return k;
+  }();
+  return loaded;
+}
+
+// The composition rules: (key, ruby, okurigana, mark), typos among them that must stay ×. The
+// input method knows 今日 きょう and 走る はしる only.
+struct ComposedCase {
+  const char* key;
+  const char* ruby;
+  const char* okurigana;
+  const char* mark;
+};
+const ComposedCase ComposedCases[] = {
+    {"今日", "きょう", "", "◎"},          // confirmed: ◎ wins
+    {"走", "はし", "る", "○"},            // confirmed with the okurigana: ○ wins
+    {"今日", "こんにち", "", "？"},        // the characters' readings one after the other
+    {"人々", "ひとびと", "", "？"},        // 々 repeats 人, voiced as a non-initial kun reading
+    {"学校", "がっこう", "", "？"},        // がく before a reading: がっ
+    {"散歩", "さんぽ", "", "？"},          // ほ after ん: ぽ
+    {"一ヶ月", "いっかげつ", "", "？"},    // ヶ read か
+    {"関ヶ原", "せきがはら", "", "？"},    // ヶ read が
+    {"塵埃", "ぢんあい", "", "？"},        // ぢ for じ
+    {"紐帯", "ちうたい", "", "？"},        // ちう for ちゅう
+    {"学校", "がくかう", "", "？"},        // かう for こう
+    {"少", "すくな", "い", "？"},          // すく.ない taken on into its okurigana
+    {"主題", "テーマ", "", "？"},          // a gloss in katakana on a kanji
+    {"人", "さね", "", "×"},               // name readings are not taken
+    {"人", "ひとやね", "", "×"},           // nor the radical names after T2
+    {"電直", "でんちよく", "", "×"},       // a small kana written large is not taken
+    {"硝子窓", "ガラスまど", "", "×"},     // katakana and hiragana together
+    {"ＡＢ", "カタカナ", "", "×"},         // a gloss on no kanji
+    {"学校", "がっこ", "", "×"},           // typo: a kana dropped
+    {"塵埃", "じんああい", "", "×"},       // typo: a kana doubled
+    {"今日", "こにんち", "", "×"},         // typo: two kana swapped
+    {"塵埃", "じんさい", "", "×"},         // typo: a kana changed
+    {"散歩", "さんぼ", "", "×"},           // typo: a voicing mark instead of the semi-voicing one
+    {"紐帯", "ちゅうだい", "", "×"},       // typo: an on reading voiced
+    {"学校", "がつこう", "", "×"},         // typo: っ made large
+};
+
 }  // namespace
+
+TEST_F(RevConvRun, ComposedReadingsAreMarkedWithAQuestionMark) {
+  for (int on = 1; on >= 0; --on) {
+    SCOPED_TRACE(on ? "ComposedReadings on" : "ComposedReadings off");
+    clear(store());
+    settings().composedReadings = on;
+    ime.add("今日", {"きょう"});
+    ime.add("走る", {"はしる"});
+    std::string expected;
+    for (const ComposedCase& c : ComposedCases) {
+      appendItem(store(), c.key, c.ruby, c.okurigana);
+      // Off, only the marks of the two tests.
+      expected += on || std::strcmp(c.mark, "？") != 0 ? c.mark : "×";
+    }
+    finishSearch();
+    run(nullptr, composedReadings(testKanjidic()));
+    EXPECT_EQ(marks(false), expected);
+  }
+  settings() = Settings{};
+}
+
+TEST_F(RevConvRun, PairRowOfComposedOccurrences) {
+  ime.add("少い", {"すくない"});
+  appendItem(store(), "人々", "ひとびと");
+  appendItem(store(), "少", "すくな", "い");
+  appendItem(store(), "人々", "ひとびと");
+  appendItem(store(), "少", "すくな", "く");
+  finishSearch();
+  run(nullptr, &testKanjidic());
+  EXPECT_EQ(marks(false), "？○？？");
+  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "？");
+  EXPECT_EQ(std::string(verdictMark(store().items[1], true)), "△") << "△ wins over ？";
+}
 
 TEST(RevConvRunStep, ProgressStep) {
   EXPECT_EQ(progressStep(0), 1);

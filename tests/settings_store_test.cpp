@@ -41,6 +41,7 @@ TEST(SettingsStore, MissingFileGivesTheDefaults) {
   }
   EXPECT_EQ(s.queryExit, 1);
   EXPECT_EQ(s.useRevConvCache, 0);
+  EXPECT_EQ(s.composedReadings, 1);
   EXPECT_EQ(s.fontSize, 20);
   EXPECT_STREQ(s.fontName, "ＭＳ ゴシック");
   EXPECT_STREQ(s.textEditor, "C:\\Program Files\\Ed\\ed.exe");
@@ -53,7 +54,7 @@ TEST(SettingsStore, ReadsEverySectionAndKey) {
   FakeProfile profile;
   profile.sections["Application"] = {
       {"SearchSubFolder", "0"}, {"HideRevConv", "1"}, {"HideKeyRuby", "2"}, {"QueryExit", "0"},
-      {"UseRevConvCache", "1"}, {"FontSize", "200"}, {"FontName", "ＭＳ 明朝"},
+      {"UseRevConvCache", "1"}, {"ComposedReadings", "0"}, {"FontSize", "200"}, {"FontName", "ＭＳ 明朝"},
       {"TextEditor", "D:\\ed.exe"}, {"CommandLine", "\"-n%L %F\""}, {"ReadingDictionary", "D:\\SKK-JISYO.L"}};
   profile.sections["HideKey"] = {{"Use", "1"}, {"Length", "3"}, {"Type", "1"}};
   profile.sections["HideRuby"] = {{"Use", "1"}, {"Length", "5"}, {"Type", "2"}};
@@ -68,6 +69,7 @@ TEST(SettingsStore, ReadsEverySectionAndKey) {
   EXPECT_EQ(s.rubyLengthFilter.type, ExactLength);
   EXPECT_EQ(s.queryExit, 0);
   EXPECT_EQ(s.useRevConvCache, 1);
+  EXPECT_EQ(s.composedReadings, 0);
   EXPECT_EQ(s.fontSize, 200) << "values set by hand are used as they are";
   EXPECT_STREQ(s.fontName, "ＭＳ 明朝");
   EXPECT_STREQ(s.textEditor, "D:\\ed.exe");
@@ -125,13 +127,14 @@ TEST(SettingsStore, SaveWritesTheEditedKeysOnlyWithTheCommandLineQuoted) {
   Settings s;
   s.queryExit = 0;
   s.useRevConvCache = 1;
+  s.composedReadings = 0;
   s.fontSize = 12;
   std::strcpy(s.fontName, "ＭＳ Ｐ明朝");
   std::strcpy(s.textEditor, "C:\\ed.exe");
   s.hideRevConv = 1;  // display conditions are never written
   EXPECT_TRUE(saveSettings(profile, s));
   const std::vector<std::string> expected = {
-      "Application/QueryExit", "Application/UseRevConvCache", "Application/FontSize",
+      "Application/QueryExit", "Application/UseRevConvCache", "Application/ComposedReadings", "Application/FontSize",
       "Application/FontName", "Application/TextEditor", "Application/CommandLine",
       "Application/ReadingDictionary"};
   EXPECT_EQ(profile.writes, expected);
@@ -145,6 +148,7 @@ TEST(SettingsStore, SaveWritesTheEditedKeysOnlyWithTheCommandLineQuoted) {
   EXPECT_STREQ(back.commandLine, "\"%F\"");
   EXPECT_STREQ(back.fontName, "ＭＳ Ｐ明朝");
   EXPECT_EQ(back.useRevConvCache, 1);
+  EXPECT_EQ(back.composedReadings, 0);
   EXPECT_EQ(back.hideRevConv, 0);
 }
 
@@ -153,7 +157,7 @@ TEST(SettingsStore, AFailedWriteStillAttemptsTheOthers) {
   profile.failingKey = "FontSize";
   Settings s;
   EXPECT_FALSE(saveSettings(profile, s));
-  EXPECT_EQ(profile.writes.size(), 7u);
+  EXPECT_EQ(profile.writes.size(), 8u);
   EXPECT_EQ(profile.sections["Application"].count("TextEditor"), 1u);
 }
 

@@ -91,6 +91,10 @@ TEST(Store, VerdictMarks) {
       {RevConvDone | RevConvGroupDone | RevConvGroupAllOk, "×", "○"},
       {RevConvDone | RevConvGroupDone | RevConvGroupSomeOk, "×", "△"},
       {RevConvDone | RevConvGroupDone, "×", "×"},
+      {RevConvDone | RevConvComposed, "？", ""},
+      {RevConvDone | RevConvOkuriOk | RevConvComposed, "○", ""},
+      {RevConvDone | RevConvGroupDone | RevConvComposed, "？", "？"},
+      {RevConvDone | RevConvGroupDone | RevConvGroupSomeOk | RevConvComposed, "？", "△"},
   };
   for (const Case& c : cases) {
     item.flags = c.flags;

@@ -76,6 +76,7 @@ TEST_F(SettingsDialogTest, OpensWithTheSettings) {
   Settings& s = settings();
   s.queryExit = 0;
   s.useRevConvCache = 1;
+  s.composedReadings = 0;
   s.fontSize = 12;
   std::strcpy(s.commandLine, "-n%L \"%F\"");
   std::strcpy(s.readingDictionary, "D:\\SKK-JISYO.L");
@@ -85,6 +86,7 @@ TEST_F(SettingsDialogTest, OpensWithTheSettings) {
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
     EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_QUERY_EXIT), BST_UNCHECKED);
     EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_USE_CACHE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_COMPOSED_READINGS), BST_UNCHECKED);
     EXPECT_EQ(test::controlText(dialog, IDC_FONT_NAME), "ＭＳ ゴシック");
     EXPECT_EQ(test::controlText(dialog, IDC_FONT_SIZE), "12");
     EXPECT_EQ(test::controlText(dialog, IDC_EDITOR_PATH), "C:\\ed.exe");
@@ -152,6 +154,7 @@ TEST_F(SettingsDialogTest, SizesEightAndNinetyNineAreAcceptedAndStored) {
       SetDlgItemTextA(dialog, IDC_FONT_SIZE, size);
       SetDlgItemTextA(dialog, IDC_FONT_NAME, "Noto Sans CJK JP");  // typed, not in the list
       CheckDlgButton(dialog, IDC_QUERY_EXIT, BST_UNCHECKED);
+      CheckDlgButton(dialog, IDC_COMPOSED_READINGS, BST_UNCHECKED);
       SetDlgItemTextA(dialog, IDC_EDITOR_OPTIONS, "\"%F\" -l%L");
       SetDlgItemTextA(dialog, IDC_DICTIONARY_PATH, "C:\\dic\\SKK-JISYO.L");
       press(dialog, IDOK);
@@ -161,6 +164,8 @@ TEST_F(SettingsDialogTest, SizesEightAndNinetyNineAreAcceptedAndStored) {
     EXPECT_EQ(settings().fontSize, std::atoi(size));
     EXPECT_STREQ(settings().fontName, "Noto Sans CJK JP");
     EXPECT_EQ(settings().queryExit, 0);
+    EXPECT_EQ(settings().composedReadings, 0);
+    EXPECT_EQ(GetPrivateProfileIntA("Application", "ComposedReadings", 1, path.c_str()), 0u);
     EXPECT_STREQ(settings().commandLine, "\"%F\" -l%L");
     EXPECT_STREQ(settings().readingDictionary, "C:\\dic\\SKK-JISYO.L");
     EXPECT_EQ(GetPrivateProfileIntA("Application", "FontSize", 0, path.c_str()), static_cast<UINT>(std::atoi(size)));

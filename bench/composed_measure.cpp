@@ -1,0 +1,306 @@
+// Measures the composed-reading verdict on real books: the share of items marked × with each
+// rule of composition, and how many typos put into the readings stay ×.
+//
+//   composed_measure ITEMS.tsv "DICT;DICT..." [KANJIDIC]
+//
+// ITEMS.tsv is the items table of `obel-scan --no-limit --view items` (Shift-JIS, CR LF) over
+// proofread books; tools/measure-composed.sh makes it and runs this over the Aozora sample.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "revconv/kanji_readings.h"
+#include "revconv/reading.h"
+#include "revconv/skk_dictionary.h"
+
+using namespace obel;
+
+namespace {
+
+struct Item {
+  std::string key, ruby, okuri;
+  int line;
+};
+
+struct Checker {
+  ReadingSource source;
+  // 2 ◎, 1 ○, 0 not confirmed
+  int confirm(const Item& item) {
+    static char area[QueryAreaBytes];
+    getReverseConversions(source, item.key.c_str(), area, sizeof area, MaxReadings);
+    for (const char* r = area; *r; r += std::strlen(r) + 1)
+      if (item.ruby == r) return 2;
+    if (item.okuri.empty()) return 0;
+    const std::string query = item.key + item.okuri;
+    getReverseConversions(source, query.c_str(), area, sizeof area, MaxReadings);
+    for (const char* r = area; *r; r += std::strlen(r) + 1)
+      if (std::strlen(r) == item.ruby.size() + item.okuri.size() && std::strncmp(r, item.ruby.c_str(), item.ruby.size()) == 0)
+        return 1;
+    return 0;
+  }
+};
+
+bool split(const std::string& line, Item& item) {
+  std::vector<std::string> f;
+  std::stringstream in(line);
+  std::string cell;
+  while (std::getline(in, cell, '\t')) f.push_back(cell);
+  if (f.size() < 7 || f[0].empty() || f[1].empty()) return false;
+  item.key = f[0];
+  item.ruby = f[1];
+  item.okuri = f[2];
+  item.line = std::atoi(f[5].c_str());
+  return true;
+}
+
+// CP932 hiragana helpers for the typos.
+using Codes = std::vector<std::uint16_t>;
+bool toCodes(const std::string& s, Codes& out) {
+  out.clear();
+  for (std::size_t i = 0; i + 1 < s.size() + 1; ++i) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    if (b < 0x81 || i + 1 >= s.size()) return false;
+    out.push_back(static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(s[i + 1])));
+    ++i;
+  }
+  for (std::uint16_t c : out)
+    if (c < 0x829F || c > 0x82F1) return false;
+  return !out.empty();
+}
+std::string fromCodes(const Codes& c) {
+  std::string s;
+  for (std::uint16_t x : c) {
+    s.push_back(static_cast<char>(x >> 8));
+    s.push_back(static_cast<char>(x & 0xFF));
+  }
+  return s;
+}
+unsigned u(std::uint16_t c) { return 0x3041u + (c - 0x829Fu); }
+std::uint16_t h(unsigned x) { return static_cast<std::uint16_t>(0x829F + (x - 0x3041)); }
+// voiced pairs (plain, voiced)
+bool voicedPair(std::uint16_t c, std::uint16_t& other) {
+  const unsigned x = u(c);
+  if (x >= 0x304B && x <= 0x3062) {
+    other = (x - 0x304B) % 2 == 0 ? c + 1 : c - 1;
+    return true;
+  }
+  if (x >= 0x3064 && x <= 0x3069 && x != 0x3065 + 0 - 0) {
+    if (x == 0x3064 || x == 0x3066 || x == 0x3068) other = c + 1;
+    else other = c - 1;
+    return true;
+  }
+  if (x >= 0x306F && x <= 0x307D) {
+    const unsigned r = (x - 0x306F) % 3;
+    other = r == 0 ? c + 1 : r == 1 ? c - 1 : c - 1;
+    return true;
+  }
+  return false;
+}
+bool smallPair(std::uint16_t c, std::uint16_t& other) {
+  const unsigned x = u(c);
+  for (unsigned s : {0x3041u, 0x3043u, 0x3045u, 0x3047u, 0x3049u, 0x3063u, 0x3083u, 0x3085u, 0x3087u}) {
+    if (x == s) { other = c + 1; return true; }
+    if (x == s + 1) { other = c - 1; return true; }
+  }
+  return false;
+}
+
+const char* KindNames[6] = {"one kana changed", "voicing added or dropped", "small/large kana",
+                            "kana dropped", "kana doubled", "neighbours swapped"};
+
+bool makeTypo(const Codes& r, int kind, std::mt19937& rng, Codes& out) {
+  out = r;
+  const std::size_t n = r.size();
+  auto pick = [&](std::size_t m) { return static_cast<std::size_t>(rng() % m); };
+  switch (kind) {
+    case 0: {
+      const std::size_t p = pick(n);
+      std::uint16_t c;
+      do c = h(0x3042 + pick(0x3093 - 0x3042 + 1)); while (c == r[p]);
+      out[p] = c;
+      break;
+    }
+    case 1: case 2: {
+      std::vector<std::size_t> at;
+      for (std::size_t i = 0; i < n; ++i) {
+        std::uint16_t o;
+        if (kind == 1 ? voicedPair(r[i], o) : smallPair(r[i], o)) at.push_back(i);
+      }
+      if (at.empty()) return false;
+      const std::size_t p = at[pick(at.size())];
+      std::uint16_t o = 0;
+      (kind == 1 ? voicedPair(r[p], o) : smallPair(r[p], o));
+      out[p] = o;
+      break;
+    }
+    case 3:
+      if (n < 2) return false;
+      out.erase(out.begin() + static_cast<std::ptrdiff_t>(pick(n)));
+      break;
+    case 4: {
+      const std::size_t p = pick(n);
+      out.insert(out.begin() + static_cast<std::ptrdiff_t>(p), r[p]);
+      break;
+    }
+    default: {
+      if (n < 2) return false;
+      const std::size_t p = pick(n - 1);
+      if (r[p] == r[p + 1]) return false;
+      std::swap(out[p], out[p + 1]);
+      break;
+    }
+  }
+  return out != r;
+}
+
+struct RuleSet {
+  const char* name;
+  unsigned rules;
+  bool gloss;
+  bool compose;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fputs("usage: composed_measure ITEMS.tsv DICTIONARIES [KANJIDIC]\n", stderr);
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "composed_measure: cannot read %s\n", argv[1]);
+    return 2;
+  }
+  std::vector<Item> items;
+  std::string line;
+  std::getline(in, line);  // header
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    Item item;
+    if (split(line, item)) items.push_back(item);
+  }
+  DictionaryList dictionaries;
+  std::vector<std::string> unreadable;
+  dictionaries.load(argv[2], unreadable);
+  for (const std::string& f : unreadable) std::fprintf(stderr, "cannot read %s\n", f.c_str());
+  KanjiReadings kanji;
+  if (!kanji.load(argc > 3 ? argv[3] : "/usr/share/edict/kanjidic")) {
+    std::fputs("composed_measure: cannot read KANJIDIC\n", stderr);
+    return 2;
+  }
+  Checker check{ReadingSource{&dictionaries, nullptr, nullptr}};
+
+  const unsigned All = DefaultComposeRules;
+  std::vector<RuleSet> sets = {
+      {"the two tests alone", 0, false, false},
+      {"+ katakana gloss", 0, true, false},
+      {"+ plain readings (kana of the key as themselves)", 0, true, true},
+      {"+ rendaku of kun readings", ComposeRendaku, true, true},
+      {"+ sokuon of on readings", ComposeRendaku | ComposeSokuon, true, true},
+      {"+ ぱ-row after っ ん", ComposeRendaku | ComposeSokuon | ComposeHandaku, true, true},
+      {"+ 々 ゝ ゞ", ComposeRendaku | ComposeSokuon | ComposeHandaku | ComposeRepeat, true, true},
+      {"+ ヶ ヵ", ComposeRendaku | ComposeSokuon | ComposeHandaku | ComposeRepeat | ComposeSmallKe, true, true},
+      {"+ kun taken into its okurigana", ComposeRendaku | ComposeSokuon | ComposeHandaku | ComposeRepeat | ComposeSmallKe | ComposeKunOkurigana, true, true},
+      {"+ historical spellings", ComposeRendaku | ComposeSokuon | ComposeHandaku | ComposeRepeat | ComposeSmallKe | ComposeKunOkurigana | ComposeHistorical, true, true},
+      {"the default rules", All, true, true},
+      {"default + small kana written large", All | ComposeLargeSmall, true, true},
+      {"default + rendaku of on readings", All | ComposeRendakuOn, true, true},
+      {"default + name readings", All | ComposeNames, true, true},
+      {"default - rendaku", All & ~ComposeRendaku, true, true},
+      {"default - sokuon", All & ~ComposeSokuon, true, true},
+      {"default - ぱ-row", All & ~ComposeHandaku, true, true},
+      {"default - 々 ゝ ゞ", All & ~ComposeRepeat, true, true},
+      {"default - ヶ ヵ", All & ~ComposeSmallKe, true, true},
+      {"default - historical", All & ~ComposeHistorical, true, true},
+      {"default - kun okurigana", All & ~ComposeKunOkurigana, true, true},
+  };
+  auto crossed = [&](const Item& item, const RuleSet& set) {
+    if (set.gloss && isKatakanaGloss(item.key, item.ruby)) return false;
+    if (set.compose && kanji.composes(item.key, item.ruby, set.rules)) return false;
+    return true;
+  };
+
+  // Proofread items.
+  std::vector<std::size_t> crossCount(sets.size());
+  std::size_t confirmed = 0;
+  std::vector<const Item*> unconfirmed;
+  for (const Item& item : items) {
+    if (check.confirm(item)) ++confirmed;
+    else unconfirmed.push_back(&item);
+  }
+  for (const Item* item : unconfirmed)
+    for (std::size_t s = 0; s < sets.size(); ++s) crossCount[s] += crossed(*item, sets[s]);
+
+  // Typos: up to 1000 of each kind, from items past the books' headers with an all-hiragana ruby.
+  std::mt19937 rng(20261208);
+  std::vector<Item> typos[6];
+  std::vector<std::size_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), rng);
+  Codes r, t;
+  for (std::size_t i : order) {
+    const Item& item = items[i];
+    if (item.line <= 20 || !toCodes(item.ruby, r)) continue;
+    const int kind = static_cast<int>(rng() % 6);
+    if (typos[kind].size() >= 1000) continue;
+    if (!makeTypo(r, kind, rng, t)) continue;
+    Item typo = item;
+    typo.ruby = fromCodes(t);
+    typos[kind].push_back(typo);
+  }
+  std::size_t typoCount = 0, typoConfirmed = 0;
+  std::vector<std::size_t> typoCross(sets.size());
+  std::vector<std::vector<std::size_t>> typoCrossKind(6, std::vector<std::size_t>(sets.size()));
+  for (int k = 0; k < 6; ++k)
+    for (const Item& typo : typos[k]) {
+      ++typoCount;
+      if (check.confirm(typo)) {
+        ++typoConfirmed;
+        continue;
+      }
+      for (std::size_t s = 0; s < sets.size(); ++s) {
+        const bool x = crossed(typo, sets[s]);
+        typoCross[s] += x;
+        typoCrossKind[k][s] += x;
+      }
+    }
+
+  std::printf("items with a key: %zu, confirmed (◎ ○) by the dictionaries: %zu (%.1f %%)\n", items.size(), confirmed,
+              100.0 * confirmed / items.size());
+  std::printf("typos: %zu (", typoCount);
+  for (int k = 0; k < 6; ++k) std::printf("%s%s %zu", k ? ", " : "", KindNames[k], typos[k].size());
+  std::printf("), confirmed by the dictionaries as they are today: %zu\n\n", typoConfirmed);
+  std::printf("%-52s %10s %12s\n", "rules", "items ×", "typos ×");
+  for (std::size_t s = 0; s < sets.size(); ++s)
+    std::printf("%-52s %9.1f %% %11.1f %%\n", sets[s].name, 100.0 * crossCount[s] / items.size(),
+                100.0 * typoCross[s] / typoCount);
+  // COMPOSED_DUMP=N: the index of a rule set whose remaining × items and passed typos are listed.
+  if (const char* dump = std::getenv("COMPOSED_DUMP")) {
+    const std::size_t s = static_cast<std::size_t>(std::atoi(dump));
+    if (std::FILE* f = std::fopen("composed-items.txt", "wb")) {
+      for (const Item* item : unconfirmed)
+        if (crossed(*item, sets[s])) std::fprintf(f, "%s\t%s\t%s\n", item->key.c_str(), item->ruby.c_str(), item->okuri.c_str());
+      std::fclose(f);
+    }
+    if (std::FILE* f = std::fopen("composed-typos.txt", "wb")) {
+      for (int k = 0; k < 6; ++k)
+        for (const Item& typo : typos[k])
+          if (!check.confirm(typo) && !crossed(typo, sets[s]))
+            std::fprintf(f, "%d\t%s\t%s\t%s\n", k, typo.key.c_str(), typo.ruby.c_str(), typo.okuri.c_str());
+      std::fclose(f);
+    }
+  }
+  const std::size_t shown = std::getenv("COMPOSED_DUMP") ? static_cast<std::size_t>(std::atoi(std::getenv("COMPOSED_DUMP"))) : 10;
+  std::printf("\ntypos still × by kind, %s:\n", sets[shown].name);
+  for (int k = 0; k < 6; ++k)
+    std::printf("  %-26s %5zu of %5zu (%.1f %%)\n", KindNames[k], typoCrossKind[k][shown], typos[k].size(),
+                typos[k].empty() ? 0.0 : 100.0 * typoCrossKind[k][shown] / typos[k].size());
+  return 0;
+}

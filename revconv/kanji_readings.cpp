@@ -1,0 +1,453 @@
+// KANJIDIC readings and the composition of a ruby from the readings of its key's characters.
+// Everything works on CP932 codes (a double-byte character as one 16-bit value); the hiragana
+// ぁ-ん are 0x829F-0x82F1 in the order of their UTF-16 codes, so kana arithmetic is the same.
+#include "revconv/kanji_readings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "engine/sjis.h"
+#include "revconv/cache_file.h"
+
+namespace obel {
+
+namespace {
+
+// The CP932 code of the hiragana whose UTF-16 code is u.
+constexpr std::uint16_t hira(unsigned u) { return static_cast<std::uint16_t>(0x829F + (u - 0x3041)); }
+constexpr unsigned uni(std::uint16_t c) { return 0x3041u + (c - 0x829Fu); }
+bool isHiragana(std::uint16_t c) { return c >= 0x829F && c <= 0x82F1; }
+bool isKatakana(std::uint16_t c) { return c >= 0x8340 && c <= 0x8396 && c != 0x837F; }
+std::uint16_t toHiragana(std::uint16_t c) {
+  if (c >= 0x8340 && c <= 0x837E) return static_cast<std::uint16_t>(c - 0xA1);
+  if (c >= 0x8380 && c <= 0x8393) return static_cast<std::uint16_t>(c - 0xA2);
+  return c;
+}
+bool isKanji(std::uint16_t c) {
+  return (c >= 0x889F && c <= 0x9FFC) || (c >= 0xE040 && c <= 0xEAA4) || (c >= 0xED40 && c <= 0xEEFC) ||
+         (c >= 0xFA40 && c <= 0xFC4B);  // JIS X 0208, then the NEC and IBM extensions
+}
+constexpr std::uint16_t Repeat = 0x8158;     // 々
+constexpr std::uint16_t SmallKa = 0x8395;    // ヵ
+constexpr std::uint16_t SmallKe = 0x8396;    // ヶ
+constexpr std::uint16_t LongVowel = 0x815B;  // ー
+constexpr std::uint16_t Dot = 0x8145;        // ・
+
+// The voiced kana of c (か → が, は → ば), or 0.
+std::uint16_t voiced(std::uint16_t c) {
+  if (!isHiragana(c)) return 0;
+  const unsigned u = uni(c);
+  if (u >= 0x304B && u <= 0x3062 && (u - 0x304B) % 2 == 0) return static_cast<std::uint16_t>(c + 1);
+  if (u == 0x3064 || u == 0x3066 || u == 0x3068) return static_cast<std::uint16_t>(c + 1);
+  if (u >= 0x306F && u <= 0x307B && (u - 0x306F) % 3 == 0) return static_cast<std::uint16_t>(c + 1);
+  return 0;
+}
+// The semi-voiced kana of a は-row c (は → ぱ), or 0.
+std::uint16_t semiVoiced(std::uint16_t c) {
+  if (!isHiragana(c)) return 0;
+  const unsigned u = uni(c);
+  if (u >= 0x306F && u <= 0x307B && (u - 0x306F) % 3 == 0) return static_cast<std::uint16_t>(c + 2);
+  return 0;
+}
+// Small kana as their large form.
+std::uint16_t large(std::uint16_t c) {
+  switch (isHiragana(c) ? uni(c) : 0) {
+    case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049:  // ぁぃぅぇぉ
+    case 0x3063:                                                      // っ
+    case 0x3083: case 0x3085: case 0x3087:                            // ゃゅょ
+    case 0x308E:                                                      // ゎ
+      return static_cast<std::uint16_t>(c + 1);
+    default:
+      return c;
+  }
+}
+// Kana that historical spelling writes for the modern one: ぢ じ, づ ず, ゐ い, ゑ え, を お.
+std::uint16_t modernKana(std::uint16_t c) {
+  switch (isHiragana(c) ? uni(c) : 0) {
+    case 0x3062: return hira(0x3058);
+    case 0x3065: return hira(0x305A);
+    case 0x3090: return hira(0x3044);
+    case 0x3091: return hira(0x3048);
+    case 0x3092: return hira(0x304A);
+    default: return c;
+  }
+}
+// Inside a kun reading the は-row stands for the わ-row as historical spelling writes it.
+std::uint16_t waRow(std::uint16_t c) {
+  switch (isHiragana(c) ? uni(c) : 0) {
+    case 0x306F: return hira(0x308F);  // は わ
+    case 0x3072: return hira(0x3044);  // ひ い
+    case 0x3075: return hira(0x3046);  // ふ う
+    case 0x3078: return hira(0x3048);  // へ え
+    case 0x307B: return hira(0x304A);  // ほ お
+    default: return c;
+  }
+}
+
+// The e-row kana of an i-row c (き → け), or 0.
+std::uint16_t eRow(std::uint16_t c) {
+  switch (isHiragana(c) ? uni(c) : 0) {
+    case 0x304D: case 0x304E: case 0x3057: case 0x3058: return static_cast<std::uint16_t>(c + 4);
+    case 0x3061: return static_cast<std::uint16_t>(c + 5);
+    case 0x306B: case 0x307F: case 0x308A: return static_cast<std::uint16_t>(c + 2);
+    case 0x3072: case 0x3073: case 0x3074: return static_cast<std::uint16_t>(c + 6);
+    default: return 0;
+  }
+}
+// The a-row kana of an o-row c (こ → か), or 0.
+std::uint16_t aRow(std::uint16_t c) {
+  switch (isHiragana(c) ? uni(c) : 0) {
+    case 0x3053: case 0x3054: case 0x305D: case 0x305E: case 0x304A: return static_cast<std::uint16_t>(c - 8);
+    case 0x3068: case 0x3069: return static_cast<std::uint16_t>(c - 9);
+    case 0x306E: case 0x3082: case 0x3088: case 0x308D: return static_cast<std::uint16_t>(c - 4);
+    case 0x307B: case 0x307C: case 0x307D: return static_cast<std::uint16_t>(c - 12);
+    default: return 0;
+  }
+}
+
+// A reading form of at most 24 kana.
+struct Form {
+  std::uint16_t c[24];
+  int n = 0;
+  void push(std::uint16_t k) {
+    if (n < 24) c[n++] = k;
+  }
+};
+
+// The historical spellings of a modern on reading: しょう せう しやう, ちゅう ちう ちふ,
+// こう かう かふ こふ, か くわ.
+int historicalForms(const Form& f, Form* out) {
+  int count = 0;
+  auto withEnd = [&](int keep, std::initializer_list<std::uint16_t> end) {
+    Form v;
+    for (int i = 0; i < keep; ++i) v.push(f.c[i]);
+    for (std::uint16_t k : end) v.push(k);
+    out[count++] = v;
+  };
+  const std::uint16_t U = hira(0x3046), Fu = hira(0x3075), Ya = hira(0x3084);
+  if (f.n >= 3 && f.c[f.n - 1] == U && f.c[f.n - 2] == hira(0x3087) && eRow(f.c[f.n - 3])) {
+    withEnd(f.n - 3, {eRow(f.c[f.n - 3]), U});
+    withEnd(f.n - 2, {Ya, U});
+  } else if (f.n >= 3 && f.c[f.n - 1] == U && f.c[f.n - 2] == hira(0x3085) && eRow(f.c[f.n - 3])) {
+    withEnd(f.n - 2, {U});
+    withEnd(f.n - 2, {Fu});
+  } else if (f.n >= 2 && f.c[f.n - 1] == U && aRow(f.c[f.n - 2])) {
+    withEnd(f.n - 2, {aRow(f.c[f.n - 2]), U});
+    withEnd(f.n - 2, {aRow(f.c[f.n - 2]), Fu});
+    withEnd(f.n - 1, {Fu});
+  }
+  if (f.n >= 1 && (f.c[0] == hira(0x304B) || f.c[0] == hira(0x304C))) {  // か が
+    Form v;
+    v.push(f.c[0] == hira(0x304B) ? hira(0x304F) : hira(0x3050));      // く ぐ
+    v.push(hira(0x308F));                                              // わ
+    for (int i = 1; i < f.n; ++i) v.push(f.c[i]);
+    out[count++] = v;
+  }
+  return count;
+}
+
+}  // namespace
+
+// The walk over (key position, ruby position) of one composition test.
+struct ComposeWalk {
+  const KanjiReadings& k;
+  const std::vector<std::uint16_t>& key;
+  const std::vector<std::uint16_t>& ruby;
+  unsigned rules;
+  std::vector<char> reach;  // (key.size() + 1) × (ruby.size() + 1)
+
+  char& at(std::size_t i, std::size_t j) { return reach[i * (ruby.size() + 1) + j]; }
+
+  bool same(std::uint16_t r, std::uint16_t f, bool inKun) const {
+    if (r == f) return true;
+    // Old books write a small kana of the reading large (でんちよく), never the reverse.
+    if ((rules & ComposeLargeSmall) && r == large(f)) return true;
+    if (rules & ComposeHistorical) {
+      r = modernKana(r);
+      f = modernKana(f);
+      if (inKun) r = waRow(r);
+    }
+    return r == f;
+  }
+
+  // The ruby from j on begins with the form: where it ends, or 0.
+  std::size_t match(std::size_t j, const Form& f, bool kun) const {
+    if (f.n == 0 || j + f.n > ruby.size()) return 0;
+    for (int x = 0; x < f.n; ++x)
+      if (!same(ruby[j + x], f.c[x], kun && x > 0)) return 0;
+    return j + f.n;
+  }
+
+  // The forms of one reading of the character at key position i, tried at ruby position j.
+  void place(std::size_t i, std::size_t j, const Form& base, int kind) {
+    Form forms[8];
+    int count = 0;
+    forms[count++] = base;
+    if (kind == 0 && (rules & ComposeHistorical)) count += historicalForms(base, forms + count);
+    const bool initial = i == 0;
+    const bool final = i + 1 == key.size();
+    const bool kun = kind != 0;
+    const bool afterStop =
+        j > 0 && (ruby[j - 1] == hira(0x3093) || ruby[j - 1] == hira(0x3063) ||
+                  ((rules & ComposeLargeSmall) && ruby[j - 1] == hira(0x3064)));
+    for (int v = 0; v < count; ++v) {
+      Form f = forms[v];
+      for (int head = 0; head < 3; ++head) {
+        Form g = f;
+        if (head == 1) {  // rendaku
+          if (initial || !(rules & (kun ? ComposeRendaku : ComposeRendakuOn)) || !voiced(g.c[0])) continue;
+          g.c[0] = voiced(g.c[0]);
+        } else if (head == 2) {  // ぱ-row after っ or ん
+          if (initial || !afterStop || !(rules & ComposeHandaku) || !semiVoiced(g.c[0])) continue;
+          g.c[0] = semiVoiced(g.c[0]);
+        }
+        if (const std::size_t end = match(j, g, kun)) at(i + 1, end) = 1;
+        // A non-final on reading ending in つ く ち き doubles the next consonant: がっ.
+        if (!final && !kun && (rules & ComposeSokuon) && g.n >= 2) {
+          const unsigned last = uni(g.c[g.n - 1]);
+          if (last == 0x3064 || last == 0x304F || last == 0x3061 || last == 0x304D) {
+            g.c[g.n - 1] = hira(0x3063);
+            if (const std::size_t end = match(j, g, kun)) at(i + 1, end) = 1;
+          }
+        }
+      }
+    }
+  }
+
+  void placeReadingsOf(std::uint16_t kanji, std::size_t i, std::size_t j) {
+    const std::uint32_t code = kanji;
+    for (std::uint32_t r = k.first_[code]; r < k.first_[code + 1]; ++r) {
+      const KanjiReadings::Reading& reading = k.readings_[r];
+      if (reading.kind == 2 && !(rules & ComposeNames)) continue;
+      const std::uint16_t* text = k.pool_.data() + reading.offset;
+      const int longest = (rules & ComposeKunOkurigana) ? reading.length : reading.stem;
+      for (int n = reading.stem; n <= longest; ++n) {
+        Form f;
+        for (int x = 0; x < n; ++x) f.push(text[x]);
+        place(i, j, f, reading.kind);
+      }
+    }
+  }
+
+  bool run() {
+    reach.assign((key.size() + 1) * (ruby.size() + 1), 0);
+    at(0, 0) = 1;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+      const std::uint16_t c = key[i];
+      for (std::size_t j = 0; j <= ruby.size(); ++j) {
+        if (!at(i, j)) continue;
+        if (c == SmallKa || c == SmallKe) {
+          if (!(rules & ComposeSmallKe)) continue;
+          for (unsigned u : {0x304Bu, 0x304Cu, 0x3053u, 0x3051u}) {  // か が こ け
+            Form f;
+            f.push(hira(u));
+            if (const std::size_t end = match(j, f, false)) at(i + 1, end) = 1;
+          }
+        } else if (isHiragana(c) || isKatakana(c) || c == LongVowel) {
+          if (j < ruby.size() && same(ruby[j], toHiragana(c), false)) at(i + 1, j + 1) = 1;
+        } else if (c == Repeat) {
+          if ((rules & ComposeRepeat) && i > 0 && isKanji(key[i - 1])) placeReadingsOf(key[i - 1], i, j);
+        } else if (isKanji(c)) {
+          placeReadingsOf(c, i, j);
+        }
+      }
+    }
+    return at(key.size(), ruby.size()) != 0;
+  }
+};
+
+namespace {
+
+// CP932 text as codes: a double-byte character as one value, a single byte as itself.
+void codes(std::string_view text, std::vector<std::uint16_t>& out) {
+  out.clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < text.size()) {
+      out.push_back(static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(text[i + 1])));
+      ++i;
+    } else {
+      out.push_back(b);
+    }
+  }
+}
+
+// One JIS X 0208 character in EUC-JP as its CP932 code.
+std::uint16_t eucToCp932(unsigned char b1, unsigned char b2) {
+  const unsigned j1 = b1 - 0x80u;
+  const unsigned j2 = b2 - 0x80u;
+  const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
+  const unsigned s2 = (j1 & 1) ? j2 + (j2 >= 0x60 ? 0x20 : 0x1F) : j2 + 0x7E;
+  return static_cast<std::uint16_t>(s1 << 8 | s2);
+}
+
+}  // namespace
+
+bool KanjiReadings::load(const char* path) {
+  std::string bytes;
+  std::FILE* f = std::fopen(path, "rb");
+  if (!f) {
+    loadText({});
+    return false;
+  }
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) bytes.clear();
+  loadText(bytes);
+  return !empty();
+}
+
+void KanjiReadings::loadText(std::string_view bytes) {
+  pool_.clear();
+  readings_.clear();
+  kanjiCount_ = 0;
+  first_.assign(65537, 0);
+  // Lines are taken in any order: each kanji's readings are gathered by a counting sort.
+  struct Entry {
+    std::uint16_t kanji;
+    Reading reading;
+  };
+  std::vector<Entry> entries;
+  std::size_t start = 0;
+  std::vector<std::uint16_t> kanjiSeen;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.size() < 3 || line[0] == '#') continue;
+    const unsigned char b1 = static_cast<unsigned char>(line[0]);
+    const unsigned char b2 = static_cast<unsigned char>(line[1]);
+    if (b1 < 0xB0 || b1 > 0xF4 || b2 < 0xA1 || b2 > 0xFE || line[2] != ' ') continue;  // a kanji of JIS X 0208
+    const std::uint16_t kanji = eucToCp932(b1, b2);
+    bool names = false;
+    bool any = false;
+    std::size_t p = 3;
+    while (p < line.size()) {
+      std::size_t q = line.find(' ', p);
+      if (q == std::string_view::npos) q = line.size();
+      const std::string_view token = line.substr(p, q - p);
+      p = q + 1;
+      if (token.empty()) continue;
+      if (token[0] == '{') break;  // the meanings close the line
+      if (token == "T1") {
+        names = true;
+        continue;
+      }
+      if (token[0] == 'T') break;  // T2: radical names
+      const unsigned char lead = static_cast<unsigned char>(token[0]);
+      if (lead != 0xA4 && lead != 0xA5 && token[0] != '-') continue;  // codes of other indexes
+      Reading r{static_cast<std::uint32_t>(pool_.size()), 0, 0, 0};
+      bool dot = false;
+      bool kata = false;
+      bool valid = true;
+      for (std::size_t x = 0; x < token.size(); ++x) {
+        const unsigned char c = static_cast<unsigned char>(token[x]);
+        if (c == '-') continue;
+        if (c == '.') {
+          dot = true;
+          r.stem = r.length;
+          continue;
+        }
+        if ((c != 0xA4 && c != 0xA5 && c != 0xA1) || x + 1 >= token.size()) {
+          valid = false;
+          break;
+        }
+        std::uint16_t code = eucToCp932(c, static_cast<unsigned char>(token[++x]));
+        if (c == 0xA5) {
+          kata = true;
+          code = toHiragana(code);
+        }
+        pool_.push_back(code);
+        ++r.length;
+      }
+      if (!valid || r.length == 0 || r.length > 24) {
+        pool_.resize(r.offset);
+        continue;
+      }
+      if (!dot) r.stem = r.length;
+      r.kind = kata ? 0 : names ? 2 : 1;
+      entries.push_back({kanji, r});
+      any = true;
+    }
+    if (any) kanjiSeen.push_back(kanji);
+  }
+  for (const Entry& e : entries) ++first_[e.kanji + 1u];
+  for (std::size_t c = 1; c < first_.size(); ++c) first_[c] += first_[c - 1];
+  readings_.resize(entries.size());
+  std::vector<std::uint32_t> next(first_.begin(), first_.end() - 1);
+  for (const Entry& e : entries) readings_[next[e.kanji]++] = e.reading;
+  std::sort(kanjiSeen.begin(), kanjiSeen.end());
+  kanjiCount_ = static_cast<std::size_t>(std::unique(kanjiSeen.begin(), kanjiSeen.end()) - kanjiSeen.begin());
+}
+
+bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsigned rules) const {
+  if (empty() || key.empty() || ruby.empty()) return false;
+  thread_local std::vector<std::uint16_t> k, r;
+  codes(key, k);
+  codes(ruby, r);
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    if (r[i] < 0x100) return false;
+    // ゝ repeats the kana before it, ゞ repeats it voiced.
+    if ((rules & ComposeRepeat) && i > 0 && (r[i] == 0x8154 || r[i] == 0x8155)) {
+      const std::uint16_t v = voiced(r[i - 1]);
+      r[i] = r[i] == 0x8155 && v ? v : r[i - 1];
+    }
+  }
+  ComposeWalk walk{*this, k, r, rules, {}};
+  return walk.run();
+}
+
+bool isKatakanaGloss(std::string_view key, std::string_view ruby) {
+  thread_local std::vector<std::uint16_t> k, r;
+  codes(key, k);
+  codes(ruby, r);
+  bool katakana = false;
+  for (std::uint16_t c : r) {
+    if (isKatakana(c)) katakana = true;
+    else if (c != LongVowel && c != Dot) return false;
+  }
+  if (!katakana) return false;
+  for (std::uint16_t c : k)
+    if (isKanji(c) || c == Repeat) return true;
+  return false;
+}
+
+std::vector<std::string> kanjidicFiles(const std::string& programFolder) {
+#ifdef _WIN32
+  return {programFolder + "kanjidic", "Z:\\usr\\share\\edict\\kanjidic"};
+#else
+  return {programFolder + "kanjidic", "/usr/share/edict/kanjidic"};
+#endif
+}
+
+std::string programFolder() {
+  char path[4096];
+  if (!platformFileOps().modulePath(path, sizeof path)) return {};
+  std::string p(path);
+  std::size_t cut = p.rfind('/');
+#ifdef _WIN32
+  const std::ptrdiff_t backslash = findLastBackslash(path);
+  if (backslash >= 0 && (cut == std::string::npos || static_cast<std::size_t>(backslash) > cut))
+    cut = static_cast<std::size_t>(backslash);
+#endif
+  return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
+}
+
+const KanjiReadings& kanjiReadings() {
+  static const KanjiReadings loaded = [] {
+    KanjiReadings k;
+    for (const std::string& file : kanjidicFiles(programFolder()))
+      if (k.load(file.c_str())) break;
+    return k;
+  }();
+  return loaded;
+}
+
+}  // namespace obel

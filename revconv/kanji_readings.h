@@ -1,0 +1,72 @@
+#pragma once
+// The readings of single kanji (a KANJIDIC file: EUC-JP, one kanji a line with its JIS code,
+// on readings in katakana, kun readings in hiragana with '.' before their okurigana and '-' on
+// affixes, name readings after "T1"), and the test whether a ruby is composed of the readings
+// of its key's characters, when no reading of the key as a whole confirms it.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace obel {
+
+// The rules of composition, as bits; DefaultComposeRules are those the check uses.
+constexpr unsigned ComposeRendaku = 0x001;     // a non-initial kun reading voiced: ひと+ひと → ひとびと
+constexpr unsigned ComposeRendakuOn = 0x002;   // a non-initial on reading voiced as well
+constexpr unsigned ComposeSokuon = 0x004;      // a non-final on reading ending in つくちき as っ: がく+こう → がっこう
+constexpr unsigned ComposeHandaku = 0x008;     // は-row made ぱ-row after っ or ん: さん+ほ → さんぽ
+constexpr unsigned ComposeRepeat = 0x010;      // 々 reads as the character before it, ゝ ゞ in the ruby as the kana
+constexpr unsigned ComposeSmallKe = 0x020;     // ヶ and ヵ read か が こ け
+constexpr unsigned ComposeHistorical = 0x040;  // historical spellings: せう ちう かう ぢ づ ゐ ゑ, くわ, は-row kun
+constexpr unsigned ComposeLargeSmall = 0x080;  // small kana written large: でんちよく
+constexpr unsigned ComposeNames = 0x100;       // name readings (after T1)
+constexpr unsigned ComposeKunOkurigana = 0x200;  // a kun reading taken on into part of its okurigana
+constexpr unsigned DefaultComposeRules = ComposeRendaku | ComposeSokuon | ComposeHandaku | ComposeRepeat |
+                                         ComposeSmallKe | ComposeHistorical | ComposeKunOkurigana;
+
+class KanjiReadings {
+ public:
+  // Reads and indexes the file; false (and no readings) when it cannot be read.
+  bool load(const char* path);
+  // Indexes KANJIDIC text already in memory (the whole file's bytes).
+  void loadText(std::string_view bytes);
+  std::size_t kanjiCount() const { return kanjiCount_; }
+  bool empty() const { return kanjiCount_ == 0; }
+
+  // True when the CP932 ruby can be cut into consecutive readings of the CP932 key's
+  // characters, in order, under the rules; kana in the key stand for themselves.
+  bool composes(std::string_view key, std::string_view ruby, unsigned rules = DefaultComposeRules) const;
+
+ private:
+  struct Reading {
+    std::uint32_t offset;  // into pool_: CP932 codes of hiragana
+    std::uint8_t length;
+    std::uint8_t stem;     // the part before '.', the whole reading when there is none
+    std::uint8_t kind;     // 0 on, 1 kun, 2 name
+  };
+  void addLine(std::string_view line);
+
+  std::vector<std::uint16_t> pool_;
+  std::vector<Reading> readings_;
+  // Per CP932 code of the first byte 0x88-0x9F, 0xE0-0xEA: the range of its readings.
+  std::vector<std::uint32_t> first_;  // 65536 + 1 entries once loaded
+  std::size_t kanjiCount_ = 0;
+
+  friend struct ComposeWalk;
+};
+
+// True when the CP932 ruby is written only in katakana (ー and ・ allowed, at least one
+// katakana) and the key holds a kanji: a gloss that no reading comparison can judge.
+bool isKatakanaGloss(std::string_view key, std::string_view ruby);
+
+// The files where KANJIDIC is looked for, in order: "kanjidic" in the program's folder, then
+// where the kanjidic package installs it.
+std::vector<std::string> kanjidicFiles(const std::string& programFolder);
+// The folder of the running program, with its closing separator; empty when unknown.
+std::string programFolder();
+
+// The process-wide KANJIDIC of the check, loaded from the first of kanjidicFiles that reads, on
+// the first call; empty when none does.
+const KanjiReadings& kanjiReadings();
+
+}  // namespace obel
