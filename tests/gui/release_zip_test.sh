@@ -4,7 +4,8 @@
 # /usr/share/skk, no /usr/share/edict), only what the zip brings; the test program is shown on
 # a drive of its own, T:. Books are written to C:\books, then Obel.exe is started from the
 # unpacked folder (test UnpackedRelease in program_cache_test.cpp): it searches, checks, shows
-# its about box and is closed. The marks of the check must come from the zip's data, and the
+# its about box and is closed. The marks of the check must come from the zip's data (its
+# Aozora readings confirm, its kanjidic composes), and the
 # files of the prefix before and after must differ only by Obel.ini and ObelCache.dat in the
 # unpacked folder (what Wine itself writes, its registry and C:\windows, left out).
 #   release_zip_test.sh ZIP GUI_TESTS_EXE WINE_RUN PREFIX
@@ -38,14 +39,16 @@ dictionary="$c/$name/aozora-readings.utf8"
 # Books in Shift-JIS with CR LF, in two folders.
 # 頭脳《あたま》: a reading of the Aozora readings and of no other source the program can see.
 # 頭脳《あたなま》: the same key with a wrong reading, which nothing supports.
+# 右宇《ゆうう》: no dictionary has the key, but 右 reads ユウ and 宇 ウ in the zip's kanjidic.
 grep -q '^あたま .*/頭脳/' "$dictionary" 2>/dev/null || fail "the zip's Aozora readings lack 頭脳 あたま"
 grep -q '^あたなま ' "$dictionary" 2>/dev/null && fail "the zip's Aozora readings hold あたなま"
+grep -q '/右宇/' "$dictionary" 2>/dev/null && fail "the zip's Aozora readings hold 右宇"
 book() {  # book FOLDER NAME TEXT
   mkdir -p "$c/books/$1"
   printf '%s' "$3" | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$c/books/$1/$2.txt"
 }
 book 作家甲 一の巻 $'博士の頭脳《あたま》は冴えてゐた。\n頭脳《あたま》を冷やす。\n'
-book 作家乙 二の巻 $'その頭脳《あたなま》が働かない。\n'
+book 作家乙 二の巻 $'その頭脳《あたなま》が働かない。\n右宇《ゆうう》の間。\n'
 
 # Every file of the prefix with its size and time, and every folder (whose time changes with
 # what it holds), leaving out what Wine writes for itself.
@@ -67,6 +70,7 @@ grep -q '\[  PASSED  \] 1 test' "$out.utf8" || fail "the window test did not run
 mark() { awk -F'\t' -v k="$1" -v r="$2" '$1 == "row" && $2 == k && $3 == r { print $4 }' "$out.utf8"; }
 [ "$(mark 頭脳 あたま)" = ◎ ] || fail "頭脳 あたま is marked '$(mark 頭脳 あたま)', not ◎ by the zip's Aozora readings"
 [ "$(mark 頭脳 あたなま)" = × ] || fail "頭脳 あたなま is marked '$(mark 頭脳 あたなま)', not ×"
+[ "$(mark 右宇 ゆうう)" = ？ ] || fail "右宇 ゆうう is marked '$(mark 右宇 ゆうう)', not ？ from the zip's kanjidic"
 
 after="$(listing)"
 changed="$(diff <(echo "$before") <(echo "$after") | grep '^[<>]' | cut -f1 | sort -u)"
