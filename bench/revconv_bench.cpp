@@ -173,8 +173,8 @@ int main() {
   int composed = 0;
   for (std::uint32_t i = 0; i < store().itemCount; ++i) composed += (store().items[i].flags & RevConvComposed) != 0;
   print("skkdic alone (today)", today);
-  print("every source + ？", every);
-  std::printf("every source + ？: %.2f× the time of today's check (%d items ？)\n",
+  print("every source, composed", every);
+  std::printf("every source, composed: %.2fx the time of today's check (%d items composed)\n",
               every.seconds / (today.seconds > 0 ? today.seconds : 1e-9), composed);
   return 0;
 }

@@ -21,8 +21,8 @@ constexpr unsigned ComposeHistorical = 0x040;  // historical spellings: せう �
 constexpr unsigned ComposeLargeSmall = 0x080;  // small kana written large: でんちよく
 constexpr unsigned ComposeNames = 0x100;       // name readings (after T1)
 constexpr unsigned ComposeKunOkurigana = 0x200;  // a kun reading taken on into part of its okurigana
-constexpr unsigned DefaultComposeRules = ComposeRendaku | ComposeSokuon | ComposeHandaku | ComposeRepeat |
-                                         ComposeSmallKe | ComposeHistorical | ComposeKunOkurigana;
+constexpr unsigned DefaultComposeRules = ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe |
+                                         ComposeHistorical | ComposeKunOkurigana;
 
 class KanjiReadings {
  public:

@@ -131,9 +131,9 @@ const ComposedCase ComposedCases[] = {
     {"走", "はし", "る", "○"},            // confirmed with the okurigana: ○ wins
     {"今日", "こんにち", "", "？"},        // the characters' readings one after the other
     {"人々", "ひとびと", "", "？"},        // 々 repeats 人, voiced as a non-initial kun reading
-    {"学校", "がっこう", "", "？"},        // がく before a reading: がっ
+    {"学校", "がっこう", "", "×"},         // がく as がっ is not taken (it let typos through)
     {"散歩", "さんぽ", "", "？"},          // ほ after ん: ぽ
-    {"一ヶ月", "いっかげつ", "", "？"},    // ヶ read か
+    {"一ヶ月", "ひとかつき", "", "？"},    // ヶ read か
     {"関ヶ原", "せきがはら", "", "？"},    // ヶ read が
     {"塵埃", "ぢんあい", "", "？"},        // ぢ for じ
     {"紐帯", "ちうたい", "", "？"},        // ちう for ちゅう

@@ -38,7 +38,7 @@ std::string tempPath(const char* name) {
 std::string writeDictionary(bool big) {
   const std::string path = tempPath(big ? "obel_revconv_big.dic" : "obel_revconv.dic");
   std::ofstream out(path, std::ios::binary);
-  out << reinterpret_cast<const char*>(u8";; -*- coding: utf-8 -*-\nはしr /走/\nなま /生/\nとうきょう /東京/\n");
+  out << reinterpret_cast<const char*>(u8";; -*- coding: utf-8 -*-\nはしr /Ａ走/\nなま /生/\nとうきょう /東京/\n");
   if (big)
     for (int i = 0; i < 400000; ++i) out << "filler" << i << " /x" << i << "/y" << i << ";note/\n";
   return path;
@@ -60,12 +60,13 @@ class RevConvRunWindow : public testing::Test {
     clearCache(revConvCache());
     clear(store());
     process::expandedHead = nullptr;
-    // 生/なま three times (confirmed by the key), 走/はし with る and った (partly), 謎/なぞ.
+    // 生/なま three times (confirmed by the key), Ａ走/はし with る and った (partly), Ｚ謎/なぞ:
+    // keys that no default dictionary knows and that no kanji readings compose.
     test::appendItem(store(), "生", "なま", "");
-    test::appendItem(store(), "走", "はし", "る");
+    test::appendItem(store(), "Ａ走", "はし", "る");
     test::appendItem(store(), "生", "なま", "で");
-    test::appendItem(store(), "走", "はし", "った");
-    test::appendItem(store(), "謎", "なぞ", "");
+    test::appendItem(store(), "Ａ走", "はし", "った");
+    test::appendItem(store(), "Ｚ謎", "なぞ", "");
     test::appendItem(store(), "生", "なま", "");
     test::appendItem(store(), "東京", "とうきょう", "");
     markRepeatedPairs(store());
@@ -110,7 +111,7 @@ TEST_F(RevConvRunWindow, RunMarksEveryRowAndDisablesTheButton) {
   EXPECT_TRUE(hook.boxes().empty()) << "a finished run shows no message";
   EXPECT_EQ(store().pendingCheckCount, 0u);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REVCONV))) << "nothing is left to check";
-  const std::vector<std::string> expected = {"生:◎", "走:△", "謎:×", "東京:◎"};
+  const std::vector<std::string> expected = {"生:◎", "Ａ走:△", "Ｚ謎:×", "東京:◎"};
   EXPECT_EQ(rowMarks(group), expected);
   DeleteFileA(settings().readingDictionary);
 }
@@ -144,7 +145,7 @@ TEST_F(RevConvRunWindow, StopEndsTheRunWithItsMessageAndTheNextRunContinues) {
   EXPECT_TRUE(hook.boxes().empty());
   EXPECT_EQ(store().pendingCheckCount, 0u);
   EXPECT_EQ(secondText, "経過時間：0秒\r\n残り" + std::to_string(left));
-  const std::vector<std::string> expected = {"生:◎", "走:△", "謎:×", "東京:◎"};
+  const std::vector<std::string> expected = {"生:◎", "Ａ走:△", "Ｚ謎:×", "東京:◎"};
   EXPECT_EQ(rowMarks(group), expected);
   DeleteFileA(settings().readingDictionary);
 }
@@ -156,7 +157,7 @@ TEST_F(RevConvRunWindow, HidingConfirmedItemsRebuildsTheList) {
   EXPECT_EQ(test::listRowCount(group), 4);
   test::DialogHook hook;
   pressRevConv(hook, [](HWND) {});
-  const std::vector<std::string> expected = {"走:△", "謎:×"};
+  const std::vector<std::string> expected = {"Ａ走:△", "Ｚ謎:×"};
   EXPECT_EQ(rowMarks(group), expected) << "fully confirmed pairs and items leave the list";
   DeleteFileA(settings().readingDictionary);
 }

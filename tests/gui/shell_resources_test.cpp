@@ -150,7 +150,7 @@ const ControlSpec kSettingsControls[] = {
     {-1, "Static", "辞書ファイル(&D)", 10, 145, 45, 13, 0, true, true},
     {1045, "Edit", nullptr, 60, 145, 160, 13, ES_AUTOHSCROLL, true, true},
     {1046, "Button", "参照(&I)...", 221, 145, 40, 13, 0, true, true},
-    {1047, "Button", "組み立てられる読みを？で示す", 10, 163, 130, 9, kAutoCheck, true, true},
+    {1047, "Button", "組み立てられる読みを？で示す", 10, 163, 150, 9, kAutoCheck, true, true},
     {-1, "Button", "逆変換の読み辞書", 5, 132, 260, 45, BS_GROUPBOX, true, true},
     {IDOK, "Button", "OK", 161, 183, 50, 14, BS_DEFPUSHBUTTON, true, true},
     {IDCANCEL, "Button", "キャンセル", 215, 183, 50, 14, BS_PUSHBUTTON, true, true},

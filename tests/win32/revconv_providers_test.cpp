@@ -56,7 +56,7 @@ TEST(RevConvProviders, TheSettingAddsItsDictionariesToTheDefaults) {
   const std::string dictionary = besideExecutable("obel_choice_test.dic");
   HANDLE file = CreateFileA(dictionary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  const char text[] = ";; coding: utf-8\nx /y/\n";
+  const char text[] = ";; coding: utf-8\nx /obelsample/\n";
   DWORD written = 0;
   WriteFile(file, text, sizeof text - 1, &written, nullptr);
   CloseHandle(file);
@@ -65,7 +65,7 @@ TEST(RevConvProviders, TheSettingAddsItsDictionariesToTheDefaults) {
   std::vector<std::string> unreadable;
   std::unique_ptr<ReadingProvider> chosen = chooseReadingProvider(&unreadable);
   std::vector<std::u16string> readings;
-  chosen->readings(nullptr, nullptr, u"y", readings);
+  chosen->readings(nullptr, nullptr, u"obelsample", readings);
   EXPECT_EQ(readings, std::vector<std::u16string>{u"x"});
   EXPECT_EQ(unreadable, std::vector<std::string>{"Z:\\no\\such.dic"});
   DeleteFileA(dictionary.c_str());
