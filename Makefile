@@ -1,5 +1,6 @@
 # Two commands: `make test` (install what is missing, build both trees, run every test)
-# and `make run` (build and start Obel.exe under Wine).
+# and `make run` (build and start Obel.exe under Wine). `make dist` writes the release zip
+# build/dist/Obel-<version>.zip.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 HOST := $(BUILD)/host
@@ -10,7 +11,7 @@ FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 180
 FUZZ_SMOKE_SECONDS ?= 20
 
-.PHONY: test run setup host asan win fuzz-build test-host test-asan test-win test-fuzz fuzz bench clean
+.PHONY: test run setup host asan win dist fuzz-build test-host test-asan test-win test-fuzz fuzz bench clean
 
 setup:
 	@bash tools/setup.sh
@@ -31,6 +32,9 @@ asan: setup $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j $(JOBS)
 win: setup $(WIN)/CMakeCache.txt
 	cmake --build $(WIN) -j $(JOBS)
+# The release zip of the Windows tree, in $(BUILD)/dist.
+dist: win
+	cmake --build $(WIN) --target dist
 fuzz-build: setup $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j $(JOBS)
 
@@ -39,8 +43,8 @@ test-host: host
 test-asan: asan
 	ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
 # Window tests need a display: the whole Windows run gets its own Xvfb, so no window
-# appears on the user's screen.
-test-win: win
+# appears on the user's screen. One of them unpacks the release zip.
+test-win: win dist
 	xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-ctest.sh $(abspath $(WIN))
 
 # libFuzzer targets (clang, address and undefined-behaviour sanitizers); the seeds come from

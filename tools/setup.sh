@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales
-          fonts-noto-cjk fonts-wine fonts-horai-umefont skkdic kanjidic fp-utils imagemagick)
+          fonts-noto-cjk fonts-wine fonts-horai-umefont skkdic kanjidic fp-utils imagemagick python3)
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

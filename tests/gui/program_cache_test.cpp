@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "app/resources/resource_ids.h"
+#include "results/list_model.h"
 
 namespace obel {
 namespace {
@@ -278,6 +280,137 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedFiles{"Cache", "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n", damagedCache(), false, nullptr},
                       DamagedFiles{"Dictionary", "[Application]\r\nQueryExit=0\r\n", "", true, "reading.dic"}),
     [](const ::testing::TestParamInfo<DamagedFiles>& info) { return std::string(info.param.name); });
+
+
+// The released program as a user unpacks it. Not run with the other window tests:
+// tests/gui/release_zip_test.sh unpacks the zip into the C: drive of a fresh prefix that shows
+// nothing else of the machine, writes the books, and runs this test there with
+// OBEL_RELEASE_PROGRAM (the unpacked Obel.exe) and OBEL_RELEASE_BOOKS (their folder) set. It
+// prints the grouped list's rows, "row<TAB>key<TAB>ruby<TAB>mark", for the script to judge
+// the marks.
+namespace release {
+
+std::string environment(const char* name) {
+  char value[MAX_PATH] = "";
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// A list view of another process is read through memory of that process.
+std::string remoteCell(HANDLE process, HWND list, int row, int column) {
+  constexpr SIZE_T textBytes = 260;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) return "<no memory>";
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = remote + sizeof(LVITEMA);
+  item.cchTextMax = static_cast<int>(textBytes);
+  std::string text;
+  if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr)) {
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+    LVITEMA back{};
+    char buffer[textBytes] = "";
+    if (ReadProcessMemory(process, remote, &back, sizeof back, nullptr) && back.pszText &&
+        ReadProcessMemory(process, back.pszText, buffer, textBytes, nullptr)) {
+      buffer[textBytes - 1] = '\0';
+      text = buffer;
+    }
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return text;
+}
+
+// A visible dialog of the process with the given caption.
+HWND findDialog(DWORD process, const std::string& caption) {
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", caption.c_str())) != nullptr;) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == process && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+TEST(UnpackedRelease, SearchesChecksAndShowsItsVersion) {
+  const std::string program = environment("OBEL_RELEASE_PROGRAM");
+  const std::string books = environment("OBEL_RELEASE_BOOKS");
+  ASSERT_FALSE(program.empty() || books.empty()) << "run by tests/gui/release_zip_test.sh";
+  const std::string folder = program.substr(0, program.rfind('\\'));
+  const std::string folderName = folder.substr(folder.rfind('\\') + 1);  // Obel-<version>
+  ASSERT_EQ(folderName.rfind("Obel-", 0), 0u) << folder;
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                             &startup, &process));
+  const DWORD id = process.dwProcessId;
+  WindowSearch search{id, nullptr};
+  waitFor([&] { return EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search)), search.found != nullptr; });
+  HWND window = search.found;
+  EXPECT_NE(window, nullptr) << "the main window appeared";
+  if (window) {
+    auto click = [](HWND dialog, int control) {
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, control)));
+    };
+    // Settings as a user makes them: keep the check's answers, and close without the question.
+    click(window, IDC_SETTINGS);
+    HWND settingsDialog = nullptr;
+    EXPECT_TRUE(waitFor([&] { return (settingsDialog = findDialog(id, "設定")) != nullptr; })) << "the settings dialog";
+    if (settingsDialog) {
+      SendMessageA(GetDlgItem(settingsDialog, IDC_USE_CACHE), BM_CLICK, 0, 0);
+      SendMessageA(GetDlgItem(settingsDialog, IDC_QUERY_EXIT), BM_CLICK, 0, 0);
+      EXPECT_EQ(SendMessageA(GetDlgItem(settingsDialog, IDC_USE_CACHE), BM_GETCHECK, 0, 0), BST_CHECKED);
+      EXPECT_EQ(SendMessageA(GetDlgItem(settingsDialog, IDC_QUERY_EXIT), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+      click(settingsDialog, IDOK);
+      EXPECT_TRUE(waitFor([&] { return otherWindows(id, window) == 0; })) << "the settings dialog closed without a message";
+    }
+
+    const std::string target = books + "\\*.txt";
+    SendMessageA(GetDlgItem(window, IDC_TARGET_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target.c_str()));
+    click(window, IDC_SEARCH);
+    HWND list = GetDlgItem(window, IDC_GROUP_LIST);
+    HWND check = GetDlgItem(window, IDC_REVCONV);
+    EXPECT_TRUE(waitFor([&] { return IsWindowEnabled(check) && otherWindows(id, window) == 0; }))
+        << "the search found rubies and ended without a message";
+    click(window, IDC_REVCONV);
+    EXPECT_TRUE(waitFor([&] { return !IsWindowEnabled(check) && otherWindows(id, window) == 0; }))
+        << "the check gave every item a verdict without a message";
+
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_GT(rows, 0);
+    for (int row = 0; row < rows; ++row)
+      std::printf("row\t%s\t%s\t%s\n", remoteCell(process.hProcess, list, row, KeyColumn).c_str(),
+                  remoteCell(process.hProcess, list, row, RubyColumn).c_str(), remoteCell(process.hProcess, list, row, VerdictColumn).c_str());
+    std::fflush(stdout);
+
+    // The about box shows the version the zip is named after.
+    PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUT, 0);
+    HWND about = nullptr;
+    EXPECT_TRUE(waitFor([&] { return (about = findDialog(id, "Obel のバージョン情報")) != nullptr; })) << "the about box";
+    if (about) {
+      char text[512] = "";
+      GetDlgItemTextA(about, IDC_ABOUT_TEXT, text, sizeof text);
+      const std::string expected = "  Version " + folderName.substr(5) + "\r\n";
+      EXPECT_NE(std::string(text).find(expected), std::string::npos) << text;
+      PostMessageA(about, WM_COMMAND, IDOK, 0);
+      EXPECT_TRUE(waitFor([&] { return otherWindows(id, window) == 0; }));
+    }
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+  const DWORD waited = WaitForSingleObject(process.hProcess, window ? 20000 : 0);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended on its close box";
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (const char* name : {"\\Obel.ini", "\\ObelCache.dat"})
+    EXPECT_NE(GetFileAttributesA((folder + name).c_str()), INVALID_FILE_ATTRIBUTES) << name << " beside the program";
+}
+
+}  // namespace release
 
 }  // namespace
 }  // namespace obel

@@ -16,6 +16,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
 #include "app/unix_program.h"
+#include "obel_version.h"
 #include "revconv/providers_win32.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -531,7 +532,7 @@ TEST_F(MainDialogTest, AboutBoxShowsTheVersionResource) {
   });
   SendMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUT, 0);
   EXPECT_EQ(caption, "Obel のバージョン情報");
-  EXPECT_EQ(text, "Obel ルビ一覧チェッカー  Version 1.0.0\r\n\r\nCopyright (C) 2026 Obel developers");
+  EXPECT_EQ(text, "Obel ルビ一覧チェッカー  Version " OBEL_VERSION_TEXT "\r\n\r\nCopyright (C) 2026 Obel developers");
   EXPECT_EQ(owner, dialog);
   EXPECT_TRUE(IsWindow(dialog));
 }
