@@ -10,6 +10,7 @@
 
 #include "engine/sjis.h"
 #include "revconv/cache_file.h"
+#include "revconv/skk_dictionary.h"
 
 namespace obel {
 
@@ -287,17 +288,7 @@ std::uint16_t eucToCp932(unsigned char b1, unsigned char b2) {
 
 bool KanjiReadings::load(const char* path) {
   std::string bytes;
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) {
-    loadText({});
-    return false;
-  }
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) bytes.clear();
+  readDictionaryFile(path, bytes);
   loadText(bytes);
   return !empty();
 }

@@ -117,19 +117,22 @@ std::u16string decodeUtf8(std::string_view line) {
   return result;
 }
 
+bool readDictionaryFile(const char* path, std::string& bytes) {
+  bytes.clear();
+  std::FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) bytes.clear();
+  return !failed;
+}
+
 bool SkkDictionary::load(const char* path) {
   std::string bytes;
-  if (std::FILE* f = std::fopen(path, "rb")) {
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) bytes.clear();
-  } else {
-    loadText({});
-    return false;
-  }
+  readDictionaryFile(path, bytes);
   loadText(bytes);
   return !bytes.empty();
 }

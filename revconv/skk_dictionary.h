@@ -15,6 +15,9 @@
 
 namespace obel {
 
+// The whole file's bytes into bytes; false, with bytes empty, when it cannot be opened or read.
+bool readDictionaryFile(const char* path, std::string& bytes);
+
 class SkkDictionary final : public ReadingProvider {
  public:
   // Reads and indexes the file; false (and an empty dictionary) when it cannot be read.

@@ -244,8 +244,14 @@ if [ "$kind" = native ]; then
   mkfifo "$work/stop/t.txt"; cp "$lib/c/c1.txt" "$work/stop/z.txt"
   "$tool" --no-limit --threads 1 -o "$work/stopped.tsv" "$work/stop" 2>"$work/err.txt" &
   pid=$!
-  sleep 0.5; kill -INT $pid; sleep 0.2
-  exec 3>"$work/stop/t.txt"; exec 3>&-
+  # Ctrl-C once the search waits in the pipe's open (slow under the sanitizers on a busy machine)
+  for _ in $(seq 1 600); do
+    grep -qx wait_for_partner /proc/$pid/task/*/wchan 2>/dev/null && break
+    sleep 0.1
+  done
+  kill -INT $pid; sleep 0.2
+  # opened for reading and writing, which never blocks, even if the search has ended already
+  exec 3<>"$work/stop/t.txt"; exec 3>&-
   wait $pid; rc=$?
   check "Ctrl-C exit status (library)" 1 "$rc"
   check "Ctrl-C writes the files before" "31501 " "$(wc -l < "$work/stopped.tsv" | tr -d ' ') $(grep -c z.txt "$work/stopped.tsv" | grep -v '^0$')"
