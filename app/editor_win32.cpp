@@ -45,7 +45,7 @@ void launchTextEditor(HWND dialog, HWND list) {
     EnableWindow(GetDlgItem(dialog, IDC_OPEN), FALSE);
     return;
   }
-  const Settings& s = settings();
+  const Settings& s = process::settings();
   if (s.textEditor[0] == '\0' || s.commandLine[0] == '\0') {
     showWarning(dialog, "テキストエディタが設定されていません");
     return;

@@ -86,7 +86,7 @@ static bool writeTsvFile(HWND dialog, const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     return false;
-  std::string text = tsvText(store());
+  std::string text = tsvText(process::store());
   char temporary[MAX_PATH];
   HANDLE file = createTemporaryBeside(path, temporary, sizeof temporary);
   if (file == INVALID_HANDLE_VALUE) return false;

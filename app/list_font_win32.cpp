@@ -11,7 +11,7 @@ HFONT process::listFont = nullptr;
 
 bool createListFont(const char* faceName) {
   LOGFONTA font{};
-  font.lfHeight = settings().fontSize;
+  font.lfHeight = process::settings().fontSize;
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = SHIFTJIS_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;

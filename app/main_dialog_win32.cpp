@@ -68,7 +68,7 @@ void initialise(HWND dialog) {
   recordInitialLayout(dialog);
   restoreWindowPlacement(dialog);
 
-  Settings& s = settings();
+  Settings& s = process::settings();
   checkIf(dialog, IDC_SEARCH_SUBFOLDER, s.searchSubFolder != 0);
   checkIf(dialog, IDC_TARGETS_FOLD, true);
   checkIf(dialog, IDC_CONDITIONS_FOLD, true);
@@ -103,7 +103,7 @@ void closeMainDialog(HWND dialog) {
 // The command table. Returns whether the command was handled.
 bool onCommand(HWND dialog, int id, int code, HWND source) {
   bool click = code == BN_CLICKED;
-  Settings& s = settings();
+  Settings& s = process::settings();
   switch (id) {
     case IDM_ESCAPE:
       if (isExpanded()) toggleExpand(dialog);
@@ -131,7 +131,7 @@ bool onCommand(HWND dialog, int id, int code, HWND source) {
     case IDC_SEARCH:
       resetResultLists(dialog);
       startSearch(dialog);
-      if (store().itemCount != 0) EnableWindow(GetDlgItem(dialog, IDC_EXPORT), TRUE);
+      if (process::store().itemCount != 0) EnableWindow(GetDlgItem(dialog, IDC_EXPORT), TRUE);
       return true;
     case IDC_ADD_TARGET:
       addTarget(dialog);
@@ -187,11 +187,11 @@ bool onCommand(HWND dialog, int id, int code, HWND source) {
       return true;
     case IDC_CONDITIONS_FOLD:
       if (!click) return false;
-      toggleGroupBox(dialog, IDC_CONDITIONS_FOLD, IDC_CONDITIONS_GROUP, mainLayout().savedConditions, IDC_OPEN);
+      toggleGroupBox(dialog, IDC_CONDITIONS_FOLD, IDC_CONDITIONS_GROUP, process::mainLayout().savedConditions, IDC_OPEN);
       return true;
     case IDC_TARGETS_FOLD:
       if (!click) return false;
-      toggleGroupBox(dialog, IDC_TARGETS_FOLD, IDC_TARGETS_GROUP, mainLayout().savedTargets,
+      toggleGroupBox(dialog, IDC_TARGETS_FOLD, IDC_TARGETS_GROUP, process::mainLayout().savedTargets,
                      IDC_CONDITIONS_GROUP);
       return true;
     case IDM_HELP:

@@ -12,7 +12,10 @@ struct MainLayout {
   RECT savedConditions{0, 0, 0, 0};  // group box 1042 when last folded
 };
 
+// The process-wide layout state of the main window.
+namespace process {
 MainLayout& mainLayout();
+}  // namespace process
 
 // The current window rectangle becomes the last rectangle and its size the minimum.
 void recordInitialLayout(HWND dialog);

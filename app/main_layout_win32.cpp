@@ -33,20 +33,20 @@ HWND nextSibling(HWND dialog, HWND child) {
 
 }  // namespace
 
-MainLayout& mainLayout() {
+MainLayout& process::mainLayout() {
   static MainLayout layout;
   return layout;
 }
 
 void recordInitialLayout(HWND dialog) {
-  MainLayout& layout = mainLayout();
+  MainLayout& layout = process::mainLayout();
   GetWindowRect(dialog, &layout.last);
   layout.minimum.cx = layout.last.right - layout.last.left;
   layout.minimum.cy = layout.last.bottom - layout.last.top;
 }
 
 void applySizingRule(HWND dialog, RECT& r) {
-  MainLayout& layout = mainLayout();
+  MainLayout& layout = process::mainLayout();
   Area proposed = toArea(r);
   int dx = 0, dy = 0;
   applySizingRule(proposed, toArea(layout.last), layout.minimum.cx, layout.minimum.cy, dx, dy);
@@ -56,7 +56,7 @@ void applySizingRule(HWND dialog, RECT& r) {
 }
 
 void onMainWindowSized(HWND dialog) {
-  MainLayout& layout = mainLayout();
+  MainLayout& layout = process::mainLayout();
   RECT r;
   GetWindowRect(dialog, &r);
   int dx = (r.right - r.left) - (layout.last.right - layout.last.left);
@@ -134,7 +134,7 @@ bool restoreWindowPlacement(HWND window) {
   placement.length = sizeof placement;
   if (!GetWindowPlacement(window, &placement)) return false;
   // A damaged file must not give a window too small to use: never below the template size.
-  const MainLayout& layout = mainLayout();
+  const MainLayout& layout = process::mainLayout();
   if (keys.width < layout.minimum.cx) keys.width = layout.minimum.cx;
   if (keys.height < layout.minimum.cy) keys.height = layout.minimum.cy;
   clampToWorkArea(keys.left, keys.top, keys.width, keys.height);

@@ -15,8 +15,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   process::appInstance = instance;
   loadIcons();
   loadSettings();
-  if (!createListFont(settings().fontName)) createListFont("ＭＳ ゴシック");
-  if (settings().useRevConvCache) loadRevConvCache();
+  if (!createListFont(process::settings().fontName)) createListFont("ＭＳ ゴシック");
+  if (process::settings().useRevConvCache) loadRevConvCache();
 
   HWND dialog = createMainDialog();
   if (dialog) {
@@ -28,6 +28,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   destroyIcons();
   deleteListFont();
   // The setting's value now counts: the settings dialog loads or saves the cache when it changes.
-  if (settings().useRevConvCache) saveRevConvCache();
+  if (process::settings().useRevConvCache) saveRevConvCache();
   return 0;
 }

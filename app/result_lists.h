@@ -9,8 +9,14 @@
 
 namespace obel {
 
+// The main dialog's two lists: the sorting objects, built on first use, and their windows, set
+// by setUpResultLists.
+namespace process {
 SortableListView& groupListView();
 SortableListView& memberListView();
+extern HWND groupListWindow;
+extern HWND memberListWindow;
+}  // namespace process
 
 // Rebuilds the rows of the list and re-sorts it (see reconcileRows); owner holds the mouse
 // meanwhile and gets its Open and Expand buttons updated. progress may be null.

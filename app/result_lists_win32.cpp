@@ -10,24 +10,20 @@
 
 namespace obel {
 
-SortableListView& groupListView() {
+SortableListView& process::groupListView() {
   static SortableListView view;
   return view;
 }
 
-SortableListView& memberListView() {
+SortableListView& process::memberListView() {
   static SortableListView view;
   return view;
 }
+
+HWND process::groupListWindow = nullptr;
+HWND process::memberListWindow = nullptr;
 
 namespace {
-
-// Constructed before any window exists, as the program starts.
-[[maybe_unused]] const bool viewsCreated = (groupListView(), memberListView(), true);
-
-// The main dialog's two lists, for the whole process (set by setUpResultLists).
-HWND groupListWindow = nullptr;
-HWND memberListWindow = nullptr;
 
 class ProgressBar : public ProgressSink {
  public:
@@ -104,23 +100,23 @@ void showList(HWND shown, HWND hidden) {
 
 }  // namespace
 
-HWND groupList() { return groupListWindow; }
-HWND memberList() { return memberListWindow; }
+HWND groupList() { return process::groupListWindow; }
+HWND memberList() { return process::memberListWindow; }
 bool isExpanded() { return process::expandedHead != nullptr; }
 
 void setUpResultLists(HWND dialog) {
-  groupListWindow = GetDlgItem(dialog, IDC_GROUP_LIST);
-  memberListWindow = GetDlgItem(dialog, IDC_MEMBER_LIST);
-  for (HWND list : {groupListWindow, memberListWindow}) {
+  process::groupListWindow = GetDlgItem(dialog, IDC_GROUP_LIST);
+  process::memberListWindow = GetDlgItem(dialog, IDC_MEMBER_LIST);
+  for (HWND list : {process::groupListWindow, process::memberListWindow}) {
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   }
   RECT r;
-  GetWindowRect(groupListWindow, &r);
+  GetWindowRect(process::groupListWindow, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  SetWindowPos(memberListWindow, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+  SetWindowPos(process::memberListWindow, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  setUpList(groupListWindow, groupListView());
-  setUpList(memberListWindow, memberListView());
+  setUpList(process::groupListWindow, process::groupListView());
+  setUpList(process::memberListWindow, process::memberListView());
 }
 
 RefreshMoments refreshMoments;
@@ -148,7 +144,7 @@ void refreshList(HWND owner, HWND list, HWND progress, SortableListView& view) {
 }
 
 void refreshGroupList(HWND owner, HWND progressBar) {
-  if (groupListWindow) refreshList(owner, groupListWindow, progressBar, groupListView());
+  if (process::groupListWindow) refreshList(owner, process::groupListWindow, progressBar, process::groupListView());
 }
 
 void resetResultLists(HWND dialog) {
@@ -158,9 +154,9 @@ void resetResultLists(HWND dialog) {
   enable(dialog, IDC_OPEN, false);
   enable(dialog, IDC_EXPAND, false);
   enable(dialog, IDC_EXPORT, false);
-  SendMessageA(groupListWindow, LVM_DELETEALLITEMS, 0, 0);
-  SendMessageA(memberListWindow, LVM_DELETEALLITEMS, 0, 0);
-  showList(groupListWindow, memberListWindow);
+  SendMessageA(process::groupListWindow, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageA(process::memberListWindow, LVM_DELETEALLITEMS, 0, 0);
+  showList(process::groupListWindow, process::memberListWindow);
 }
 
 INT_PTR onResultListNotify(HWND dialog, NMHDR* header) {
@@ -216,13 +212,13 @@ void activateItem(HWND dialog, HWND list) {
 void toggleExpand(HWND dialog) {
   if (process::expandedHead) {
     process::expandedHead = nullptr;
-    showList(groupListWindow, memberListWindow);
+    showList(process::groupListWindow, process::memberListWindow);
     setConditionControlsEnabled(dialog, true);
     enable(dialog, IDC_OPEN, false);
     CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
     return;
   }
-  ListViewRows rows(groupListWindow, nullptr);
+  ListViewRows rows(process::groupListWindow, nullptr);
   process::expandedHead = selectedItem(rows);
   if (!process::expandedHead) {
     CheckDlgButton(dialog, IDC_EXPAND, BST_UNCHECKED);
@@ -230,8 +226,8 @@ void toggleExpand(HWND dialog) {
   }
   setConditionControlsEnabled(dialog, false);
   CheckDlgButton(dialog, IDC_EXPAND, BST_CHECKED);
-  refreshList(dialog, memberListWindow, nullptr, memberListView());
-  showList(memberListWindow, groupListWindow);
+  refreshList(dialog, process::memberListWindow, nullptr, process::memberListView());
+  showList(process::memberListWindow, process::groupListWindow);
 }
 
 void setConditionControlsEnabled(HWND dialog, bool enabled) {
@@ -258,6 +254,6 @@ void setLengthFilterCaptions(HWND dialog) {
 
 bool editLengthFilter(HWND dialog, bool keyFilter) { return CharCountDialog(dialog, keyFilter ? KeySide : RubySide); }
 
-int listRowHeight() { return listRowHeight(settings().fontSize); }
+int listRowHeight() { return listRowHeight(process::settings().fontSize); }
 
 }  // namespace obel

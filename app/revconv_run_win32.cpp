@@ -27,7 +27,7 @@ DWORD startTick = 0;
 
 void showTime(DWORD now) {
   char text[64];
-  formatTimerText(text, sizeof text, now, startTick, store().pendingCheckCount);
+  formatTimerText(text, sizeof text, now, startTick, process::store().pendingCheckCount);
   SetDlgItemTextA(process::progressDialog, IDC_PROGRESS_TEXT, text);
 }
 
@@ -45,7 +45,7 @@ class BarProgress final : public RunProgress {
 void __cdecl reverseConversionWorker(void*) {
   HWND dialog = process::progressDialog;
   HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
-  SendMessageA(bar, PBM_SETRANGE32, 0, store().pendingCheckCount);
+  SendMessageA(bar, PBM_SETRANGE32, 0, process::store().pendingCheckCount);
   SendMessageA(bar, PBM_SETPOS, 0, 0);
   HKL layout = GetKeyboardLayout(0);
   bool created = false;
@@ -60,10 +60,10 @@ void __cdecl reverseConversionWorker(void*) {
     ReadingSource source{provider.get(), context, layout,
                          composedReadings(kanjiReadings())};
     BarProgress progress(bar);
-    checkStoreItems(store(), source, &progress);
+    checkStoreItems(process::store(), source, &progress);
   }
   if (context != nullptr && !created) ImmReleaseContext(dialog, context);
-  if (store().pendingCheckCount == 0) EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), FALSE);
+  if (process::store().pendingCheckCount == 0) EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), FALSE);
   SetDlgItemTextA(dialog, IDC_PROGRESS_TEXT, "");
   SendMessageA(dialog, FinishMessage, 0, 0);
   PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
@@ -84,7 +84,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
-        revConvRunning() = false;
+        process::revConvRunning() = false;
         EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         return TRUE;
       }
@@ -95,7 +95,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       }
       return FALSE;
     case FinishMessage:
-      if (settings().hideRevConv) {
+      if (process::settings().hideRevConv) {
         refreshGroupList(dialog, GetDlgItem(dialog, IDC_PROGRESS_BAR));
       } else {
         HWND list = GetDlgItem(process::mainDialog, IDC_GROUP_LIST);
@@ -111,11 +111,11 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 void startReverseConversion(HWND dialog) {
-  revConvRunning() = true;
+  process::revConvRunning() = true;
   process::mainDialog = dialog;
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog, progressDialogProc, 0);
   process::progressDialog = nullptr;
-  if (!revConvRunning().load()) showWarning(dialog, "逆変換チェックを中止しました");
+  if (!process::revConvRunning().load()) showWarning(dialog, "逆変換チェックを中止しました");
 }
 
 }  // namespace obel

@@ -13,7 +13,7 @@ namespace obel {
 namespace {
 
 bool listHasFocus(HWND list) {
-  for (SortableListView* view : {&groupListView(), &memberListView()}) {
+  for (SortableListView* view : {&process::groupListView(), &process::memberListView()}) {
     if (view->window == list) return view->hasFocus;
   }
   return GetFocus() == list;
@@ -112,7 +112,7 @@ void drawListRow(const DRAWITEMSTRUCT* draw) {
 }
 
 void applyListFont(HWND) {
-  createListFont(settings().fontName);
+  createListFont(process::settings().fontName);
   HWND list = visibleList();
   if (!list) return;
   RECT r;

@@ -73,11 +73,11 @@ std::vector<std::string> readTargets() {
 // twice after the walk: the list phase, and the rebuild of the list, after which the dialog
 // closes.
 unsigned __stdcall searchWorker(void*) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   phases.workerStarted = SearchPhases::Clock::now();
   std::unique_ptr<DirLister> lister = platformDirLister();
   DialogEvents events(GetDlgItem(process::progressDialog, IDC_PROGRESS_TEXT));
-  searchTargets(s, targetLines, settings().searchSubFolder, *lister, events);
+  searchTargets(s, targetLines, process::settings().searchSubFolder, *lister, events);
   phases.walked = SearchPhases::Clock::now();
   // List phase, also after Stop or the limit, with whatever was found.
   ++phases.workerMessages;
@@ -97,7 +97,7 @@ void showListPhase(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_PROGRESS_TEXT, "");
   SetWindowTextA(dialog, "リスト作成中");
   HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
-  SendMessageA(bar, PBM_SETRANGE32, 0, store().itemCount);
+  SendMessageA(bar, PBM_SETRANGE32, 0, process::store().itemCount);
   SendMessageA(bar, PBM_SETPOS, 0, 0);
 }
 
@@ -109,9 +109,9 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       const uintptr_t thread = _beginthreadex(nullptr, 0, searchWorker, nullptr, 0, nullptr);
       if (thread == 0) {
         workerFailed = true;
-        store().searchRunning = false;
-        clear(store());  // nothing of an earlier search stays to be exported or checked
-        store().pendingCheckCount = 0;
+        process::store().searchRunning = false;
+        clear(process::store());  // nothing of an earlier search stays to be exported or checked
+        process::store().pendingCheckCount = 0;
         EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), FALSE);
         showWarning(dialog, SearchNotStartedText);
         EndDialog(dialog, 0);
@@ -127,7 +127,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       showListPhase(dialog);
       return TRUE;
     case RefreshListMessage:
-      EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), store().itemCount != 0);
+      EnableWindow(GetDlgItem(process::mainDialog, IDC_REVCONV), process::store().itemCount != 0);
       refreshGroupList(dialog, GetDlgItem(dialog, IDC_PROGRESS_BAR));
       phases.rowsBuilt = lastRefreshMoments().reconciled;
       phases.sorted = lastRefreshMoments().sorted;
@@ -137,7 +137,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
-        store().searchRunning = false;
+        process::store().searchRunning = false;
         EnableWindow(GetDlgItem(dialog, IDCANCEL), FALSE);
         return TRUE;
       }
@@ -159,7 +159,7 @@ const SearchPhases& lastSearchPhases() { return phases; }
 void startSearch(HWND dialog) {
   phases = SearchPhases{};
   phases.begun = SearchPhases::Clock::now();
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   s.searchRunning = true;
   process::mainDialog = dialog;
   workerFailed = false;

@@ -35,7 +35,7 @@ PathField editorField;
 PathField dictionaryField;
 
 void initialise(HWND dialog) {
-  const Settings& s = settings();
+  const Settings& s = process::settings();
   CheckDlgButton(dialog, IDC_QUERY_EXIT, s.queryExit ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_USE_CACHE, s.useRevConvCache ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_COMPOSED_READINGS, s.composedReadings ? BST_CHECKED : BST_UNCHECKED);
@@ -57,7 +57,7 @@ void initialise(HWND dialog) {
 // The dictionary field holds a list: its file button adds the chosen file to it, starting in
 // the folder of the list's last file.
 void addDictionaryFile(HWND dialog) {
-  char list[sizeof settings().readingDictionary];
+  char list[sizeof process::settings().readingDictionary];
   GetDlgItemTextA(dialog, IDC_DICTIONARY_PATH, list, sizeof list);
   const std::vector<std::string> files = splitDictionaryList(list);
   std::string folder = files.empty() ? "" : files.back();
@@ -84,7 +84,7 @@ bool confirm(HWND dialog) {
     showFieldMessage(dialog, IDC_FONT_SIZE, "フォントサイズ", "が不正です。");
     return false;
   }
-  Settings& s = settings();
+  Settings& s = process::settings();
   s.queryExit = IsDlgButtonChecked(dialog, IDC_QUERY_EXIT) == BST_CHECKED ? 1 : 0;
   s.composedReadings = IsDlgButtonChecked(dialog, IDC_COMPOSED_READINGS) == BST_CHECKED ? 1 : 0;
   GetDlgItemTextA(dialog, IDC_FONT_NAME, s.fontName, sizeof s.fontName);
@@ -132,7 +132,7 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       }
       if (code == EN_UPDATE) {
         if (id == IDC_EDITOR_PATH) limitTextBytes(control, 259);
-        if (id == IDC_DICTIONARY_PATH) limitTextBytes(control, sizeof settings().readingDictionary - 1);
+        if (id == IDC_DICTIONARY_PATH) limitTextBytes(control, sizeof process::settings().readingDictionary - 1);
         if (id == IDC_EDITOR_OPTIONS) limitTextBytes(control, 30);
         if (id == IDC_FONT_SIZE) limitTextBytes(control, 2);
         return TRUE;

@@ -120,7 +120,7 @@ void addSystemMenuItems(HWND window, int separatorsToSkip, int count, const char
 }
 
 bool confirmExit(HWND dialog) {
-  if (!settings().queryExit) return true;
+  if (!process::settings().queryExit) return true;
   return MessageBoxA(dialog, "終了しますか？", "Obel", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 

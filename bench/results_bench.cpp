@@ -47,7 +47,7 @@ double timed(F&& f) {
 
 // 30000 items over 40 files: 6000 keys, each with one to three readings, many pairs repeated.
 void fillStore() {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   static const char* const kanji[] = {"雨", "空", "海", "山", "川", "森", "林", "花", "草", "木", "水", "火"};
   static const char* const kana[] = {"あ", "い", "う", "え", "お", "か", "き", "く", "け", "こ", "さ", "し"};
@@ -88,7 +88,7 @@ void fillStore() {
 double conditionsOnly() {
   int shown = 0;
   double ms = timed([&] {
-    for (std::uint32_t i = 0; i < store().itemCount; ++i) shown += matchesDisplayConditions(store().items[i]);
+    for (std::uint32_t i = 0; i < process::store().itemCount; ++i) shown += matchesDisplayConditions(process::store().items[i]);
   });
   std::printf("  baseline: matchesDisplayConditions over the store  %8.2f ms (%d shown)\n", ms, shown);
   return ms;
@@ -128,17 +128,17 @@ void checkSortByValues(const test::FakeList& rows) {
 }
 
 void benchRowModel() {
-  std::printf("Row model in memory (%u items)\n", store().itemCount);
+  std::printf("Row model in memory (%u items)\n", process::store().itemCount);
   conditionsOnly();
   test::FakeList group;
   double first = timed([&] { group.refresh(); });
   std::printf("  refreshList, empty list -> %d rows                %8.2f ms\n", group.rowCount(), first);
   double again = timed([&] { group.refresh(); });
   std::printf("  refreshList, nothing changed                      %8.2f ms\n", again);
-  settings().hideKeyRuby = 1;
+  process::settings().hideKeyRuby = 1;
   double narrowed = timed([&] { group.refresh(); });
   std::printf("  refreshList, same key only -> %d rows             %8.2f ms\n", group.rowCount(), narrowed);
-  settings().hideKeyRuby = 0;
+  process::settings().hideKeyRuby = 0;
   double back = timed([&] { group.refresh(); });
   checkSortByValues(group);
   std::printf("  refreshList, all again -> %d rows                 %8.2f ms\n", group.rowCount(), back);
@@ -199,13 +199,13 @@ class BareList {
   // the sort the refresh ends with.
   void fill(bool sorted = true) {
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    for (std::uint32_t i = 0; i < store().itemCount; ++i) {
-      if (!matchesDisplayConditions(store().items[i])) continue;
+    for (std::uint32_t i = 0; i < process::store().itemCount; ++i) {
+      if (!matchesDisplayConditions(process::store().items[i])) continue;
       LVITEMA item{};
       item.mask = LVIF_TEXT | LVIF_PARAM;
       item.iItem = INT_MAX;
       item.pszText = LPSTR_TEXTCALLBACKA;
-      item.lParam = reinterpret_cast<LPARAM>(&store().items[i]);
+      item.lParam = reinterpret_cast<LPARAM>(&process::store().items[i]);
       const int row = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
       LVITEMA sub{};
       sub.pszText = LPSTR_TEXTCALLBACKA;
@@ -378,9 +378,9 @@ void printSearchBudget(HWND mainDialog, const SearchPhases& p, std::chrono::stea
   const double namesAlone = progressDialogAlone(mainDialog, p.fileNames) - dialogAlone;
   SilentEvents silent;
   std::unique_ptr<DirLister> lister = platformDirLister();
-  store().searchRunning = true;
-  const double walkAlone = timed([&] { searchTargets(store(), {target}, false, *lister, silent); });
-  const double passesAlone = timed([&] { finishSearch(store()); });
+  process::store().searchRunning = true;
+  const double walkAlone = timed([&] { searchTargets(process::store(), {target}, false, *lister, silent); });
+  const double passesAlone = timed([&] { finishSearch(process::store()); });
   HWND bareList = createList(parent, 1004);
   BareList bare(bareList);
   const double fillAlone = timed([&] { bare.fill(false); });
@@ -476,7 +476,7 @@ void benchWindowSearch() {
   printSearchBudget(dialog, lastSearchPhases(), clicked, returned, shown, folder + "\\*.txt", parent);
   std::printf("window: search of %u items from the button to the list of %d rows shown: ours %.1f ms, "
               "reading the %d files (%zu bytes) %.1f ms + bare list view of as many rows %.1f ms, ratio %.2f\n",
-              store().itemCount, rows, ms, Files, bytes, reading, bareFill,
+              process::store().itemCount, rows, ms, Files, bytes, reading, bareFill,
               reading + bareFill > 0 ? ms / (reading + bareFill) : 0.0);
   DestroyWindow(parent);
   DestroyWindow(dialog);

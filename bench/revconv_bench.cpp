@@ -70,7 +70,7 @@ std::vector<Word> wordsOf(const char* path) {
 }
 
 void fillStore(const std::vector<Word>& words) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   std::mt19937 rng(7);
   std::vector<Word> pairs;
@@ -95,7 +95,7 @@ void fillStore(const std::vector<Word>& words) {
 }
 
 void resetVerdicts() {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   for (std::uint32_t i = 0; i < s.itemCount; ++i) s.items[i].flags &= PairShared | PairRepeat;
   s.pendingCheckCount = s.itemCount;
 }
@@ -107,13 +107,13 @@ struct Outcome {
 
 Outcome timedRun(ReadingProvider& dictionary, const KanjiReadings* kanji = nullptr) {
   resetVerdicts();
-  revConvRunning() = true;
+  process::revConvRunning() = true;
   ReadingSource source{&dictionary, nullptr, nullptr, kanji};
   const Clock::time_point start = Clock::now();
-  checkStoreItems(store(), source, nullptr);
+  checkStoreItems(process::store(), source, nullptr);
   Outcome o{secondsSince(start), 0};
-  for (std::uint32_t i = 0; i < store().itemCount; ++i)
-    o.confirmed += (store().items[i].flags & (RevConvKeyOk | RevConvOkuriOk)) != 0;
+  for (std::uint32_t i = 0; i < process::store().itemCount; ++i)
+    o.confirmed += (process::store().items[i].flags & (RevConvKeyOk | RevConvOkuriOk)) != 0;
   return o;
 }
 
@@ -131,22 +131,22 @@ int main() {
   std::printf("dictionary load: %.3f s (%zu candidate texts)\n", loadSeconds, dictionary.candidateCount());
 
   fillStore(wordsOf(DictionaryPath));
-  std::printf("store: %u items\n", store().itemCount);
+  std::printf("store: %u items\n", process::store().itemCount);
 
-  settings().useRevConvCache = 0;
+  process::settings().useRevConvCache = 0;
   const Outcome baseline = timedRun(dictionary);
-  settings().useRevConvCache = 1;
-  clearCache(revConvCache());
+  process::settings().useRevConvCache = 1;
+  clearCache(process::revConvCache());
   const Outcome cold = timedRun(dictionary);
   const Outcome warm = timedRun(dictionary);
   const auto print = [](const char* name, const Outcome& o) {
     std::printf("%-22s %8.3f s %10.0f items/s  (%d confirmed)\n", name, o.seconds,
-                store().itemCount / (o.seconds > 0 ? o.seconds : 1e-9), o.confirmed);
+                process::store().itemCount / (o.seconds > 0 ? o.seconds : 1e-9), o.confirmed);
   };
   print("no cache (baseline)", baseline);
   print("cache, cold", cold);
   print("cache, warm", warm);
-  std::printf("cache entries used: %u of %u\n", revConvCache().nextSlot, CacheSlots);
+  std::printf("cache entries used: %u of %u\n", process::revConvCache().nextSlot, CacheSlots);
 
   // Every source: the skkdic file, the shipped readings, and KANJIDIC for the composed verdict.
   KanjiReadings kanji;
@@ -167,11 +167,11 @@ int main() {
   all.add(DictionaryPath);
   const std::string shipped = std::string(OBEL_DATA_DIR) + AozoraReadingsFile;
   if (!all.add(shipped)) std::printf("%s cannot be read; measured without it\n", shipped.c_str());
-  settings().useRevConvCache = 0;
+  process::settings().useRevConvCache = 0;
   const Outcome today = timedRun(dictionary);
   const Outcome every = timedRun(all, &kanji);
   int composed = 0;
-  for (std::uint32_t i = 0; i < store().itemCount; ++i) composed += (store().items[i].flags & RevConvComposed) != 0;
+  for (std::uint32_t i = 0; i < process::store().itemCount; ++i) composed += (process::store().items[i].flags & RevConvComposed) != 0;
   print("skkdic alone (today)", today);
   print("every source, composed", every);
   std::printf("every source, composed: %.2fx the time of today's check (%d items composed)\n",

@@ -56,7 +56,7 @@ double median(std::vector<double> v) {
 
 // Median time of scanning the text as one file into an emptied store.
 double scanSeconds(const std::string& text, std::uint32_t& items) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   std::vector<double> times;
   for (int round = 0; round < 5; ++round) {
     clear(s);
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   }
   std::printf("corpus size: %.1f MB in %s\n", bytes / 1e6, folder.string().c_str());
 
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   const std::vector<std::string> targets{storePathOf(folder) + "\\*.txt"};
   std::unique_ptr<DirLister> lister = platformDirLister();
   QuietEvents events;

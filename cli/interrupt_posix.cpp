@@ -12,13 +12,13 @@ static volatile std::sig_atomic_t presses = 0;
 static void onInterrupt(int) {
   if (presses > 0) _exit(130);
   presses = 1;
-  store().searchRunning = false;  // lock-free atomic: safe in a signal handler
-  revConvRunning() = false;
+  process::store().searchRunning = false;  // lock-free atomic: safe in a signal handler
+  process::revConvRunning() = false;
 }
 
 void installInterruptHandler() {
-  store();  // allocate the store before any signal can arrive
-  revConvRunning();
+  process::store();  // allocate the store before any signal can arrive
+  process::revConvRunning();
   std::signal(SIGINT, onInterrupt);
 }
 

@@ -11,14 +11,14 @@ static volatile LONG presses = 0;
 static BOOL WINAPI onConsoleControl(DWORD type) {
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
   if (InterlockedIncrement(&presses) > 1) ExitProcess(130);
-  store().searchRunning = false;
-  revConvRunning() = false;
+  process::store().searchRunning = false;
+  process::revConvRunning() = false;
   return TRUE;
 }
 
 void installInterruptHandler() {
-  store();
-  revConvRunning();
+  process::store();
+  process::revConvRunning();
   SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
 

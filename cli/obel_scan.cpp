@@ -226,7 +226,7 @@ class ProgressLine {
 struct ConsoleEvents : SearchEvents {
   ProgressLine progress;
   unsigned long long files = 0;
-  void showFileName(const char*) override { progress.update(++files, store().itemCount); }
+  void showFileName(const char*) override { progress.update(++files, process::store().itemCount); }
   void showMessage(const char* text) override {
     progress.erase();
     printMessage(text);
@@ -484,7 +484,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   LibraryFills fills(options, out, options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
   else if (!options.grouped) out.write(TsvHeader);
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   auto lister = platformDirLister();
   if (!searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads)) {
     std::fputs("obel-scan: not enough memory or threads for the search\n", stderr);
@@ -547,9 +547,9 @@ int main(int argc, char** argv) {
     lines.push_back(line);
   }
 
-  revConvRunning() = true;  // a Ctrl-C at any time stops the check too
+  process::revConvRunning() = true;  // a Ctrl-C at any time stops the check too
   installInterruptHandler();
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   s.searchRunning = true;
   if (options.noLimit) return scanLibrary(options, lines);
   auto lister = platformDirLister();

@@ -88,16 +88,16 @@ bool ReadingCheck::open(const std::string& list, bool defaults, const std::strin
   source_ = ReadingSource{&files_->dictionary, nullptr, nullptr,
                           composedReadings(kanjiReadings())};
   files_->cacheFile = cacheFile;
-  settings().useRevConvCache = cacheFile.empty() ? 0 : 1;
+  process::settings().useRevConvCache = cacheFile.empty() ? 0 : 1;
   if (!cacheFile.empty()) {
     files_->cache = std::make_unique<NamedCacheFile>(platformFileOps(), cacheFile);
-    loadCache(*files_->cache, revConvCache());
+    loadCache(*files_->cache, process::revConvCache());
   }
   return true;
 }
 
 void ReadingCheck::close() {
-  if (files_->cache && !saveCache(*files_->cache, revConvCache())) {
+  if (files_->cache && !saveCache(*files_->cache, process::revConvCache())) {
     std::fprintf(stderr, "obel-scan: the cache %s could not be written\n", files_->cacheFile.c_str());
   }
 }
@@ -106,7 +106,7 @@ bool runReverseConversionCheck(const std::string& list, bool defaults, const std
   stopped = false;
   ReadingCheck check;
   if (!check.open(list, defaults, cacheFile)) return false;
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   checkStoreItems(s, check.source(), nullptr);
   check.close();
   stopped = s.pendingCheckCount != 0;

@@ -35,7 +35,7 @@ void deleteResultStore(ResultStore* s) {
   std::free(s);
 }
 
-ResultStore& store() {
+ResultStore& process::store() {
   static ResultStore* instance = [] {
     ResultStore* s = newResultStore();
     if (!s) std::abort();

@@ -91,7 +91,9 @@ struct ResultStore {
 };
 
 // The process-wide store, allocated once on first use.
+namespace process {
 ResultStore& store();
+}  // namespace process
 // A store of its own, empty, for a search that fills several at once; nullptr when it cannot be
 // allocated. deleteResultStore frees its file records too.
 ResultStore* newResultStore();

@@ -7,7 +7,7 @@
 namespace obel {
 
 LengthFilter& lengthFilter(int side) {
-  return side == KeySide ? settings().keyLengthFilter : settings().rubyLengthFilter;
+  return side == KeySide ? process::settings().keyLengthFilter : process::settings().rubyLengthFilter;
 }
 
 const char* sideLabel(int side) { return side == KeySide ? "キー" : "ルビ"; }
@@ -41,7 +41,7 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text) {
 }
 
 bool matchesDisplayConditions(const RubyItem& item) {
-  return matchesDisplayConditions(item, settings(), process::expandedHead);
+  return matchesDisplayConditions(item, process::settings(), process::expandedHead);
 }
 
 bool matchesDisplayConditions(const RubyItem& item, const Settings& s, const RubyItem* expandedHead) {
@@ -55,7 +55,7 @@ bool matchesDisplayConditions(const RubyItem& item, const Settings& s, const Rub
     if (f & (RevConvKeyOk | RevConvGroupAllOk)) return false;
     if ((f & RevConvOkuriOk) && !(f & PairShared)) return false;
   }
-  const ResultStore& st = store();
+  const ResultStore& st = process::store();
   if (s.hideKeyRuby == SameKeyItems && st.rubiesPerKey[item.keyId] <= 1) return false;
   if (s.hideKeyRuby == SameRubyItems && st.keysPerRuby[item.rubyId] <= 1) return false;
   if (!passesLengthFilter(s.keyLengthFilter, text(st, item.keyId))) return false;

@@ -13,7 +13,7 @@ std::string groupedViewText(const Settings& conditions) {
     out += resultColumns[c].header;
   }
   out += "\r\n";
-  const ResultStore& s = store();
+  const ResultStore& s = process::store();
   char cell[1024];
   for (std::uint32_t i = 0; i < s.itemCount; ++i) {
     const RubyItem& item = s.items[i];

@@ -51,7 +51,7 @@ int storeIndex(const ResultStore& s, const RubyItem* item) {
 }  // namespace
 
 void reconcileRows(RowList& rows, ProgressSink* progress) {
-  const ResultStore& s = store();
+  const ResultStore& s = process::store();
   // One byte per possible item; static so a rebuild of the full store costs no allocation.
   static unsigned char visited[MaxItems];
   std::memset(visited, 0, sizeof visited);
@@ -108,7 +108,7 @@ void columnText(const RubyItem& item, int column, char* buffer, std::size_t size
 }
 
 void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, char* buffer, std::size_t size) {
-  const ResultStore& s = store();
+  const ResultStore& s = process::store();
   const bool expanded = expandedHead != nullptr;
   const bool pairRow = !expanded && (item.flags & PairShared);
   if (size == 0) return;

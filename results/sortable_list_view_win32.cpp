@@ -348,7 +348,7 @@ void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, 
 }
 
 bool ListViewRows::valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const {
-  base = reinterpret_cast<std::intptr_t>(store().items);
+  base = reinterpret_cast<std::intptr_t>(process::store().items);
   stride = static_cast<std::intptr_t>(sizeof(RubyItem));
   limit = static_cast<int>(MaxItems);
   return true;

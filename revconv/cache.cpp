@@ -5,7 +5,7 @@
 
 namespace obel {
 
-ReverseConversionCache& revConvCache() {
+ReverseConversionCache& process::revConvCache() {
   static ReverseConversionCache* cache = new ReverseConversionCache{};
   return *cache;
 }

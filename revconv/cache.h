@@ -21,7 +21,9 @@ struct ReverseConversionCache {
 };
 
 // The process-wide cache, all zero at start.
+namespace process {
 ReverseConversionCache& revConvCache();
+}  // namespace process
 
 struct CodeWords {
   std::uint32_t w0 = 0;

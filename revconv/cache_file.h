@@ -33,8 +33,8 @@ class FileOps {
 // The platform's file operations (Win32 on Windows, POSIX elsewhere).
 FileOps& platformFileOps();
 
-// The process's cache (revConvCache) loaded from and saved to ObelCache.dat through the
-// platform's files: at start-up and at exit when UseRevConvCache is on. Windows only.
+// The process's cache (process::revConvCache()) loaded from and saved to ObelCache.dat through
+// the platform's files: at start-up and at exit when UseRevConvCache is on. Windows only.
 void loadRevConvCache();
 void saveRevConvCache();
 

@@ -59,7 +59,7 @@ FileOps& platformFileOps() {
   return ops;
 }
 
-void loadRevConvCache() { loadCache(platformFileOps(), revConvCache()); }
-void saveRevConvCache() { saveCache(platformFileOps(), revConvCache()); }
+void loadRevConvCache() { loadCache(platformFileOps(), process::revConvCache()); }
+void saveRevConvCache() { saveCache(platformFileOps(), process::revConvCache()); }
 
 }  // namespace obel

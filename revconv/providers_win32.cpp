@@ -81,7 +81,7 @@ std::unique_ptr<ReadingProvider> chooseReadingProvider(std::vector<std::string>*
   // for only under Wine, where Z: is the Unix root.
   for (const std::string& file : defaultDictionaryFiles(programFolder(), runningUnderWine()))
     if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) providers->dictionaries().add(file);
-  for (const std::string& file : splitDictionaryList(settings().readingDictionary))
+  for (const std::string& file : splitDictionaryList(process::settings().readingDictionary))
     if (!providers->dictionaries().add(file) && unreadable) unreadable->push_back(file);
   providers->finish();
   return providers;

@@ -191,16 +191,16 @@ std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, con
 }
 
 const KanjiReadings* composedReadings(const KanjiReadings& loaded) {
-  return settings().composedReadings ? &loaded : nullptr;
+  return process::settings().composedReadings ? &loaded : nullptr;
 }
 
 int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
-  const bool useCache = settings().useRevConvCache != 0;
+  const bool useCache = process::settings().useRevConvCache != 0;
   CodeWords words;
   const bool encodable = useCache && encodeReading(s, item, false, words);
   if (encodable) {
     int verdict = 0;
-    if (cacheLookup(revConvCache(), text(s, item.keyId), 0, words, verdict)) return verdict;
+    if (cacheLookup(process::revConvCache(), text(s, item.keyId), 0, words, verdict)) return verdict;
   }
   char area[QueryAreaBytes];
   getReverseConversions(source, text(s, item.keyId), area, QueryAreaBytes, MaxReadings);
@@ -213,7 +213,7 @@ int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyI
       break;
     }
   }
-  if (encodable) cacheRecord(revConvCache(), text(s, item.keyId), 0, words, verdict);
+  if (encodable) cacheRecord(process::revConvCache(), text(s, item.keyId), 0, words, verdict);
   return verdict;
 }
 
@@ -223,12 +223,12 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
   const char* okurigana = text(s, item.okuriganaId);
   const std::size_t okuriLength = std::strlen(okurigana);
   const std::size_t rubyLength = std::strlen(ruby);
-  const bool useCache = settings().useRevConvCache != 0;
+  const bool useCache = process::settings().useRevConvCache != 0;
   CodeWords words;
   const bool encodable = useCache && encodeReading(s, item, true, words);
   if (encodable) {
     int verdict = 0;
-    if (cacheLookup(revConvCache(), key, okuriLength, words, verdict)) return verdict;
+    if (cacheLookup(process::revConvCache(), key, okuriLength, words, verdict)) return verdict;
   }
   char area[QueryAreaBytes];
   const std::size_t keyLength = std::strlen(key);
@@ -249,7 +249,7 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
       }
     }
   }
-  if (encodable) cacheRecord(revConvCache(), key, okuriLength, words, verdict);
+  if (encodable) cacheRecord(process::revConvCache(), key, okuriLength, words, verdict);
   return verdict;
 }
 

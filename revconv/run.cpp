@@ -6,7 +6,7 @@
 
 namespace obel {
 
-std::atomic<bool>& revConvRunning() {
+std::atomic<bool>& process::revConvRunning() {
   static std::atomic<bool> running{false};
   return running;
 }
@@ -47,7 +47,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
                                      std::uint32_t size) {
   std::vector<RubyItem*> members(size);
   const std::uint32_t n = collectPairItems(s, pairId, members.data(), size);
-  if (!revConvRunning().load()) return 0;
+  if (!process::revConvRunning().load()) return 0;
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
   bool complete = true;
@@ -69,7 +69,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
       for (std::uint32_t j = i + 1; j-- > 0;)
         if (members[j]->okuriganaId == member.okuriganaId) given += addBits(*members[j], bits);
     }
-    if (i > 0 && !revConvRunning().load()) {
+    if (i > 0 && !process::revConvRunning().load()) {
       complete = false;
       break;
     }
@@ -87,7 +87,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
 void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* progress) {
   const std::uint32_t step = static_cast<std::uint32_t>(progressStep(s.pendingCheckCount));
   std::uint32_t unshown = 0;
-  if (!revConvRunning().load()) return;
+  if (!process::revConvRunning().load()) return;
   const std::uint32_t itemCount = s.itemCount;
   for (std::uint32_t i = 0; i < itemCount; ++i) {
     RubyItem& item = s.items[i];
@@ -120,7 +120,7 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
         unshown -= step;
       }
     }
-    if (!revConvRunning().load()) break;
+    if (!process::revConvRunning().load()) break;
   }
 }
 

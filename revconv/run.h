@@ -12,7 +12,9 @@
 namespace obel {
 
 // True while the run may go on; set at the start, cleared by Stop.
+namespace process {
 std::atomic<bool>& revConvRunning();
+}  // namespace process
 
 // How far the progress bar moves at a time is progressStep of the pending count (the list
 // rebuild's own step, results/list_model.h: 1 up to 128, else count / 128).
@@ -40,7 +42,7 @@ class RunProgress {
 
 // Visits the items in store order, skipping those with a verdict, and lowers
 // s.pendingCheckCount as verdicts are set; stops after the current item once
-// revConvRunning() is false.
+// process::revConvRunning() is false.
 void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* progress);
 
 // "経過時間：%d秒\r\n残り%d" for the milliseconds since the start (unsigned arithmetic, so

@@ -2,7 +2,7 @@
 
 namespace obel {
 
-Settings& settings() {
+Settings& process::settings() {
   static Settings instance;
   return instance;
 }

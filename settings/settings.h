@@ -45,6 +45,8 @@ struct Settings {
 };
 
 // The process-wide record.
+namespace process {
 Settings& settings();
+}  // namespace process
 
 }  // namespace obel

@@ -31,7 +31,7 @@ bool findTxtEditor(const char* extension, char* out, std::size_t size);
 
 bool writeProfileInt(const char* section, const char* key, int value, const char* path);
 
-// settings() from and to the settings file.
+// process::settings() from and to the settings file.
 bool loadSettings();
 bool saveSettings();
 

@@ -87,12 +87,12 @@ bool writeProfileInt(const char* section, const char* key, int value, const char
 
 bool loadSettings() {
   FileProfile profile(process::settingsPath);
-  return loadSettings(profile, settings(), txtCommand);
+  return loadSettings(profile, process::settings(), txtCommand);
 }
 
 bool saveSettings() {
   FileProfile profile(process::settingsPath);
-  return saveSettings(profile, settings());
+  return saveSettings(profile, process::settings());
 }
 
 }  // namespace obel

@@ -37,9 +37,9 @@ TEST_F(Conditions, KeyLengthFilterComparesBytesWithTwiceTheCount) {
     resetResults();
     RubyItem& item = addResult(c.key, "よみ");
     finishSearch();
-    settings().keyLengthFilter = {1, c.length, c.type};
+    process::settings().keyLengthFilter = {1, c.length, c.type};
     EXPECT_EQ(matchesDisplayConditions(item), c.shown) << c.key << " " << c.length << " " << c.type;
-    settings().keyLengthFilter.use = 0;
+    process::settings().keyLengthFilter.use = 0;
     EXPECT_TRUE(matchesDisplayConditions(item)) << "filter off";
   }
 }
@@ -48,11 +48,11 @@ TEST_F(Conditions, EmptyKeyPassesOnlyAtMost) {
   RubyItem& item = addResult("", "よみ");
   finishSearch();
   for (int n = 1; n <= 99; ++n) {
-    settings().keyLengthFilter = {1, n, 0};
+    process::settings().keyLengthFilter = {1, n, 0};
     EXPECT_FALSE(matchesDisplayConditions(item)) << n;
-    settings().keyLengthFilter = {1, n, 2};
+    process::settings().keyLengthFilter = {1, n, 2};
     EXPECT_FALSE(matchesDisplayConditions(item)) << n;
-    settings().keyLengthFilter = {1, n, 1};
+    process::settings().keyLengthFilter = {1, n, 1};
     EXPECT_TRUE(matchesDisplayConditions(item)) << n;
   }
 }
@@ -60,18 +60,18 @@ TEST_F(Conditions, EmptyKeyPassesOnlyAtMost) {
 TEST_F(Conditions, RubyFilterLooksAtTheRubyString) {
   RubyItem& item = addResult("漢字", "かんじ");
   finishSearch();
-  settings().rubyLengthFilter = {1, 3, 2};
+  process::settings().rubyLengthFilter = {1, 3, 2};
   EXPECT_TRUE(matchesDisplayConditions(item));
-  settings().rubyLengthFilter = {1, 2, 2};
+  process::settings().rubyLengthFilter = {1, 2, 2};
   EXPECT_FALSE(matchesDisplayConditions(item));
 }
 
 TEST_F(Conditions, NegativeCountIsAHugeUnsignedLimit) {
   RubyItem& item = addResult("漢字", "かんじ");
   finishSearch();
-  settings().keyLengthFilter = {1, -1, 0};
+  process::settings().keyLengthFilter = {1, -1, 0};
   EXPECT_FALSE(matchesDisplayConditions(item));
-  settings().keyLengthFilter = {1, -1, 1};
+  process::settings().keyLengthFilter = {1, -1, 1};
   EXPECT_TRUE(matchesDisplayConditions(item));
 }
 
@@ -80,14 +80,14 @@ TEST_F(Conditions, SameKeyShowsOnlyKeysWithSeveralRubies) {
   RubyItem& a = addResult("今日", "きょう");
   RubyItem& b = addResult("今日", "こんにち");
   finishSearch();
-  settings().hideKeyRuby = SameKeyItems;
+  process::settings().hideKeyRuby = SameKeyItems;
   int shown = 0;
-  for (std::uint32_t i = 0; i < store().itemCount; ++i) shown += matchesDisplayConditions(store().items[i]);
+  for (std::uint32_t i = 0; i < process::store().itemCount; ++i) shown += matchesDisplayConditions(process::store().items[i]);
   EXPECT_EQ(shown, 2);
   EXPECT_TRUE(matchesDisplayConditions(a));
   EXPECT_TRUE(matchesDisplayConditions(b));
-  settings().hideKeyRuby = 7;  // tests nothing
-  EXPECT_TRUE(matchesDisplayConditions(store().items[0]));
+  process::settings().hideKeyRuby = 7;  // tests nothing
+  EXPECT_TRUE(matchesDisplayConditions(process::store().items[0]));
 }
 
 TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
@@ -97,7 +97,7 @@ TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
   addResult("雨", "あめ");
   addResult("雨", "あめ");
   finishSearch();
-  settings().hideKeyRuby = SameRubyItems;
+  process::settings().hideKeyRuby = SameRubyItems;
   EXPECT_TRUE(matchesDisplayConditions(a));
   EXPECT_TRUE(matchesDisplayConditions(b));
   EXPECT_FALSE(matchesDisplayConditions(c));
@@ -128,9 +128,9 @@ TEST_F(Conditions, HidingConfirmedItemsFollowsTheMarks) {
   finishSearch();
   for (const Case& c : cases) {
     item.flags = c.flags;
-    settings().hideRevConv = 1;
+    process::settings().hideRevConv = 1;
     EXPECT_EQ(matchesDisplayConditions(item), !c.hidden) << std::hex << c.flags;
-    settings().hideRevConv = 0;
+    process::settings().hideRevConv = 0;
     EXPECT_TRUE(matchesDisplayConditions(item));
   }
 }
@@ -141,8 +141,8 @@ TEST_F(Conditions, ExpandedViewListsEveryOccurrenceOfThePair) {
   RubyItem& third = addResult("雨", "あめ");
   RubyItem& other = addResult("雨", "う");
   finishSearch();
-  settings().keyLengthFilter = {1, 5, 0};
-  settings().hideKeyRuby = SameRubyItems;
+  process::settings().keyLengthFilter = {1, 5, 0};
+  process::settings().hideKeyRuby = SameRubyItems;
   process::expandedHead = &head;
   EXPECT_TRUE(matchesDisplayConditions(head));
   EXPECT_TRUE(matchesDisplayConditions(second));
@@ -150,7 +150,7 @@ TEST_F(Conditions, ExpandedViewListsEveryOccurrenceOfThePair) {
   EXPECT_FALSE(matchesDisplayConditions(other));
   second.flags |= RevConvDone | RevConvOkuriOk;
   third.flags |= RevConvDone | RevConvKeyOk;  // only ○ of an occurrence is hidden
-  settings().hideRevConv = 1;
+  process::settings().hideRevConv = 1;
   EXPECT_FALSE(matchesDisplayConditions(second));
   EXPECT_TRUE(matchesDisplayConditions(third));
 }
@@ -159,13 +159,13 @@ TEST_F(Conditions, CaptionsOfTheLengthFilters) {
   char caption[LengthFilterTextBytes];
   lengthFilterText(KeySide, caption);
   EXPECT_EQ(std::string(caption), "キーが2文字以上の項目のみ表示");
-  settings().rubyLengthFilter = {0, 12, 1};
+  process::settings().rubyLengthFilter = {0, 12, 1};
   lengthFilterText(RubySide, caption);
   EXPECT_EQ(std::string(caption), "ルビが12文字以下の項目のみ表示");
-  settings().rubyLengthFilter = {0, 3, 2};
+  process::settings().rubyLengthFilter = {0, 3, 2};
   lengthFilterText(RubySide, caption);
   EXPECT_EQ(std::string(caption), "ルビが3文字の項目のみ表示");
-  settings().keyLengthFilter = {0, -2147483647 - 1, 2};
+  process::settings().keyLengthFilter = {0, -2147483647 - 1, 2};
   lengthFilterText(KeySide, caption);
   EXPECT_LE(std::string(caption).size(), 63u);
   EXPECT_EQ(std::string(caption), "キーが-2147483648文字の項目のみ表示");

@@ -21,13 +21,13 @@ const std::string Header = "№\t個数\tキー文字列\tルビ文字列\t送�
 
 TEST_F(GroupedView, OneLinePerPairWithItsMarks) {
   FileRecord* file = newFileRecord("C:\\books\\a.txt");
-  addFile(store(), file);
+  addFile(process::store(), file);
   addResult("東京", "とうきょう", "に", file, 3, 4);
   RubyItem& head = addResult("雨", "あめ", "", file, 5, 1);
   addResult("雨", "あめ", "", file, 8, 2);
   finishSearch();
   head.flags |= RevConvDone | RevConvGroupDone | RevConvGroupAllOk | RevConvOkuriOk;
-  store().items[0].flags |= RevConvDone;
+  process::store().items[0].flags |= RevConvDone;
   EXPECT_EQ(groupedViewText(Settings{}), Header +
                                    "1\t1\t東京\tとうきょう\tに\ta.txt\tC:\\books\t3\t4\t×\r\n"
                                    "2\t2\t雨\tあめ\t\t\t\t\t\t○\r\n");

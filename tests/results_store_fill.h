@@ -12,19 +12,19 @@ namespace obel::test {
 
 inline RubyItem& addResult(const char* key, const char* ruby, const char* okuri = "",
                            FileRecord* file = nullptr, int line = 1, int column = 1) {
-  return appendItem(store(), key, ruby, okuri, file, line, column);
+  return appendItem(process::store(), key, ruby, okuri, file, line, column);
 }
 
 // Marks the pairs and counts them, as the end of a search does.
 inline void finishSearch() {
-  markRepeatedPairs(store());
-  countDistinctPairs(store());
+  markRepeatedPairs(process::store());
+  countDistinctPairs(process::store());
 }
 
 // An empty store, default conditions and the grouped view.
 inline void resetResults() {
-  clear(store());
-  settings() = Settings{};
+  clear(process::store());
+  process::settings() = Settings{};
   process::expandedHead = nullptr;
 }
 

@@ -22,32 +22,32 @@ namespace {
 struct StopAfter : FakeProvider {
   void readings(void* c, void* l, const std::u16string& t, std::vector<std::u16string>& out) override {
     FakeProvider::readings(c, l, t, out);
-    if (queries == stopAfter) revConvRunning() = false;
+    if (queries == stopAfter) process::revConvRunning() = false;
   }
   int stopAfter = -1;
 };
 
 struct RevConvCrossCheck : ::testing::Test {
   void SetUp() override {
-    clear(store());
-    settings().useRevConvCache = 0;
-    clearCache(revConvCache());
+    clear(process::store());
+    process::settings().useRevConvCache = 0;
+    clearCache(process::revConvCache());
   }
   void TearDown() override {
-    clear(store());
-    revConvRunning() = false;
+    clear(process::store());
+    process::revConvRunning() = false;
   }
   void run() {
-    revConvRunning() = true;
+    process::revConvRunning() = true;
     ReadingSource source{&ime, nullptr, nullptr};
-    checkStoreItems(store(), source, nullptr);
+    checkStoreItems(process::store(), source, nullptr);
   }
-  std::string mark(std::uint32_t i, bool asPair = false) { return verdictMark(store().items[i], asPair); }
+  std::string mark(std::uint32_t i, bool asPair = false) { return verdictMark(process::store().items[i], asPair); }
   StopAfter ime;
 };
 
 TEST_F(RevConvCrossCheck, StoppedPairSharingAnOkuriganaKeepsTheCountRight) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   appendItem(s, "甲", "こう");
   for (int i = 0; i < 4; ++i) appendItem(s, "走", "はし", i < 2 ? "る" : "れ");
   appendItem(s, "乙", "おつ");
@@ -77,7 +77,7 @@ TEST_F(RevConvCrossCheck, StoppedPairSharingAnOkuriganaKeepsTheCountRight) {
 }
 
 TEST_F(RevConvCrossCheck, PairConfirmedThroughOneSharedOkuriganaIsComplete) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   for (int i = 0; i < 3; ++i) appendItem(s, "走", "はし", "る");
   markRepeatedPairs(s);
   countDistinctPairs(s);

@@ -171,7 +171,7 @@ TEST(RevConvDictionary, ListsOfDictionaries) {
 TEST(RevConvDictionary, ConfirmsItemsThroughTheVerdictTests) {
   SkkDictionary d;
   d.loadText(EucDictionary);
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   ReadingSource source{&d, nullptr, nullptr};
   EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "なま")), 1);

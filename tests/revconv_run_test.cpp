@@ -28,32 +28,32 @@ struct CountingProgress : RunProgress {
 struct StoppingProvider : FakeProvider {
   void readings(void* c, void* l, const std::u16string& t, std::vector<std::u16string>& out) override {
     FakeProvider::readings(c, l, t, out);
-    if (queries == stopAfter) revConvRunning() = false;
+    if (queries == stopAfter) process::revConvRunning() = false;
   }
   int stopAfter = -1;
 };
 
 struct RevConvRun : ::testing::Test {
   void SetUp() override {
-    clear(store());
-    settings().useRevConvCache = 0;
-    clearCache(revConvCache());
-    revConvRunning() = true;
+    clear(process::store());
+    process::settings().useRevConvCache = 0;
+    clearCache(process::revConvCache());
+    process::revConvRunning() = true;
   }
   // After the search: pairs marked and every item pending.
   void finishSearch() {
-    markRepeatedPairs(store());
-    countDistinctPairs(store());
-    store().pendingCheckCount = store().itemCount;
+    markRepeatedPairs(process::store());
+    countDistinctPairs(process::store());
+    process::store().pendingCheckCount = process::store().itemCount;
   }
   void run(RunProgress* progress = nullptr, const KanjiReadings* kanji = nullptr) {
     ReadingSource source{&ime, nullptr, nullptr, kanji};
-    checkStoreItems(store(), source, progress);
+    checkStoreItems(process::store(), source, progress);
   }
   std::string marks(bool asPair) {
     std::string result;
-    for (std::uint32_t i = 0; i < store().itemCount; ++i) {
-      const char* m = verdictMark(store().items[i], asPair);
+    for (std::uint32_t i = 0; i < process::store().itemCount; ++i) {
+      const char* m = verdictMark(process::store().items[i], asPair);
       result += *m ? m : "-";
     }
     return result;
@@ -159,13 +159,13 @@ const ComposedCase ComposedCases[] = {
 TEST_F(RevConvRun, ComposedReadingsAreMarkedWithAQuestionMark) {
   for (int on = 1; on >= 0; --on) {
     SCOPED_TRACE(on ? "ComposedReadings on" : "ComposedReadings off");
-    clear(store());
-    settings().composedReadings = on;
+    clear(process::store());
+    process::settings().composedReadings = on;
     ime.add("今日", {"きょう"});
     ime.add("走る", {"はしる"});
     std::string expected;
     for (const ComposedCase& c : ComposedCases) {
-      appendItem(store(), c.key, c.ruby, c.okurigana);
+      appendItem(process::store(), c.key, c.ruby, c.okurigana);
       // Off, only the marks of the two tests.
       expected += on || std::strcmp(c.mark, "？") != 0 ? c.mark : "×";
     }
@@ -173,20 +173,20 @@ TEST_F(RevConvRun, ComposedReadingsAreMarkedWithAQuestionMark) {
     run(nullptr, composedReadings(testKanjidic()));
     EXPECT_EQ(marks(false), expected);
   }
-  settings() = Settings{};
+  process::settings() = Settings{};
 }
 
 TEST_F(RevConvRun, PairRowOfComposedOccurrences) {
   ime.add("少い", {"すくない"});
-  appendItem(store(), "人々", "ひとびと");
-  appendItem(store(), "少", "すくな", "い");
-  appendItem(store(), "人々", "ひとびと");
-  appendItem(store(), "少", "すくな", "く");
+  appendItem(process::store(), "人々", "ひとびと");
+  appendItem(process::store(), "少", "すくな", "い");
+  appendItem(process::store(), "人々", "ひとびと");
+  appendItem(process::store(), "少", "すくな", "く");
   finishSearch();
   run(nullptr, &testKanjidic());
   EXPECT_EQ(marks(false), "？○？？");
-  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "？");
-  EXPECT_EQ(std::string(verdictMark(store().items[1], true)), "△") << "△ wins over ？";
+  EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "？");
+  EXPECT_EQ(std::string(verdictMark(process::store().items[1], true)), "△") << "△ wins over ？";
 }
 
 TEST(RevConvRunStep, ProgressStep) {
@@ -211,28 +211,28 @@ TEST(RevConvRunTimer, TextShowsSecondsAndRemainingCount) {
 
 TEST_F(RevConvRun, PairConfirmedByTheKeyAlone) {
   ime.add("生", {"なま"});
-  for (int i = 0; i < 5; ++i) appendItem(store(), "生", "なま", i % 2 ? "で" : "");
-  appendItem(store(), "東京", "とうきょう");
+  for (int i = 0; i < 5; ++i) appendItem(process::store(), "生", "なま", i % 2 ? "で" : "");
+  appendItem(process::store(), "東京", "とうきょう");
   finishSearch();
   run();
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(store().items[i].flags & 0x1C, RevConvDone | RevConvKeyOk) << i;
-  EXPECT_EQ(store().items[0].flags & (RevConvGroupDone | RevConvGroupAllOk), RevConvGroupDone | RevConvGroupAllOk);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(process::store().items[i].flags & 0x1C, RevConvDone | RevConvKeyOk) << i;
+  EXPECT_EQ(process::store().items[0].flags & (RevConvGroupDone | RevConvGroupAllOk), RevConvGroupDone | RevConvGroupAllOk);
   EXPECT_EQ(marks(false), "◎◎◎◎◎×");
-  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "◎");
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "◎");
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   EXPECT_EQ(ime.queries, 2) << "one query for the pair, one for 東京";
 }
 
 TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
   ime.add("走る", {"はしる"});
   const char* okurigana[5] = {"る", "れ", "る", "れ", "る"};
-  for (const char* o : okurigana) appendItem(store(), "走", "はし", o);
+  for (const char* o : okurigana) appendItem(process::store(), "走", "はし", o);
   finishSearch();
   run();
   EXPECT_EQ(marks(false), "○×○×○");
-  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "△");
-  EXPECT_EQ(store().items[0].flags & 0xE0, RevConvGroupDone | RevConvGroupSomeOk);
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "△");
+  EXPECT_EQ(process::store().items[0].flags & 0xE0, RevConvGroupDone | RevConvGroupSomeOk);
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   // Key alone, then one query per distinct okurigana.
   const std::vector<std::string> asked = {"走", "走る", "走れ"};
   EXPECT_EQ(ime.asked, asked);
@@ -240,56 +240,56 @@ TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
 
 TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
   ime.add("走る", {"はしる"});
-  for (int i = 0; i < 3; ++i) appendItem(store(), "走", "はし", "る");
+  for (int i = 0; i < 3; ++i) appendItem(process::store(), "走", "はし", "る");
   finishSearch();
   run();
   EXPECT_EQ(marks(false), "○○○");
-  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "○");
+  EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "○");
 }
 
 TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
-  for (int i = 0; i < 3; ++i) appendItem(store(), "謎", "なぞ");
+  for (int i = 0; i < 3; ++i) appendItem(process::store(), "謎", "なぞ");
   finishSearch();
   run();
   EXPECT_EQ(marks(false), "×××");
-  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "×");
+  EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "×");
   EXPECT_EQ(ime.queries, 1) << "no okurigana, no okurigana query";
 }
 
 TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
-  appendItem(store(), "謎", "なぞ");
+  appendItem(process::store(), "謎", "なぞ");
   ime.add("謎", {"めい"});
   finishSearch();
   run();
-  EXPECT_EQ(store().items[0].flags, RevConvDone);
+  EXPECT_EQ(process::store().items[0].flags, RevConvDone);
   EXPECT_EQ(marks(false), "×");
   EXPECT_EQ(ime.queries, 1);
 }
 
 TEST_F(RevConvRun, SingleItemConfirmedWithItsOkurigana) {
-  appendItem(store(), "走", "はし", "る");
+  appendItem(process::store(), "走", "はし", "る");
   ime.add("走る", {"はしる"});
   finishSearch();
   run();
-  EXPECT_EQ(store().items[0].flags, RevConvDone | RevConvOkuriOk);
+  EXPECT_EQ(process::store().items[0].flags, RevConvDone | RevConvOkuriOk);
 }
 
 TEST_F(RevConvRun, StoppedRunIsContinuedByTheNext) {
   const char* keys[6] = {"一", "二", "三", "四", "五", "六"};
   for (int i = 0; i < 6; ++i) {
-    appendItem(store(), keys[i], "よみ");
+    appendItem(process::store(), keys[i], "よみ");
     if (i % 2) ime.add(keys[i], {"よみ"});
   }
   finishSearch();
   ime.stopAfter = 2;
   run();
-  EXPECT_EQ(store().pendingCheckCount, 4u) << "the run ends after the item it was on";
+  EXPECT_EQ(process::store().pendingCheckCount, 4u) << "the run ends after the item it was on";
   EXPECT_EQ(marks(false), "×◎----");
-  revConvRunning() = true;
+  process::revConvRunning() = true;
   ime.stopAfter = -1;
   const int before = ime.queries;
   run();
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   EXPECT_EQ(ime.queries - before, 4) << "checked items are not asked again";
   EXPECT_EQ(marks(false), "×◎×◎×◎");
 }
@@ -297,41 +297,41 @@ TEST_F(RevConvRun, StoppedRunIsContinuedByTheNext) {
 TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
   ime.add("走る", {"はしる"});
   const char* okurigana[4] = {"る", "れ", "た", "る"};
-  for (const char* o : okurigana) appendItem(store(), "走", "はし", o);
+  for (const char* o : okurigana) appendItem(process::store(), "走", "はし", o);
   finishSearch();
   ime.stopAfter = 2;  // key stage, then 走る: the members る (3 and 0) are settled
   run();
   EXPECT_EQ(marks(false), "○--○");
-  EXPECT_EQ(store().items[0].flags & RevConvGroupDone, 0u) << "no summary for an unfinished pair";
-  EXPECT_EQ(store().pendingCheckCount, 2u);
-  revConvRunning() = true;
+  EXPECT_EQ(process::store().items[0].flags & RevConvGroupDone, 0u) << "no summary for an unfinished pair";
+  EXPECT_EQ(process::store().pendingCheckCount, 2u);
+  process::revConvRunning() = true;
   ime.stopAfter = -1;
   run();
   EXPECT_EQ(marks(false), "○××○");
-  EXPECT_EQ(std::string(verdictMark(store().items[0], true)), "△");
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "△");
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   const std::vector<std::string> asked = {"走", "走る", "走た", "走れ"};
   EXPECT_EQ(ime.asked, asked) << "the key stage is not repeated for the repeat that took it up";
 }
 
 TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
-  appendItem(store(), "謎", "なぞ");
+  appendItem(process::store(), "謎", "なぞ");
   finishSearch();
-  revConvRunning() = false;
+  process::revConvRunning() = false;
   run();
   EXPECT_EQ(ime.queries, 0);
-  EXPECT_EQ(store().pendingCheckCount, 1u);
+  EXPECT_EQ(process::store().pendingCheckCount, 1u);
 }
 
 TEST_F(RevConvRun, ProgressMovesByStepAtMostOncePerItem) {
-  for (int i = 0; i < 1000; ++i) appendItem(store(), ("鍵" + std::to_string(i)).c_str(), "かぎ");
+  for (int i = 0; i < 1000; ++i) appendItem(process::store(), ("鍵" + std::to_string(i)).c_str(), "かぎ");
   finishSearch();
   CountingProgress progress;
   run(&progress);
   EXPECT_EQ(progress.advances, 142);  // 1000 / 7
   EXPECT_EQ(progress.total, 994u);
-  clear(store());
-  for (int i = 0; i < 10; ++i) appendItem(store(), "生", "なま");  // one visit settles ten
+  clear(process::store());
+  for (int i = 0; i < 10; ++i) appendItem(process::store(), "生", "なま");  // one visit settles ten
   finishSearch();
   ime.add("生", {"なま"});
   CountingProgress once;
@@ -340,18 +340,18 @@ TEST_F(RevConvRun, ProgressMovesByStepAtMostOncePerItem) {
 }
 
 TEST_F(RevConvRun, CollectAndMarkPair) {
-  appendItem(store(), "甲", "こう");
-  appendItem(store(), "乙", "おつ");
-  appendItem(store(), "甲", "こう");
+  appendItem(process::store(), "甲", "こう");
+  appendItem(process::store(), "乙", "おつ");
+  appendItem(process::store(), "甲", "こう");
   finishSearch();
   RubyItem* members[2] = {};
-  EXPECT_EQ(collectPairItems(store(), store().pairIndex[0], members, 2), 2);
-  EXPECT_EQ(members[0], &store().items[0]);
-  EXPECT_EQ(members[1], &store().items[2]);
-  EXPECT_EQ(pairSize(store(), store().pairIndex[2]), 2);
-  EXPECT_EQ(markPair(store(), store().pairIndex[0], 2, RevConvDone), 2);
-  EXPECT_EQ(markPair(store(), store().pairIndex[0], 2, RevConvDone | RevConvKeyOk), 0u) << "already done";
-  EXPECT_EQ(store().items[1].flags & RevConvDone, 0u);
+  EXPECT_EQ(collectPairItems(process::store(), process::store().pairIndex[0], members, 2), 2);
+  EXPECT_EQ(members[0], &process::store().items[0]);
+  EXPECT_EQ(members[1], &process::store().items[2]);
+  EXPECT_EQ(pairSize(process::store(), process::store().pairIndex[2]), 2);
+  EXPECT_EQ(markPair(process::store(), process::store().pairIndex[0], 2, RevConvDone), 2);
+  EXPECT_EQ(markPair(process::store(), process::store().pairIndex[0], 2, RevConvDone | RevConvKeyOk), 0u) << "already done";
+  EXPECT_EQ(process::store().items[1].flags & RevConvDone, 0u);
   RubyItem* one[1] = {};
-  EXPECT_EQ(collectPairItems(store(), store().pairIndex[0], one, 1), 1u) << "never past the room given";
+  EXPECT_EQ(collectPairItems(process::store(), process::store().pairIndex[0], one, 1), 1u) << "never past the room given";
 }

@@ -22,8 +22,8 @@ class Rows : public ::testing::Test {
     resetResults();
     fileA = newFileRecord("C:\\books\\a.txt");
     fileB = newFileRecord("C:\\books\\sub\\b.txt");
-    addFile(store(), fileA);
-    addFile(store(), fileB);
+    addFile(process::store(), fileA);
+    addFile(process::store(), fileB);
   }
   void TearDown() override { resetResults(); }
   FileRecord* fileA = nullptr;
@@ -101,10 +101,10 @@ TEST_F(Rows, ConditionOffAndOnAgainKeepsTheSortOrder) {
   FakeList group;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"}));
-  settings().hideKeyRuby = SameKeyItems;
+  process::settings().hideKeyRuby = SameKeyItems;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "3"}));
-  settings().hideKeyRuby = ShowAllItems;
+  process::settings().hideKeyRuby = ShowAllItems;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"})) << "back in № order";
 }
@@ -117,9 +117,9 @@ TEST_F(Rows, WithoutASortedColumnRowsThatComeBackAreAppended) {
   FakeList group;
   group.state.sortedColumn = -1;
   group.refresh();
-  settings().hideKeyRuby = SameKeyItems;
+  process::settings().hideKeyRuby = SameKeyItems;
   group.refresh();
-  settings().hideKeyRuby = ShowAllItems;
+  process::settings().hideKeyRuby = ShowAllItems;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "3", "2"}));
   EXPECT_EQ(group.sortCalls, 0);
@@ -136,11 +136,11 @@ TEST_F(Rows, SortedByCountDescendingStaysSoAfterARefresh) {
   group.refresh();
   ASSERT_TRUE(group.sort(CountColumn, true));
   EXPECT_EQ(group.column(CountColumn), (Texts{"3", "2", "1", "1"}));
-  settings().hideRevConv = 1;
-  store().items[1].flags |= RevConvDone | RevConvKeyOk;  // the pair of three confirmed
+  process::settings().hideRevConv = 1;
+  process::store().items[1].flags |= RevConvDone | RevConvKeyOk;  // the pair of three confirmed
   group.refresh();
   EXPECT_EQ(group.column(CountColumn), (Texts{"2", "1", "1"}));
-  settings().hideRevConv = 0;
+  process::settings().hideRevConv = 0;
   group.refresh();
   EXPECT_EQ(group.column(CountColumn), (Texts{"3", "2", "1", "1"}));
   EXPECT_EQ(group.state.sortedColumn, 1);
@@ -196,7 +196,7 @@ TEST_F(Rows, RowsOfItemsOutsideTheStoreAreDropped) {
   group.appendRow(nullptr);
   group.refresh();
   ASSERT_EQ(group.rowCount(), 1);
-  EXPECT_EQ(group.rowItem(0), &store().items[0]);
+  EXPECT_EQ(group.rowItem(0), &process::store().items[0]);
 }
 
 TEST_F(Rows, SelectionNeedsExactlyOneSelectedRow) {
@@ -207,7 +207,7 @@ TEST_F(Rows, SelectionNeedsExactlyOneSelectedRow) {
   group.refresh();
   EXPECT_EQ(selectedItem(group), nullptr);
   group.select(1);
-  EXPECT_EQ(selectedItem(group), &store().items[1]);
+  EXPECT_EQ(selectedItem(group), &process::store().items[1]);
   group.selected[0] = true;
   EXPECT_EQ(selectedItem(group), nullptr);
 }

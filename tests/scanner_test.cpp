@@ -23,7 +23,7 @@ struct Found {
 
 // Scans text as one file into an emptied store and returns what was found.
 std::vector<Found> scan(const std::string& input) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   static FileRecord record;
   record = FileRecord{};
@@ -395,7 +395,7 @@ TEST(Scanner, ExplicitBaseEndsAtTheLineEnd) {
 }
 
 TEST(Scanner, StopsAtTheItemLimit) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   s.itemCount = MaxItems - 2;  // as if earlier files had filled the rest
   FileRecord record{};
@@ -409,7 +409,7 @@ TEST(Scanner, StopsAtTheItemLimit) {
 }
 
 TEST(Scanner, AFullPoolEndsTheScanWithoutWritingPastIt) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   // Leave 20 bytes of pool: the first item fits, the second's ruby does not.
   s.strings.writePosition = PoolBytes - 20;
@@ -429,7 +429,7 @@ TEST(Scanner, AHugeLineWithoutRubyIsHarmless) {
   const auto found = scan(text);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].line, 2);
-  EXPECT_FALSE(store().stringsExhausted);
+  EXPECT_FALSE(process::store().stringsExhausted);
 }
 
 TEST(Scanner, BinaryBytesNeverCrash) {
@@ -450,7 +450,7 @@ TEST(Scanner, BinaryBytesNeverCrash) {
 TEST(Scanner, GivesTheItemsOfTheReferenceScan) {
   const char* pieces[] = {"《", "《", "》", "》", "［＃", "［＃", "［", "＃", "］", "］", "｜", "漢", "字", "々",
                           "か", "な", "ア", "a", " ", "\x81", "\x82", "\x81\x0D", "\r", "\n", "\r\n", "\x81\x74\x81"};
-  ResultStore& fast = store();
+  ResultStore& fast = process::store();
   ResultStore* slow = newResultStore();
   ASSERT_NE(slow, nullptr);
   std::mt19937 rng(15);
@@ -509,7 +509,7 @@ TEST(Scanner, ReadsAFileWhole) {
     std::ofstream out(path, std::ios::binary);
     out << "前書き\r\n漢字《かんじ》で\r\n";
   }
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   FileRecord* record = newFileRecord(path.c_str());
   ASSERT_NE(record, nullptr);

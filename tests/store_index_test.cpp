@@ -50,7 +50,7 @@ void expectSameItems(const ResultStore& a, const ResultStore& b) {
 TEST(StoreIndex, InterningGivesTheIdsOfTheLinearScan) {
   ResultStore* linear = newResultStore();
   ASSERT_NE(linear, nullptr);
-  ResultStore& indexed = store();
+  ResultStore& indexed = process::store();
   clear(indexed);
   std::mt19937 rng(7);
   for (const std::string& t : randomTexts(rng, 20000, 3000)) {
@@ -69,7 +69,7 @@ TEST(StoreIndex, InterningGivesTheIdsOfTheLinearScan) {
 TEST(StoreIndex, ThePoolAndIdLimitsAgree) {
   ResultStore* linear = newResultStore();
   ASSERT_NE(linear, nullptr);
-  ResultStore& indexed = store();
+  ResultStore& indexed = process::store();
   clear(indexed);
   // distinct strings until both refuse the 65537th
   for (std::uint32_t i = 0; i < MaxStringIds + 5; ++i) {
@@ -86,7 +86,7 @@ TEST(StoreIndex, ThePoolAndIdLimitsAgree) {
 TEST(StoreIndex, RepeatMarkingAndCountingMatchTheLinearScan) {
   ResultStore* linear = newResultStore();
   ASSERT_NE(linear, nullptr);
-  ResultStore& indexed = store();
+  ResultStore& indexed = process::store();
   for (int round = 0; round < 3; ++round) {
     clear(indexed);
     clear(*linear);

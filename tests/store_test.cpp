@@ -16,7 +16,7 @@ TEST(Store, HashOfKnownTexts) {
 }
 
 TEST(Store, InternGivesIdsInOrderOfFirstAppearance) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   EXPECT_EQ(internText(s, "漢字"), 0u);
   EXPECT_EQ(internText(s, "かんじ"), 1u);
@@ -29,7 +29,7 @@ TEST(Store, InternGivesIdsInOrderOfFirstAppearance) {
 }
 
 TEST(Store, ThreeEqualPairsAreGrouped) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   RubyItem& other = appendItem(s, "東京", "とうきょう");
   RubyItem& a = appendItem(s, "漢字", "かんじ");
@@ -51,7 +51,7 @@ TEST(Store, ThreeEqualPairsAreGrouped) {
 }
 
 TEST(Store, KeyWithTwoRubies) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   RubyItem& a = appendItem(s, "生", "せい");
   RubyItem& b = appendItem(s, "生", "なま");

@@ -10,7 +10,7 @@ namespace obel {
 namespace {
 
 TEST(TsvExport, EveryItemInStoreOrderWithItsOwnMark) {
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   FileRecord* book = newFileRecord("C:\\本\\第一巻.txt");
   FileRecord* root = newFileRecord("D:\\root.txt");

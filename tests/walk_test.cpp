@@ -58,15 +58,15 @@ class WalkTest : public testing::Test {
 
   std::vector<std::string> keys() const {
     std::vector<std::string> out;
-    const ResultStore& s = store();
+    const ResultStore& s = process::store();
     for (std::uint32_t i = 0; i < s.itemCount; ++i) out.push_back(text(s, s.items[i].keyId));
     return out;
   }
 
   void search(const std::vector<std::string>& targets, bool subfolders = true) {
-    store().searchRunning = true;
-    searchTargets(store(), targets, subfolders, *lister, events);
-    finishSearch(store());
+    process::store().searchRunning = true;
+    searchTargets(process::store(), targets, subfolders, *lister, events);
+    finishSearch(process::store());
   }
 
   fs::path root;
@@ -126,9 +126,9 @@ TEST_F(WalkTest, FilesBeforeSubfoldersDepthFirst) {
   EXPECT_EQ(found, (std::vector<std::string>{"A", "B", "X", "Y", "Z"}));
 #endif
   EXPECT_TRUE(events.messages.empty());
-  EXPECT_EQ(searchEndMessage(store()), nullptr);
+  EXPECT_EQ(searchEndMessage(process::store()), nullptr);
   // the record's folder and name come from the path the walk built
-  const FileRecord* record = store().items[0].file;
+  const FileRecord* record = process::store().items[0].file;
   EXPECT_EQ(std::string(record->folder), storePath(root));
 }
 
@@ -162,7 +162,7 @@ TEST_F(WalkTest, MissingFolderOrNoMatchGivesNothing) {
   search({missing, none});
   EXPECT_TRUE(keys().empty());
   EXPECT_TRUE(events.messages.empty());
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   const std::string noMatch = std::to_string(static_cast<int>(Missed::NoMatch)) + " ";
   EXPECT_EQ(events.missed, (std::vector<std::string>{noMatch + missing, noMatch + none}));
   write("deep/sub/a.txt", "a");
@@ -226,9 +226,9 @@ TEST_F(WalkTest, TheItemLimitEndsTheSearch) {
   write("b.txt", "B", static_cast<int>(MaxItems));
   write("c.txt", "C", 10);
   search({storePath(root / "*.txt"), storePath(root / "*.txt")});
-  EXPECT_EQ(store().itemCount, MaxItems);
-  EXPECT_FALSE(store().searchRunning);
-  EXPECT_STREQ(searchEndMessage(store()), LimitReachedText);
+  EXPECT_EQ(process::store().itemCount, MaxItems);
+  EXPECT_FALSE(process::store().searchRunning);
+  EXPECT_STREQ(searchEndMessage(process::store()), LimitReachedText);
 #ifndef _WIN32
   EXPECT_EQ(events.names, (std::vector<std::string>{"a.txt", "b.txt"}));
 #endif
@@ -238,18 +238,18 @@ TEST_F(WalkTest, StopEndsAfterTheCurrentFile) {
   write("a.txt", "A");
   write("b.txt", "B");
   write("sub/c.txt", "C");
-  events.onFile = [] { store().searchRunning = false; };  // Stop pressed while the first file is read
+  events.onFile = [] { process::store().searchRunning = false; };  // Stop pressed while the first file is read
   search({storePath(root / "*.txt"), storePath(root / "b.txt")});
   EXPECT_EQ(keys().size(), 1u) << "the current file is finished, nothing else is read";
-  EXPECT_STREQ(searchEndMessage(store()), SearchStoppedText);
-  EXPECT_EQ(store().pendingCheckCount, 1u);
+  EXPECT_STREQ(searchEndMessage(process::store()), SearchStoppedText);
+  EXPECT_EQ(process::store().pendingCheckCount, 1u);
 }
 
 TEST_F(WalkTest, JapaneseNamesKeepTheirBytes) {
   write(fs::path(u8"表示.txt"), "表");  // the file system holds the name in its own encoding
   search({storePath(root / "*.txt")});
   ASSERT_EQ(keys().size(), 1u);
-  EXPECT_STREQ(store().items[0].file->name, "表示.txt");
+  EXPECT_STREQ(process::store().items[0].file->name, "表示.txt");
 }
 
 TEST_F(WalkTest, ATargetWrittenWithSlashesIsFound) {
@@ -260,8 +260,8 @@ TEST_F(WalkTest, ATargetWrittenWithSlashesIsFound) {
   EXPECT_EQ(target.find('/'), std::string::npos) << target;
   search({target}, false);
   EXPECT_EQ(keys(), (std::vector<std::string>{"A"}));
-  ASSERT_NE(store().files, nullptr);
-  EXPECT_EQ(std::string(store().files->folder), storePath(root / "sub"));
+  ASSERT_NE(process::store().files, nullptr);
+  EXPECT_EQ(std::string(process::store().files->folder), storePath(root / "sub"));
 }
 
 #ifndef _WIN32

@@ -27,7 +27,7 @@ bool insidePool(const ResultStore& s, const char* text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   clear(s);
   const unsigned fill = data[0];
   if (fill % 4 == 1) s.itemCount = MaxItems - 1 - fill / 64;

@@ -50,8 +50,8 @@ std::string readFile(const std::string& path) {
 class EditorLaunchTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
-    settings().queryExit = 0;
+    process::settings() = Settings{};
+    process::settings().queryExit = 0;
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     std::strcpy(process::settingsPath, (std::string(folder) + "obel_editor_test.ini").c_str());
@@ -94,8 +94,8 @@ TEST_F(EditorLaunchTest, StartsTheEditorWithTheBuiltCommandLineInOurDirectory) {
   char working[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, working);
 
-  std::strcpy(settings().textEditor, executable);
-  std::strcpy(settings().commandLine, "\"%F\" %L %C");
+  std::strcpy(process::settings().textEditor, executable);
+  std::strcpy(process::settings().commandLine, "\"%F\" %L %C");
   SetEnvironmentVariableA("OBEL_EDITOR_ECHO", echo.c_str());
   SetEnvironmentVariableA("GTEST_FILTER", "EditorEcho.Record");
   addRow(true);
@@ -132,8 +132,8 @@ TEST_F(EditorLaunchTest, AUnixProgramGetsTheUnixPathOfTheFile) {
   DeleteFileA(arguments.c_str());
   FileRecord* book = newFileRecord((folder + "\\第一巻.txt").c_str());
   item.file = book;
-  std::strcpy(settings().textEditor, editor.c_str());
-  std::strcpy(settings().commandLine, "\"%F\" +%L:%C");
+  std::strcpy(process::settings().textEditor, editor.c_str());
+  std::strcpy(process::settings().commandLine, "\"%F\" +%L:%C");
   addRow(true);
   DialogHook hook;
   launchTextEditor(dialog, list);
@@ -169,12 +169,12 @@ TEST_F(EditorLaunchTest, WithoutASingleSelectedRowOpenIsDisabledSilently) {
 TEST_F(EditorLaunchTest, MissingEditorAndFailedStartAreReported) {
   DialogHook hook;
   addRow(true);
-  settings().textEditor[0] = '\0';
+  process::settings().textEditor[0] = '\0';
   launchTextEditor(dialog, list);
-  std::strcpy(settings().textEditor, "C:\\no\\such\\editor.exe");
-  settings().commandLine[0] = '\0';
+  std::strcpy(process::settings().textEditor, "C:\\no\\such\\editor.exe");
+  process::settings().commandLine[0] = '\0';
   launchTextEditor(dialog, list);
-  std::strcpy(settings().commandLine, "\"%F\"");
+  std::strcpy(process::settings().commandLine, "\"%F\"");
   launchTextEditor(dialog, list);
   ASSERT_EQ(hook.boxes().size(), 3u);
   EXPECT_EQ(hook.boxes()[0].text, "テキストエディタが設定されていません");

@@ -55,10 +55,10 @@ const char kExpected[] =
 class ExportTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
-    settings().queryExit = 0;
+    process::settings() = Settings{};
+    process::settings().queryExit = 0;
     std::strcpy(process::settingsPath, (tempFolder() + "obel_export_test.ini").c_str());
-    ResultStore& s = store();
+    ResultStore& s = process::store();
     clear(s);
     file = newFileRecord("C:\\本\\第一巻.txt");
     addFile(s, file);
@@ -79,7 +79,7 @@ class ExportTest : public testing::Test {
     DestroyWindow(dialog);
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(target.c_str());
-    clear(store());
+    clear(process::store());
   }
   HWND dialog = nullptr;
   FileRecord* file = nullptr;

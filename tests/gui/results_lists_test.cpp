@@ -30,7 +30,7 @@ using Texts = std::vector<std::string>;
 
 // Every item of these tests has the okurigana の, so that the okurigana column has a text.
 RubyItem& add(const char* key, const char* ruby, FileRecord* file, int line, int column) {
-  return test::appendItem(store(), key, ruby, "の", file, line, column);
+  return test::appendItem(process::store(), key, ruby, "の", file, line, column);
 }
 
 Texts columnTexts(HWND list, int column) {
@@ -66,17 +66,17 @@ bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id
 class ResultListsTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
+    process::settings() = Settings{};
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     std::strcpy(process::settingsPath, (std::string(folder) + "obel_results_test.ini").c_str());
     DeleteFileA(process::settingsPath);
-    clear(store());
+    clear(process::store());
     process::expandedHead = nullptr;
     fileA = newFileRecord("C:\\books\\a.txt");
     fileB = newFileRecord("C:\\books\\b.txt");
-    addFile(store(), fileA);
-    addFile(store(), fileB);
+    addFile(process::store(), fileA);
+    addFile(process::store(), fileB);
     // Pairs in store order: 1 東京/とうきょう, 2 雨/あめ (three times), 3 今日/きょう, 4 今日/こんにち
     add("東京", "とうきょう", fileA, 3, 4);
     add("雨", "あめ", fileA, 10, 2);
@@ -84,14 +84,14 @@ class ResultListsTest : public testing::Test {
     add("今日", "きょう", fileB, 9, 1);
     add("雨", "あめ", fileB, 30, 7);
     add("今日", "こんにち", fileA, 40, 8);
-    markRepeatedPairs(store());
-    countDistinctPairs(store());
+    markRepeatedPairs(process::store());
+    countDistinctPairs(process::store());
   }
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     test::pumpMessages();
     process::expandedHead = nullptr;
-    clear(store());
+    clear(process::store());
     DeleteFileA(process::settingsPath);
   }
   void create() {
@@ -142,7 +142,7 @@ TEST_F(ResultListsTest, SetUpGivesTenColumnsSortedByNumberAndMemberListOverGroup
   EXPECT_EQ(g.top, m.top);
   EXPECT_EQ(g.right, m.right);
   EXPECT_EQ(g.bottom, m.bottom);
-  for (SortableListView* view : {&groupListView(), &memberListView()}) {
+  for (SortableListView* view : {&process::groupListView(), &process::memberListView()}) {
     EXPECT_EQ(view->sortState.sortedColumn, 0);
     EXPECT_EQ(view->sortState.descending, 0);
     ASSERT_EQ(view->sortState.columnCount, 10u);
@@ -169,12 +169,12 @@ TEST_F(ResultListsTest, HeaderClicksSortAndAlternate) {
   createAndFill();
   clickHeader(group, NumberColumn);  // the list starts ascending by №: the first click sorts descending
   EXPECT_EQ(columnTexts(group, NumberColumn), (Texts{"4", "3", "2", "1"}));
-  EXPECT_EQ(groupListView().sortState.descending, 1);
+  EXPECT_EQ(process::groupListView().sortState.descending, 1);
   clickHeader(group, NumberColumn);
   EXPECT_EQ(columnTexts(group, NumberColumn), (Texts{"1", "2", "3", "4"}));
   clickHeader(group, CountColumn);  // another column starts ascending
-  EXPECT_EQ(groupListView().sortState.sortedColumn, 1);
-  EXPECT_EQ(groupListView().sortState.descending, 0);
+  EXPECT_EQ(process::groupListView().sortState.sortedColumn, 1);
+  EXPECT_EQ(process::groupListView().sortState.descending, 0);
   EXPECT_EQ(columnTexts(group, CountColumn).back(), "3");
   clickHeader(group, CountColumn);
   EXPECT_EQ(columnTexts(group, CountColumn).front(), "3");
@@ -205,7 +205,7 @@ TEST_F(ResultListsTest, SortChangedGoesToTheParentWithBothColumns) {
   right.iButton = 1;  // the right button does not sort
   SendMessageA(group, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&right));
   EXPECT_EQ(sortChanges, (std::vector<std::pair<int, int>>{{3, 0}, {3, 3}}));
-  EXPECT_EQ(groupListView().sortState.sortedColumn, 3);
+  EXPECT_EQ(process::groupListView().sortState.sortedColumn, 3);
 }
 
 TEST_F(ResultListsTest, SortedByCountDescendingStaysSoAfterConditionChanges) {
@@ -217,7 +217,7 @@ TEST_F(ResultListsTest, SortedByCountDescendingStaysSoAfterConditionChanges) {
   EXPECT_EQ(columnTexts(group, KeyColumn), (Texts{"今日", "今日"}));
   click(IDC_SHOW_ALL);
   EXPECT_EQ(columnTexts(group, CountColumn), (Texts{"3", "1", "1", "1"}));
-  EXPECT_EQ(groupListView().sortState.sortedColumn, 1);
+  EXPECT_EQ(process::groupListView().sortState.sortedColumn, 1);
 }
 
 TEST_F(ResultListsTest, ConditionOffAndOnAgainRestoresNumberOrder) {
@@ -230,7 +230,7 @@ TEST_F(ResultListsTest, ConditionOffAndOnAgainRestoresNumberOrder) {
 
 TEST_F(ResultListsTest, BitmapArrowMovesAndTheSavedFormatComesBack) {
   create();
-  SortableListView& view = groupListView();
+  SortableListView& view = process::groupListView();
   const std::uint8_t drawsArrows = view.sortState.headerDrawsArrows;
   EXPECT_EQ(drawsArrows, headerCanDrawArrows() ? 1 : 0) << "the list asks what the program asks";
   // The bitmap path, which a header without its own arrows takes (Wine's comctl32 reports 5.81).
@@ -277,7 +277,7 @@ TEST_F(ResultListsTest, BitmapArrowMovesAndTheSavedFormatComesBack) {
 
 TEST_F(ResultListsTest, FormatFlagArrowMovesWhenTheHeaderDrawsArrows) {
   create();
-  SortableListView& view = groupListView();
+  SortableListView& view = process::groupListView();
   view.showSortIndicator(-1);
   view.sortState.headerDrawsArrows = 1;
   view.sortState.descending = 0;
@@ -297,7 +297,7 @@ TEST_F(ResultListsTest, FormatFlagArrowMovesWhenTheHeaderDrawsArrows) {
 
 TEST_F(ResultListsTest, InsertingAndDeletingColumnsThroughTheList) {
   create();
-  SortableListView& view = groupListView();
+  SortableListView& view = process::groupListView();
   view.showSortIndicator(3);
   LVCOLUMNA column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -411,14 +411,14 @@ TEST_F(ResultListsTest, ClicksUpdateTheButtonsAfterTheListAndActivationExpandsOr
 
 TEST_F(ResultListsTest, TheLastMessageUnbindsTheObject) {
   create();
-  SortableListView& view = groupListView();
+  SortableListView& view = process::groupListView();
   EXPECT_EQ(view.window, group);
   EXPECT_NE(view.previousProcedure, nullptr);
   EXPECT_EQ(GetWindowLongPtrA(group, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(view.windowProcedure()));
   DestroyWindow(dialog);
   test::pumpMessages();
   EXPECT_EQ(view.window, nullptr);
-  EXPECT_EQ(memberListView().window, nullptr);
+  EXPECT_EQ(process::memberListView().window, nullptr);
 }
 
 TEST_F(ResultListsTest, ResetEmptiesBothListsAndReturnsToTheGroupedView) {
@@ -437,7 +437,7 @@ TEST_F(ResultListsTest, ResetEmptiesBothListsAndReturnsToTheGroupedView) {
 }
 
 TEST_F(ResultListsTest, LengthFilterCaptions) {
-  settings().rubyLengthFilter = {1, 3, 2};
+  process::settings().rubyLengthFilter = {1, 3, 2};
   create();
   EXPECT_EQ(test::controlText(dialog, IDC_KEY_LENGTH), "キーが2文字以上の項目のみ表示");
   EXPECT_EQ(test::controlText(dialog, IDC_RUBY_LENGTH), "ルビが3文字の項目のみ表示");
@@ -462,7 +462,7 @@ TEST_F(ResultListsTest, CharCountDialogChecksAndStores) {
     SendDlgItemMessageA(box, IDC_COUNT_TYPE, CB_SETCURSEL, 1, 0);
     SendMessageA(ok, BM_CLICK, 0, 0);
   });
-  settings().rubyLengthFilter = {0, 4, 0};
+  process::settings().rubyLengthFilter = {0, 4, 0};
   click(IDC_RUBY_LENGTH_CHANGE);
   EXPECT_EQ(caption, "ルビ文字数設定");
   EXPECT_EQ(label, "ルビが");
@@ -472,8 +472,8 @@ TEST_F(ResultListsTest, CharCountDialogChecksAndStores) {
   EXPECT_EQ(hook.boxes()[0].text, "文字数が未入力です。");
   EXPECT_EQ(hook.boxes()[1].text, "文字数が不正です。");
   EXPECT_EQ(hook.boxes()[1].caption, "Obel");
-  EXPECT_EQ(settings().rubyLengthFilter.length, 7);
-  EXPECT_EQ(settings().rubyLengthFilter.type, AtMostLength);
+  EXPECT_EQ(process::settings().rubyLengthFilter.length, 7);
+  EXPECT_EQ(process::settings().rubyLengthFilter.type, AtMostLength);
   EXPECT_EQ(test::controlText(dialog, IDC_RUBY_LENGTH), "ルビが7文字以下の項目のみ表示");
 }
 
@@ -485,7 +485,7 @@ TEST_F(ResultListsTest, CharCountDialogCancelChangesNothing) {
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
   });
   EXPECT_FALSE(CharCountDialog(dialog, KeySide));
-  EXPECT_EQ(settings().keyLengthFilter.length, 2);
+  EXPECT_EQ(process::settings().keyLengthFilter.length, 2);
 }
 
 TEST_F(ResultListsTest, CountFieldTakesTwoBytes) {
@@ -540,26 +540,26 @@ std::vector<bool> paintedColumns(HWND list, const RubyItem& item, UINT state = 0
 
 TEST_F(ResultListsTest, PairRowShowsColumnsZeroToThreeAndNine) {
   create();
-  store().items[1].flags |= RevConvDone | RevConvGroupDone | RevConvGroupSomeOk;
-  const std::vector<bool> pair = paintedColumns(group, store().items[1]);
+  process::store().items[1].flags |= RevConvDone | RevConvGroupDone | RevConvGroupSomeOk;
+  const std::vector<bool> pair = paintedColumns(group, process::store().items[1]);
   EXPECT_EQ(pair, (std::vector<bool>{true, true, true, true, false, false, false, false, false, true}));
-  const std::vector<bool> single = paintedColumns(group, store().items[0]);
+  const std::vector<bool> single = paintedColumns(group, process::store().items[0]);
   for (int c = 0; c <= 8; ++c) EXPECT_TRUE(single[c]) << c;
-  process::expandedHead = &store().items[1];
-  const std::vector<bool> member = paintedColumns(members, store().items[1]);
+  process::expandedHead = &process::store().items[1];
+  const std::vector<bool> member = paintedColumns(members, process::store().items[1]);
   for (int c = 0; c <= 9; ++c) EXPECT_TRUE(member[c]) << "expanded column " << c;
 }
 
 TEST_F(ResultListsTest, SelectedRowColoursDependOnTheFocus) {
   createAndFill();
   COLORREF corner = 0;
-  paintedColumns(group, store().items[0], 0, &corner);
+  paintedColumns(group, process::store().items[0], 0, &corner);
   EXPECT_EQ(corner, GetSysColor(COLOR_WINDOW));
   SetFocus(GetDlgItem(dialog, IDC_SETTINGS));
-  paintedColumns(group, store().items[0], ODS_SELECTED, &corner);
+  paintedColumns(group, process::store().items[0], ODS_SELECTED, &corner);
   EXPECT_EQ(corner, GetSysColor(COLOR_BTNFACE));
   SetFocus(group);
-  paintedColumns(group, store().items[0], ODS_SELECTED, &corner);
+  paintedColumns(group, process::store().items[0], ODS_SELECTED, &corner);
   EXPECT_EQ(corner, GetSysColor(COLOR_HIGHLIGHT));
 }
 
@@ -569,13 +569,13 @@ TEST_F(ResultListsTest, RowHeightFollowsTheFontSizeAtOnce) {
   r.left = LVIR_BOUNDS;
   SendMessageA(group, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
   EXPECT_EQ(r.bottom - r.top, 24) << "fontSize 20";
-  settings().fontSize = 8;
+  process::settings().fontSize = 8;
   applyListFont(dialog);
   r.left = LVIR_BOUNDS;
   SendMessageA(group, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
   EXPECT_EQ(r.bottom - r.top, 13);
   EXPECT_EQ(listRowHeight(), 13);
-  settings().fontSize = 10;
+  process::settings().fontSize = 10;
   EXPECT_EQ(listRowHeight(), 14);
 }
 

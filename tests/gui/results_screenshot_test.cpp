@@ -89,14 +89,14 @@ bool saveBitmap(HDC source, const RECT& r, const char* path) {
 }
 
 TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
-  settings() = Settings{};
+  process::settings() = Settings{};
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   std::strcpy(process::settingsPath, (std::string(temp) + "obel_screenshot.ini").c_str());
   DeleteFileA(process::settingsPath);
   const std::vector<std::string> targets = writeSampleBooks();
 
-  ResultStore& s = store();
+  ResultStore& s = process::store();
   s.searchRunning = true;
   auto lister = platformDirLister();
   QuietEvents events;
@@ -109,8 +109,8 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
   dictionary.loadText(reinterpret_cast<const char*>(
       u8";; -*- coding: utf-8 -*-\nきょう /今日/\nあした /明日/\nなま /生/\nにんき /人気/\nゆくえ /行方/\n"
       u8"はしr /走/\nいk /生/\n"));
-  settings().useRevConvCache = 0;
-  revConvRunning() = true;
+  process::settings().useRevConvCache = 0;
+  process::revConvRunning() = true;
   checkStoreItems(s, ReadingSource{&dictionary, nullptr, nullptr}, nullptr);
   ASSERT_EQ(s.pendingCheckCount, 0u);
 
@@ -173,7 +173,7 @@ TEST(ResultScreenshot, GroupedViewAfterASearchShowsPairRowsByTheRule) {
   }
   DestroyWindow(dialog);
   test::pumpMessages();
-  clear(store());
+  clear(process::store());
 }
 
 }  // namespace

@@ -54,30 +54,30 @@ std::vector<std::string> rowMarks(HWND list) {
 class RevConvRunWindow : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
+    process::settings() = Settings{};
     std::strcpy(process::settingsPath, tempPath("obel_revconv_gui.ini").c_str());
     DeleteFileA(process::settingsPath);
-    clearCache(revConvCache());
-    clear(store());
+    clearCache(process::revConvCache());
+    clear(process::store());
     process::expandedHead = nullptr;
     // 生/なま three times (confirmed by the key), Ａ走/はし with る and った (partly), Ｚ謎/なぞ:
     // keys that no default dictionary knows and that no kanji readings compose.
-    test::appendItem(store(), "生", "なま", "");
-    test::appendItem(store(), "Ａ走", "はし", "る");
-    test::appendItem(store(), "生", "なま", "で");
-    test::appendItem(store(), "Ａ走", "はし", "った");
-    test::appendItem(store(), "Ｚ謎", "なぞ", "");
-    test::appendItem(store(), "生", "なま", "");
-    test::appendItem(store(), "東京", "とうきょう", "");
-    markRepeatedPairs(store());
-    countDistinctPairs(store());
-    store().pendingCheckCount = store().itemCount;
+    test::appendItem(process::store(), "生", "なま", "");
+    test::appendItem(process::store(), "Ａ走", "はし", "る");
+    test::appendItem(process::store(), "生", "なま", "で");
+    test::appendItem(process::store(), "Ａ走", "はし", "った");
+    test::appendItem(process::store(), "Ｚ謎", "なぞ", "");
+    test::appendItem(process::store(), "生", "なま", "");
+    test::appendItem(process::store(), "東京", "とうきょう", "");
+    markRepeatedPairs(process::store());
+    countDistinctPairs(process::store());
+    process::store().pendingCheckCount = process::store().itemCount;
   }
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
     test::pumpMessages();
     process::expandedHead = nullptr;
-    clear(store());
+    clear(process::store());
     DeleteFileA(process::settingsPath);
   }
   void create() {
@@ -103,21 +103,21 @@ class RevConvRunWindow : public testing::Test {
 }  // namespace
 
 TEST_F(RevConvRunWindow, RunMarksEveryRowAndDisablesTheButton) {
-  std::strcpy(settings().readingDictionary, writeDictionary(false).c_str());
+  std::strcpy(process::settings().readingDictionary, writeDictionary(false).c_str());
   create();
   test::DialogHook hook;
   // a run this short may end before its dialog is seen; the caption is checked by the stop test
   pressRevConv(hook, [](HWND) {});
   EXPECT_TRUE(hook.boxes().empty()) << "a finished run shows no message";
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REVCONV))) << "nothing is left to check";
   const std::vector<std::string> expected = {"生:◎", "Ａ走:△", "Ｚ謎:×", "東京:◎"};
   EXPECT_EQ(rowMarks(group), expected);
-  DeleteFileA(settings().readingDictionary);
+  DeleteFileA(process::settings().readingDictionary);
 }
 
 TEST_F(RevConvRunWindow, StopEndsTheRunWithItsMessageAndTheNextRunContinues) {
-  std::strcpy(settings().readingDictionary, writeDictionary(true).c_str());
+  std::strcpy(process::settings().readingDictionary, writeDictionary(true).c_str());
   create();
   test::DialogHook hook;
   std::string caption, timeText;
@@ -135,31 +135,31 @@ TEST_F(RevConvRunWindow, StopEndsTheRunWithItsMessageAndTheNextRunContinues) {
   EXPECT_EQ(hook.boxes()[0].caption, "Obel");
   EXPECT_EQ(hook.boxes()[0].text, "逆変換チェックを中止しました");
   EXPECT_EQ(hook.boxes()[0].icon, MB_ICONWARNING);
-  EXPECT_GT(store().pendingCheckCount, 0u) << "stopped while the dictionary was loading";
+  EXPECT_GT(process::store().pendingCheckCount, 0u) << "stopped while the dictionary was loading";
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_REVCONV)));
   // The next run takes up what is left, with the remaining count shown from there.
   hook.clear();
-  const std::uint32_t left = store().pendingCheckCount;
+  const std::uint32_t left = process::store().pendingCheckCount;
   std::string secondText;
   pressRevConv(hook, [&](HWND progress) { secondText = test::controlText(progress, IDC_PROGRESS_TEXT); });
   EXPECT_TRUE(hook.boxes().empty());
-  EXPECT_EQ(store().pendingCheckCount, 0u);
+  EXPECT_EQ(process::store().pendingCheckCount, 0u);
   EXPECT_EQ(secondText, "経過時間：0秒\r\n残り" + std::to_string(left));
   const std::vector<std::string> expected = {"生:◎", "Ａ走:△", "Ｚ謎:×", "東京:◎"};
   EXPECT_EQ(rowMarks(group), expected);
-  DeleteFileA(settings().readingDictionary);
+  DeleteFileA(process::settings().readingDictionary);
 }
 
 TEST_F(RevConvRunWindow, HidingConfirmedItemsRebuildsTheList) {
-  std::strcpy(settings().readingDictionary, writeDictionary(false).c_str());
-  settings().hideRevConv = 1;
+  std::strcpy(process::settings().readingDictionary, writeDictionary(false).c_str());
+  process::settings().hideRevConv = 1;
   create();
   EXPECT_EQ(test::listRowCount(group), 4);
   test::DialogHook hook;
   pressRevConv(hook, [](HWND) {});
   const std::vector<std::string> expected = {"Ａ走:△", "Ｚ謎:×"};
   EXPECT_EQ(rowMarks(group), expected) << "fully confirmed pairs and items leave the list";
-  DeleteFileA(settings().readingDictionary);
+  DeleteFileA(process::settings().readingDictionary);
 }
 
 }  // namespace obel

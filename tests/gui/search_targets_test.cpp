@@ -57,7 +57,7 @@ HDROP makeDrop(const std::vector<std::string>& paths) {
 class TargetsTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
+    process::settings() = Settings{};
     std::strcpy(process::settingsPath, (tempFolder() + "obel_targets_test.ini").c_str());
     DeleteFileA(process::settingsPath);
     dialog = createMainDialog();
@@ -318,7 +318,7 @@ class SearchTest : public TargetsTest {
   }
   std::vector<std::string> keys() const {
     std::vector<std::string> out;
-    const ResultStore& s = store();
+    const ResultStore& s = process::store();
     for (std::uint32_t i = 0; i < s.itemCount; ++i) out.push_back(text(s, s.items[i].keyId));
     return out;
   }
@@ -351,14 +351,14 @@ TEST_F(SearchTest, FilesBeforeSubfoldersTheSameFileOnceAndASingleFile) {
   EXPECT_TRUE(hook.boxes().empty()) << hook.boxes()[0].text;
   EXPECT_EQ(progressCaption, "検索中");
   EXPECT_EQ(progressOwner, dialog);
-  EXPECT_EQ(store().pendingCheckCount, 6u);
+  EXPECT_EQ(process::store().pendingCheckCount, 6u);
   EXPECT_TRUE(enabled(IDC_REVCONV));
-  EXPECT_EQ(std::string(store().items[0].file->folder), path());
+  EXPECT_EQ(std::string(process::store().items[0].file->folder), path());
 
-  settings().searchSubFolder = false;
+  process::settings().searchSubFolder = false;
   search(hook, {path() + "\\*.txt"});
   EXPECT_EQ(keys(), (std::vector<std::string>{"A", "B"}));
-  settings().searchSubFolder = true;
+  process::settings().searchSubFolder = true;
   search(hook, {path("sub1\\c.txt")});  // a single file: never its folder's subfolders
   EXPECT_EQ(keys(), (std::vector<std::string>{"C"}));
   search(hook, {path() + "\\*.none"});
@@ -405,7 +405,7 @@ TEST_F(SearchTest, StopFinishesTheCurrentFileAndKeepsWhatWasFound) {
   ASSERT_EQ(hook.boxes().size(), 1u);
   EXPECT_EQ(hook.boxes()[0].text, "検索を中止しました");
   EXPECT_EQ(hook.boxes()[0].owner, dialog);
-  EXPECT_EQ(store().pendingCheckCount, 6u);
+  EXPECT_EQ(process::store().pendingCheckCount, 6u);
   EXPECT_TRUE(enabled(IDC_REVCONV));
 }
 
@@ -413,7 +413,7 @@ TEST_F(SearchTest, ExactlyTheItemLimitShowsTheLimitMessage) {
   write("a.txt", "A", static_cast<int>(MaxItems));
   DialogHook hook;
   search(hook, {path() + "\\*.txt"});
-  EXPECT_EQ(store().itemCount, MaxItems);
+  EXPECT_EQ(process::store().itemCount, MaxItems);
   ASSERT_EQ(hook.boxes().size(), 1u);
   EXPECT_EQ(hook.boxes()[0].text, "データが最大件数に達したため、検索を中止しました");
   EXPECT_EQ(hook.boxes()[0].owner, dialog);
@@ -457,7 +457,7 @@ TEST_F(SearchTest, SearchButtonListsTheResultAndEnablesExportOnlyWhenItemsWereFo
   EXPECT_EQ(phase.caption, "リスト作成中");
   EXPECT_FALSE(phase.stopEnabledThen) << "Stop is disabled before the list phase";
   EXPECT_EQ(phase.barMaximum, 6);
-  EXPECT_EQ(store().itemCount, 6u);
+  EXPECT_EQ(process::store().itemCount, 6u);
   HWND groups = GetDlgItem(dialog, IDC_GROUP_LIST);
   EXPECT_EQ(SendMessageA(groups, LVM_GETITEMCOUNT, 0, 0), 3) << "one row per (key, reading) pair";
   EXPECT_TRUE(IsWindowVisible(groups));
@@ -469,7 +469,7 @@ TEST_F(SearchTest, SearchButtonListsTheResultAndEnablesExportOnlyWhenItemsWereFo
   SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((path() + "\\*.none").c_str()));
   SendMessageA(dialog, WM_COMMAND, IDC_SEARCH, 0);
   EXPECT_TRUE(hook.boxes().empty());
-  EXPECT_EQ(store().itemCount, 0u);
+  EXPECT_EQ(process::store().itemCount, 0u);
   EXPECT_EQ(SendMessageA(groups, LVM_GETITEMCOUNT, 0, 0), 0);
   EXPECT_FALSE(enabled(IDC_EXPORT));
   EXPECT_FALSE(enabled(IDC_REVCONV));

@@ -42,8 +42,8 @@ std::string readFile(const std::string& path) {
 class SettingsDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
-    std::strcpy(settings().textEditor, "C:\\ed.exe");
+    process::settings() = Settings{};
+    std::strcpy(process::settings().textEditor, "C:\\ed.exe");
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     path = std::string(folder) + "obel_settings_dialog_test.ini";
@@ -73,7 +73,7 @@ class SettingsDialogTest : public testing::Test {
 };
 
 TEST_F(SettingsDialogTest, OpensWithTheSettings) {
-  Settings& s = settings();
+  Settings& s = process::settings();
   s.queryExit = 0;
   s.useRevConvCache = 1;
   s.composedReadings = 0;
@@ -142,7 +142,7 @@ TEST_F(SettingsDialogTest, ChecksComeInTheirOrderAndKeepTheDialogOpen) {
                                              "フォントサイズが不正です。", "フォントサイズが不正です。",
                                              "フォントサイズが不正です。"};
   EXPECT_EQ(texts, expected);
-  EXPECT_STREQ(settings().textEditor, "C:\\ed.exe") << "nothing stored";
+  EXPECT_STREQ(process::settings().textEditor, "C:\\ed.exe") << "nothing stored";
   EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -161,13 +161,13 @@ TEST_F(SettingsDialogTest, SizesEightAndNinetyNineAreAcceptedAndStored) {
     });
     EXPECT_TRUE(confirmed);
     EXPECT_TRUE(hook.boxes().empty());
-    EXPECT_EQ(settings().fontSize, std::atoi(size));
-    EXPECT_STREQ(settings().fontName, "Noto Sans CJK JP");
-    EXPECT_EQ(settings().queryExit, 0);
-    EXPECT_EQ(settings().composedReadings, 0);
+    EXPECT_EQ(process::settings().fontSize, std::atoi(size));
+    EXPECT_STREQ(process::settings().fontName, "Noto Sans CJK JP");
+    EXPECT_EQ(process::settings().queryExit, 0);
+    EXPECT_EQ(process::settings().composedReadings, 0);
     EXPECT_EQ(GetPrivateProfileIntA("Application", "ComposedReadings", 1, path.c_str()), 0u);
-    EXPECT_STREQ(settings().commandLine, "\"%F\" -l%L");
-    EXPECT_STREQ(settings().readingDictionary, "C:\\dic\\SKK-JISYO.L");
+    EXPECT_STREQ(process::settings().commandLine, "\"%F\" -l%L");
+    EXPECT_STREQ(process::settings().readingDictionary, "C:\\dic\\SKK-JISYO.L");
     EXPECT_EQ(GetPrivateProfileIntA("Application", "FontSize", 0, path.c_str()), static_cast<UINT>(std::atoi(size)));
     char face[64];
     GetPrivateProfileStringA("Application", "FontName", "", face, sizeof face, path.c_str());
@@ -241,12 +241,12 @@ TEST_F(SettingsDialogTest, TheDictionaryFileButtonAddsTheChosenFileToTheList) {
     PostMessageA(GetWindow(d, GW_OWNER), WM_COMMAND, IDOK, 0);
   });
   EXPECT_TRUE(settingsDialog(owner));
-  EXPECT_EQ(std::string(settings().readingDictionary), "C:\\dic\\SKK-JISYO.L;" + file);
+  EXPECT_EQ(std::string(process::settings().readingDictionary), "C:\\dic\\SKK-JISYO.L;" + file);
   DeleteFileA(file.c_str());
 }
 
 TEST_F(SettingsDialogTest, CancelLeavesTheSettingsFileByteIdentical) {
-  Settings& s = settings();
+  Settings& s = process::settings();
   saveSettings();
   std::string before = readFile(path);
   ASSERT_FALSE(before.empty());
@@ -274,7 +274,7 @@ TEST_F(SettingsDialogTest, CacheIsLoadedOrSavedExactlyWhenTheBoxChanged) {
   const Case cases[] = {{0, BST_CHECKED, 1, 0}, {1, BST_UNCHECKED, 0, 1}, {1, BST_CHECKED, 0, 0}, {0, BST_UNCHECKED, 0, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.before);
-    settings().useRevConvCache = c.before;
+    process::settings().useRevConvCache = c.before;
     cacheLoads = cacheSaves = 0;
     DialogHook hook;
     bool confirmed = run(hook, [&](HWND dialog) {
@@ -284,7 +284,7 @@ TEST_F(SettingsDialogTest, CacheIsLoadedOrSavedExactlyWhenTheBoxChanged) {
     EXPECT_TRUE(confirmed);
     EXPECT_EQ(cacheLoads, c.loads);
     EXPECT_EQ(cacheSaves, c.saves);
-    EXPECT_EQ(settings().useRevConvCache, c.box == BST_CHECKED ? 1 : 0);
+    EXPECT_EQ(process::settings().useRevConvCache, c.box == BST_CHECKED ? 1 : 0);
     EXPECT_EQ(GetPrivateProfileIntA("Application", "UseRevConvCache", 9, path.c_str()), c.box == BST_CHECKED ? 1u : 0u);
   }
 }

@@ -17,8 +17,8 @@ LOGFONTA fontOf(HFONT font) {
 }
 
 TEST(ListFont, TakesTheFaceAndTheFontSizeSetting) {
-  settings() = Settings{};
-  settings().fontSize = 17;
+  process::settings() = Settings{};
+  process::settings().fontSize = 17;
   ASSERT_TRUE(createListFont("ＭＳ 明朝"));
   ASSERT_NE(process::listFont, nullptr);
   LOGFONTA lf = fontOf(process::listFont);
@@ -41,7 +41,7 @@ TEST(ListFont, TakesTheFaceAndTheFontSizeSetting) {
 }
 
 TEST(ListFont, LongFaceNameIsCutBeforeAWholeCharacter) {
-  settings() = Settings{};
+  process::settings() = Settings{};
   std::string face = "a" + std::string("漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢漢");  // 41 bytes
   ASSERT_TRUE(createListFont(face.c_str()));
   LOGFONTA lf = fontOf(process::listFont);

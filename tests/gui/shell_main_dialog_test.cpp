@@ -70,7 +70,7 @@ RECT templateRect() {
 class MainDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings() = Settings{};
+    process::settings() = Settings{};
     useSettingsFile(nullptr);
   }
   void TearDown() override {
@@ -111,7 +111,7 @@ TEST_F(MainDialogTest, ControlsStartFromTheSettings) {
 }
 
 TEST_F(MainDialogTest, ControlsFollowChangedSettingsAndClicksChangeThem) {
-  Settings& s = settings();
+  Settings& s = process::settings();
   s.searchSubFolder = 0;
   s.hideKeyRuby = SameRubyItems;
   s.hideRevConv = 1;
@@ -140,10 +140,10 @@ TEST_F(MainDialogTest, ControlsFollowChangedSettingsAndClicksChangeThem) {
 }
 
 TEST_F(MainDialogTest, StoredModeOutsideTheButtonsShowsEverything) {
-  settings().hideKeyRuby = 7;
+  process::settings().hideKeyRuby = 7;
   create();
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_ALL), BST_CHECKED);
-  EXPECT_EQ(settings().hideKeyRuby, ShowAllItems);
+  EXPECT_EQ(process::settings().hideKeyRuby, ShowAllItems);
 }
 
 TEST_F(MainDialogTest, EscapeNeverClosesTheWindow) {
@@ -258,7 +258,7 @@ TEST_F(MainDialogTest, ExitQuestionCancelKeepsEverythingAndOkClosesAndSaves) {
 
 TEST_F(MainDialogTest, WithoutTheQuestionTheCloseBoxEndsAtOnce) {
   DialogHook hook(IDCANCEL);
-  settings().queryExit = 0;
+  process::settings().queryExit = 0;
   create();
   SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(hook.boxes().empty());
@@ -331,7 +331,7 @@ TEST_F(MainDialogTest, MaximisedPlacementReopensMaximisedWithItsRestoreSize) {
   GetWindowPlacement(dialog, &placement);
   expectSameRect(placement.rcNormalPosition, RECT{70, area.top, 70 + width, area.top + height});
   // Saved again as maximised, with the normal rectangle.
-  settings().queryExit = 0;
+  process::settings().queryExit = 0;
   SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(readKey("Maximized"), 1);
   EXPECT_EQ(readKey("Left"), 70);
@@ -680,8 +680,8 @@ void collectCutCaptions(const char* dialogName, HWND dialog, std::set<std::strin
 // every caption of every dialog, including those written at run time, must fit its control.
 TEST_F(MainDialogTest, EveryCaptionFitsItsControl) {
   // The longest length-filter captions: two-digit counts.
-  settings().keyLengthFilter.length = 99;
-  settings().rubyLengthFilter.length = 99;
+  process::settings().keyLengthFilter.length = 99;
+  process::settings().rubyLengthFilter.length = 99;
   create();
   DialogHook hook;
   std::set<std::string> cut;  // the main dialog is measured once for each comparison
@@ -698,7 +698,7 @@ TEST_F(MainDialogTest, EveryCaptionFitsItsControl) {
   const Opened dialogs[] = {
       {"main", [&] {
          for (int type : {AtLeastLength, AtMostLength, ExactLength}) {
-           settings().keyLengthFilter.type = settings().rubyLengthFilter.type = type;
+           process::settings().keyLengthFilter.type = process::settings().rubyLengthFilter.type = type;
            setLengthFilterCaptions(dialog);
            collectCutCaptions("main", dialog, cut, measured);
          }

@@ -52,7 +52,7 @@ TEST(RevConvProviders, InputMethodWithoutAnswerGivesAnEmptyList) {
 }
 
 TEST(RevConvProviders, TheSettingAddsItsDictionariesToTheDefaults) {
-  settings() = Settings{};
+  process::settings() = Settings{};
   const std::string dictionary = besideExecutable("obel_choice_test.dic");
   HANDLE file = CreateFileA(dictionary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -61,7 +61,7 @@ TEST(RevConvProviders, TheSettingAddsItsDictionariesToTheDefaults) {
   WriteFile(file, text, sizeof text - 1, &written, nullptr);
   CloseHandle(file);
   // A list: the files that load, the others named for the warning.
-  std::strcpy(settings().readingDictionary, (dictionary + ";Z:\\no\\such.dic").c_str());
+  std::strcpy(process::settings().readingDictionary, (dictionary + ";Z:\\no\\such.dic").c_str());
   std::vector<std::string> unreadable;
   std::unique_ptr<ReadingProvider> chosen = chooseReadingProvider(&unreadable);
   std::vector<std::u16string> readings;
@@ -76,13 +76,13 @@ TEST(RevConvProviders, TheSettingAddsItsDictionariesToTheDefaults) {
     chosen->readings(nullptr, nullptr, u"東京", readings);
     EXPECT_NE(std::find(readings.begin(), readings.end(), u"とうきょう"), readings.end());
   }
-  settings() = Settings{};
+  process::settings() = Settings{};
 }
 
 TEST(RevConvCacheCommands, SaveAndLoadBesideTheExecutable) {
   const std::string path = besideExecutable("ObelCache.dat");
   DeleteFileA(path.c_str());
-  ReverseConversionCache& cache = revConvCache();
+  ReverseConversionCache& cache = process::revConvCache();
   clearCache(cache);
   cacheRecord(cache, "生", 0, CodeWords{123, 4}, 1);
   saveRevConvCache();
