@@ -57,6 +57,19 @@ BOOL CALLBACK findMainWindow(HWND window, LPARAM param) {
   return FALSE;
 }
 
+// Waits for the program closed through its close box (at once when it was never closed) and
+// expects it to have ended with exit code 0; the process's handles are closed.
+void expectEndedOnItsCloseBox(PROCESS_INFORMATION& process, bool closed) {
+  const DWORD waited = WaitForSingleObject(process.hProcess, closed ? 20000 : 0);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended on its close box";
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
 class ProgramCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -99,14 +112,7 @@ class ProgramCacheTest : public ::testing::Test {
     EXPECT_NE(search.found, nullptr) << "the main window appeared";
     if (search.found && whileOpen) whileOpen(search.found, process.dwProcessId);
     if (search.found) PostMessageA(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
-    const DWORD waited = WaitForSingleObject(process.hProcess, search.found ? 20000 : 0);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-    EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended on its close box";
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    expectEndedOnItsCloseBox(process, search.found != nullptr);
   }
 
   std::string folder, program, cache;
@@ -398,14 +404,7 @@ TEST(UnpackedRelease, SearchesChecksAndShowsItsVersion) {
     }
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
-  const DWORD waited = WaitForSingleObject(process.hProcess, window ? 20000 : 0);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
-  EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended on its close box";
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  EXPECT_EQ(code, 0u);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  expectEndedOnItsCloseBox(process, window != nullptr);
   for (const char* name : {"\\Obel.ini", "\\ObelCache.dat"})
     EXPECT_NE(GetFileAttributesA((folder + name).c_str()), INVALID_FILE_ATTRIBUTES) << name << " beside the program";
 }
