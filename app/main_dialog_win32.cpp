@@ -28,6 +28,7 @@ bool isRowNotification(UINT code) {
   switch (code) {
     case LVN_INSERTITEM:
     case LVN_DELETEITEM:
+    case LVN_DELETEALLITEMS:
     case LVN_ITEMCHANGING:
     case LVN_ITEMCHANGED:
     case LVN_GETDISPINFOA:
