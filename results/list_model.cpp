@@ -1,5 +1,6 @@
 #include "results/list_model.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -95,9 +96,10 @@ void copyText(const char* text, char* buffer, std::size_t size) {
   buffer[length] = '\0';
 }
 
+// Without the C library's formatting: a sort by № formats every row's number.
 void numberText(long value, char* buffer, std::size_t size) {
   char digits[24];
-  std::snprintf(digits, sizeof digits, "%ld", value);
+  *std::to_chars(digits, digits + sizeof digits - 1, value).ptr = '\0';
   copyText(digits, buffer, size);
 }
 

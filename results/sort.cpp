@@ -6,7 +6,6 @@
 #include <new>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace obel {
@@ -167,24 +166,49 @@ bool clickDirection(const SortState& state, int column) {
 
 namespace {
 
+// The buffers of a sort. The last sort's are kept for the next: under Wine every fresh
+// megabyte costs about a millisecond of page faults, as much as the rest of a sort by №.
+// The lists are sorted one at a time; a sort that finds the kept buffers taken gets its own.
+struct SortBuffers {
+  std::vector<SortRecord> records;
+  std::vector<char> texts;
+  std::vector<std::intptr_t> rowValues;
+  std::vector<const SortRecord*> byPlace;
+  bool taken = false;
+};
+
 // The keys of every row, one record per row (its value in `value`), each text key in its own
 // SortTextBytes slot of `texts`.
 struct PreparedKeys {
   SortRecord* records = nullptr;
   char* texts = nullptr;
   int count = 0;
-  explicit PreparedKeys(int n)
-      : records(new (std::nothrow) SortRecord[n]),
-        texts(new (std::nothrow) char[static_cast<std::size_t>(n) * SortTextBytes]),
-        count(n) {}
-  ~PreparedKeys() {
-    delete[] texts;
-    delete[] records;
+  explicit PreparedKeys(int n) : count(n), buffers(kept().taken ? own : kept()) {
+    buffers.taken = true;
+    try {
+      buffers.records.resize(static_cast<std::size_t>(n));
+      buffers.texts.resize(static_cast<std::size_t>(n) * SortTextBytes);
+      records = buffers.records.data();
+      texts = buffers.texts.data();
+    } catch (const std::bad_alloc&) {
+      records = nullptr;
+    }
   }
+  ~PreparedKeys() { buffers.taken = false; }
   PreparedKeys(const PreparedKeys&) = delete;
   PreparedKeys& operator=(const PreparedKeys&) = delete;
   bool ready() const { return records && texts; }
   char* textSlot(int i) { return texts + static_cast<std::size_t>(i) * SortTextBytes; }
+
+ private:
+  static SortBuffers& kept() {
+    static SortBuffers buffers;
+    return buffers;
+  }
+  SortBuffers own;
+
+ public:
+  SortBuffers& buffers;
 };
 
 // The list's sort through records: each row's value is replaced by its record for the sort
@@ -226,18 +250,18 @@ struct ValueKeys {
   // or null for a place no row holds.
   std::intptr_t base = 0;
   std::intptr_t stride = 0;
-  std::vector<const SortRecord*> byPlace;
+  const std::vector<const SortRecord*>* byPlace = nullptr;
 };
 
 int compareTexts(const SortParameters& p, const char* a, const char* b) {
   return p.type == TextSort ? p.parser->compareText(a, b) : p.parser->compareTextNoCase(a, b);
 }
 
-// Ranks from records in `order`: a record ranks above the one before it when the comparison
+// Ranks from the texts in `order`: a text ranks above the one before it when the comparison
 // puts it after, the same when equal. False when the order is not the comparison's.
-bool rankInOrder(SortRecord* records, const int* order, int count, const SortParameters& p) {
+bool rankInOrder(SortRecord* records, const std::vector<int>& order, const SortParameters& p) {
   int rank = 0;
-  for (int i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < order.size(); ++i) {
     if (i > 0) {
       const int c = compareTexts(p, records[order[i - 1]].key.text, records[order[i]].key.text);
       if (c > 0) return false;
@@ -248,6 +272,28 @@ bool rankInOrder(SortRecord* records, const int* order, int count, const SortPar
   return true;
 }
 
+// The sort keys of many texts in one buffer: one allocation, not one per text.
+class SortKeys {
+ public:
+  // False when the parser has no key for a text.
+  bool add(CellParser& parser, const char* text, bool noCase) {
+    if (!parser.textSortKey(text, noCase, key_)) return false;
+    starts_.push_back(bytes_.size());
+    bytes_.insert(bytes_.end(), key_.begin(), key_.end());
+    return true;
+  }
+  bool less(int a, int b) const {
+    return std::string_view(&bytes_[starts_[a]], end(a) - starts_[a]) <
+           std::string_view(&bytes_[starts_[b]], end(b) - starts_[b]);
+  }
+
+ private:
+  std::size_t end(int k) const { return static_cast<std::size_t>(k) + 1 < starts_.size() ? starts_[k + 1] : bytes_.size(); }
+  std::string key_;
+  std::vector<char> bytes_;
+  std::vector<std::size_t> starts_;
+};
+
 // Gives every record the rank of its text among all the texts, so that the list's many
 // comparisons compare two numbers; each rank equals the comparison's verdict against its
 // neighbours. The order comes from the parser's sort keys, checked pair by pair against the
@@ -257,30 +303,42 @@ bool rankInOrder(SortRecord* records, const int* order, int count, const SortPar
 // takes the rank of the first record with its text.
 bool rankTexts(SortRecord* records, int count, const SortParameters& p) {
   try {
+    // The records in the byte order of their texts: equal texts side by side.
+    std::vector<int> byBytes(count);
+    for (int i = 0; i < count; ++i) byBytes[i] = i;
+    std::sort(byBytes.begin(), byBytes.end(), [&](int a, int b) {
+      const int c = std::strcmp(records[a].key.text, records[b].key.text);
+      return c != 0 ? c < 0 : a < b;
+    });
     std::vector<int> firstWithText(count);
-    std::vector<int> order;
-    std::unordered_map<std::string_view, int> seen;
-    for (int i = 0; i < count; ++i) {
-      auto [at, added] = seen.emplace(records[i].key.text, i);
-      firstWithText[i] = at->second;
-      if (added) order.push_back(i);
+    std::vector<int> order;  // the first record of each distinct text
+    for (int k = 0; k < count; ++k) {
+      const int i = byBytes[k];
+      if (k > 0 && std::strcmp(records[byBytes[k - 1]].key.text, records[i].key.text) == 0) {
+        firstWithText[i] = firstWithText[byBytes[k - 1]];
+      } else {
+        firstWithText[i] = i;
+        order.push_back(i);
+      }
     }
     const int distinct = static_cast<int>(order.size());
-    std::vector<std::string> keys(count);
+    SortKeys keys;  // key k: the text of order[k]
     bool hinted = true;
-    for (int i = 0; i < distinct && hinted; ++i) {
-      hinted = p.parser->textSortKey(records[order[i]].key.text, p.type == TextNoCaseSort, keys[order[i]]);
-    }
+    for (int k = 0; k < distinct && hinted; ++k) hinted = keys.add(*p.parser, records[order[k]].key.text, p.type == TextNoCaseSort);
     bool ranked = false;
     if (hinted) {
-      std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
-      ranked = rankInOrder(records, order.data(), distinct, p);
+      std::vector<int> byKey(distinct);
+      for (int k = 0; k < distinct; ++k) byKey[k] = k;
+      std::stable_sort(byKey.begin(), byKey.end(), [&](int a, int b) { return keys.less(a, b); });
+      std::vector<int> keyOrder(distinct);
+      for (int k = 0; k < distinct; ++k) keyOrder[k] = order[byKey[k]];
+      ranked = rankInOrder(records, keyOrder, p);
     }
     if (!ranked) {
       std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         return compareTexts(p, records[a].key.text, records[b].key.text) < 0;
       });
-      ranked = rankInOrder(records, order.data(), distinct, p);
+      ranked = rankInOrder(records, order, p);
     }
     if (!ranked) return false;
     for (int i = 0; i < count; ++i) records[i].rank = records[firstWithText[i]].rank;
@@ -291,11 +349,11 @@ bool rankTexts(SortRecord* records, int count, const SortParameters& p) {
 }
 
 const SortRecord* recordOf(const ValueKeys& keys, std::intptr_t value) {
-  if (!keys.byPlace.empty()) {
+  if (keys.byPlace) {
     const std::intptr_t offset = value - keys.base;
     if (offset < 0 || offset % keys.stride != 0) return nullptr;
     const std::size_t place = static_cast<std::size_t>(offset / keys.stride);
-    return place < keys.byPlace.size() ? keys.byPlace[place] : nullptr;
+    return place < keys.byPlace->size() ? (*keys.byPlace)[place] : nullptr;
   }
   const SortRecord* end = keys.records + keys.count;
   const SortRecord* found = std::lower_bound(keys.records, end, value,
@@ -338,11 +396,19 @@ bool sortByPositions(SortableRows& rows, ValueKeys& byValue, const std::vector<s
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return compareByValue(rowValues[a], rowValues[b], param) < 0; });
     std::vector<std::intptr_t> sortedValues(count);
+    bool moved = false;
     for (int position = 0; position < count; ++position) {
       sortedValues[position] = rowValues[order[position]];
       const SortRecord* record = recordOf(byValue, sortedValues[position]);
       if (!record) return false;
       const_cast<SortRecord*>(record)->row = position;
+      moved = moved || order[position] != position;
+    }
+    // Rows already in this order (a rebuild appends them in the order of №) stay as they are:
+    // the list's own sort would move nothing.
+    if (!moved) {
+      sorted = true;
+      return true;
     }
     sorted = rows.sortRows(compareByPosition, param);
     if (sorted) rows.rowsReordered(sortedValues.data(), count);
@@ -357,7 +423,7 @@ bool sortByPositions(SortableRows& rows, ValueKeys& byValue, const std::vector<s
 bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType type, bool descending,
                   PreparedKeys& keys) {
   SortRecord* records = keys.records;
-  std::vector<std::intptr_t> rowValues;
+  std::vector<std::intptr_t>& rowValues = keys.buffers.rowValues;
   try {
     rowValues.resize(static_cast<std::size_t>(keys.count));
   } catch (const std::bad_alloc&) {
@@ -382,23 +448,25 @@ bool sortByValues(SortableRows& rows, CellParser& parser, int column, ColumnType
     prepareSortKey(record, type, cell, keys.textSlot(distinct), parser);
     ++distinct;
   }
-  ValueKeys byValue{records, distinct, SortParameters{&parser, type, descending}, false, 0, 0, {}};
+  ValueKeys byValue{records, distinct, SortParameters{&parser, type, descending}, false, 0, 0, nullptr};
   if (type == TextSort || type == TextNoCaseSort) byValue.ranked = rankTexts(records, distinct, byValue.parameters);
   int limit = 0;
   if (rows.valueTable(byValue.base, byValue.stride, limit) && byValue.stride > 0 && limit > 0) {
+    std::vector<const SortRecord*>& places = keys.buffers.byPlace;
     try {
-      byValue.byPlace.assign(static_cast<std::size_t>(limit), nullptr);
+      places.assign(static_cast<std::size_t>(limit), nullptr);
+      byValue.byPlace = &places;
       for (int i = 0; i < distinct; ++i) {
         const std::intptr_t offset = records[i].value - byValue.base;
         if (offset >= 0 && offset % byValue.stride == 0 && offset / byValue.stride < limit) {
-          byValue.byPlace[static_cast<std::size_t>(offset / byValue.stride)] = &records[i];
+          places[static_cast<std::size_t>(offset / byValue.stride)] = &records[i];
         } else {
-          byValue.byPlace.clear();  // a value outside the table: found by searching
+          byValue.byPlace = nullptr;  // a value outside the table: found by searching
           break;
         }
       }
     } catch (const std::bad_alloc&) {
-      byValue.byPlace.clear();
+      byValue.byPlace = nullptr;
     }
   }
   bool sorted = false;
