@@ -120,7 +120,9 @@ void setUpResultLists(HWND dialog) {
   setUpList(process::memberListWindow, process::memberListView());
 }
 
+namespace {
 RefreshMoments refreshMoments;
+}  // namespace
 
 const RefreshMoments& lastRefreshMoments() { return refreshMoments; }
 
