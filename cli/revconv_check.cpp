@@ -24,7 +24,7 @@ namespace {
 class NamedCacheFile final : public FileOps {
  public:
   NamedCacheFile(FileOps& base, const std::string& file) : base_(base), file_(file) {
-    folder_ = file.substr(0, folderLength(file));
+    folder_ = file.substr(0, folderLength(file.c_str()));
   }
   bool modulePath(char* path, std::uint32_t capacity) override {
     const std::string program = folder_ + "obel-scan";
@@ -42,16 +42,6 @@ class NamedCacheFile final : public FileOps {
   LocalTime localTime() override { return base_.localTime(); }
 
  private:
-  // Up to and with the last separator; on Windows a trail byte 0x5C (the 表 of a name) is not one.
-  static std::size_t folderLength(const std::string& file) {
-    const std::size_t slash = file.rfind('/');
-    std::ptrdiff_t cut = slash == std::string::npos ? -1 : static_cast<std::ptrdiff_t>(slash);
-#ifdef _WIN32
-    const std::ptrdiff_t backslash = findLastBackslash(file.c_str());
-    if (backslash > cut) cut = backslash;
-#endif
-    return static_cast<std::size_t>(cut + 1);
-  }
   const char* redirect(const char* path) const {
     return folder_ + "ObelCache.dat" == path ? file_.c_str() : path;
   }

@@ -37,7 +37,7 @@ constexpr struct LeadClasses {
   LeadClass of[256];
   constexpr LeadClasses() : of() {
     for (unsigned b = 0; b < 256; ++b) {
-      const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      const bool lead = isLeadByte(b);
       of[b] = !lead || b == MarkLead ? NotOrdinaryLead : b * 256u + LowestTrail >= FirstKanji ? KanjiLead : TrailDecides;
     }
   }

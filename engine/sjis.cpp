@@ -1,5 +1,7 @@
 #include "engine/sjis.h"
 
+#include <cstring>
+
 namespace obel {
 
 std::ptrdiff_t findLastBackslash(const char* text) {
@@ -14,6 +16,16 @@ std::ptrdiff_t findLastBackslash(const char* text) {
     }
   }
   return last;
+}
+
+std::size_t folderLength(const char* path) {
+  const char* slash = std::strrchr(path, '/');  // 0x2F is never a trail byte
+  std::ptrdiff_t cut = slash ? slash - path : -1;
+#ifdef _WIN32
+  const std::ptrdiff_t backslash = findLastBackslash(path);
+  if (backslash > cut) cut = backslash;
+#endif
+  return static_cast<std::size_t>(cut + 1);
 }
 
 }  // namespace obel

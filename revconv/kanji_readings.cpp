@@ -266,7 +266,7 @@ void codes(std::string_view text, std::vector<std::uint16_t>& out) {
   out.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char b = static_cast<unsigned char>(text[i]);
-    if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < text.size()) {
+    if (isLeadByte(b) && i + 1 < text.size()) {
       out.push_back(static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(text[i + 1])));
       ++i;
     } else {
@@ -421,14 +421,7 @@ std::vector<std::string> kanjidicFiles(const std::string& programFolder) {
 std::string programFolder() {
   char path[4096];
   if (!platformFileOps().modulePath(path, sizeof path)) return {};
-  std::string p(path);
-  std::size_t cut = p.rfind('/');
-#ifdef _WIN32
-  const std::ptrdiff_t backslash = findLastBackslash(path);
-  if (backslash >= 0 && (cut == std::string::npos || static_cast<std::size_t>(backslash) > cut))
-    cut = static_cast<std::size_t>(backslash);
-#endif
-  return cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
+  return std::string(path, folderLength(path));
 }
 
 const KanjiReadings& kanjiReadings() {

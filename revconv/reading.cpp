@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/sjis.h"
 #include "revconv/cache.h"
 #include "revconv/text_codec.h"
 #include "settings/settings.h"
@@ -67,7 +68,7 @@ std::uint16_t widenKatakana(const unsigned char* src, int& consumed) {
 }
 
 bool isCp932DoubleByte(unsigned char first, unsigned char second) {
-  const bool lead = (first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC);
+  const bool lead = isLeadByte(first);
   const bool trail = (second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC);
   return lead && trail;
 }
