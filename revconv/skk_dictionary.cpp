@@ -268,12 +268,8 @@ std::string unreadableDictionariesText(const std::vector<std::string>& files) {
 
 bool DictionaryList::load(std::string_view list, std::vector<std::string>& unreadable) {
   dictionaries_.clear();
-  const std::vector<std::string> files = splitDictionaryList(list);
-  for (const std::string& file : files) {
-    auto dictionary = std::make_unique<SkkDictionary>();
-    if (dictionary->load(file.c_str())) dictionaries_.push_back(std::move(dictionary));
-    else unreadable.push_back(file);
-  }
+  for (const std::string& file : splitDictionaryList(list))
+    if (!add(file)) unreadable.push_back(file);
   return !dictionaries_.empty();
 }
 
@@ -291,14 +287,26 @@ std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder
   return files;
 }
 
-void ReadingUnion::readings(void* context, void* layout, const std::u16string& text,
-                            std::vector<std::u16string>& out) {
-  for (ReadingProvider* provider : providers_) {
-    one_.clear();
-    provider->readings(context, layout, text, one_);
-    for (std::u16string& reading : one_)
+namespace {
+
+// The readings of each provider in turn (one as the scratch list), a reading that an earlier
+// one gave not repeated.
+template <typename Providers>
+void readingsOfEach(const Providers& providers, void* context, void* layout, const std::u16string& text,
+                    std::vector<std::u16string>& one, std::vector<std::u16string>& out) {
+  for (const auto& provider : providers) {
+    one.clear();
+    provider->readings(context, layout, text, one);
+    for (std::u16string& reading : one)
       if (std::find(out.begin(), out.end(), reading) == out.end()) out.push_back(std::move(reading));
   }
+}
+
+}  // namespace
+
+void ReadingUnion::readings(void* context, void* layout, const std::u16string& text,
+                            std::vector<std::u16string>& out) {
+  readingsOfEach(providers_, context, layout, text, one_, out);
 }
 
 void DictionaryList::readings(void* context, void* layout, const std::u16string& text,
@@ -308,12 +316,7 @@ void DictionaryList::readings(void* context, void* layout, const std::u16string&
     return;
   }
   std::vector<std::u16string> one;
-  for (const auto& dictionary : dictionaries_) {
-    one.clear();
-    dictionary->readings(context, layout, text, one);
-    for (std::u16string& reading : one)
-      if (std::find(out.begin(), out.end(), reading) == out.end()) out.push_back(std::move(reading));
-  }
+  readingsOfEach(dictionaries_, context, layout, text, one, out);
 }
 
 }  // namespace obel
