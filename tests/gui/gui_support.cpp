@@ -186,4 +186,26 @@ RECT dialogUnits(HWND dialog, int x, int y, int width, int height) {
               position.top + position.bottom};
 }
 
+BITMAPINFOHEADER capturePixels(HDC source, const RECT& r, WORD bitCount, bool topDown,
+                               std::vector<unsigned char>& pixels) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, source, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = topDown ? -height : height;
+  info.biPlanes = 1;
+  info.biBitCount = bitCount;
+  const int stride = (width * bitCount / 8 + 3) & ~3;
+  pixels.assign(static_cast<std::size_t>(stride) * height, 0);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return info;
+}
+
 }  // namespace obel::test

@@ -87,4 +87,9 @@ RECT childRect(HWND child);
 // Dialog units to pixels for the given dialog (MapDialogRect).
 RECT dialogUnits(HWND dialog, int x, int y, int width, int height);
 
+// The pixels of a rectangle of the device context as a DIB of bitCount bits a pixel, each row
+// padded to 4 bytes, top row first when topDown; returns the DIB's header.
+BITMAPINFOHEADER capturePixels(HDC source, const RECT& r, WORD bitCount, bool topDown,
+                               std::vector<unsigned char>& pixels);
+
 }  // namespace obel::test

@@ -728,24 +728,12 @@ TEST_F(MainDialogTest, EveryCaptionFitsItsControl) {
 
 // The screen's pixels inside a window's rectangle, top row first.
 std::vector<DWORD> screenPixels(const RECT& r) {
-  const int width = r.right - r.left, height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = -height;
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
-  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+  std::vector<unsigned char> bytes;
+  test::capturePixels(screen, r, 32, true, bytes);
   ReleaseDC(nullptr, screen);
+  std::vector<DWORD> pixels(bytes.size() / sizeof(DWORD));
+  std::memcpy(pixels.data(), bytes.data(), bytes.size());
   return pixels;
 }
 
