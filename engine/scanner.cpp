@@ -355,9 +355,12 @@ std::uint32_t scanBuffer(ResultStore& s, FileRecord* record, const char* data, s
   return Scanner(s, record, data, size).run();
 }
 
-std::uint32_t scanFile(ResultStore& s, FileRecord* record) {
+std::uint32_t scanFile(ResultStore& s, FileRecord* record, bool* unreadable) {
   FileBytes bytes;
-  if (!readWholeFile(record->path, bytes)) return 0;
+  if (!readWholeFile(record->path, bytes)) {
+    if (unreadable) *unreadable = true;
+    return 0;
+  }
   return scanBuffer(s, record, bytes.data.get(), bytes.size);
 }
 

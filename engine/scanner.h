@@ -14,7 +14,7 @@ namespace obel {
 std::uint32_t scanBuffer(ResultStore& s, FileRecord* record, const char* data, std::size_t size);
 
 // Reads the file at record->path whole and scans it. A file that cannot be opened or read
-// whole yields 0 items.
-std::uint32_t scanFile(ResultStore& s, FileRecord* record);
+// whole yields 0 items and, when unreadable is given, sets it.
+std::uint32_t scanFile(ResultStore& s, FileRecord* record, bool* unreadable = nullptr);
 
 }  // namespace obel

@@ -6,7 +6,6 @@
 #include <string>
 #include <unordered_set>
 
-#include "engine/file_io.h"
 #include "engine/scanner.h"
 #include "engine/sjis.h"
 
@@ -80,13 +79,13 @@ void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* sub
     if (!record) break;  // out of memory: the rest of this folder's files are skipped
     record->firstItem = s.items + s.itemCount;
     w.events->showFileName(record->name);
-    FileBytes bytes;
-    if (!readWholeFile(buffer, bytes)) {
+    bool unreadable = false;
+    const std::uint32_t n = scanFile(s, record, &unreadable);
+    if (unreadable) {
       freeFileRecord(record);
       if (w.running) missed(w, Missed::File, buffer);  // else a stop may have cut the read
       continue;
     }
-    const std::uint32_t n = scanBuffer(s, record, bytes.data.get(), bytes.size);
     if (n == 0) {
       freeFileRecord(record);
     } else {
