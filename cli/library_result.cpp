@@ -112,18 +112,21 @@ std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem&
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p,
                                          std::uint32_t pairId, const ReadingSource& check) {
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
-  if (p.keyVerdict == 2) return RevConvDone | RevConvKeyOk;
-  auto unconfirmed = [&] {
+  ItemFindings found;
+  found.keyOk = p.keyVerdict == 2;
+  if (!found.keyOk && text(s, item.okuriganaId)[0] != 0) {
+    const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
+    const auto [at, asked] =
+        okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairId) << 32 | okurigana, false);
+    if (asked) at->second = matchWithOkurigana(s, check, item) == 1;
+    found.okuriOk = at->second;
+    p.confirmed += found.okuriOk;
+  }
+  if (!found.keyOk && !found.okuriOk) {
     if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
-    return p.composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
-  };
-  if (text(s, item.okuriganaId)[0] == 0) return unconfirmed();
-  const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
-  const auto [at, asked] = okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairId) << 32 | okurigana, false);
-  if (asked) at->second = matchWithOkurigana(s, check, item) == 1;
-  if (!at->second) return unconfirmed();
-  ++p.confirmed;
-  return RevConvDone | RevConvOkuriOk;
+    found.composed = p.composed == 2;
+  }
+  return itemVerdictBits(found);
 }
 
 void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes) {
@@ -316,11 +319,7 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
 namespace {
 // The mark of the pair's row: as one item's for a pair seen once, the group's otherwise.
 const char* pairMark(const LibraryPair& p) {
-  if (p.keyVerdict == 2) return "◎";
-  if (p.confirmed == p.count) return "○";
-  if (p.confirmed > 0) return "△";
-  if (p.composed == 2) return "？";
-  return "×";
+  return verdictText(verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, p.composed == 2}), true));
 }
 }  // namespace
 

@@ -188,21 +188,45 @@ void countDistinctPairs(ResultStore& s) {
   }
 }
 
-const char* verdictMark(const RubyItem& item, bool asPair) {
-  const std::uint32_t f = item.flags;
-  if (!asPair) {
-    if (!(f & RevConvDone)) return "";
-    if (f & RevConvKeyOk) return "◎";
-    if (f & RevConvOkuriOk) return "○";
-    if (f & RevConvComposed) return "？";
-    return "×";
-  }
-  if (!(f & RevConvGroupDone)) return "";
-  if (f & RevConvKeyOk) return "◎";
-  if (f & RevConvGroupAllOk) return "○";
-  if (f & RevConvGroupSomeOk) return "△";
-  if (f & RevConvComposed) return "？";
-  return "×";
+std::uint32_t itemVerdictBits(const ItemFindings& found) {
+  if (found.keyOk) return RevConvDone | RevConvKeyOk;
+  if (found.okuriOk) return RevConvDone | RevConvOkuriOk;
+  return RevConvDone | (found.composed ? RevConvComposed : 0);
 }
+
+std::uint32_t pairVerdictBits(const PairFindings& found) {
+  if (found.keyOk) return RevConvGroupDone | RevConvGroupAllOk | RevConvKeyOk;
+  if (found.confirmed >= found.occurrences) return RevConvGroupDone | RevConvGroupAllOk;
+  if (found.confirmed > 0) return RevConvGroupDone | RevConvGroupSomeOk;
+  return RevConvGroupDone | (found.composed ? RevConvComposed : 0);
+}
+
+Verdict verdictOf(std::uint32_t f, bool asPair) {
+  if (!(f & (asPair ? RevConvGroupDone : RevConvDone))) return Verdict::Unchecked;
+  if (f & RevConvKeyOk) return Verdict::KeyOk;
+  if (f & (asPair ? RevConvGroupAllOk : RevConvOkuriOk)) return Verdict::OkuriOk;
+  if (asPair && (f & RevConvGroupSomeOk)) return Verdict::Partly;
+  if (f & RevConvComposed) return Verdict::Composed;
+  return Verdict::Unconfirmed;
+}
+
+namespace {
+// By Verdict.
+constexpr const char* VerdictTexts[] = {"", "◎", "○", "△", "？", "×"};
+constexpr std::size_t VerdictCount = sizeof VerdictTexts / sizeof VerdictTexts[0];
+}  // namespace
+
+const char* verdictText(Verdict verdict) {
+  const auto at = static_cast<std::size_t>(verdict);
+  return at < VerdictCount ? VerdictTexts[at] : "";
+}
+
+Verdict verdictOfMark(const char* mark) {
+  for (std::size_t at = 1; at < VerdictCount; ++at)
+    if (std::strcmp(mark, VerdictTexts[at]) == 0) return static_cast<Verdict>(at);
+  return Verdict::Unchecked;
+}
+
+const char* verdictMark(const RubyItem& item, bool asPair) { return verdictText(verdictOf(item.flags, asPair)); }
 
 }  // namespace obel

@@ -128,7 +128,36 @@ void deriveFolderAndName(FileRecord& record);
 void markRepeatedPairs(ResultStore& s);
 void countDistinctPairs(ResultStore& s);
 
-// "◎" "○" "△" "？" "×" or "" (CP932 text); ◎ ○ △ win over ？.
+// What the check found for one occurrence.
+struct ItemFindings {
+  bool keyOk = false;     // the key alone reads as the ruby
+  bool okuriOk = false;   // the key with this occurrence's okurigana does
+  bool composed = false;  // made of the readings of the key's characters, or a katakana gloss
+};
+// The verdict bits the findings give the occurrence, RevConvDone included.
+std::uint32_t itemVerdictBits(const ItemFindings& found);
+
+// What the check found for all the occurrences of a pair together.
+struct PairFindings {
+  bool keyOk = false;
+  std::uint32_t occurrences = 0;
+  std::uint32_t confirmed = 0;  // occurrences confirmed with their okurigana
+  bool composed = false;
+};
+// The summary bits the pair's first occurrence gets, RevConvGroupDone included.
+std::uint32_t pairVerdictBits(const PairFindings& found);
+
+// The marks, in their order of trust (the order of the verdict column's sort): not checked yet,
+// then ◎ down to ×.
+enum class Verdict : std::uint8_t { Unchecked, KeyOk, OkuriOk, Partly, Composed, Unconfirmed };
+// Which mark the bits give: an occurrence's own, or (asPair) its pair's summary.
+Verdict verdictOf(std::uint32_t flags, bool asPair);
+// "◎" "○" "△" "？" "×" or "" (CP932 text).
+const char* verdictText(Verdict verdict);
+// The verdict whose mark is the text; Unchecked for any other text.
+Verdict verdictOfMark(const char* mark);
+
+// verdictText of the item's verdict; ◎ ○ △ win over ？.
 const char* verdictMark(const RubyItem& item, bool asPair);
 
 }  // namespace obel

@@ -21,7 +21,7 @@ const ColumnInfo resultColumns[ColumnCount] = {
     {"フォルダ名", Align::Left, 100, TextSort, Align::Left},
     {"行", Align::Centre, 50, IntegerSort, Align::Right},
     {"列", Align::Centre, 50, IntegerSort, Align::Right},
-    {"逆変換", Align::Centre, 60, TextSort, Align::Centre},
+    {"逆変換", Align::Centre, 60, VerdictSort, Align::Centre},
 };
 
 int progressStep(std::uint32_t itemCount) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/store.h"
+
 namespace obel {
 
 ColumnType columnType(const SortState& state, int column) {
@@ -89,6 +91,9 @@ void prepareSortKey(SortRecord& record, ColumnType type, const char* cellText, c
       record.key.text = textCopy;
       break;
     }
+    case VerdictSort:
+      record.key.integer = static_cast<std::int32_t>(verdictOfMark(cellText));
+      break;
     case IntegerSort: {
       std::int32_t value = 0;
       if (!empty && parser.parseInteger(cellText, value)) record.key.integer = value;
@@ -137,6 +142,7 @@ int compareSortKeys(const SortRecord& a, const SortRecord& b, const SortParamete
       order = sign(p.parser->compareTextNoCase(a.key.text, b.key.text));
       break;
     case IntegerSort:
+    case VerdictSort:
       order = threeWay(a.key.integer, b.key.integer);
       break;
     case RealSort:

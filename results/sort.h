@@ -20,6 +20,7 @@ constexpr ColumnType DateTimeSort = 6;
 constexpr ColumnType DateSort = 7;          // date part only
 constexpr ColumnType TimeSort = 8;          // time part only
 constexpr ColumnType UnsortedText = 9;      // read, every pair equal
+constexpr ColumnType VerdictSort = 10;      // a verdict mark, in the marks' order of trust
 
 // Bytes of a cell taking part in the sort, NUL included: at most 31 bytes of text.
 constexpr int SortTextBytes = 32;

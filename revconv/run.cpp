@@ -57,14 +57,15 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
     if (member.flags & RevConvDone) {
       if (member.flags & RevConvOkuriOk) ++confirmed;
     } else {
-      std::uint32_t bits = RevConvDone;
-      if (text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1) {
-        bits |= RevConvOkuriOk;
+      ItemFindings found;
+      found.okuriOk = text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1;
+      if (found.okuriOk) {
         ++confirmed;
       } else {
-        if (composed < 0) composed = static_cast<int>(composedBit(s, source, member));
-        bits |= static_cast<std::uint32_t>(composed);
+        if (composed < 0) composed = composedBit(s, source, member) != 0;
+        found.composed = composed == 1;
       }
+      const std::uint32_t bits = itemVerdictBits(found);
       // One query serves every earlier occurrence with the same okurigana.
       for (std::uint32_t j = i + 1; j-- > 0;)
         if (members[j]->okuriganaId == member.okuriganaId) given += addBits(*members[j], bits);
@@ -75,11 +76,9 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
     }
   }
   if (complete && n > 0) {
-    std::uint32_t summary = RevConvGroupDone;
-    if (confirmed == size) summary |= RevConvGroupAllOk;
-    else if (confirmed > 0) summary |= RevConvGroupSomeOk;
-    else if (composed < 0) summary |= composedBit(s, source, *members[0]);
-    members[0]->flags |= summary;
+    PairFindings found{false, size, confirmed, false};
+    if (confirmed == 0) found.composed = composed < 0 ? composedBit(s, source, *members[0]) != 0 : composed == 1;
+    members[0]->flags |= pairVerdictBits(found);
   }
   return given;
 }
@@ -95,11 +94,12 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
       std::uint32_t done = 0;
       bool finished = false;
       if (!(item.flags & PairRepeat) && matchKeyAlone(s, source, item) == 1) {
+        const std::uint32_t bits = itemVerdictBits({true, false, false});
         if (item.flags & PairShared) {
-          done = markPair(s, s.pairIndex[i], item.groupSize, RevConvDone | RevConvKeyOk);
-          item.flags |= RevConvGroupDone | RevConvGroupAllOk;
+          done = markPair(s, s.pairIndex[i], item.groupSize, bits);
+          item.flags |= pairVerdictBits({true, item.groupSize, item.groupSize, false});
         } else {
-          done = addBits(item, RevConvDone | RevConvKeyOk);
+          done = addBits(item, bits);
         }
         finished = true;
       }
@@ -108,8 +108,10 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
           const std::uint32_t size = (item.flags & PairRepeat) ? pairSize(s, s.pairIndex[i]) : item.groupSize;
           done = checkPairWithOkurigana(s, source, s.pairIndex[i], size);
         } else {
-          const bool okuri = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;
-          done = addBits(item, okuri ? RevConvDone | RevConvOkuriOk : RevConvDone | composedBit(s, source, item));
+          ItemFindings found;
+          found.okuriOk = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;
+          found.composed = !found.okuriOk && composedBit(s, source, item) != 0;
+          done = addBits(item, itemVerdictBits(found));
         }
       }
       // Never below zero, whatever the flags of a damaged store say.

@@ -102,3 +102,32 @@ TEST(Store, VerdictMarks) {
     EXPECT_STREQ(verdictMark(item, true), c.pair) << c.flags;
   }
 }
+
+// The one decision both checks (the window's and obel-scan --no-limit's) take: which findings
+// win, for an occurrence and for a pair, and the marks' order of trust that the column sorts by.
+TEST(Store, FindingsDecideTheMarkInOneOrder) {
+  struct ItemCase { ItemFindings found; const char* mark; };
+  const ItemCase items[] = {
+      {{true, true, true}, "◎"},
+      {{false, true, true}, "○"},
+      {{false, false, true}, "？"},
+      {{false, false, false}, "×"},
+  };
+  for (const ItemCase& c : items)
+    EXPECT_STREQ(verdictText(verdictOf(itemVerdictBits(c.found), false)), c.mark) << c.mark;
+  struct PairCase { PairFindings found; const char* mark; };
+  const PairCase pairs[] = {
+      {{true, 3, 0, true}, "◎"},
+      {{false, 3, 3, true}, "○"},
+      {{false, 1, 1, false}, "○"},
+      {{false, 3, 1, true}, "△"},
+      {{false, 3, 0, true}, "？"},
+      {{false, 3, 0, false}, "×"},
+  };
+  for (const PairCase& c : pairs)
+    EXPECT_STREQ(verdictText(verdictOf(pairVerdictBits(c.found), true)), c.mark) << c.mark;
+  const char* trust[] = {"", "◎", "○", "△", "？", "×"};
+  for (std::size_t i = 1; i < std::size(trust); ++i)
+    EXPECT_LT(verdictOfMark(trust[i - 1]), verdictOfMark(trust[i])) << trust[i];
+  EXPECT_EQ(verdictOfMark("x"), Verdict::Unchecked);
+}

@@ -149,7 +149,7 @@ TEST_F(ResultListsTest, SetUpGivesTenColumnsSortedByNumberAndMemberListOverGroup
     EXPECT_EQ(columnType(view->sortState, 0), IntegerSort);
     EXPECT_EQ(columnType(view->sortState, 2), TextSort);
     EXPECT_EQ(columnType(view->sortState, 8), IntegerSort);
-    EXPECT_EQ(columnType(view->sortState, 9), TextSort);
+    EXPECT_EQ(columnType(view->sortState, 9), VerdictSort);
   }
 }
 
