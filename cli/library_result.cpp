@@ -194,6 +194,9 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
         folderFile = item.file;
         folder = strings_.intern(item.file ? item.file->folder : "");
       }
+      if (pairFolders_.size() <= pairId) pairFolders_.resize(pairId + 1, FolderCount{folder, 0});
+      if (FolderCount& ofPair = pairFolders_[pairId]; ofPair.folders == 0 || ofPair.lastFolder != folder)
+        ofPair = {folder, ofPair.folders + 1};
       char letter = 0;
       if (const char* kana = text(s, item.okuriganaId); kana[0] != 0) {
         const char two[3] = {kana[0], kana[1], 0};
@@ -273,7 +276,7 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
   struct Line {
     std::string head;
     bool okuri;
-    std::vector<std::string> keys;
+    std::vector<std::string> keys;  // each with its count of books, "key;N"
   };
   std::unordered_map<std::string, std::size_t> lineOf;
   std::vector<Line> lines;
@@ -289,7 +292,7 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
     if (letter) head += letter;
     const auto [at, isNew] = lineOf.try_emplace(head, lines.size());
     if (isNew) lines.push_back({head, letter != 0, {}});
-    lines[at->second].keys.push_back(key);
+    lines[at->second].keys.push_back(key + ';' + std::to_string(pairFolders_[entry >> 8].folders));
     ++figures.pairsWritten;
   }
   std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {

@@ -136,6 +136,8 @@ class LibraryResult {
   bool countFolders_ = false;
   // pair << 8 | the okurigana's romaji letter (0 without okurigana)
   std::unordered_map<std::uint64_t, FolderCount> folderCounts_;
+  // By pair, whatever the okurigana: the count of books each line gives its key.
+  std::vector<FolderCount> pairFolders_;
 };
 
 }  // namespace obel

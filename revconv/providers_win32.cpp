@@ -66,6 +66,9 @@ class CheckProviders final : public ReadingProvider {
                 std::vector<std::u16string>& out) override {
     all_.readings(context, layout, text, out);
   }
+  void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override {
+    all_.countedReadings(key, out);
+  }
 
  private:
   ImmReadingProvider ime_;

@@ -1,6 +1,7 @@
 // Normalisation of readings and the verdict tests of one item.
 #include "revconv/reading.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/sjis.h"
@@ -181,6 +182,16 @@ std::uint32_t getReverseConversions(const ReadingSource& source, const char* tex
   source.provider->readings(source.context, source.layout, cp932ToUtf16(text), answer);
   if (answer.empty()) return 0;
   return storeCandidates(answer, out, capacity, maxCount);
+}
+
+void addCountedReading(std::vector<CountedReading>& out, std::u16string_view reading, std::uint32_t books) {
+  for (CountedReading& known : out) {
+    if (known.reading == reading) {
+      known.books = std::max(known.books, books);
+      return;
+    }
+  }
+  out.push_back({std::u16string(reading), books});
 }
 
 std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {

@@ -5,12 +5,20 @@
 // ruby string as the scanner stored it.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/store.h"
 #include "revconv/kanji_readings.h"
 
 namespace obel {
+
+// A reading of a key with the number of books that give the key that reading (whatever the
+// okurigana), as a dictionary of a library records it.
+struct CountedReading {
+  std::u16string reading;
+  std::uint32_t books;
+};
 
 // Given a UTF-16 text, the readings it knows for it in its own order (none is a valid answer).
 // context and layout are whatever handles the provider needs (the input context and keyboard
@@ -20,7 +28,16 @@ class ReadingProvider {
   virtual ~ReadingProvider() = default;
   virtual void readings(void* context, void* layout, const std::u16string& text,
                         std::vector<std::u16string>& out) = 0;
+  // The readings of the key that carry a count of books, each once with its largest count;
+  // nothing from a provider without counts.
+  virtual void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
+    static_cast<void>(key);
+    static_cast<void>(out);
+  }
 };
+
+// Adds the reading to out, or raises the count of the same reading already there.
+void addCountedReading(std::vector<CountedReading>& out, std::u16string_view reading, std::uint32_t books);
 
 // What a query needs: the provider and the handles handed to it.
 struct ReadingSource {

@@ -194,15 +194,18 @@ void SkkDictionary::addLine(const std::u16string& line) {
       inBlock = true;
       continue;
     }
-    const std::size_t annotation = candidate.find(u';');
-    if (annotation != std::u16string_view::npos) candidate = candidate.substr(0, annotation);
+    std::uint32_t books = 0;
+    if (const std::size_t annotation = candidate.find(u';'); annotation != std::u16string_view::npos) {
+      books = annotationBooks(candidate.substr(annotation + 1));
+      candidate = candidate.substr(0, annotation);
+    }
     // Empty candidates and program candidates "(concat ...)" convert into no text.
     if (candidate.empty() || candidate.front() == u'(') continue;
     if (candidate.find(u'\xFFFD') != std::u16string_view::npos) continue;
     const std::size_t at = pool_.size();
     pool_.append(candidate);
-    std::vector<std::uint32_t>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
-    if (list.empty() || list.back() != readingIndex) list.push_back(readingIndex);
+    std::vector<Entry>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
+    if (list.empty() || list.back().reading != readingIndex) list.push_back({readingIndex, books});
   }
 }
 
@@ -213,7 +216,7 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
     out.push_back(std::move(reading));
   };
   if (const auto found = nasi_.find(text); found != nasi_.end())
-    for (std::uint32_t r : found->second) add(std::u16string(pooled(readings_[r])));
+    for (const Entry& e : found->second) add(std::u16string(pooled(readings_[e.reading])));
   // K followed by hiragana: the longest K first, so the shortest okurigana.
   if (text.size() < 2) return;
   std::size_t kanaStart = text.size();
@@ -222,8 +225,8 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
     const auto found = ari_.find(std::u16string_view(text.data(), split));
     if (found != ari_.end()) {
       const char* initials = okuriInitials(text[split]);
-      for (std::uint32_t r : found->second) {
-        const Reading& reading = readings_[r];
+      for (const Entry& e : found->second) {
+        const Reading& reading = readings_[e.reading];
         if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
         std::u16string full(pooled(reading));
         full.append(text, split, std::u16string::npos);
@@ -231,6 +234,25 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
       }
     }
     if (split == kanaStart) break;
+  }
+}
+
+std::uint32_t annotationBooks(std::u16string_view annotation) {
+  if (annotation.empty() || annotation.size() > MaxBooksDigits) return 0;
+  std::uint32_t books = 0;
+  for (const char16_t c : annotation) {
+    if (c < u'0' || c > u'9') return 0;
+    books = books * 10 + static_cast<std::uint32_t>(c - u'0');
+  }
+  return books;
+}
+
+void SkkDictionary::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
+  for (const auto* index : {&nasi_, &ari_}) {
+    const auto found = index->find(key);
+    if (found == index->end()) continue;
+    for (const Entry& e : found->second)
+      if (e.books > 0) addCountedReading(out, pooled(readings_[e.reading]), e.books);
   }
 }
 
@@ -303,6 +325,14 @@ void readingsOfEach(const Providers& providers, void* context, void* layout, con
 }
 
 }  // namespace
+
+void ReadingUnion::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
+  for (ReadingProvider* provider : providers_) provider->countedReadings(key, out);
+}
+
+void DictionaryList::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
+  for (const auto& dictionary : dictionaries_) dictionary->countedReadings(key, out);
+}
 
 void ReadingUnion::readings(void* context, void* layout, const std::u16string& text,
                             std::vector<std::u16string>& out) {

@@ -28,6 +28,7 @@ class SkkDictionary final : public ReadingProvider {
   std::size_t candidateCount() const { return nasi_.size() + ari_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
+  void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
 
  private:
   struct Reading {
@@ -42,9 +43,19 @@ class SkkDictionary final : public ReadingProvider {
   // before any key is made and never moves afterwards.
   std::u16string pool_;
   std::vector<Reading> readings_;
-  std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> nasi_;
-  std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> ari_;
+  // A candidate's reading and the count of books its annotation gives (0 without one).
+  struct Entry {
+    std::uint32_t reading;  // into readings_
+    std::uint32_t books;
+  };
+  std::unordered_map<std::u16string_view, std::vector<Entry>> nasi_;
+  std::unordered_map<std::u16string_view, std::vector<Entry>> ari_;
 };
+
+// The count of books of a candidate's annotation (the text after ';'): its decimal number, or
+// 0 when it is not one (empty, other text, or more than MaxBooksDigits digits).
+constexpr std::size_t MaxBooksDigits = 9;
+std::uint32_t annotationBooks(std::u16string_view annotation);
 
 // The files of a dictionary list: names separated by ';', blanks around a name and empty
 // entries ignored ("a.dic; b.dic" is two files, one name alone is one).
@@ -59,6 +70,7 @@ std::string unreadableDictionariesText(const std::vector<std::string>& files);
 // each reading once.
 class DictionaryList final : public ReadingProvider {
  public:
+  void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
   // Loads every file of the list; the names of those that cannot be read are added to
   // unreadable. True when at least one was read.
   bool load(std::string_view list, std::vector<std::string>& unreadable);
@@ -87,6 +99,7 @@ std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder
 // The union of several providers: the readings of each in turn, each reading once.
 class ReadingUnion final : public ReadingProvider {
  public:
+  void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
   void add(ReadingProvider* provider) { providers_.push_back(provider); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;

@@ -74,6 +74,32 @@ TEST(RevConvDictionary, OkuriAriLinesNeedAMatchingOkurigana) {
   EXPECT_TRUE(readingsOf(d, u"[る").empty()) << "the okurigana block holds no candidates";
 }
 
+// A count of books as the annotation: the text before ';' stays the key; a number is kept as
+// the count, anything else (empty, text, too many digits) gives the reading without a count.
+TEST(RevConvDictionary, AnnotationsCountTheBooksOfAReading) {
+  const std::string text = reinterpret_cast<const char*>(
+      u8";; -*- coding: utf-8 -*-\nほほえm /微笑;12/\nほほえみ /微笑;70/\nびしょう /微笑;/\nみしょう /微笑;abc/\n"
+      u8"ほおえみ /微笑;99999999999999999999/\nけさ /今朝;2;注/\n");
+  SkkDictionary d;
+  d.loadText(text);
+  EXPECT_EQ(readingsOf(d, u"微笑"), (Readings{u"ほほえみ", u"びしょう", u"みしょう", u"ほおえみ"}));
+  EXPECT_EQ(readingsOf(d, u"微笑む"), Readings{u"ほほえむ"});
+  std::vector<CountedReading> counted;
+  d.countedReadings(u"微笑", counted);
+  ASSERT_EQ(counted.size(), 2u) << "only the readings with a count";
+  EXPECT_EQ(counted[0].reading, u"ほほえみ");
+  EXPECT_EQ(counted[0].books, 70u);
+  EXPECT_EQ(counted[1].reading, u"ほほえ") << "an okuri-ari reading counts for the key as well";
+  EXPECT_EQ(counted[1].books, 12u);
+  counted.clear();
+  d.countedReadings(u"今朝", counted);
+  EXPECT_TRUE(counted.empty()) << "2;注 is no number";
+  EXPECT_EQ(readingsOf(d, u"今朝"), Readings{u"けさ"});
+  EXPECT_EQ(annotationBooks(u"123456789"), 123456789u);
+  EXPECT_EQ(annotationBooks(u"1234567890"), 0u);
+  EXPECT_EQ(annotationBooks(u"-1"), 0u);
+}
+
 TEST(RevConvDictionary, RomajiInitialsOfTheKana) {
   const struct {
     char16_t kana;

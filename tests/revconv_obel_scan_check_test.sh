@@ -77,18 +77,19 @@ out="$(run --no-limit --make-dictionary "$(win "$work/lib.dic")" "$(win "$work/l
 check "make-dictionary exit status" 0 "$rc"
 check "make-dictionary figures" "21 items, 11 pairs read, 5 pairs written (in 2 folders or more), N s$eol." \
   "$(printf '%s' "$out" | sed -E 's/, [0-9]+\.[0-9] s/, N s/')"
-# the dictionary is a file of its own: LF on both systems
+# the dictionary is a file of its own: LF on both systems; each key carries the count of folders
+# that give it the reading, whatever the okurigana (走 in a, b and c)
 check "the dictionary written" ";; -*- coding: utf-8 -*-
 ;; okuri-ari entries.
-はしt /走/
-はしr /走/
+はしt /走;3/
+はしr /走;3/
 ;; okuri-nasi entries.
-あたま /頭脳/
-とうきょう /東京/
-なま /生/
+あたま /頭脳;2/
+とうきょう /東京;3/
+なま /生;2/
 ." "$(bytes < "$work/lib.dic")"
 run --no-limit --make-dictionary "$(win "$work/lib3.dic")" --min-sources 3 "$(win "$work/lib")" >/dev/null
-check "--min-sources 3" "とうきょう /東京/" "$(grep -v '^;' "$work/lib3.dic")"
+check "--min-sources 3" "とうきょう /東京;3/" "$(grep -v '^;' "$work/lib3.dic")"
 run --make-dictionary "$(win "$work/x.dic")" "$(win "$work/lib")" >/dev/null 2>&1
 check "--make-dictionary without --no-limit" 2 "$?"
 run --no-limit --make-dictionary "$(win "$work/x.dic")" --min-sources 0 "$(win "$work/lib")" >/dev/null 2>&1
