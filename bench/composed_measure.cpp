@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "revconv/kanji_readings.h"
+#include "revconv/near_miss.h"
 #include "revconv/reading.h"
 #include "revconv/skk_dictionary.h"
+#include "revconv/text_codec.h"
 
 using namespace obel;
 
@@ -159,6 +161,51 @@ bool makeTypo(const Codes& r, int kind, std::mt19937& rng, Codes& out) {
   return out != r;
 }
 
+// ！ and 候補 as the check gives them, for an item the dictionaries and composition have judged.
+struct NearMissJudge {
+  DictionaryList& dictionaries;
+  ReadingSource source;
+  // ！: one voicing mark from a reading far more books use, or the okurigana written twice.
+  bool nearMiss(const Item& item, std::string& suggestion) {
+    std::vector<CountedReading> counted;
+    dictionaries.countedReadings(cp932ToUtf16(item.key.c_str()), counted);
+    const std::u16string ruby = cp932ToUtf16(item.ruby.c_str());
+    if (const CountedReading* near = voicingNearMiss(counted, ruby)) {
+      suggestion = utf16ToCp932(near->reading.c_str());
+      return true;
+    }
+    const std::u16string shorter = doubledOkurigana(counted, ruby, cp932ToUtf16(item.okuri.c_str()));
+    suggestion = utf16ToCp932(shorter.c_str());
+    return !shorter.empty();
+  }
+  // 候補 of a ×: the nearest reading any dictionary knows for the key.
+  std::string nearest(const Item& item) {
+    std::vector<CountedReading> known;
+    dictionaries.countedReadings(cp932ToUtf16(item.key.c_str()), known);
+    static char area[QueryAreaBytes];
+    getReverseConversions(source, item.key.c_str(), area, sizeof area, MaxReadings);
+    for (const char* r = area; *r; r += std::strlen(r) + 1) addCountedReading(known, cp932ToUtf16(r), 0);
+    return utf16ToCp932(nearestReading(known, cp932ToUtf16(item.ruby.c_str())).c_str());
+  }
+};
+
+// Readings the printed source got wrong, put back: "key TAB printed TAB right TAB okurigana" lines.
+std::vector<std::pair<Item, std::string>> readPrintedErrors(const char* path) {
+  std::vector<std::pair<Item, std::string>> errors;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> f;
+    std::stringstream fields(line);
+    std::string cell;
+    while (std::getline(fields, cell, '\t')) f.push_back(cell);
+    if (f.size() < 3 || f[0].empty() || f[1].empty()) continue;
+    errors.push_back({Item{f[0], f[1], f.size() > 3 ? f[3] : "", 100}, f[2]});
+  }
+  return errors;
+}
+
 struct RuleSet {
   const char* name;
   unsigned rules;
@@ -239,6 +286,7 @@ int main(int argc, char** argv) {
   // Typos: up to 1000 of each kind, from items past the books' headers with an all-hiragana ruby.
   std::mt19937 rng(20261208);
   std::vector<Item> typos[6];
+  std::vector<std::string> typoSources[6];  // the reading each typo was made from
   std::vector<std::size_t> order(items.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::shuffle(order.begin(), order.end(), rng);
@@ -252,6 +300,7 @@ int main(int argc, char** argv) {
     Item typo = item;
     typo.ruby = fromCodes(t);
     typos[kind].push_back(typo);
+    typoSources[kind].push_back(item.ruby);
   }
   std::size_t typoCount = 0, typoConfirmed = 0;
   std::vector<std::size_t> typoCross(sets.size());
@@ -300,5 +349,59 @@ int main(int argc, char** argv) {
   for (int k = 0; k < 6; ++k)
     std::printf("  %-26s %5zu of %5zu (%.1f %%)\n", KindNames[k], typoCrossKind[k][shown], typos[k].size(),
                 typos[k].empty() ? 0.0 : 100.0 * typoCrossKind[k][shown] / typos[k].size());
+
+  // ！ and 候補 with the default rules: what the check marks × or ！, and whether the 候補 is the
+  // reading the typo was made from.
+  const RuleSet& rules = sets[8];
+  NearMissJudge judge{dictionaries, check.source};
+  auto judged = [&](const Item& item, std::string& suggestion, bool& near) {
+    near = false;
+    suggestion.clear();
+    if (!check.confirm(item) && crossed(item, rules)) {
+      suggestion = judge.nearest(item);
+      return true;
+    }
+    near = judge.nearMiss(item, suggestion);
+    return near;
+  };
+  std::size_t itemsFlagged = 0, itemsNear = 0;
+  std::string suggestion;
+  bool near = false;
+  for (const Item& item : items) {
+    itemsFlagged += judged(item, suggestion, near);
+    itemsNear += near;
+  }
+  std::printf("\nwith ！ (%s):\n  items × or ！: %zu of %zu (%.2f %%), of them ！ %zu (%.2f %%)\n", rules.name,
+              itemsFlagged, items.size(), 100.0 * itemsFlagged / items.size(), itemsNear, 100.0 * itemsNear / items.size());
+  std::size_t typosFlagged = 0, typosNear = 0, rightSuggestions = 0;
+  for (int k = 0; k < 6; ++k) {
+    std::size_t flagged = 0, right = 0;
+    for (const Item& typo : typos[k]) {
+      if (!judged(typo, suggestion, near)) continue;
+      ++flagged;
+      typosNear += near;
+      right += suggestion == typoSources[k][&typo - typos[k].data()];
+    }
+    typosFlagged += flagged;
+    rightSuggestions += right;
+    std::printf("  %-26s %5zu of %5zu × or ！ (%.1f %%), 候補 right for %zu (%.1f %%)\n", KindNames[k], flagged,
+                typos[k].size(), typos[k].empty() ? 0.0 : 100.0 * flagged / typos[k].size(), right,
+                flagged ? 100.0 * right / flagged : 0.0);
+  }
+  std::printf("  typos × or ！: %zu of %zu (%.2f %%), of them ！ %zu; 候補 right for %zu of them (%.1f %%)\n", typosFlagged,
+              typoCount, 100.0 * typosFlagged / typoCount, typosNear, rightSuggestions,
+              typosFlagged ? 100.0 * rightSuggestions / typosFlagged : 0.0);
+  if (const char* printed = std::getenv("PRINTED_ERRORS")) {
+    const auto errors = readPrintedErrors(printed);
+    std::size_t flagged = 0, nearOnes = 0, right = 0;
+    for (const auto& [error, reading] : errors) {
+      if (!judged(error, suggestion, near)) continue;
+      ++flagged;
+      nearOnes += near;
+      right += suggestion == reading;
+    }
+    std::printf("  printed-source errors put back: %zu of %zu × or ！ (%.1f %%), of them ！ %zu; 候補 right for %zu\n",
+                flagged, errors.size(), errors.empty() ? 0.0 : 100.0 * flagged / errors.size(), nearOnes, right);
+  }
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/native_path.h"
+#include "revconv/near_miss.h"
 #include "revconv/skk_dictionary.h"
 #include "revconv/text_codec.h"
 #include "results/conditions.h"
@@ -126,7 +127,38 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
     if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
     found.composed = p.composed == 2;
   }
+  findNearMiss(s, item, p, check, found);
   return itemVerdictBits(found);
+}
+
+void LibraryResult::keepSuggestion(LibraryPair& p, const std::string& reading) {
+  if (p.suggestion == 0 && !reading.empty()) p.suggestion = strings_.intern(reading) + 1;
+}
+
+void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
+                                 ItemFindings& found) {
+  NearMissFindings near;
+  const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
+  if (unconfirmed) {
+    if (!p.nearestAsked) keepSuggestion(p, suggestionFor(s, check, item));
+    p.nearestAsked = true;
+  } else {
+    if (p.voicing == 0) {
+      near = voicingNearMissOf(s, check, item);
+      p.voicing = near.nearMiss ? 2 : 1;
+      if (near.nearMiss) keepSuggestion(p, near.suggestion);
+    }
+    if (p.voicing == 2) {
+      near.nearMiss = true;
+    } else {
+      near = doubledOkuriganaOf(s, check, item);
+      if (near.nearMiss) keepSuggestion(p, near.suggestion);
+    }
+  }
+  found.nearMiss = near.nearMiss;
+  p.nearMisses += near.nearMiss;
+  if (near.nearMiss && !near.suggestion.empty()) setSuggestion(s, item, near.suggestion.c_str());
+  else if (p.suggestion != 0 && (near.nearMiss || unconfirmed)) setSuggestion(s, item, strings_.text(p.suggestion - 1).data());
 }
 
 void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes) {
@@ -322,7 +354,8 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
 namespace {
 // The mark of the pair's row: as one item's for a pair seen once, the group's otherwise.
 const char* pairMark(const LibraryPair& p) {
-  return verdictText(verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, p.composed == 2}), true));
+  return verdictText(
+      verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, p.composed == 2, p.nearMisses > 0}), true));
 }
 }  // namespace
 

@@ -21,6 +21,8 @@ class LibraryStrings {
  public:
   std::uint32_t intern(std::string_view text);
   static std::uint32_t hash(std::string_view text);
+  // The text of an id, NUL-terminated.
+  std::string_view text(std::uint32_t id) const { return view(id); }
 
  private:
   std::string_view view(std::uint32_t id) const {
@@ -54,6 +56,10 @@ struct LibraryPair {
   std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
   std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
   std::uint8_t composed = 0;    // 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed)
+  std::uint8_t voicing = 0;     // 0 not asked, 1 no, 2 one voicing mark from a reading far more books use
+  bool nearestAsked = false;    // the 候補 of a × was looked for
+  std::uint32_t nearMisses = 0;  // occurrences marked ！
+  std::uint32_t suggestion = 0;  // 1 + the id of its 候補 in the result's strings, 0 for none
 };
 
 struct LibraryFile {
@@ -111,6 +117,10 @@ class LibraryResult {
                        const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
                             const ReadingSource& check);
+  // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
+  void findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
+                    ItemFindings& found);
+  void keepSuggestion(LibraryPair& p, const std::string& reading);
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
   std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1

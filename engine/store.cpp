@@ -77,6 +77,9 @@ void clear(ResultStore& s) {
   s.strings.count = 0;
   s.strings.writePosition = 0;
   s.stringsExhausted = false;
+  std::memset(s.suggestionAt, 0, sizeof s.suggestionAt);
+  s.suggestionBytes = 0;
+  s.lastSuggestionAt = 0;
   std::memset(s.strings.index, 0xFF, sizeof s.strings.index);
 }
 
@@ -188,31 +191,57 @@ void countDistinctPairs(ResultStore& s) {
   }
 }
 
+void setSuggestion(ResultStore& s, const RubyItem& item, const char* reading) {
+  if (&item < s.items || &item >= s.items + MaxItems || reading[0] == 0) return;
+  std::uint32_t& at = s.suggestionAt[&item - s.items];
+  // The text stored last, when it is the same, is shared: a pair's occurrences get one copy.
+  if (s.lastSuggestionAt != 0 && std::strcmp(s.suggestionPool + s.lastSuggestionAt - 1, reading) == 0) {
+    at = s.lastSuggestionAt;
+    return;
+  }
+  const std::size_t length = std::strlen(reading);
+  if (length + 1 > SuggestionPoolBytes - s.suggestionBytes) return;
+  std::memcpy(s.suggestionPool + s.suggestionBytes, reading, length + 1);
+  at = s.lastSuggestionAt = s.suggestionBytes + 1;
+  s.suggestionBytes += static_cast<std::uint32_t>(length + 1);
+}
+
+const char* suggestion(const ResultStore& s, const RubyItem& item) {
+  if (&item < s.items || &item >= s.items + MaxItems) return "";
+  const std::uint32_t at = s.suggestionAt[&item - s.items];
+  return at == 0 || at > s.suggestionBytes ? "" : s.suggestionPool + at - 1;
+}
+
 std::uint32_t itemVerdictBits(const ItemFindings& found) {
-  if (found.keyOk) return RevConvDone | RevConvKeyOk;
-  if (found.okuriOk) return RevConvDone | RevConvOkuriOk;
-  return RevConvDone | (found.composed ? RevConvComposed : 0);
+  if (found.keyOk) return RevConvDone | RevConvKeyOk | (found.nearMiss ? RevConvNearMiss : 0);
+  if (found.okuriOk) return RevConvDone | RevConvOkuriOk | (found.nearMiss ? RevConvNearMiss : 0);
+  if (found.composed) return RevConvDone | RevConvComposed | (found.nearMiss ? RevConvNearMiss : 0);
+  return RevConvDone;  // a ×: nothing to be near
 }
 
 std::uint32_t pairVerdictBits(const PairFindings& found) {
-  if (found.keyOk) return RevConvGroupDone | RevConvGroupAllOk | RevConvKeyOk;
-  if (found.confirmed >= found.occurrences) return RevConvGroupDone | RevConvGroupAllOk;
-  if (found.confirmed > 0) return RevConvGroupDone | RevConvGroupSomeOk;
-  return RevConvGroupDone | (found.composed ? RevConvComposed : 0);
+  const std::uint32_t nearMiss = found.nearMiss ? RevConvGroupNearMiss : 0;
+  if (found.keyOk) return RevConvGroupDone | RevConvGroupAllOk | RevConvKeyOk | nearMiss;
+  if (found.confirmed >= found.occurrences) return RevConvGroupDone | RevConvGroupAllOk | nearMiss;
+  if (found.confirmed > 0) return RevConvGroupDone | RevConvGroupSomeOk | nearMiss;
+  if (found.composed) return RevConvGroupDone | RevConvComposed | nearMiss;
+  return RevConvGroupDone;
 }
 
 Verdict verdictOf(std::uint32_t f, bool asPair) {
   if (!(f & (asPair ? RevConvGroupDone : RevConvDone))) return Verdict::Unchecked;
+  const bool confirmed = f & (RevConvKeyOk | (asPair ? RevConvGroupAllOk | RevConvGroupSomeOk : RevConvOkuriOk));
+  if (!confirmed && !(f & RevConvComposed)) return Verdict::Unconfirmed;
+  if (f & (asPair ? RevConvGroupNearMiss : RevConvNearMiss)) return Verdict::NearMiss;
   if (f & RevConvKeyOk) return Verdict::KeyOk;
   if (f & (asPair ? RevConvGroupAllOk : RevConvOkuriOk)) return Verdict::OkuriOk;
   if (asPair && (f & RevConvGroupSomeOk)) return Verdict::Partly;
-  if (f & RevConvComposed) return Verdict::Composed;
-  return Verdict::Unconfirmed;
+  return Verdict::Composed;
 }
 
 namespace {
 // By Verdict.
-constexpr const char* VerdictTexts[] = {"", "◎", "○", "△", "？", "×"};
+constexpr const char* VerdictTexts[] = {"", "◎", "○", "△", "？", "！", "×"};
 constexpr std::size_t VerdictCount = sizeof VerdictTexts / sizeof VerdictTexts[0];
 }  // namespace
 

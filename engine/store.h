@@ -11,6 +11,9 @@ constexpr std::uint32_t MaxStrings = 90000;
 constexpr std::uint32_t PoolBytes = 1440000;
 // Ids are 16 bits wide in RubyItem: a search that needs a 65537th string ends as at the item limit.
 constexpr std::uint32_t MaxStringIds = 65536;
+// The 候補 of the check's × and ！ share one pool of text per store; when it is full the rest
+// get none.
+constexpr std::uint32_t SuggestionPoolBytes = MaxItems * 16;
 constexpr std::uint32_t PathBytes = 260;  // MAX_PATH: a path holds at most 259 bytes
 
 // The bits of RubyItem::flags. The pair bits are set by markRepeatedPairs after a search; the
@@ -35,6 +38,11 @@ constexpr std::uint32_t RevConvGroupSomeOk = 0x80;
 // Not confirmed, but the ruby is made of the readings of the key's characters (or is a gloss in
 // katakana); on a shared pair's first occurrence it stands for the whole pair.
 constexpr std::uint32_t RevConvComposed = 0x100;
+// Confirmed or composed, but probably a misprint of a reading the library uses far more often
+// (one voicing mark away), or the okurigana written twice (！); never on a ×.
+constexpr std::uint32_t RevConvNearMiss = 0x200;
+// On a shared pair's first occurrence: some occurrence has RevConvNearMiss (！ for the pair row).
+constexpr std::uint32_t RevConvGroupNearMiss = 0x400;
 
 struct FileRecord;
 
@@ -88,6 +96,11 @@ struct ResultStore {
   FileRecord* files;  // head of the file list: the record added last
   // Hash index of pairs to their first occurrence (-1 = empty), used by markRepeatedPairs.
   std::int32_t pairFirst[1 << 16];
+  // The check's 候補 of item i: its text starts at suggestionAt[i] - 1 in suggestionPool; 0 for none.
+  std::uint32_t suggestionAt[MaxItems];
+  char suggestionPool[SuggestionPoolBytes];
+  std::uint32_t suggestionBytes;
+  std::uint32_t lastSuggestionAt;  // of the text stored last, as in suggestionAt
 };
 
 // The process-wide store, allocated once on first use.
@@ -128,11 +141,18 @@ void deriveFolderAndName(FileRecord& record);
 void markRepeatedPairs(ResultStore& s);
 void countDistinctPairs(ResultStore& s);
 
+// Gives the item the 候補 reading (CP932); nothing when the pool cannot hold it. An item given
+// the text the previous call stored shares it.
+void setSuggestion(ResultStore& s, const RubyItem& item, const char* reading);
+// The item's 候補, "" when it has none.
+const char* suggestion(const ResultStore& s, const RubyItem& item);
+
 // What the check found for one occurrence.
 struct ItemFindings {
   bool keyOk = false;     // the key alone reads as the ruby
   bool okuriOk = false;   // the key with this occurrence's okurigana does
   bool composed = false;  // made of the readings of the key's characters, or a katakana gloss
+  bool nearMiss = false;  // a near miss of a reading the library uses far more often
 };
 // The verdict bits the findings give the occurrence, RevConvDone included.
 std::uint32_t itemVerdictBits(const ItemFindings& found);
@@ -143,21 +163,22 @@ struct PairFindings {
   std::uint32_t occurrences = 0;
   std::uint32_t confirmed = 0;  // occurrences confirmed with their okurigana
   bool composed = false;
+  bool nearMiss = false;  // some occurrence is a near miss
 };
 // The summary bits the pair's first occurrence gets, RevConvGroupDone included.
 std::uint32_t pairVerdictBits(const PairFindings& found);
 
 // The marks, in their order of trust (the order of the verdict column's sort): not checked yet,
 // then ◎ down to ×.
-enum class Verdict : std::uint8_t { Unchecked, KeyOk, OkuriOk, Partly, Composed, Unconfirmed };
+enum class Verdict : std::uint8_t { Unchecked, KeyOk, OkuriOk, Partly, Composed, NearMiss, Unconfirmed };
 // Which mark the bits give: an occurrence's own, or (asPair) its pair's summary.
 Verdict verdictOf(std::uint32_t flags, bool asPair);
-// "◎" "○" "△" "？" "×" or "" (CP932 text).
+// "◎" "○" "△" "？" "！" "×" or "" (CP932 text).
 const char* verdictText(Verdict verdict);
 // The verdict whose mark is the text; Unchecked for any other text.
 Verdict verdictOfMark(const char* mark);
 
-// verdictText of the item's verdict; ◎ ○ △ win over ？.
+// verdictText of the item's verdict: ！ wins over ◎ ○ △ ？, and ◎ ○ △ over ？.
 const char* verdictMark(const RubyItem& item, bool asPair);
 
 }  // namespace obel

@@ -46,12 +46,12 @@ bool matchesDisplayConditions(const RubyItem& item) {
 
 bool matchesDisplayConditions(const RubyItem& item, const Settings& s, const RubyItem* expandedHead) {
   if (expandedHead) {
-    if (s.hideRevConv && (item.flags & RevConvOkuriOk)) return false;
+    if (s.hideRevConv && (item.flags & RevConvOkuriOk) && !(item.flags & RevConvNearMiss)) return false;
     return item.keyId == expandedHead->keyId && item.rubyId == expandedHead->rubyId;
   }
   const std::uint32_t f = item.flags;
   if (f & PairRepeat) return false;
-  if (s.hideRevConv) {
+  if (s.hideRevConv && !(f & (RevConvNearMiss | RevConvGroupNearMiss))) {  // a ！ always stays
     if (f & (RevConvKeyOk | RevConvGroupAllOk)) return false;
     if ((f & RevConvOkuriOk) && !(f & PairShared)) return false;
   }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "revconv/near_miss.h"
+
 namespace obel {
 
 std::atomic<bool>& process::revConvRunning() {
@@ -33,6 +35,42 @@ bool addBits(RubyItem& item, std::uint32_t bits) {
   return newlyDone;
 }
 
+// The ！ and 候補 of the occurrences of one pair, each asked of the dictionaries once, when the
+// first occurrence needs it: the pair's voicing near miss, and the nearest reading for a ×.
+class PairNearMiss {
+ public:
+  PairNearMiss(const ResultStore& s, const ReadingSource& source, const RubyItem& first)
+      : s_(s), source_(source), first_(first) {}
+  // A ！ of the pair's reading or of this occurrence's okurigana; for a × (unconfirmed) no ！,
+  // and the nearest known reading as the 候補.
+  NearMissFindings of(const RubyItem& member, bool unconfirmed) {
+    if (unconfirmed) {
+      if (!nearestAsked_) nearest_.suggestion = suggestionFor(s_, source_, first_);
+      nearestAsked_ = true;
+      return nearest_;
+    }
+    if (!voicingAsked_) voicing_ = voicingNearMissOf(s_, source_, first_);
+    voicingAsked_ = true;
+    return voicing_.nearMiss ? voicing_ : doubledOkuriganaOf(s_, source_, member);
+  }
+
+ private:
+  const ResultStore& s_;
+  const ReadingSource& source_;
+  const RubyItem& first_;
+  bool voicingAsked_ = false, nearestAsked_ = false;
+  NearMissFindings voicing_, nearest_;
+};
+
+// Gives the occurrence the verdict of the findings, with its ！ and 候補; true when this gave it
+// its verdict.
+bool giveVerdict(ResultStore& s, RubyItem& member, ItemFindings found, PairNearMiss& pair) {
+  const NearMissFindings near = pair.of(member, !found.keyOk && !found.okuriOk && !found.composed);
+  found.nearMiss = near.nearMiss;
+  setSuggestion(s, member, near.suggestion.c_str());
+  return addBits(member, itemVerdictBits(found));
+}
+
 }  // namespace
 
 std::uint32_t markPair(ResultStore& s, std::uint32_t pairId, std::uint32_t size, std::uint32_t bits) {
@@ -47,7 +85,8 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
                                      std::uint32_t size) {
   std::vector<RubyItem*> members(size);
   const std::uint32_t n = collectPairItems(s, pairId, members.data(), size);
-  if (!process::revConvRunning().load()) return 0;
+  if (!process::revConvRunning().load() || n == 0) return 0;
+  PairNearMiss near(s, source, *members[0]);
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
   bool complete = true;
@@ -65,23 +104,43 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
         if (composed < 0) composed = composedBit(s, source, member) != 0;
         found.composed = composed == 1;
       }
-      const std::uint32_t bits = itemVerdictBits(found);
       // One query serves every earlier occurrence with the same okurigana.
       for (std::uint32_t j = i + 1; j-- > 0;)
-        if (members[j]->okuriganaId == member.okuriganaId) given += addBits(*members[j], bits);
+        if (members[j]->okuriganaId == member.okuriganaId) given += giveVerdict(s, *members[j], found, near);
     }
     if (i > 0 && !process::revConvRunning().load()) {
       complete = false;
       break;
     }
   }
-  if (complete && n > 0) {
-    PairFindings found{false, size, confirmed, false};
+  if (complete) {
+    PairFindings found{false, size, confirmed, false, false};
     if (confirmed == 0) found.composed = composed < 0 ? composedBit(s, source, *members[0]) != 0 : composed == 1;
+    for (std::uint32_t i = 0; i < n; ++i) found.nearMiss |= (members[i]->flags & RevConvNearMiss) != 0;
     members[0]->flags |= pairVerdictBits(found);
   }
   return given;
 }
+
+namespace {
+
+// The key alone reads as the ruby: every occurrence of the item's pair is ◎ (or ！).
+std::uint32_t markKeyConfirmed(ResultStore& s, const ReadingSource& source, RubyItem& item, std::uint32_t index) {
+  PairNearMiss near(s, source, item);
+  if (!(item.flags & PairShared)) return giveVerdict(s, item, {true}, near);
+  std::vector<RubyItem*> members(item.groupSize);
+  const std::uint32_t n = collectPairItems(s, s.pairIndex[index], members.data(), item.groupSize);
+  std::uint32_t done = 0;
+  bool nearMiss = false;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    done += giveVerdict(s, *members[i], {true}, near);
+    nearMiss |= (members[i]->flags & RevConvNearMiss) != 0;
+  }
+  item.flags |= pairVerdictBits({true, item.groupSize, item.groupSize, false, nearMiss});
+  return done;
+}
+
+}  // namespace
 
 void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* progress) {
   const std::uint32_t step = static_cast<std::uint32_t>(progressStep(s.pendingCheckCount));
@@ -92,27 +151,17 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
     RubyItem& item = s.items[i];
     if (!(item.flags & RevConvDone)) {
       std::uint32_t done = 0;
-      bool finished = false;
       if (!(item.flags & PairRepeat) && matchKeyAlone(s, source, item) == 1) {
-        const std::uint32_t bits = itemVerdictBits({true, false, false});
-        if (item.flags & PairShared) {
-          done = markPair(s, s.pairIndex[i], item.groupSize, bits);
-          item.flags |= pairVerdictBits({true, item.groupSize, item.groupSize, false});
-        } else {
-          done = addBits(item, bits);
-        }
-        finished = true;
-      }
-      if (!finished) {
-        if (item.flags & PairShared) {
-          const std::uint32_t size = (item.flags & PairRepeat) ? pairSize(s, s.pairIndex[i]) : item.groupSize;
-          done = checkPairWithOkurigana(s, source, s.pairIndex[i], size);
-        } else {
-          ItemFindings found;
-          found.okuriOk = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;
-          found.composed = !found.okuriOk && composedBit(s, source, item) != 0;
-          done = addBits(item, itemVerdictBits(found));
-        }
+        done = markKeyConfirmed(s, source, item, i);
+      } else if (item.flags & PairShared) {
+        const std::uint32_t size = (item.flags & PairRepeat) ? pairSize(s, s.pairIndex[i]) : item.groupSize;
+        done = checkPairWithOkurigana(s, source, s.pairIndex[i], size);
+      } else {
+        ItemFindings found;
+        found.okuriOk = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;
+        found.composed = !found.okuriOk && composedBit(s, source, item) != 0;
+        PairNearMiss near(s, source, item);
+        done = giveVerdict(s, item, found, near);
       }
       // Never below zero, whatever the flags of a damaged store say.
       s.pendingCheckCount -= done <= s.pendingCheckCount ? done : s.pendingCheckCount;

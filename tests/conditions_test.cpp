@@ -123,6 +123,8 @@ TEST_F(Conditions, HidingConfirmedItemsFollowsTheMarks) {
       {PairShared | RevConvGroupDone | RevConvGroupSomeOk | RevConvOkuriOk, false},  // pair △
       {PairShared | RevConvGroupDone | RevConvGroupAllOk | RevConvOkuriOk, true},   // pair ○
       {PairShared | RevConvGroupDone, false},                                      // pair ×
+      {RevConvDone | RevConvKeyOk | RevConvNearMiss, false},                       // single ！
+      {PairShared | RevConvGroupDone | RevConvGroupAllOk | RevConvKeyOk | RevConvGroupNearMiss, false},  // pair ！
   };
   RubyItem& item = addResult("雨", "あめ");
   finishSearch();
@@ -153,6 +155,8 @@ TEST_F(Conditions, ExpandedViewListsEveryOccurrenceOfThePair) {
   process::settings().hideRevConv = 1;
   EXPECT_FALSE(matchesDisplayConditions(second));
   EXPECT_TRUE(matchesDisplayConditions(third));
+  second.flags |= RevConvNearMiss;
+  EXPECT_TRUE(matchesDisplayConditions(second)) << "a ！ is never hidden";
 }
 
 TEST_F(Conditions, CaptionsOfTheLengthFilters) {

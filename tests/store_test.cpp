@@ -95,6 +95,9 @@ TEST(Store, VerdictMarks) {
       {RevConvDone | RevConvOkuriOk | RevConvComposed, "○", ""},
       {RevConvDone | RevConvGroupDone | RevConvComposed, "？", "？"},
       {RevConvDone | RevConvGroupDone | RevConvGroupSomeOk | RevConvComposed, "？", "△"},
+      {RevConvDone | RevConvKeyOk | RevConvNearMiss, "！", ""},
+      {RevConvDone | RevConvNearMiss, "×", ""},
+      {RevConvDone | RevConvKeyOk | RevConvGroupDone | RevConvGroupAllOk | RevConvGroupNearMiss, "◎", "！"},
   };
   for (const Case& c : cases) {
     item.flags = c.flags;
@@ -112,6 +115,10 @@ TEST(Store, FindingsDecideTheMarkInOneOrder) {
       {{false, true, true}, "○"},
       {{false, false, true}, "？"},
       {{false, false, false}, "×"},
+      {{true, false, false, true}, "！"},
+      {{false, true, false, true}, "！"},
+      {{false, false, true, true}, "！"},
+      {{false, false, false, true}, "×"},
   };
   for (const ItemCase& c : items)
     EXPECT_STREQ(verdictText(verdictOf(itemVerdictBits(c.found), false)), c.mark) << c.mark;
@@ -123,10 +130,15 @@ TEST(Store, FindingsDecideTheMarkInOneOrder) {
       {{false, 3, 1, true}, "△"},
       {{false, 3, 0, true}, "？"},
       {{false, 3, 0, false}, "×"},
+      {{true, 3, 0, false, true}, "！"},
+      {{false, 3, 3, false, true}, "！"},
+      {{false, 3, 1, false, true}, "！"},
+      {{false, 3, 0, true, true}, "！"},
+      {{false, 3, 0, false, true}, "×"},
   };
   for (const PairCase& c : pairs)
     EXPECT_STREQ(verdictText(verdictOf(pairVerdictBits(c.found), true)), c.mark) << c.mark;
-  const char* trust[] = {"", "◎", "○", "△", "？", "×"};
+  const char* trust[] = {"", "◎", "○", "△", "？", "！", "×"};
   for (std::size_t i = 1; i < std::size(trust); ++i)
     EXPECT_LT(verdictOfMark(trust[i - 1]), verdictOfMark(trust[i])) << trust[i];
   EXPECT_EQ(verdictOfMark("x"), Verdict::Unchecked);

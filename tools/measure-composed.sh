@@ -13,7 +13,15 @@ dictionaries="/usr/share/skk/SKK-JISYO.L;$sample/readings-without-sample-authors
 work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
 
 "$build/cli/obel-scan" --no-limit --no-subfolders --view items -o "$work/items.tsv" "$sample/"
-(cd "$work" && "$OLDPWD/$build/bench/composed_measure" items.tsv "$dictionaries") | iconv -f CP932 -t UTF-8
+# The readings the printed source got wrong, as the notes ［＃ルビの「right」は底本では「wrong」］ after a
+# ruby record them: key, printed reading, right reading and the okurigana after the note.
+perl -Mutf8 -MEncode -ne '
+  $_ = decode("cp932", $_);
+  while (/([\p{Han}々〆ヶ]+)《(\p{Hiragana}+)》［＃ルビの「\2」は底本では「(\p{Hiragana}+)」］(\p{Hiragana}*)/g) {
+    print encode("cp932", "$1\t$3\t$2\t$4\n");
+  }' "$sample"/*.txt > "$work/printed-errors.tsv"
+(cd "$work" && PRINTED_ERRORS=printed-errors.tsv "$OLDPWD/$build/bench/composed_measure" items.tsv "$dictionaries") |
+  iconv -f CP932 -t UTF-8
 
 echo
 echo "obel-scan --check, every item with a key:"

@@ -1,0 +1,146 @@
+// Near misses and 候補 from the counted readings of a key.
+#include "revconv/near_miss.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "revconv/text_codec.h"
+
+namespace obel {
+
+namespace {
+
+// The kana without its voicing mark: が→か, ぱ→は, the voiced う→う; any other character as it is.
+char16_t unvoiced(char16_t c) {
+  if (c == u'\u3094') return u'う';
+  if (c >= u'か' && c <= u'ぢ') return (c - u'か') % 2 == 0 ? c : static_cast<char16_t>(c - 1);
+  if (c >= u'つ' && c <= u'ど') return (c - u'つ') % 2 == 0 ? c : static_cast<char16_t>(c - 1);
+  if (c >= u'は' && c <= u'ぽ') return static_cast<char16_t>(c - (c - u'は') % 3);
+  return c;
+}
+
+bool oneVoicingApart(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  int differences = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == b[i]) continue;
+    if (++differences > 1 || unvoiced(a[i]) != unvoiced(b[i])) return false;
+  }
+  return differences == 1;
+}
+
+std::uint32_t booksOf(const std::vector<CountedReading>& counted, std::u16string_view reading) {
+  for (const CountedReading& c : counted)
+    if (c.reading == reading) return c.books;
+  return 0;
+}
+
+std::vector<CountedReading> countedOfKey(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  std::vector<CountedReading> counted;
+  if (source.provider != nullptr) source.provider->countedReadings(cp932ToUtf16(text(s, item.keyId)), counted);
+  return counted;
+}
+
+}  // namespace
+
+int readingEdits(std::u16string_view a, std::u16string_view b, int limit) {
+  if (a.size() > MaxNearMissChars || b.size() > MaxNearMissChars) return limit + 1;
+  const std::size_t gap = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+  if (gap > static_cast<std::size_t>(limit)) return limit + 1;
+  // Three rows of the edit table, with the swap of two neighbours as one edit.
+  constexpr std::size_t Width = MaxNearMissChars + 1;
+  int before[Width], previous[Width], current[Width];
+  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = static_cast<int>(j);
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    current[0] = static_cast<int>(i);
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const int changed = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      int best = std::min({changed, previous[j] + 1, current[j - 1] + 1});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) best = std::min(best, before[j - 2] + 1);
+      current[j] = best;
+    }
+    std::copy(previous, previous + b.size() + 1, before);
+    std::copy(current, current + b.size() + 1, previous);
+  }
+  return std::min(previous[b.size()], limit + 1);
+}
+
+const CountedReading* voicingNearMiss(const std::vector<CountedReading>& counted, std::u16string_view ruby) {
+  if (ruby.size() > MaxNearMissChars) return nullptr;
+  const std::uint32_t own = booksOf(counted, ruby);
+  const CountedReading* best = nullptr;
+  for (const CountedReading& c : counted) {
+    if (c.books < NearMissMinBooks || c.books < NearMissRatio * own) continue;
+    if (!oneVoicingApart(ruby, c.reading)) continue;
+    if (best == nullptr || c.books > best->books) best = &c;
+  }
+  return best;
+}
+
+std::u16string doubledOkurigana(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                std::u16string_view okurigana) {
+  if (ruby.size() < 2 || ruby.size() > MaxNearMissChars || okurigana.empty() || ruby.back() != okurigana.front())
+    return {};
+  const std::u16string_view shorter = ruby.substr(0, ruby.size() - 1);
+  return booksOf(counted, shorter) > 0 ? std::u16string(shorter) : std::u16string();
+}
+
+std::u16string nearestReading(const std::vector<CountedReading>& known, std::u16string_view ruby) {
+  if (ruby.size() > MaxNearMissChars) return {};
+  const CountedReading* best = nullptr;
+  int bestEdits = MaxSuggestionEdits + 1;
+  for (const CountedReading& k : known) {
+    const int edits = readingEdits(ruby, k.reading, MaxSuggestionEdits);
+    if (edits == 0 || edits > MaxSuggestionEdits) continue;
+    if (edits < bestEdits || (edits == bestEdits && k.books > best->books)) {
+      best = &k;
+      bestEdits = edits;
+    }
+  }
+  return best ? best->reading : std::u16string();
+}
+
+NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  NearMissFindings found;
+  const char* rubyText = text(s, item.rubyId);
+  if (std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
+  const std::vector<CountedReading> counted = countedOfKey(s, source, item);
+  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(rubyText))) {
+    found.nearMiss = true;
+    found.suggestion = utf16ToCp932(near->reading.c_str());
+  }
+  return found;
+}
+
+NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  NearMissFindings found;
+  const char* rubyText = text(s, item.rubyId);
+  const char* okurigana = text(s, item.okuriganaId);
+  const std::size_t rubyBytes = std::strlen(rubyText);
+  // A kana is two bytes: the ruby's last one against the okurigana's first.
+  if (rubyBytes < 4 || rubyBytes > 2 * MaxNearMissChars || std::strlen(okurigana) < 2 ||
+      std::memcmp(rubyText + rubyBytes - 2, okurigana, 2) != 0)
+    return found;
+  const std::u16string shorter =
+      doubledOkurigana(countedOfKey(s, source, item), cp932ToUtf16(rubyText), cp932ToUtf16(okurigana));
+  if (!shorter.empty()) {
+    found.nearMiss = true;
+    found.suggestion = utf16ToCp932(shorter.c_str());
+  }
+  return found;
+}
+
+std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  const char* rubyText = text(s, item.rubyId);
+  if (std::strlen(rubyText) > 2 * MaxNearMissChars) return {};
+  std::vector<CountedReading> known = countedOfKey(s, source, item);
+  // Every source's readings of the key alone, those without a count after the counted ones.
+  char area[QueryAreaBytes];
+  getReverseConversions(source, text(s, item.keyId), area, QueryAreaBytes, MaxReadings);
+  for (const char* reading = area; *reading != 0; reading += std::strlen(reading) + 1)
+    addCountedReading(known, cp932ToUtf16(reading), 0);
+  const std::u16string nearest = nearestReading(known, cp932ToUtf16(rubyText));
+  return nearest.empty() ? std::string() : utf16ToCp932(nearest.c_str());
+}
+
+}  // namespace obel

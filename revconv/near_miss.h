@@ -1,0 +1,56 @@
+#pragma once
+// What the library's counts say of a reading the check confirmed or composed: ！ where it is
+// probably a misprint of a reading far more books use, and 候補, the known reading of the key
+// nearest to a reading marked × or ！. Every step is bounded: readings longer than
+// MaxNearMissChars characters get neither.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/store.h"
+#include "revconv/reading.h"
+
+namespace obel {
+
+// A reading one voicing mark away (か and が, は ば and ぱ, ...) is a near miss when at least
+// NearMissMinBooks books give the key that reading and at least NearMissRatio times as many
+// books as give it the ruby.
+constexpr std::uint32_t NearMissMinBooks = 3;
+constexpr std::uint32_t NearMissRatio = 3;
+// 候補 are at most this many edits (a kana changed, added, dropped, or two neighbours swapped)
+// from the ruby.
+constexpr int MaxSuggestionEdits = 2;
+// Longer than any real ruby: a reading of more characters gets no ！ and no 候補.
+constexpr std::size_t MaxNearMissChars = 40;
+
+// Edits from a to b, each of at most MaxNearMissChars characters; more than limit gives limit + 1.
+int readingEdits(std::u16string_view a, std::u16string_view b, int limit);
+
+// The counted reading one voicing mark from the ruby that makes it a near miss, or null.
+const CountedReading* voicingNearMiss(const std::vector<CountedReading>& counted, std::u16string_view ruby);
+
+// The ruby without the okurigana's first kana when it ends in it and that shorter reading is one
+// the library's books give the key (微笑《ほほえみ》み: ほほえ); empty otherwise.
+std::u16string doubledOkurigana(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                std::u16string_view okurigana);
+
+// The known reading nearest to the ruby (1 to MaxSuggestionEdits edits; of equal distance the one
+// more books give); empty when none is near.
+std::u16string nearestReading(const std::vector<CountedReading>& known, std::u16string_view ruby);
+
+// The findings on one item of the store: whether it is a near miss, and the reading it stands
+// for (CP932, its 候補).
+struct NearMissFindings {
+  bool nearMiss = false;
+  std::string suggestion;
+};
+// The pair's own ！: its ruby one voicing mark from a reading of the key far more books give.
+NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// This occurrence's ！: its ruby ends in the first kana of its okurigana (asked of the dictionaries
+// only then).
+NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// For an item marked ×: the nearest reading any source knows for the key.
+std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+
+}  // namespace obel
