@@ -164,7 +164,6 @@ bool makeTypo(const Codes& r, int kind, std::mt19937& rng, Codes& out) {
 // ！ and 候補 as the check gives them, for an item the dictionaries and composition have judged.
 struct NearMissJudge {
   DictionaryList& dictionaries;
-  ReadingSource source;
   // ！: one voicing mark from a reading far more books use, or the okurigana written twice.
   bool nearMiss(const Item& item, std::string& suggestion) {
     std::vector<CountedReading> counted;
@@ -178,13 +177,10 @@ struct NearMissJudge {
     suggestion = utf16ToCp932(shorter.c_str());
     return !shorter.empty();
   }
-  // 候補 of a ×: the nearest reading any dictionary knows for the key.
+  // 候補 of a ×: the nearest reading the dictionaries with counts give the key.
   std::string nearest(const Item& item) {
     std::vector<CountedReading> known;
     dictionaries.countedReadings(cp932ToUtf16(item.key.c_str()), known);
-    static char area[QueryAreaBytes];
-    getReverseConversions(source, item.key.c_str(), area, sizeof area, MaxReadings);
-    for (const char* r = area; *r; r += std::strlen(r) + 1) addCountedReading(known, cp932ToUtf16(r), 0);
     return utf16ToCp932(nearestReading(known, cp932ToUtf16(item.ruby.c_str())).c_str());
   }
 };
@@ -353,7 +349,7 @@ int main(int argc, char** argv) {
   // ！ and 候補 with the default rules: what the check marks × or ！, and whether the 候補 is the
   // reading the typo was made from.
   const RuleSet& rules = sets[8];
-  NearMissJudge judge{dictionaries, check.source};
+  NearMissJudge judge{dictionaries};
   auto judged = [&](const Item& item, std::string& suggestion, bool& near) {
     near = false;
     suggestion.clear();

@@ -133,13 +133,7 @@ NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& s
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const char* rubyText = text(s, item.rubyId);
   if (std::strlen(rubyText) > 2 * MaxNearMissChars) return {};
-  std::vector<CountedReading> known = countedOfKey(s, source, item);
-  // Every source's readings of the key alone, those without a count after the counted ones.
-  char area[QueryAreaBytes];
-  getReverseConversions(source, text(s, item.keyId), area, QueryAreaBytes, MaxReadings);
-  for (const char* reading = area; *reading != 0; reading += std::strlen(reading) + 1)
-    addCountedReading(known, cp932ToUtf16(reading), 0);
-  const std::u16string nearest = nearestReading(known, cp932ToUtf16(rubyText));
+  const std::u16string nearest = nearestReading(countedOfKey(s, source, item), cp932ToUtf16(rubyText));
   return nearest.empty() ? std::string() : utf16ToCp932(nearest.c_str());
 }
 

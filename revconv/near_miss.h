@@ -50,7 +50,8 @@ NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& so
 // This occurrence's ！: its ruby ends in the first kana of its okurigana (asked of the dictionaries
 // only then).
 NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
-// For an item marked ×: the nearest reading any source knows for the key.
+// For an item marked ×: the nearest reading the dictionaries with counts give the key (the
+// books' readings; the input method is not asked again).
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
 
 }  // namespace obel

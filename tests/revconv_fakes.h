@@ -24,7 +24,14 @@ class FakeProvider : public ReadingProvider {
     if (found == answers.end()) return;
     for (const std::string& r : found->second) out.push_back(cp932ToUtf16(r.c_str()));
   }
+  // The counted readings of a key, as a dictionary of a library gives them (CP932).
+  void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override {
+    const auto found = counts.find(utf16ToCp932(key.c_str()));
+    if (found == counts.end()) return;
+    for (const auto& [reading, books] : found->second) addCountedReading(out, cp932ToUtf16(reading.c_str()), books);
+  }
   std::map<std::string, std::vector<std::string>> answers;
+  std::map<std::string, std::vector<std::pair<std::string, std::uint32_t>>> counts;
   std::vector<std::string> asked;
   int queries = 0;
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "revconv/cache.h"
+#include "revconv/near_miss.h"
 #include "revconv_fakes.h"
 #include "settings/settings.h"
 
@@ -310,10 +311,8 @@ TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
   EXPECT_EQ(marks(false), "○××○");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "△");
   EXPECT_EQ(process::store().pendingCheckCount, 0u);
-  // The key stage is not repeated for the repeat that took it up; the second 走 is the search
-  // for the 候補 of the ×, once for the pair.
-  const std::vector<std::string> asked = {"走", "走る", "走た", "走", "走れ"};
-  EXPECT_EQ(ime.asked, asked);
+  const std::vector<std::string> asked = {"走", "走る", "走た", "走れ"};
+  EXPECT_EQ(ime.asked, asked) << "the key stage is not repeated for the repeat that took it up";
 }
 
 TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
@@ -356,4 +355,49 @@ TEST_F(RevConvRun, CollectAndMarkPair) {
   EXPECT_EQ(process::store().items[1].flags & RevConvDone, 0u);
   RubyItem* one[1] = {};
   EXPECT_EQ(collectPairItems(process::store(), process::store().pairIndex[0], one, 1), 1u) << "never past the room given";
+}
+
+// ！ for a confirmed reading one voicing mark from one far more books use, and for an okurigana
+// written twice; 候補 for every ！ and ×, from the books' counts.
+TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
+  ime.add("言葉", {"ことは", "ことば"});
+  ime.counts["言葉"] = {{"ことば", 40}, {"ことは", 2}};
+  ime.add("微笑", {"ほほえみ"});
+  ime.counts["微笑"] = {{"ほほえみ", 70}, {"ほほえ", 12}};
+  ime.add("背広", {"せびろ"});
+  ime.counts["背広"] = {{"せびろ", 30}, {"せひろ", 1}};
+  ime.counts["機嫌"] = {{"きげん", 50}, {"きけん", 50}, {"ごきげん", 9}};
+  appendItem(process::store(), "言葉", "ことは");
+  appendItem(process::store(), "言葉", "ことは");
+  appendItem(process::store(), "微笑", "ほほえみ", "み");
+  appendItem(process::store(), "背広", "せびろ");
+  appendItem(process::store(), "機嫌", "きけ");
+  appendItem(process::store(), "微笑", "ほほえみ", "を");
+  finishSearch();
+  run();
+  const ResultStore& s = process::store();
+  EXPECT_EQ(marks(false), "！！！◎×◎");
+  EXPECT_STREQ(verdictMark(s.items[0], true), "！") << "the pair row";
+  EXPECT_STREQ(verdictMark(s.items[2], true), "！") << "a pair row shows ！ when one occurrence has it";
+  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", ""};
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) EXPECT_STREQ(suggestion(s, s.items[i]), expected[i]) << i;
+}
+
+TEST(NearMiss, ThresholdsTiesAndBounds) {
+  const std::vector<CountedReading> counted = {{u"ことば", 6}, {u"ことは", 2}, {u"こと", 3}};
+  EXPECT_NE(voicingNearMiss(counted, u"ことは"), nullptr) << "6 books against 2: 3 times as many";
+  EXPECT_EQ(voicingNearMiss({{u"ことば", 5}, {u"ことは", 2}}, u"ことは"), nullptr) << "5 is less than 3 x 2";
+  EXPECT_EQ(voicingNearMiss({{u"ことば", 2}}, u"ことは"), nullptr) << "fewer than 3 books";
+  EXPECT_EQ(voicingNearMiss({{u"ことが", 9}}, u"ことは"), nullptr) << "not a voicing mark";
+  EXPECT_EQ(doubledOkurigana(counted, u"ことと", u"とも"), u"こと");
+  EXPECT_EQ(doubledOkurigana(counted, u"ことば", u"かり"), u"") << "the okurigana starts with another kana";
+  EXPECT_EQ(doubledOkurigana({{u"ことば", 6}}, u"ことばば", u"ばかり"), u"ことば");
+  EXPECT_EQ(doubledOkurigana({{u"ことば", 6}}, u"ことは", u"はな"), u"") << "こと is no known reading";
+  EXPECT_EQ(readingEdits(u"かた", u"たか", 2), 1) << "two neighbours swapped";
+  EXPECT_EQ(readingEdits(u"あいうえ", u"あ", 2), 3) << "beyond the limit";
+  EXPECT_EQ(nearestReading({{u"きげん", 5}, {u"きけん", 50}}, u"きこん"), u"きけん") << "a tie goes to more books";
+  EXPECT_EQ(nearestReading({{u"きげん", 5}}, u"まったくちがう"), u"");
+  const std::u16string tooLong(MaxNearMissChars + 1, u'あ');
+  EXPECT_EQ(nearestReading({{tooLong.substr(1), 9}}, tooLong), u"") << "beyond the cap: no 候補";
+  EXPECT_EQ(voicingNearMiss({{std::u16string(MaxNearMissChars + 1, u'が'), 9}}, tooLong), nullptr);
 }
