@@ -169,7 +169,7 @@ struct NearMissJudge {
     std::vector<CountedReading> counted;
     dictionaries.countedReadings(cp932ToUtf16(item.key.c_str()), counted);
     const std::u16string ruby = cp932ToUtf16(item.ruby.c_str());
-    if (const CountedReading* near = voicingNearMiss(counted, ruby)) {
+    if (const CountedReading* near = voicingNearMiss(counted, ruby, cp932ToUtf16(item.key.c_str()).size() > 1)) {
       suggestion = utf16ToCp932(near->reading.c_str());
       return true;
     }

@@ -373,7 +373,8 @@ struct LineWriter {
 };
 }  // namespace
 
-void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked, const Settings& conditions,
+void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool checked, bool suggest,
+                                    const Settings& conditions,
                                     const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const {
   out.clear();
   for (std::size_t i = first; i < end; ++i) {
@@ -390,8 +391,12 @@ void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool che
     }
     constexpr std::size_t Separators = 12;  // nine tabs, CR LF, and a little
     constexpr std::size_t MarkBytes = 2;
+    const char* mark = checked ? pairMark(p) : "";
+    const Verdict verdict = verdictOfMark(mark);
+    const bool suggested = (verdict == Verdict::Unconfirmed || verdict == Verdict::NearMiss) && p.suggestion != 0;
+    const std::string_view suggestion = suggest && suggested ? strings_.text(p.suggestion - 1) : std::string_view();
     const std::size_t room = 4 * LineWriter::MaxDigits + Separators + MarkBytes + key.size() + ruby.size() +
-                             okurigana.size() + name.size() + folder.size();
+                             okurigana.size() + name.size() + folder.size() + suggestion.size();
     const std::size_t used = out.size();
     out.resize(used + room);
     LineWriter w{out.data() + used};
@@ -417,19 +422,24 @@ void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool che
     } else {
       w.put("\t\t\t\t\t\t");
     }
-    if (checked) w.put(pairMark(p));
+    w.put(mark);
+    if (suggest) {
+      w.put('\t');
+      w.put(suggestion);
+    }
     w.put("\r\n");
     out.resize(static_cast<std::size_t>(w.at - out.data()));
   }
 }
 
-void LibraryResult::writeGrouped(const Settings& conditions, bool checked, unsigned threads,
+void LibraryResult::writeGrouped(const Settings& conditions, bool checked, bool suggest, unsigned threads,
                                  const std::function<void(std::string_view)>& write) const {
   std::string header;
   for (int c = 0; c < ColumnCount; ++c) {
     if (c) header += '\t';
     header += resultColumns[c].header;
   }
+  if (suggest) header += "\t" + std::string(SuggestionHeader);
   header += "\r\n";
   write(header);
   // A library's view is tens of megabytes: it is made in parts, several at once, and each part
@@ -440,7 +450,8 @@ void LibraryResult::writeGrouped(const Settings& conditions, bool checked, unsig
   for (std::size_t first = 0; first < pairs_.size(); first += PartPairs * parts.size()) {
     auto make = [&](std::size_t part) {
       const std::size_t from = std::min(pairs_.size(), first + part * PartPairs);
-      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, conditions, sharing, parts[part]);
+      appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, suggest, conditions, sharing,
+                      parts[part]);
     };
     std::vector<std::thread> helpers;
     std::size_t part = 1;

@@ -91,7 +91,8 @@ class LibraryResult {
   // The grouped view over the whole library under the display conditions of `conditions`: the
   // header and one CR LF line per shown pair, as the window's grouped list shows it. Written in
   // parts, made on `threads` threads.
-  void writeGrouped(const Settings& conditions, bool checked, unsigned threads,
+  // With suggest a column 候補 follows 逆変換.
+  void writeGrouped(const Settings& conditions, bool checked, bool suggest, unsigned threads,
                     const std::function<void(std::string_view)>& write) const;
 
   // An SKK dictionary (UTF-8) of the pairs found in at least minFolders folders: an okuri-nasi
@@ -113,7 +114,7 @@ class LibraryResult {
   // condition the number of keys of each pair's ruby, by pair; empty without either.
   std::vector<std::uint32_t> sharingPairs(const Settings& conditions) const;
   bool shown(std::size_t pair, const Settings& conditions, const std::vector<std::uint32_t>& sharing) const;
-  void appendPairLines(std::size_t first, std::size_t end, bool checked, const Settings& conditions,
+  void appendPairLines(std::size_t first, std::size_t end, bool checked, bool suggest, const Settings& conditions,
                        const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
                             const ReadingSource& check);

@@ -41,7 +41,8 @@ const char Usage[] =
     "usage: obel-scan [--no-limit [--threads N]] [--no-subfolders] [-o FILE] [--utf8]\n"
     "                 [--view items|grouped] [--same-key | --same-ruby]\n"
     "                 [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
-    "                 [--check[=DICT] [--no-default-dictionaries] [--cache FILE]] TARGET...\n"
+    "                 [--check[=DICT] [--no-default-dictionaries] [--cache FILE] [--suggest]]\n"
+    "                 TARGET...\n"
     "       obel-scan --no-limit --make-dictionary FILE [--min-sources N] TARGET...\n"
     "\n"
     "Extracts every ruby (｜base《reading》) from the Shift-JIS text files of the targets and\n"
@@ -76,11 +77,20 @@ const char Usage[] =
     "                  Ctrl-C stops the check. --check DICT works too when DICT is an\n"
     "                  existing file not named *.txt and a TARGET follows it.\n"
     "                  ？ marks a reading no dictionary confirms but that is made of the\n"
-    "                  readings of the key's kanji (KANJIDIC), or a katakana gloss\n"
+    "                  readings of the key's kanji (KANJIDIC), or a katakana gloss.\n"
+    "                  ！ marks a reading confirmed or made of its kanji's readings that is\n"
+    "                  probably a misprint: one voicing mark away from a reading at least\n"
+    "                  3 times as many books give the key (and at least 3), or a reading\n"
+    "                  that takes in the first kana of its okurigana (微笑《ほほえみ》み);\n"
+    "                  ！ wins over ◎ ○ △ ？, × over ！\n"
     "  --no-default-dictionaries\n"
     "                  with --check: only the dictionaries of DICT\n"
     "  --cache FILE    with --check: keep the verdicts in FILE (the layout of ObelCache.dat),\n"
     "                  read before the check and written back after it\n"
+    "  --suggest       with --check: a column 候補 after 逆変換, for every × and ！ the\n"
+    "                  reading of the key the dictionaries' book counts know nearest to\n"
+    "                  the ruby (at most 2 kana changed, added, dropped or swapped; of\n"
+    "                  equal distance the one more books give), empty when none is near\n"
     "  --help          this text\n"
     "\n"
     "A target that matches no file (or whose path Shift-JIS cannot write), and a file or\n"
@@ -110,6 +120,7 @@ struct Options {
   bool utf8 = false;
   bool grouped = false;
   bool check = false;
+  bool suggest = false;  // --suggest: the column 候補
   std::string dictionary;           // the list of --check=LIST, added to the defaults
   bool defaultDictionaries = true;  // --no-default-dictionaries
   std::string cacheFile;
@@ -320,6 +331,8 @@ int parse(int argc, char** argv, Options& o) {
       o.check = true;
       if (a.size() > CheckWithDictionary.size()) o.dictionary = a.substr(CheckWithDictionary.size());
       else if (isDictionaryArgument(i + 1, argc, argv)) o.dictionary = argv[++i];
+    } else if (a == "--suggest") {
+      o.suggest = true;
     } else if (a == "--no-default-dictionaries") {
       o.defaultDictionaries = false;
     } else if (a == "--cache") {
@@ -347,6 +360,10 @@ int parse(int argc, char** argv, Options& o) {
   }
   if (!o.cacheFile.empty() && !o.check) {
     std::fputs("obel-scan: --cache needs --check\n", stderr);
+    return ExitUsage;
+  }
+  if (o.suggest && !o.check) {
+    std::fputs("obel-scan: --suggest needs --check\n", stderr);
     return ExitUsage;
   }
   if (condition && !o.grouped) {
@@ -431,7 +448,7 @@ class LibraryFills final : public FillSink {
   }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
     if (folds()) library.fold(s, work.numbers, check_);
-    if (writesItems()) out_.write(check_ ? itemLines(s) : work.text);
+    if (writesItems()) out_.write(check_ ? itemLines(s, options_.suggest) : work.text);
     files_ += filesRead;
     items_ += s.itemCount;
     progress.update(files_, items_);
@@ -452,10 +469,10 @@ class LibraryFills final : public FillSink {
   bool making() const { return !options_.dictionaryOut.empty(); }
   bool folds() const { return options_.grouped || check_ || making(); }
   bool writesItems() const { return !options_.grouped && !making(); }
-  static std::string itemLines(const ResultStore& s) {
+  static std::string itemLines(const ResultStore& s, bool withSuggestions = false) {
     std::string text;
     text.reserve(s.itemCount * 64);
-    for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i]);
+    for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i], withSuggestions);
     return text;
   }
   const Options& options_;
@@ -509,7 +526,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
                   static_cast<unsigned long long>(figures.pairsWritten), options.minSources, seconds);
     printText(stdout, line);
   } else if (options.grouped) {
-    fills.library.writeGrouped(options.conditions, options.check, options.threads,
+    fills.library.writeGrouped(options.conditions, options.check, options.suggest, options.threads,
                                [&](std::string_view part) { out.write(part); });
   }
   if (!out.close()) {
@@ -567,7 +584,8 @@ int main(int argc, char** argv) {
   useSlashes(s);
 #endif
 
-  const std::string table = options.grouped ? groupedViewText(options.conditions) : tsvText(s);
+  const std::string table =
+      options.grouped ? groupedViewText(options.conditions, options.suggest) : tsvText(s, options.suggest);
   std::FILE* file = openOutput(options);
   if (!file) return ExitUsage;
   TableOutput out(file, options.utf8);

@@ -5,6 +5,8 @@
 namespace obel {
 
 const char TsvHeader[] = "キー文字列\tルビ文字列\t送り仮名\tファイル名\tフォルダ名\t行\t列\t逆変換\r\n";
+const char TsvHeaderWithSuggestions[] =
+    "キー文字列\tルビ文字列\t送り仮名\tファイル名\tフォルダ名\t行\t列\t逆変換\t候補\r\n";
 
 namespace {
 void appendNumber(std::string& out, std::int32_t value) {
@@ -21,7 +23,7 @@ std::string tsvLine(const ResultStore& s, const RubyItem& item) {
   return line;
 }
 
-void appendTsvLine(std::string& line, const ResultStore& s, const RubyItem& item) {
+void appendTsvLine(std::string& line, const ResultStore& s, const RubyItem& item, bool withSuggestion) {
   line += text(s, item.keyId);
   line += '\t';
   line += text(s, item.rubyId);
@@ -37,12 +39,16 @@ void appendTsvLine(std::string& line, const ResultStore& s, const RubyItem& item
   appendNumber(line, item.column);
   line += '\t';
   line += verdictMark(item, false);
+  if (withSuggestion) {
+    line += '\t';
+    line += suggestion(s, item);
+  }
   line += "\r\n";
 }
 
-std::string tsvText(const ResultStore& s) {
-  std::string out = TsvHeader;
-  for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(out, s, s.items[i]);
+std::string tsvText(const ResultStore& s, bool withSuggestions) {
+  std::string out = withSuggestions ? TsvHeaderWithSuggestions : TsvHeader;
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(out, s, s.items[i], withSuggestions);
   return out;
 }
 

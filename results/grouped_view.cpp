@@ -6,12 +6,13 @@
 
 namespace obel {
 
-std::string groupedViewText(const Settings& conditions) {
+std::string groupedViewText(const Settings& conditions, bool withSuggestions) {
   std::string out;
   for (int c = 0; c < ColumnCount; ++c) {
     if (c) out += '\t';
     out += resultColumns[c].header;
   }
+  if (withSuggestions) out += "\t" + std::string(SuggestionHeader);
   out += "\r\n";
   const ResultStore& s = process::store();
   char cell[1024];
@@ -22,6 +23,10 @@ std::string groupedViewText(const Settings& conditions) {
       if (c) out += '\t';
       columnText(item, c, nullptr, cell, sizeof cell);
       out += cell;
+    }
+    if (withSuggestions) {
+      out += '\t';
+      out += suggestion(s, item);
     }
     out += "\r\n";
   }

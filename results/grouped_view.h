@@ -9,7 +9,8 @@ namespace obel {
 
 // Header line of the ten header texts, then one line per grouped row in store order under the
 // display conditions of `conditions`; every line ends in CR LF.
-std::string groupedViewText(const Settings& conditions);
+// With withSuggestions a column "候補" follows "逆変換": the check's 候補 of each row.
+std::string groupedViewText(const Settings& conditions, bool withSuggestions = false);
 
 // A length-filter option "N", "N+", "N-" or "N=" (以上の, 以下の, の) with N from 1 to
 // MaxFilterLength;

@@ -45,6 +45,8 @@ struct ColumnInfo {
   Align cellAlign;
 };
 extern const ColumnInfo resultColumns[ColumnCount];
+// The header of the check's 候補, where a table gives them.
+constexpr char SuggestionHeader[] = "候補";
 
 // The rows of one list, in display order.
 class RowList {

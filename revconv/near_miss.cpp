@@ -19,8 +19,11 @@ char16_t unvoiced(char16_t c) {
   return c;
 }
 
-bool oneVoicingApart(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
+// One voicing mark apart; on the first kana only where the key is more than one character: the
+// ruby of a single character of a compound may voice its first kana (人《びと》 of 旅人), and
+// that is no misprint.
+bool oneVoicingApart(std::u16string_view a, std::u16string_view b, bool firstKanaToo) {
+  if (a.size() != b.size() || a.empty() || (!firstKanaToo && a[0] != b[0])) return false;
   int differences = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i] == b[i]) continue;
@@ -65,13 +68,16 @@ int readingEdits(std::u16string_view a, std::u16string_view b, int limit) {
   return std::min(previous[b.size()], limit + 1);
 }
 
-const CountedReading* voicingNearMiss(const std::vector<CountedReading>& counted, std::u16string_view ruby) {
+const CountedReading* voicingNearMiss(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                      bool firstKanaToo) {
   if (ruby.size() > MaxNearMissChars) return nullptr;
   const std::uint32_t own = booksOf(counted, ruby);
+  // A voiced first kana that no book gives the key is no compound's voicing.
+  firstKanaToo = firstKanaToo || own == 0;
   const CountedReading* best = nullptr;
   for (const CountedReading& c : counted) {
     if (c.books < NearMissMinBooks || c.books < NearMissRatio * own) continue;
-    if (!oneVoicingApart(ruby, c.reading)) continue;
+    if (!oneVoicingApart(ruby, c.reading, firstKanaToo)) continue;
     if (best == nullptr || c.books > best->books) best = &c;
   }
   return best;
@@ -81,8 +87,10 @@ std::u16string doubledOkurigana(const std::vector<CountedReading>& counted, std:
                                 std::u16string_view okurigana) {
   if (ruby.size() < 2 || ruby.size() > MaxNearMissChars || okurigana.empty() || ruby.back() != okurigana.front())
     return {};
+  // 何《なに》に and 事《こと》と are right: far more books give the ruby than the shorter reading.
   const std::u16string_view shorter = ruby.substr(0, ruby.size() - 1);
-  return booksOf(counted, shorter) > 0 ? std::u16string(shorter) : std::u16string();
+  const std::uint32_t books = booksOf(counted, shorter);
+  return books > 0 && books > booksOf(counted, ruby) ? std::u16string(shorter) : std::u16string();
 }
 
 std::u16string nearestReading(const std::vector<CountedReading>& known, std::u16string_view ruby) {
@@ -105,7 +113,8 @@ NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& so
   const char* rubyText = text(s, item.rubyId);
   if (std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
   const std::vector<CountedReading> counted = countedOfKey(s, source, item);
-  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(rubyText))) {
+  const std::u16string key = cp932ToUtf16(text(s, item.keyId));
+  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(rubyText), key.size() > 1)) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(near->reading.c_str());
   }

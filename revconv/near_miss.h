@@ -27,11 +27,14 @@ constexpr std::size_t MaxNearMissChars = 40;
 // Edits from a to b, each of at most MaxNearMissChars characters; more than limit gives limit + 1.
 int readingEdits(std::u16string_view a, std::u16string_view b, int limit);
 
-// The counted reading one voicing mark from the ruby that makes it a near miss, or null.
-const CountedReading* voicingNearMiss(const std::vector<CountedReading>& counted, std::u16string_view ruby);
+// The counted reading one voicing mark from the ruby that makes it a near miss, or null. The
+// first kana counts only with firstKanaToo (a key of more than one character) or when no book
+// gives the key the ruby: the ruby of one character of a compound may voice it (人《びと》 of 旅人).
+const CountedReading* voicingNearMiss(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                      bool firstKanaToo = true);
 
-// The ruby without the okurigana's first kana when it ends in it and that shorter reading is one
-// the library's books give the key (微笑《ほほえみ》み: ほほえ); empty otherwise.
+// The ruby without the okurigana's first kana when it ends in it and more of the library's books
+// give the key that shorter reading than the ruby (微笑《ほほえみ》み: ほほえ); empty otherwise.
 std::u16string doubledOkurigana(const std::vector<CountedReading>& counted, std::u16string_view ruby,
                                 std::u16string_view okurigana);
 
