@@ -363,7 +363,7 @@ TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
   ime.add("言葉", {"ことは", "ことば"});
   ime.counts["言葉"] = {{"ことば", 40}, {"ことは", 2}};
   ime.add("微笑", {"ほほえみ"});
-  ime.counts["微笑"] = {{"ほほえみ", 70}, {"ほほえ", 12}};
+  ime.counts["微笑"] = {{"ほほえみ", 70}, {"ほほえ", 350}};  // 微笑《ほほえ》む
   ime.add("背広", {"せびろ"});
   ime.counts["背広"] = {{"せびろ", 30}, {"せひろ", 1}};
   ime.counts["機嫌"] = {{"きげん", 50}, {"きけん", 50}, {"ごきげん", 9}};
@@ -373,13 +373,16 @@ TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
   appendItem(process::store(), "背広", "せびろ");
   appendItem(process::store(), "機嫌", "きけ");
   appendItem(process::store(), "微笑", "ほほえみ", "を");
+  ime.add("何", {"なに"});
+  ime.counts["何"] = {{"なに", 3000}, {"な", 200}};
+  appendItem(process::store(), "何", "なに", "にも");  // far more books give なに than な
   finishSearch();
   run();
   const ResultStore& s = process::store();
-  EXPECT_EQ(marks(false), "！！！◎×◎");
+  EXPECT_EQ(marks(false), "！！！◎×◎◎");
   EXPECT_STREQ(verdictMark(s.items[0], true), "！") << "the pair row";
   EXPECT_STREQ(verdictMark(s.items[2], true), "！") << "a pair row shows ！ when one occurrence has it";
-  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", ""};
+  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", "", ""};
   for (std::uint32_t i = 0; i < s.itemCount; ++i) EXPECT_STREQ(suggestion(s, s.items[i]), expected[i]) << i;
 }
 
@@ -389,9 +392,12 @@ TEST(NearMiss, ThresholdsTiesAndBounds) {
   EXPECT_EQ(voicingNearMiss({{u"ことば", 5}, {u"ことは", 2}}, u"ことは"), nullptr) << "5 is less than 3 x 2";
   EXPECT_EQ(voicingNearMiss({{u"ことば", 2}}, u"ことは"), nullptr) << "fewer than 3 books";
   EXPECT_EQ(voicingNearMiss({{u"ことが", 9}}, u"ことは"), nullptr) << "not a voicing mark";
+  EXPECT_EQ(voicingNearMiss({{u"ひと", 50}, {u"びと", 9}}, u"びと", false), nullptr) << "人《びと》 of a compound";
+  EXPECT_NE(voicingNearMiss({{u"ひと", 50}}, u"びと", false), nullptr) << "a voicing no book gives";
   EXPECT_EQ(doubledOkurigana(counted, u"ことと", u"とも"), u"こと");
   EXPECT_EQ(doubledOkurigana(counted, u"ことば", u"かり"), u"") << "the okurigana starts with another kana";
   EXPECT_EQ(doubledOkurigana({{u"ことば", 6}}, u"ことばば", u"ばかり"), u"ことば");
+  EXPECT_EQ(doubledOkurigana({{u"ことば", 6}, {u"ことばば", 6}}, u"ことばば", u"ばかり"), u"") << "as many books";
   EXPECT_EQ(doubledOkurigana({{u"ことば", 6}}, u"ことは", u"はな"), u"") << "こと is no known reading";
   EXPECT_EQ(readingEdits(u"かた", u"たか", 2), 1) << "two neighbours swapped";
   EXPECT_EQ(readingEdits(u"あいうえ", u"あ", 2), 3) << "beyond the limit";
