@@ -500,7 +500,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   if (options.check && !check.open(options.dictionary, options.defaultDictionaries, options.cacheFile)) return ExitUsage;
   LibraryFills fills(options, out, options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
-  else if (!options.grouped) out.write(TsvHeader);
+  else if (!options.grouped) out.write(options.suggest ? TsvHeaderWithSuggestions : TsvHeader);
   ResultStore& s = process::store();
   auto lister = platformDirLister();
   if (!searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads)) {

@@ -42,6 +42,21 @@ check "unreadable dictionary" 2 "$?"
 run --cache "$(win "$work/c.dat")" "$(win "$work/books")" >/dev/null 2>&1
 check "--cache without --check" 2 "$?"
 
+# ！ and 候補: a reading one voicing mark from one far more books give, a reading nothing gives;
+# --suggest adds the column 候補 after 逆変換, in both views, with and without --no-limit.
+mkdir -p "$work/near"
+sjis '言葉《ことは》、今日《きよう》、言葉《ことは》\r\n' > "$work/near/n.txt"
+printf ';; -*- coding: utf-8 -*-\nことば /言葉;40/\nことは /言葉;2/\nきょう /今日;50/\n' > "$work/counted.dic"
+suggested() { LC_ALL=C awk -v RS='\r\n' -F'\t' -v m="$1" -v c="$2" '{ printf "%s %s|", $m, $c }'; }
+for limit in "" --no-limit; do
+  out="$(run $limit --utf8 --no-default-dictionaries --check="$(win "$work/counted.dic")" --suggest "$(win "$work/near")" | suggested 8 9)"
+  check "items with 候補 $limit" "逆変換 候補|！ ことば|× きょう|！ ことば|" "$out"
+  out="$(run $limit --utf8 --view grouped --no-default-dictionaries --check="$(win "$work/counted.dic")" --suggest "$(win "$work/near")" | suggested 10 11)"
+  check "grouped view with 候補 $limit" "逆変換 候補|！ ことば|× きょう|" "$out"
+done
+run --suggest "$(win "$work/near")" >/dev/null 2>&1
+check "--suggest without --check" 2 "$?"
+
 # The cache: written whole, then answering in place of the dictionary.
 run --no-default-dictionaries --check="$(win "$work/small.dic")" --cache "$(win "$work/c.dat")" "$(win "$work/books")" >/dev/null
 check "cache file size" 1114116 "$(stat -c %s "$work/c.dat" 2>/dev/null)"
