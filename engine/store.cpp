@@ -252,7 +252,7 @@ const char* verdictText(Verdict verdict) {
 
 Verdict verdictOfMark(const char* mark) {
   for (std::size_t at = 1; at < VerdictCount; ++at)
-    if (std::strcmp(mark, VerdictTexts[at]) == 0) return static_cast<Verdict>(at);
+    if (std::strncmp(mark, VerdictTexts[at], std::strlen(VerdictTexts[at])) == 0) return static_cast<Verdict>(at);
   return Verdict::Unchecked;
 }
 

@@ -175,7 +175,7 @@ enum class Verdict : std::uint8_t { Unchecked, KeyOk, OkuriOk, Partly, Composed,
 Verdict verdictOf(std::uint32_t flags, bool asPair);
 // "◎" "○" "△" "？" "！" "×" or "" (CP932 text).
 const char* verdictText(Verdict verdict);
-// The verdict whose mark is the text; Unchecked for any other text.
+// The verdict whose mark begins the text (a cell may hold more after it); Unchecked for any other.
 Verdict verdictOfMark(const char* mark);
 
 // verdictText of the item's verdict: ！ wins over ◎ ○ △ ？, and ◎ ○ △ over ？.

@@ -21,6 +21,10 @@ std::string groupedViewText(const Settings& conditions, bool withSuggestions) {
     if (!matchesDisplayConditions(item, conditions, nullptr)) continue;
     for (int c = 0; c < ColumnCount; ++c) {
       if (c) out += '\t';
+      if (c == VerdictColumn) {
+        out += rowMark(item, nullptr);  // the 候補 only in a column of its own
+        continue;
+      }
       columnText(item, c, nullptr, cell, sizeof cell);
       out += cell;
     }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "results/conditions.h"
@@ -21,7 +22,7 @@ const ColumnInfo resultColumns[ColumnCount] = {
     {"フォルダ名", Align::Left, 100, TextSort, Align::Left},
     {"行", Align::Centre, 50, IntegerSort, Align::Right},
     {"列", Align::Centre, 50, IntegerSort, Align::Right},
-    {"逆変換", Align::Centre, 60, VerdictSort, Align::Centre},
+    {"逆変換", Align::Centre, 110, VerdictSort, Align::Centre},
 };
 
 int progressStep(std::uint32_t itemCount) {
@@ -144,12 +145,22 @@ void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, 
     case PositionColumn:
       numberText(item.column, buffer, size);
       break;
-    case VerdictColumn:
-      copyText(verdictMark(item, pairRow), buffer, size);
+    case VerdictColumn: {
+      // The 候補 of a × or ！ beside its mark, where the proofreader reads the mark.
+      std::string cell = rowMark(item, expandedHead);
+      const Verdict verdict = verdictOfMark(cell.c_str());
+      if ((verdict == Verdict::Unconfirmed || verdict == Verdict::NearMiss) && *suggestion(s, item))
+        cell = cell + " " + suggestion(s, item);
+      copyText(cell.c_str(), buffer, size);
       break;
+    }
     default:
       break;
   }
+}
+
+const char* rowMark(const RubyItem& item, const RubyItem* expandedHead) {
+  return verdictMark(item, !expandedHead && (item.flags & PairShared));
 }
 
 const RubyItem* selectedItem(const RowList& rows) {

@@ -90,8 +90,11 @@ void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellPa
 // Text of one cell in the view expandedHead chooses: the grouped view when null, else the
 // occurrences of its pair. The buffer gets at most size - 1 bytes.
 void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, char* buffer, std::size_t size);
-// The same in the window's view, process::expandedHead.
+// The same in the window's view, process::expandedHead. The 逆変換 cell of a × or ！ holds the
+// mark, a space and the item's 候補 when it has one.
 void columnText(const RubyItem& item, int column, char* buffer, std::size_t size);
+// The mark of a row alone: the pair's in the grouped view for a pair row, else the item's own.
+const char* rowMark(const RubyItem& item, const RubyItem* expandedHead);
 
 // Item of the one selected row; null when none or several rows are selected.
 const RubyItem* selectedItem(const RowList& rows);

@@ -84,6 +84,22 @@ TEST_F(Rows, MarksOfAPairRowAndOfItsOccurrences) {
   EXPECT_EQ(members.column(VerdictColumn), (Texts{"○", "×"}));
 }
 
+// The 候補 of a × or ！ stands beside its mark; a confirmed row shows its mark alone.
+TEST_F(Rows, SuggestionsStandBesideTheMarksOfCrossesAndNearMisses) {
+  RubyItem& near = addResult("言葉", "ことは");
+  RubyItem& cross = addResult("機嫌", "きけ");
+  RubyItem& sure = addResult("雨", "あめ");
+  finishSearch();
+  near.flags |= RevConvDone | RevConvKeyOk | RevConvNearMiss;
+  cross.flags |= RevConvDone;
+  sure.flags |= RevConvDone | RevConvKeyOk;
+  for (RubyItem* item : {&near, &cross, &sure}) setSuggestion(process::store(), *item, "ことば");
+  setSuggestion(process::store(), cross, "きけん");
+  FakeList group;
+  group.refresh();
+  EXPECT_EQ(group.column(VerdictColumn), (Texts{"！ ことば", "× きけん", "◎"}));
+}
+
 TEST_F(Rows, CellTextIsCutToTheBuffer) {
   RubyItem& item = addResult("abcdef", "x");
   finishSearch();
