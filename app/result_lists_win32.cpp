@@ -134,7 +134,7 @@ void refreshList(HWND owner, HWND list, HWND progress, SortableListView& view) {
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   ListViewRows rows(list, &view);
   ProgressBar bar(progress);
-  reconcileRows(rows, progress ? &bar : nullptr);
+  reconcileRows(rows, process::expandedHead, progress ? &bar : nullptr);
   refreshMoments.reconciled = Clock::now();
   SortState& state = view.sortState;
   if (state.sortedColumn >= 0) sortByColumn(state, rows, oleCellParser(), state.sortedColumn, state.descending != 0);
@@ -173,7 +173,8 @@ INT_PTR onResultListNotify(HWND dialog, NMHDR* header) {
       if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
         const RubyItem* item = reinterpret_cast<const RubyItem*>(info->item.lParam);
         if (item) {
-          columnText(*item, info->item.iSubItem, info->item.pszText, static_cast<std::size_t>(info->item.cchTextMax));
+          columnText(*item, info->item.iSubItem, process::expandedHead, info->item.pszText,
+                     static_cast<std::size_t>(info->item.cchTextMax));
         } else {
           info->item.pszText[0] = '\0';
         }
@@ -200,14 +201,14 @@ INT_PTR onResultListNotify(HWND dialog, NMHDR* header) {
 
 void updateItemButtons(HWND dialog, HWND list) {
   ListViewRows rows(list, nullptr);
-  const ItemButtons buttons = itemButtonStates(selectedItem(rows));
+  const ItemButtons buttons = itemButtonStates(selectedItem(rows), process::expandedHead);
   enable(dialog, IDC_OPEN, buttons.openEnabled);
   enable(dialog, IDC_EXPAND, buttons.expandEnabled);
 }
 
 void activateItem(HWND dialog, HWND list) {
   ListViewRows rows(list, nullptr);
-  switch (activationFor(selectedItem(rows))) {
+  switch (activationFor(selectedItem(rows), process::expandedHead)) {
     case Activation::Expand:
       toggleExpand(dialog);
       break;

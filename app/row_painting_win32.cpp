@@ -53,7 +53,7 @@ void drawCell(HDC dc, const RubyItem* item, int column, int left, int right, con
               const CellPadding& padding) {
   if (!item) return;
   char text[1024];
-  columnText(*item, column, text, sizeof text);
+  columnText(*item, column, process::expandedHead, text, sizeof text);
   RECT cell = {left + padding.left, row.top + padding.top, right - padding.right, row.bottom - padding.bottom};
   DrawTextA(dc, text, -1, &cell, drawFormat(resultColumns[column].cellAlign));
 }

@@ -88,7 +88,7 @@ void fillStore() {
 double conditionsOnly() {
   int shown = 0;
   double ms = timed([&] {
-    for (std::uint32_t i = 0; i < process::store().itemCount; ++i) shown += matchesDisplayConditions(process::store().items[i]);
+    for (std::uint32_t i = 0; i < process::store().itemCount; ++i) shown += matchesDisplayConditions(process::store().items[i], process::settings(), process::expandedHead);
   });
   std::printf("  baseline: matchesDisplayConditions over the store  %8.2f ms (%d shown)\n", ms, shown);
   return ms;
@@ -151,7 +151,7 @@ void benchRowModel() {
     std::vector<char> texts(values.size() * SortTextBytes);
     for (std::size_t i = 0; i < values.size(); ++i) {
       char cell[SortTextBytes];
-      columnText(*reinterpret_cast<const RubyItem*>(values[i]), column, cell, sizeof cell);
+      columnText(*reinterpret_cast<const RubyItem*>(values[i]), column, process::expandedHead, cell, sizeof cell);
       prepareSortKey(records[i], resultColumns[column].sortType, cell, &texts[i * SortTextBytes], portableCellParser());
     }
     SortParameters p{&portableCellParser(), resultColumns[column].sortType, false};
@@ -201,7 +201,7 @@ class BareList {
   void fill(bool sorted = true, bool redrawOn = true) {
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     for (std::uint32_t i = 0; i < process::store().itemCount; ++i) {
-      if (!matchesDisplayConditions(process::store().items[i])) continue;
+      if (!matchesDisplayConditions(process::store().items[i], process::settings(), process::expandedHead)) continue;
       LVITEMA item{};
       item.mask = LVIF_TEXT | LVIF_PARAM;
       item.iItem = INT_MAX;

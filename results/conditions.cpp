@@ -40,10 +40,6 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text) {
   }
 }
 
-bool matchesDisplayConditions(const RubyItem& item) {
-  return matchesDisplayConditions(item, process::settings(), process::expandedHead);
-}
-
 bool matchesDisplayConditions(const RubyItem& item, const Settings& s, const RubyItem* expandedHead) {
   if (expandedHead) {
     if (s.hideRevConv && (item.flags & RevConvOkuriOk) && !(item.flags & RevConvNearMiss)) return false;

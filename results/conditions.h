@@ -25,8 +25,6 @@ bool passesLengthFilter(const LengthFilter& filter, const char* text);
 // (hideRevConv, hideKeyRuby and the two length filters): in the grouped view when expandedHead
 // is null, else among the occurrences of the pair expandedHead stands for.
 bool matchesDisplayConditions(const RubyItem& item, const Settings& conditions, const RubyItem* expandedHead);
-// The same for the window's lists: the settings record's conditions and process::expandedHead.
-bool matchesDisplayConditions(const RubyItem& item);
 
 // Caption of the side's length-filter check box, at most 63 bytes plus the NUL.
 constexpr std::size_t LengthFilterTextBytes = 64;

@@ -52,7 +52,7 @@ int storeIndex(const ResultStore& s, const RubyItem* item) {
 
 }  // namespace
 
-void reconcileRows(RowList& rows, ProgressSink* progress) {
+void reconcileRows(RowList& rows, const RubyItem* expandedHead, ProgressSink* progress) {
   const ResultStore& s = process::store();
   // One byte per possible item; static so a rebuild of the full store costs no allocation.
   static unsigned char visited[MaxItems];
@@ -66,7 +66,7 @@ void reconcileRows(RowList& rows, ProgressSink* progress) {
     int index = storeIndex(s, item);
     if (index >= 0) {
       visited[index] = 1;
-      if (matchesDisplayConditions(*item)) {
+      if (matchesDisplayConditions(*item, process::settings(), expandedHead)) {
         ++row;
         continue;
       }
@@ -75,13 +75,14 @@ void reconcileRows(RowList& rows, ProgressSink* progress) {
   }
   for (std::uint32_t i = 0; i < s.itemCount; ++i) {
     counter.tick();
-    if (!visited[i] && matchesDisplayConditions(s.items[i])) rows.appendRow(&s.items[i]);
+    if (!visited[i] && matchesDisplayConditions(s.items[i], process::settings(), expandedHead))
+      rows.appendRow(&s.items[i]);
   }
 }
 
-void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellParser& parser,
-                 ProgressSink* progress) {
-  reconcileRows(rows, progress);
+void refreshRows(RowList& rows, const RubyItem* expandedHead, SortableRows& sortable, SortState& state,
+                 CellParser& parser, ProgressSink* progress) {
+  reconcileRows(rows, expandedHead, progress);
   if (state.sortedColumn >= 0) {
     sortByColumn(state, sortable, parser, state.sortedColumn, state.descending != 0);
   }
@@ -105,10 +106,6 @@ void numberText(long value, char* buffer, std::size_t size) {
 }
 
 }  // namespace
-
-void columnText(const RubyItem& item, int column, char* buffer, std::size_t size) {
-  columnText(item, column, process::expandedHead, buffer, size);
-}
 
 void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, char* buffer, std::size_t size) {
   const ResultStore& s = process::store();
@@ -169,16 +166,16 @@ const RubyItem* selectedItem(const RowList& rows) {
   return row >= 0 ? rows.rowItem(row) : nullptr;
 }
 
-ItemButtons itemButtonStates(const RubyItem* selected) {
-  const bool expanded = process::expandedHead != nullptr;
+ItemButtons itemButtonStates(const RubyItem* selected, const RubyItem* expandedHead) {
+  const bool expanded = expandedHead != nullptr;
   if (!selected) return {false, expanded};
   const bool shared = (selected->flags & PairShared) != 0;
   return {!(shared && !expanded), shared};
 }
 
-Activation activationFor(const RubyItem* selected) {
+Activation activationFor(const RubyItem* selected, const RubyItem* expandedHead) {
   if (!selected) return Activation::Nothing;
-  if ((selected->flags & PairShared) && !process::expandedHead) return Activation::Expand;
+  if ((selected->flags & PairShared) && !expandedHead) return Activation::Expand;
   return Activation::Open;
 }
 

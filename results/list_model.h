@@ -81,18 +81,16 @@ int progressStep(std::uint32_t itemCount);
 // The two passes: rows that no longer pass matchesDisplayConditions are deleted, rows that
 // stay keep their order; then every store item not yet in the list that passes is appended
 // in store order. The sort that follows is the caller's.
-void reconcileRows(RowList& rows, ProgressSink* progress);
+void reconcileRows(RowList& rows, const RubyItem* expandedHead, ProgressSink* progress);
 
 // reconcileRows, then the sort by the state's sorted column in its current direction.
-void refreshRows(RowList& rows, SortableRows& sortable, SortState& state, CellParser& parser,
-                 ProgressSink* progress);
+void refreshRows(RowList& rows, const RubyItem* expandedHead, SortableRows& sortable, SortState& state,
+                 CellParser& parser, ProgressSink* progress);
 
 // Text of one cell in the view expandedHead chooses: the grouped view when null, else the
-// occurrences of its pair. The buffer gets at most size - 1 bytes.
+// occurrences of its pair. The buffer gets at most size - 1 bytes. The 逆変換 cell of a × or ！
+// holds the mark, a space and the item's 候補 when it has one.
 void columnText(const RubyItem& item, int column, const RubyItem* expandedHead, char* buffer, std::size_t size);
-// The same in the window's view, process::expandedHead. The 逆変換 cell of a × or ！ holds the
-// mark, a space and the item's 候補 when it has one.
-void columnText(const RubyItem& item, int column, char* buffer, std::size_t size);
 // The mark of a row alone: the pair's in the grouped view for a pair row, else the item's own.
 const char* rowMark(const RubyItem& item, const RubyItem* expandedHead);
 
@@ -103,11 +101,11 @@ struct ItemButtons {
   bool openEnabled;
   bool expandEnabled;
 };
-ItemButtons itemButtonStates(const RubyItem* selected);
+ItemButtons itemButtonStates(const RubyItem* selected, const RubyItem* expandedHead);
 
 // What activating the selection of a list does.
 enum class Activation { Nothing, Expand, Open };
-Activation activationFor(const RubyItem* selected);
+Activation activationFor(const RubyItem* selected, const RubyItem* expandedHead);
 
 // Row height of both lists for the fontSize setting.
 int listRowHeight(std::int32_t fontSize);

@@ -341,7 +341,7 @@ void ListViewRows::valueCellText(std::intptr_t value, int column, char* buffer, 
   // What the list's parent answers for the cell (onResultListNotify).
   const RubyItem* item = reinterpret_cast<const RubyItem*>(value);
   if (item) {
-    columnText(*item, column, buffer, static_cast<std::size_t>(size));
+    columnText(*item, column, process::expandedHead, buffer, static_cast<std::size_t>(size));
   } else {
     buffer[0] = '\0';
   }

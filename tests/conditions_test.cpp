@@ -12,6 +12,9 @@ using namespace obel::test;
 
 namespace {
 
+// As the window's lists ask: the settings record's conditions in the view the window shows.
+bool shown(const RubyItem& item) { return matchesDisplayConditions(item, process::settings(), process::expandedHead); }
+
 class Conditions : public ::testing::Test {
  protected:
   void SetUp() override { resetResults(); }
@@ -38,9 +41,9 @@ TEST_F(Conditions, KeyLengthFilterComparesBytesWithTwiceTheCount) {
     RubyItem& item = addResult(c.key, "よみ");
     finishSearch();
     process::settings().keyLengthFilter = {1, c.length, c.type};
-    EXPECT_EQ(matchesDisplayConditions(item), c.shown) << c.key << " " << c.length << " " << c.type;
+    EXPECT_EQ(shown(item), c.shown) << c.key << " " << c.length << " " << c.type;
     process::settings().keyLengthFilter.use = 0;
-    EXPECT_TRUE(matchesDisplayConditions(item)) << "filter off";
+    EXPECT_TRUE(shown(item)) << "filter off";
   }
 }
 
@@ -49,11 +52,11 @@ TEST_F(Conditions, EmptyKeyPassesOnlyAtMost) {
   finishSearch();
   for (int n = 1; n <= 99; ++n) {
     process::settings().keyLengthFilter = {1, n, 0};
-    EXPECT_FALSE(matchesDisplayConditions(item)) << n;
+    EXPECT_FALSE(shown(item)) << n;
     process::settings().keyLengthFilter = {1, n, 2};
-    EXPECT_FALSE(matchesDisplayConditions(item)) << n;
+    EXPECT_FALSE(shown(item)) << n;
     process::settings().keyLengthFilter = {1, n, 1};
-    EXPECT_TRUE(matchesDisplayConditions(item)) << n;
+    EXPECT_TRUE(shown(item)) << n;
   }
 }
 
@@ -61,18 +64,18 @@ TEST_F(Conditions, RubyFilterLooksAtTheRubyString) {
   RubyItem& item = addResult("漢字", "かんじ");
   finishSearch();
   process::settings().rubyLengthFilter = {1, 3, 2};
-  EXPECT_TRUE(matchesDisplayConditions(item));
+  EXPECT_TRUE(shown(item));
   process::settings().rubyLengthFilter = {1, 2, 2};
-  EXPECT_FALSE(matchesDisplayConditions(item));
+  EXPECT_FALSE(shown(item));
 }
 
 TEST_F(Conditions, NegativeCountIsAHugeUnsignedLimit) {
   RubyItem& item = addResult("漢字", "かんじ");
   finishSearch();
   process::settings().keyLengthFilter = {1, -1, 0};
-  EXPECT_FALSE(matchesDisplayConditions(item));
+  EXPECT_FALSE(shown(item));
   process::settings().keyLengthFilter = {1, -1, 1};
-  EXPECT_TRUE(matchesDisplayConditions(item));
+  EXPECT_TRUE(shown(item));
 }
 
 TEST_F(Conditions, SameKeyShowsOnlyKeysWithSeveralRubies) {
@@ -81,13 +84,13 @@ TEST_F(Conditions, SameKeyShowsOnlyKeysWithSeveralRubies) {
   RubyItem& b = addResult("今日", "こんにち");
   finishSearch();
   process::settings().hideKeyRuby = SameKeyItems;
-  int shown = 0;
-  for (std::uint32_t i = 0; i < process::store().itemCount; ++i) shown += matchesDisplayConditions(process::store().items[i]);
-  EXPECT_EQ(shown, 2);
-  EXPECT_TRUE(matchesDisplayConditions(a));
-  EXPECT_TRUE(matchesDisplayConditions(b));
+  int count = 0;
+  for (std::uint32_t i = 0; i < process::store().itemCount; ++i) count += shown(process::store().items[i]);
+  EXPECT_EQ(count, 2);
+  EXPECT_TRUE(shown(a));
+  EXPECT_TRUE(shown(b));
   process::settings().hideKeyRuby = 7;  // tests nothing
-  EXPECT_TRUE(matchesDisplayConditions(process::store().items[0]));
+  EXPECT_TRUE(shown(process::store().items[0]));
 }
 
 TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
@@ -98,17 +101,17 @@ TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
   addResult("雨", "あめ");
   finishSearch();
   process::settings().hideKeyRuby = SameRubyItems;
-  EXPECT_TRUE(matchesDisplayConditions(a));
-  EXPECT_TRUE(matchesDisplayConditions(b));
-  EXPECT_FALSE(matchesDisplayConditions(c));
+  EXPECT_TRUE(shown(a));
+  EXPECT_TRUE(shown(b));
+  EXPECT_FALSE(shown(c));
 }
 
 TEST_F(Conditions, RepeatedOccurrencesHaveNoRowInTheGroupedView) {
   RubyItem& first = addResult("雨", "あめ");
   RubyItem& second = addResult("雨", "あめ");
   finishSearch();
-  EXPECT_TRUE(matchesDisplayConditions(first));
-  EXPECT_FALSE(matchesDisplayConditions(second));
+  EXPECT_TRUE(shown(first));
+  EXPECT_FALSE(shown(second));
 }
 
 TEST_F(Conditions, HidingConfirmedItemsFollowsTheMarks) {
@@ -131,9 +134,9 @@ TEST_F(Conditions, HidingConfirmedItemsFollowsTheMarks) {
   for (const Case& c : cases) {
     item.flags = c.flags;
     process::settings().hideRevConv = 1;
-    EXPECT_EQ(matchesDisplayConditions(item), !c.hidden) << std::hex << c.flags;
+    EXPECT_EQ(shown(item), !c.hidden) << std::hex << c.flags;
     process::settings().hideRevConv = 0;
-    EXPECT_TRUE(matchesDisplayConditions(item));
+    EXPECT_TRUE(shown(item));
   }
 }
 
@@ -146,17 +149,17 @@ TEST_F(Conditions, ExpandedViewListsEveryOccurrenceOfThePair) {
   process::settings().keyLengthFilter = {1, 5, 0};
   process::settings().hideKeyRuby = SameRubyItems;
   process::expandedHead = &head;
-  EXPECT_TRUE(matchesDisplayConditions(head));
-  EXPECT_TRUE(matchesDisplayConditions(second));
-  EXPECT_TRUE(matchesDisplayConditions(third));
-  EXPECT_FALSE(matchesDisplayConditions(other));
+  EXPECT_TRUE(shown(head));
+  EXPECT_TRUE(shown(second));
+  EXPECT_TRUE(shown(third));
+  EXPECT_FALSE(shown(other));
   second.flags |= RevConvDone | RevConvOkuriOk;
   third.flags |= RevConvDone | RevConvKeyOk;  // only ○ of an occurrence is hidden
   process::settings().hideRevConv = 1;
-  EXPECT_FALSE(matchesDisplayConditions(second));
-  EXPECT_TRUE(matchesDisplayConditions(third));
+  EXPECT_FALSE(shown(second));
+  EXPECT_TRUE(shown(third));
   second.flags |= RevConvNearMiss;
-  EXPECT_TRUE(matchesDisplayConditions(second)) << "a ！ is never hidden";
+  EXPECT_TRUE(shown(second)) << "a ！ is never hidden";
 }
 
 TEST_F(Conditions, CaptionsOfTheLengthFilters) {

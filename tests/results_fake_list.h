@@ -78,7 +78,7 @@ class FakeList : public RowList, public SortableRows {
       std::memcpy(buffer, text.data(), n);
       buffer[n] = '\0';
     } else {
-      columnText(*reinterpret_cast<const RubyItem*>(value), column, buffer, size);
+      columnText(*reinterpret_cast<const RubyItem*>(value), column, process::expandedHead, buffer, size);
     }
   }
   bool valueTable(std::intptr_t& base, std::intptr_t& stride, int& limit) const override {
@@ -106,13 +106,13 @@ class FakeList : public RowList, public SortableRows {
   void setWaitCursor(bool on) override { ++(on ? waitOn : waitOff); }
 
   // Helpers
-  void refresh() { refreshRows(*this, *this, state, portableCellParser(), nullptr); }
+  void refresh() { refreshRows(*this, process::expandedHead, *this, state, portableCellParser(), nullptr); }
   bool sort(int column, bool descending) {
     return sortByColumn(state, *this, portableCellParser(), column, descending);
   }
   std::string cell(int row, int column) const {
     char buffer[300];
-    columnText(*rowItem(row), column, buffer, sizeof buffer);
+    columnText(*rowItem(row), column, process::expandedHead, buffer, sizeof buffer);
     return buffer;
   }
   std::vector<std::string> column(int c) const {

@@ -104,7 +104,7 @@ TEST_F(Rows, CellTextIsCutToTheBuffer) {
   RubyItem& item = addResult("abcdef", "x");
   finishSearch();
   char small[4];
-  columnText(item, 2, small, sizeof small);
+  columnText(item, 2, nullptr, small, sizeof small);
   EXPECT_EQ(std::string(small), "abc");
 }
 
@@ -193,11 +193,11 @@ TEST_F(Rows, ProgressAdvancesOverRowsAndItems) {
   finishSearch();
   FakeList group;
   CountingProgress progress;
-  reconcileRows(group, &progress);
+  reconcileRows(group, nullptr, &progress);
   EXPECT_EQ(progressStep(300), 2);
   EXPECT_EQ(progress.steps.size(), 150u);  // 300 items, no rows yet
   progress.steps.clear();
-  reconcileRows(group, &progress);
+  reconcileRows(group, nullptr, &progress);
   EXPECT_EQ(progress.steps.size(), 151u);  // 2 rows + 300 items
   for (int s : progress.steps) EXPECT_EQ(s, 2);
   EXPECT_EQ(progressStep(128), 1);
@@ -249,10 +249,10 @@ TEST_F(Rows, ButtonStatesAndActivationInBothViews) {
   };
   for (const Case& c : cases) {
     process::expandedHead = c.head;
-    ItemButtons b = itemButtonStates(c.selected);
+    ItemButtons b = itemButtonStates(c.selected, c.head);
     EXPECT_EQ(b.openEnabled, c.open);
     EXPECT_EQ(b.expandEnabled, c.expand);
-    EXPECT_EQ(activationFor(c.selected), c.activation);
+    EXPECT_EQ(activationFor(c.selected, c.head), c.activation);
   }
 }
 
