@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -28,6 +29,7 @@ namespace {
 struct Item {
   std::string key, ruby, okuri;
   int line;
+  std::string book;  // folder and file name
 };
 
 struct Checker {
@@ -58,6 +60,7 @@ bool split(const std::string& line, Item& item) {
   item.ruby = f[1];
   item.okuri = f[2];
   item.line = std::atoi(f[5].c_str());
+  item.book = f[4] + "/" + f[3];
   return true;
 }
 
@@ -197,7 +200,7 @@ std::vector<std::pair<Item, std::string>> readPrintedErrors(const char* path) {
     std::string cell;
     while (std::getline(fields, cell, '\t')) f.push_back(cell);
     if (f.size() < 3 || f[0].empty() || f[1].empty()) continue;
-    errors.push_back({Item{f[0], f[1], f.size() > 3 ? f[3] : "", 100}, f[2]});
+    errors.push_back({Item{f[0], f[1], f.size() > 3 ? f[3] : "", 100, f.size() > 4 ? f[4] : ""}, f[2]});
   }
   return errors;
 }
@@ -350,10 +353,21 @@ int main(int argc, char** argv) {
   // reading the typo was made from.
   const RuleSet& rules = sets[8];
   NearMissJudge judge{dictionaries};
+  // How often each book gives each pair: a pair given BookRepeatMin times in one book is ？ (the
+  // typos and the printed-source errors put back count once more in their book).
+  std::map<std::string, std::uint32_t> inBook;
+  auto bookPair = [](const Item& item) { return item.book + "\t" + item.key + "\t" + item.ruby; };
+  for (const Item& item : items) ++inBook[bookPair(item)];
+  const bool withOwnReadings = std::getenv("NO_OWN_READINGS") == nullptr;
+  auto ownReading = [&](const Item& item, std::uint32_t added) {
+    const auto found = inBook.find(bookPair(item));
+    return withOwnReadings && (found == inBook.end() ? 0 : found->second) + added >= BookRepeatMin;
+  };
+  std::uint32_t added = 0;  // 1 for a typo or an error put back, 0 for a book's own item
   auto judged = [&](const Item& item, std::string& suggestion, bool& near) {
     near = false;
     suggestion.clear();
-    if (!check.confirm(item) && crossed(item, rules)) {
+    if (!check.confirm(item) && crossed(item, rules) && !ownReading(item, added)) {
       suggestion = judge.nearest(item);
       return true;
     }
@@ -369,6 +383,7 @@ int main(int argc, char** argv) {
   }
   std::printf("\nwith ！ (%s):\n  items × or ！: %zu of %zu (%.2f %%), of them ！ %zu (%.2f %%)\n", rules.name,
               itemsFlagged, items.size(), 100.0 * itemsFlagged / items.size(), itemsNear, 100.0 * itemsNear / items.size());
+  added = 1;
   std::size_t typosFlagged = 0, typosNear = 0, rightSuggestions = 0;
   for (int k = 0; k < 6; ++k) {
     std::size_t flagged = 0, right = 0;

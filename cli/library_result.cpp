@@ -111,7 +111,7 @@ std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem&
 }
 
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p,
-                                         std::uint32_t pairId, const ReadingSource& check) {
+                                         std::uint32_t pairId, const ReadingSource& check, bool ownReading) {
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
   ItemFindings found;
   found.keyOk = p.keyVerdict == 2;
@@ -125,7 +125,8 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
   }
   if (!found.keyOk && !found.okuriOk) {
     if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
-    found.composed = p.composed == 2;
+    p.ownReading = p.ownReading || ownReading;
+    found.composed = p.composed == 2 || ownReading;
   }
   findNearMiss(s, item, p, check, found);
   return itemVerdictBits(found);
@@ -182,6 +183,8 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
   const std::size_t mask = pairSlots_.size() - 1;
   const FileRecord* lastFile = nullptr;
   std::uint32_t lastFileIndex = 0;
+  // The pairs of a fill are told apart by their hashes here: the fill has no pair index.
+  const std::vector<bool> repeated = check ? repeatedInBook(s, hashes.data()) : std::vector<bool>(n, false);
   const FileRecord* folderFile = nullptr;
   std::uint32_t folder = 0;
   // The look-up of an item is begun 3 * Ahead items before it, in three steps: its slot, the
@@ -220,7 +223,7 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
     }
     LibraryPair& p = pairs_[pairId];
     ++p.count;
-    if (check) item.flags |= verdictBits(s, item, p, pairId, *check);
+    if (check) item.flags |= verdictBits(s, item, p, pairId, *check, repeated[i]);
     if (countFolders_) {
       if (item.file != folderFile) {
         folderFile = item.file;
@@ -355,7 +358,9 @@ namespace {
 // The mark of the pair's row: as one item's for a pair seen once, the group's otherwise.
 const char* pairMark(const LibraryPair& p) {
   return verdictText(
-      verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, p.composed == 2, p.nearMisses > 0}), true));
+      verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, p.composed == 2, p.nearMisses > 0,
+                                 p.ownReading}),
+                true));
 }
 }  // namespace
 

@@ -56,6 +56,7 @@ struct LibraryPair {
   std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
   std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
   std::uint8_t composed = 0;    // 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed)
+  bool ownReading = false;      // given at least BookRepeatMin times in one book: no ×
   std::uint8_t voicing = 0;     // 0 not asked, 1 no, 2 one voicing mark from a reading far more books use
   bool nearestAsked = false;    // the 候補 of a × was looked for
   std::uint32_t nearMisses = 0;  // occurrences marked ！
@@ -85,6 +86,7 @@ class LibraryResult {
   // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
   // alone, each distinct (key, ruby, okurigana) at most once more.
   void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check);
+
 
   std::uint64_t itemCount() const { return items_; }
 
@@ -116,8 +118,9 @@ class LibraryResult {
   bool shown(std::size_t pair, const Settings& conditions, const std::vector<std::uint32_t>& sharing) const;
   void appendPairLines(std::size_t first, std::size_t end, bool checked, bool suggest, const Settings& conditions,
                        const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
+  // ownReading: the pair is given at least BookRepeatMin times in the item's book.
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
-                            const ReadingSource& check);
+                            const ReadingSource& check, bool ownReading);
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
                     ItemFindings& found);

@@ -225,13 +225,14 @@ std::uint32_t pairVerdictBits(const PairFindings& found) {
   if (found.confirmed >= found.occurrences) return RevConvGroupDone | RevConvGroupAllOk | nearMiss;
   if (found.confirmed > 0) return RevConvGroupDone | RevConvGroupSomeOk | nearMiss;
   if (found.composed) return RevConvGroupDone | RevConvComposed | nearMiss;
+  if (found.ownReading) return RevConvGroupDone | RevConvGroupOwnReading | nearMiss;
   return RevConvGroupDone;
 }
 
 Verdict verdictOf(std::uint32_t f, bool asPair) {
   if (!(f & (asPair ? RevConvGroupDone : RevConvDone))) return Verdict::Unchecked;
   const bool confirmed = f & (RevConvKeyOk | (asPair ? RevConvGroupAllOk | RevConvGroupSomeOk : RevConvOkuriOk));
-  if (!confirmed && !(f & RevConvComposed)) return Verdict::Unconfirmed;
+  if (!confirmed && !(f & (RevConvComposed | (asPair ? RevConvGroupOwnReading : 0)))) return Verdict::Unconfirmed;
   if (f & (asPair ? RevConvGroupNearMiss : RevConvNearMiss)) return Verdict::NearMiss;
   if (f & RevConvKeyOk) return Verdict::KeyOk;
   if (f & (asPair ? RevConvGroupAllOk : RevConvOkuriOk)) return Verdict::OkuriOk;

@@ -43,6 +43,9 @@ constexpr std::uint32_t RevConvComposed = 0x100;
 constexpr std::uint32_t RevConvNearMiss = 0x200;
 // On a shared pair's first occurrence: some occurrence has RevConvNearMiss (！ for the pair row).
 constexpr std::uint32_t RevConvGroupNearMiss = 0x400;
+// On a shared pair's first occurrence: nothing confirms the pair, but a book gives it three times
+// or more, as its author's own reading (？ for the pair row).
+constexpr std::uint32_t RevConvGroupOwnReading = 0x800;
 
 struct FileRecord;
 
@@ -164,6 +167,7 @@ struct PairFindings {
   std::uint32_t confirmed = 0;  // occurrences confirmed with their okurigana
   bool composed = false;
   bool nearMiss = false;  // some occurrence is a near miss
+  bool ownReading = false;  // a book gives the pair three times or more
 };
 // The summary bits the pair's first occurrence gets, RevConvGroupDone included.
 std::uint32_t pairVerdictBits(const PairFindings& found);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "revconv/text_codec.h"
 
@@ -45,6 +46,22 @@ std::vector<CountedReading> countedOfKey(const ResultStore& s, const ReadingSour
 }
 
 }  // namespace
+
+std::vector<bool> repeatedInBook(const ResultStore& s, const std::uint32_t* pairOf) {
+  std::vector<bool> repeated(s.itemCount, false);
+  std::unordered_map<std::uint32_t, std::uint32_t> inFile;  // pair -> occurrences in the file
+  for (std::uint32_t start = 0; start < s.itemCount;) {
+    std::uint32_t end = start;
+    while (end < s.itemCount && s.items[end].file == s.items[start].file) ++end;
+    inFile.clear();
+    for (std::uint32_t i = start; i < end; ++i) ++inFile[pairOf[i]];
+    // An item without a file record belongs to no book.
+    for (std::uint32_t i = start; i < end; ++i)
+      repeated[i] = s.items[i].file != nullptr && inFile[pairOf[i]] >= BookRepeatMin;
+    start = end;
+  }
+  return repeated;
+}
 
 int readingEdits(std::u16string_view a, std::u16string_view b, int limit) {
   if (a.size() > MaxNearMissChars || b.size() > MaxNearMissChars) return limit + 1;

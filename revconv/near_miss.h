@@ -21,6 +21,14 @@ constexpr std::uint32_t NearMissRatio = 3;
 // 候補 are at most this many edits (a kana changed, added, dropped, or two neighbours swapped)
 // from the ruby.
 constexpr int MaxSuggestionEdits = 2;
+// A pair given at least this many times in one book is the author's own reading far more often
+// than a typo (typing errors rarely repeat letter for letter): where nothing confirms it, ？.
+constexpr std::uint32_t BookRepeatMin = 3;
+// For every item of the store, whether its (key, ruby) pair occurs at least BookRepeatMin times
+// in the item's own file (a file's items lie together in the store); pairOf names each item's
+// pair (the store's pairIndex, or a hash of the key and the ruby).
+std::vector<bool> repeatedInBook(const ResultStore& s, const std::uint32_t* pairOf);
+
 // Longer than any real ruby: a reading of more characters gets no ！ and no 候補.
 constexpr std::size_t MaxNearMissChars = 40;
 

@@ -82,10 +82,14 @@ std::uint32_t markPair(ResultStore& s, std::uint32_t pairId, std::uint32_t size,
 }
 
 std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source, std::uint32_t pairId,
-                                     std::uint32_t size) {
+                                     std::uint32_t size, const std::vector<bool>* repeated) {
   std::vector<RubyItem*> members(size);
   const std::uint32_t n = collectPairItems(s, pairId, members.data(), size);
   if (!process::revConvRunning().load() || n == 0) return 0;
+  // The author's own reading: an occurrence in a book that gives the pair BookRepeatMin times.
+  auto ownReading = [&](const RubyItem* member) { return repeated && (*repeated)[member - s.items]; };
+  bool anyOwnReading = false;
+  for (std::uint32_t i = 0; i < n; ++i) anyOwnReading = anyOwnReading || ownReading(members[i]);
   PairNearMiss near(s, source, *members[0]);
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
@@ -105,8 +109,12 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
         found.composed = composed == 1;
       }
       // One query serves every earlier occurrence with the same okurigana.
-      for (std::uint32_t j = i + 1; j-- > 0;)
-        if (members[j]->okuriganaId == member.okuriganaId) given += giveVerdict(s, *members[j], found, near);
+      for (std::uint32_t j = i + 1; j-- > 0;) {
+        if (members[j]->okuriganaId != member.okuriganaId) continue;
+        ItemFindings own = found;
+        own.composed = own.composed || (!own.okuriOk && ownReading(members[j]));
+        given += giveVerdict(s, *members[j], own, near);
+      }
     }
     if (i > 0 && !process::revConvRunning().load()) {
       complete = false;
@@ -114,7 +122,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
     }
   }
   if (complete) {
-    PairFindings found{false, size, confirmed, false, false};
+    PairFindings found{false, size, confirmed, false, false, anyOwnReading};
     if (confirmed == 0) found.composed = composed < 0 ? composedBit(s, source, *members[0]) != 0 : composed == 1;
     for (std::uint32_t i = 0; i < n; ++i) found.nearMiss |= (members[i]->flags & RevConvNearMiss) != 0;
     members[0]->flags |= pairVerdictBits(found);
@@ -147,6 +155,7 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
   std::uint32_t unshown = 0;
   if (!process::revConvRunning().load()) return;
   const std::uint32_t itemCount = s.itemCount;
+  const std::vector<bool> repeated = repeatedInBook(s, s.pairIndex);
   for (std::uint32_t i = 0; i < itemCount; ++i) {
     RubyItem& item = s.items[i];
     if (!(item.flags & RevConvDone)) {
@@ -155,7 +164,7 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
         done = markKeyConfirmed(s, source, item, i);
       } else if (item.flags & PairShared) {
         const std::uint32_t size = (item.flags & PairRepeat) ? pairSize(s, s.pairIndex[i]) : item.groupSize;
-        done = checkPairWithOkurigana(s, source, s.pairIndex[i], size);
+        done = checkPairWithOkurigana(s, source, s.pairIndex[i], size, &repeated);
       } else {
         ItemFindings found;
         found.okuriOk = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;

@@ -4,6 +4,7 @@
 // next one. The Windows layer runs it on a worker thread behind the progress dialog.
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "engine/store.h"
 #include "results/list_model.h"
@@ -28,8 +29,10 @@ std::uint32_t markPair(ResultStore& s, std::uint32_t pairId, std::uint32_t size,
 // The okurigana stage of a shared pair of size n: one query per distinct okurigana, from the
 // last occurrence back to the first, then the summary on the first occurrence when every
 // occurrence was visited. Returns the number of items that received their verdict.
+// With repeated (repeatedInBook of the store), an occurrence nothing confirms is ？ when its pair
+// is given at least BookRepeatMin times in one book.
 std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source, std::uint32_t pairId,
-                                     std::uint32_t n);
+                                     std::uint32_t n, const std::vector<bool>* repeated = nullptr);
 // The groupSize of the pair's first occurrence.
 std::uint32_t pairSize(const ResultStore& s, std::uint32_t pairId);
 

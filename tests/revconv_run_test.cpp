@@ -407,3 +407,18 @@ TEST(NearMiss, ThresholdsTiesAndBounds) {
   EXPECT_EQ(nearestReading({{tooLong.substr(1), 9}}, tooLong), u"") << "beyond the cap: no 候補";
   EXPECT_EQ(voicingNearMiss({{std::u16string(MaxNearMissChars + 1, u'が'), 9}}, tooLong), nullptr);
 }
+
+// A pair nothing confirms, given three times in one book, is the author's own reading: ？ there,
+// × in a book that gives it once; the pair row ？.
+TEST_F(RevConvRun, APairABookRepeatsIsItsOwnReading) {
+  FileRecord book{}, other{};
+  for (int i = 0; i < 3; ++i) appendItem(process::store(), "謎", "なぞか", "", &book);
+  appendItem(process::store(), "謎", "なぞか", "", &other);
+  appendItem(process::store(), "謎", "なぞこ", "", &book);
+  appendItem(process::store(), "謎", "なぞこ", "", &book);
+  finishSearch();
+  run();
+  EXPECT_EQ(marks(false), "？？？×××");
+  EXPECT_STREQ(verdictMark(process::store().items[0], true), "？");
+  EXPECT_STREQ(verdictMark(process::store().items[4], true), "×") << "twice is not enough";
+}

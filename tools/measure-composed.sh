@@ -18,7 +18,7 @@ work="$(mktemp -d)"; trap 'rm -rf "$work"' EXIT
 perl -Mutf8 -MEncode -ne '
   $_ = decode("cp932", $_);
   while (/([\p{Han}々〆ヶ]+)《(\p{Hiragana}+)》［＃ルビの「\2」は底本では「(\p{Hiragana}+)」］(\p{Hiragana}*)/g) {
-    print encode("cp932", "$1\t$3\t$2\t$4\n");
+    print encode("cp932", "$1\t$3\t$2\t$4\t$ARGV\n");
   }' "$sample"/*.txt > "$work/printed-errors.tsv"
 (cd "$work" && PRINTED_ERRORS=printed-errors.tsv "$OLDPWD/$build/bench/composed_measure" items.tsv "$dictionaries") |
   iconv -f CP932 -t UTF-8
