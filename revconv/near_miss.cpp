@@ -130,8 +130,9 @@ NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& so
   const char* rubyText = text(s, item.rubyId);
   if (std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
   const std::vector<CountedReading> counted = countedOfKey(s, source, item);
-  const std::u16string key = cp932ToUtf16(text(s, item.keyId));
-  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(rubyText), key.size() > 1)) {
+  if (counted.empty()) return found;  // the common case: no conversion of the ruby
+  const bool longKey = cp932ToUtf16(text(s, item.keyId)).size() > 1;
+  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(rubyText), longKey)) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(near->reading.c_str());
   }
@@ -159,7 +160,9 @@ NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& s
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const char* rubyText = text(s, item.rubyId);
   if (std::strlen(rubyText) > 2 * MaxNearMissChars) return {};
-  const std::u16string nearest = nearestReading(countedOfKey(s, source, item), cp932ToUtf16(rubyText));
+  const std::vector<CountedReading> counted = countedOfKey(s, source, item);
+  if (counted.empty()) return {};
+  const std::u16string nearest = nearestReading(counted, cp932ToUtf16(rubyText));
   return nearest.empty() ? std::string() : utf16ToCp932(nearest.c_str());
 }
 

@@ -142,6 +142,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   readings_.clear();
   nasi_.clear();
   ari_.clear();
+  counted_ = false;
   const bool utf8 = hasUtf8CodingLine(bytes);
   std::vector<std::u16string> lines;
   std::size_t total = 0;
@@ -206,6 +207,7 @@ void SkkDictionary::addLine(const std::u16string& line) {
     pool_.append(candidate);
     std::vector<Entry>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
     if (list.empty() || list.back().reading != readingIndex) list.push_back({readingIndex, books});
+    counted_ = counted_ || books > 0;
   }
 }
 
@@ -248,6 +250,7 @@ std::uint32_t annotationBooks(std::u16string_view annotation) {
 }
 
 void SkkDictionary::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
+  if (!counted_) return;
   for (const auto* index : {&nasi_, &ari_}) {
     const auto found = index->find(key);
     if (found == index->end()) continue;

@@ -50,6 +50,7 @@ class SkkDictionary final : public ReadingProvider {
   };
   std::unordered_map<std::u16string_view, std::vector<Entry>> nasi_;
   std::unordered_map<std::u16string_view, std::vector<Entry>> ari_;
+  bool counted_ = false;  // some reading has a count: only then is countedReadings asked of the index
 };
 
 // The count of books of a candidate's annotation (the text after ';'): its decimal number, or
