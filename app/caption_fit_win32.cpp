@@ -11,7 +11,7 @@ namespace {
 constexpr int CheckMarkPixelsAt96Dpi = 13;
 // A push button's raised edge and focus rectangle, on either side of its caption.
 constexpr int ButtonEdgePixels = 3;
-// Longest caption measured: the about box's text is the longest.
+// Room for the longest caption, the about box's text.
 constexpr int CaptionBytes = 512;
 
 // How a control shows its caption: what it draws beside it, in pixels, and how the text is
@@ -35,28 +35,18 @@ bool captionKind(HWND control, HDC dc, CaptionKind& kind) {
            type == SS_SIMPLE;
   }
   if (lstrcmpiA(name, "Button") != 0 || (style & (BS_ICON | BS_BITMAP))) return false;
-  switch (style & BS_TYPEMASK) {
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_3STATE:
-    case BS_AUTO3STATE:
-    case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON:
-      if (!(style & BS_PUSHLIKE)) {
-        // The mark, and the gap before the text: half a digit, as the button draws it.
-        int digit = 0;
-        GetCharWidth32A(dc, '0', '0', &digit);
-        kind.margin = MulDiv(CheckMarkPixelsAt96Dpi, GetDeviceCaps(dc, LOGPIXELSX), 96) + digit / 2;
-        return true;
-      }
-      [[fallthrough]];
-    case BS_PUSHBUTTON:
-    case BS_DEFPUSHBUTTON:
-      kind.margin = 2 * ButtonEdgePixels;
-      return true;
-    default:
-      return false;
+  const LONG type = style & BS_TYPEMASK;
+  const bool marked = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+                      type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+  if (marked && !(style & BS_PUSHLIKE)) {
+    // The box or circle, and the gap before the text: half a digit, as the button draws it.
+    int digit = 0;
+    GetCharWidth32A(dc, '0', '0', &digit);
+    kind.margin = MulDiv(CheckMarkPixelsAt96Dpi, GetDeviceCaps(dc, LOGPIXELSX), 96) + digit / 2;
+    return true;
   }
+  kind.margin = 2 * ButtonEdgePixels;  // a push button, or a check box drawn as one
+  return marked || type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
 // The room of the control for a caption: its width, and the width the caption's widest line
