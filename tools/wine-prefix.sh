@@ -9,8 +9,8 @@
 #   wine-prefix.sh PREFIX --user   the prefix of make run: windows open on the user's own desktop,
 #                                  under the user's window manager, framed by Wine itself, so
 #                                  that the window's own system menu (help, version) is there
-# All associate .txt with notepad, the editor the program starts by default; the first two show
-# the dialogs in a font of the metrics they were laid out for.
+# All associate .txt with notepad, the editor the program starts by default; the tests' and
+# make run's show the dialogs in a font of the metrics they were laid out for.
 set -euo pipefail
 prefix="$1"
 kind="${2:---test}"
