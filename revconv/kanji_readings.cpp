@@ -380,6 +380,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
 
 bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsigned rules) const {
   if (empty() || key.empty() || ruby.empty()) return false;
+  if (key.size() > MaxComposedKeyBytes || ruby.size() > MaxComposedRubyBytes) return false;
   thread_local std::vector<std::uint16_t> k, r;
   codes(key, k);
   codes(ruby, r);

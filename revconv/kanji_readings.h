@@ -3,6 +3,7 @@
 // on readings in katakana, kun readings in hiragana with '.' before their okurigana and '-' on
 // affixes, name readings after "T1"), and the test whether a ruby is composed of the readings
 // of its key's characters, when no reading of the key as a whole confirms it.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,6 +25,12 @@ constexpr unsigned ComposeKunOkurigana = 0x200;  // a kun reading taken on into 
 constexpr unsigned DefaultComposeRules = ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe |
                                          ComposeHistorical | ComposeKunOkurigana;
 
+// The longest key and ruby a composition is tried on, in bytes. The longest of 109,711 rubies
+// with a key in 400 proofread books have a key of 26 characters and a ruby of 35; a longer
+// item does not compose, so that a line-long ruby costs no more than a real one.
+constexpr std::size_t MaxComposedKeyBytes = 128;
+constexpr std::size_t MaxComposedRubyBytes = 256;
+
 class KanjiReadings {
  public:
   // Reads and indexes the file; false (and no readings) when it cannot be read.
@@ -34,7 +41,8 @@ class KanjiReadings {
   bool empty() const { return kanjiCount_ == 0; }
 
   // True when the CP932 ruby can be cut into consecutive readings of the CP932 key's
-  // characters, in order, under the rules; kana in the key stand for themselves.
+  // characters, in order, under the rules; kana in the key stand for themselves. False for a
+  // key or ruby longer than the bounds above.
   bool composes(std::string_view key, std::string_view ruby, unsigned rules = DefaultComposeRules) const;
 
  private:

@@ -118,6 +118,16 @@ const KanjiReadings& testKanjidic() {
   return loaded;
 }
 
+std::string repeated(const char* text, int times) {
+  std::string out;
+  while (times-- > 0) out += text;
+  return out;
+}
+// Items at and past the longest key (128 bytes) and ruby (256 bytes) a composition is tried on.
+const std::string KeyAtBound = repeated("日", 64), RubyOfKeyAtBound = repeated("ひ", 64);
+const std::string KeyPastBound = repeated("日", 65), RubyOfKeyPastBound = repeated("ひ", 65);
+const std::string KeyOfRubyPastBound = repeated("少", 43), RubyPastBound = repeated("すくな", 43);
+
 // The composition rules: (key, ruby, okurigana, mark), typos among them that must stay ×. The
 // input method knows 今日 きょう and 走る はしる only.
 struct ComposedCase {
@@ -152,6 +162,9 @@ const ComposedCase ComposedCases[] = {
     {"散歩", "さんぼ", "", "×"},           // typo: a voicing mark instead of the semi-voicing one
     {"紐帯", "ちゅうだい", "", "×"},       // typo: an on reading voiced
     {"学校", "がつこう", "", "×"},         // typo: っ made large
+    {KeyAtBound.c_str(), RubyOfKeyAtBound.c_str(), "", "？"},
+    {KeyPastBound.c_str(), RubyOfKeyPastBound.c_str(), "", "×"},       // longer than any real key
+    {KeyOfRubyPastBound.c_str(), RubyPastBound.c_str(), "", "×"},      // longer than any real ruby
 };
 
 }  // namespace
