@@ -22,8 +22,12 @@ constexpr unsigned ComposeHistorical = 0x040;  // historical spellings: せう �
 constexpr unsigned ComposeLargeSmall = 0x080;  // small kana written large: でんちよく
 constexpr unsigned ComposeNames = 0x100;       // name readings (after T1)
 constexpr unsigned ComposeKunOkurigana = 0x200;  // a kun reading taken on into part of its okurigana
+constexpr unsigned ComposeOldOn = 0x400;  // older spellings of on readings: わう えう えふ いう いふ, せふ てふ
 constexpr unsigned DefaultComposeRules = ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe |
-                                         ComposeHistorical | ComposeKunOkurigana;
+                                         ComposeHistorical | ComposeKunOkurigana | ComposeOldOn;
+// Added to them in a book whose rubies do without small kana: there じゆつ is じゅつ, while in a
+// book that writes small kana the same text is a typo.
+constexpr unsigned WithoutSmallKanaRules = ComposeLargeSmall;
 
 // The longest key and ruby a composition is tried on, in bytes. The longest of 109,711 rubies
 // with a key in 400 proofread books have a key of 26 characters and a ruby of 35; a longer

@@ -187,11 +187,23 @@ std::uint32_t getReverseConversions(const ReadingSource& source, const char* tex
   return storeCandidates(answer, out, capacity, maxCount);
 }
 
+bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies) {
+  constexpr std::uint32_t StrayPerHundred = 1;
+  return rubies > 0 && smallKanaRubies * 100ull <= StrayPerHundred * static_cast<unsigned long long>(rubies);
+}
+
+unsigned composeRules(const RubyItem& item) {
+  const FileRecord* book = item.file;
+  if (book != nullptr && writesWithoutSmallKana(book->itemCount, book->smallKanaRubies))
+    return DefaultComposeRules | WithoutSmallKanaRules;
+  return DefaultComposeRules;
+}
+
 std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   if (source.kanji == nullptr) return 0;
   const char* key = text(s, item.keyId);
   const char* ruby = text(s, item.rubyId);
-  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby)) return RevConvComposed;
+  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby, composeRules(item))) return RevConvComposed;
   return 0;
 }
 
