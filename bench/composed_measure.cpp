@@ -1,5 +1,7 @@
 // Measures the composed-reading verdict on real books: the share of items marked × with each
-// rule of composition, and how many typos put into the readings stay ×.
+// rule of composition, and how many typos put into the readings stay ×. Rules that hold only in
+// a book that writes without small kana are judged per book, a typo with its own book as the
+// typo leaves it (a small kana made large may leave the book without any).
 //
 //   composed_measure ITEMS.tsv "DICT;DICT..." [KANJIDIC]
 //
