@@ -114,7 +114,7 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
   if (p.keyVerdict == 2) return RevConvDone | RevConvKeyOk;
   auto unconfirmed = [&] {
-    std::uint8_t& composed = p.composed[composeRules(item) != DefaultComposeRules];
+    std::uint8_t& composed = p.composed[inBookWithoutSmallKana(item)];
     if (composed == 0) composed = composedBit(s, check, item) ? 2 : 1;
     return composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
   };

@@ -53,7 +53,7 @@ struct LibraryPair {
   std::uint32_t count = 0;
   std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
   std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
-  // Per kind of book (composeRules): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
+  // Per kind of book (inBookWithoutSmallKana): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
   std::uint8_t composed[2] = {0, 0};
 };
 

@@ -192,18 +192,16 @@ bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies)
   return rubies > 0 && smallKanaRubies * 100ull <= StrayPerHundred * static_cast<unsigned long long>(rubies);
 }
 
-unsigned composeRules(const RubyItem& item) {
-  const FileRecord* book = item.file;
-  if (book != nullptr && writesWithoutSmallKana(book->itemCount, book->smallKanaRubies))
-    return DefaultComposeRules | WithoutSmallKanaRules;
-  return DefaultComposeRules;
+bool inBookWithoutSmallKana(const RubyItem& item) {
+  return item.file != nullptr && writesWithoutSmallKana(item.file->itemCount, item.file->smallKanaRubies);
 }
 
 std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   if (source.kanji == nullptr) return 0;
   const char* key = text(s, item.keyId);
   const char* ruby = text(s, item.rubyId);
-  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby, composeRules(item))) return RevConvComposed;
+  const unsigned rules = DefaultComposeRules | (inBookWithoutSmallKana(item) ? WithoutSmallKanaRules : 0);
+  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby, rules)) return RevConvComposed;
   return 0;
 }
 

@@ -66,12 +66,12 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
 // True when a book writes its rubies without small kana: at most 1 in 100 of them holds one
 // (a stray modern ruby in an old book), of books that write small kana 2 in 100 or more.
 bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies);
-// The rules of composition for the item: DefaultComposeRules, and WithoutSmallKanaRules as well
-// in a book that writes without small kana. Items of no file take the default rules.
-unsigned composeRules(const RubyItem& item);
+// True for an item of a book that writes without small kana, whose composition takes
+// WithoutSmallKanaRules besides DefaultComposeRules; false for an item of no file.
+bool inBookWithoutSmallKana(const RubyItem& item);
 // RevConvComposed when the source has kanji readings and the ruby is a gloss in katakana on a
-// key with a kanji or is made of the readings of the key's characters under composeRules, else
-// 0. It depends on the key, the ruby and the rules only, so it holds for every occurrence of a
+// key with a kanji or is made of the readings of the key's characters under the rules of its
+// book, else 0. It depends on the key, the ruby and the rules only, so it holds for every occurrence of a
 // pair in books of one kind; it is never cached.
 std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
 // The kanji readings a check's source carries: loaded while "ComposedReadings" is on, else null.

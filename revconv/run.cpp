@@ -51,25 +51,27 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
   bool complete = true;
-  int composed[2] = {-1, -1};  // asked once per kind of book (composeRules), when an occurrence is not confirmed
+  // Asked once for each kind of book (inBookWithoutSmallKana), when an occurrence is not confirmed.
+  int composed[2] = {-1, -1};
   for (std::uint32_t i = n; i-- > 0;) {
     RubyItem& member = *members[i];
     if (member.flags & RevConvDone) {
       if (member.flags & RevConvOkuriOk) ++confirmed;
     } else {
       std::uint32_t bits = RevConvDone;
-      const unsigned rules = composeRules(member);
+      const bool withoutSmallKana = inBookWithoutSmallKana(member);
       if (text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1) {
         bits |= RevConvOkuriOk;
         ++confirmed;
       } else {
-        int& asked = composed[rules != DefaultComposeRules];
+        int& asked = composed[withoutSmallKana];
         if (asked < 0) asked = static_cast<int>(composedBit(s, source, member));
         bits |= static_cast<std::uint32_t>(asked);
       }
       // One query serves every earlier occurrence with the same okurigana in a book of the same kind.
       for (std::uint32_t j = i + 1; j-- > 0;)
-        if (members[j]->okuriganaId == member.okuriganaId && composeRules(*members[j]) == rules)
+        if (members[j]->okuriganaId == member.okuriganaId &&
+            inBookWithoutSmallKana(*members[j]) == withoutSmallKana)
           given += addBits(*members[j], bits);
     }
     if (i > 0 && !process::revConvRunning().load()) {
