@@ -114,8 +114,9 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
   if (p.keyVerdict == 2) return RevConvDone | RevConvKeyOk;
   auto unconfirmed = [&] {
-    if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
-    return p.composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
+    std::uint8_t& composed = p.composed[inBookWithoutSmallKana(item)];
+    if (composed == 0) composed = composedBit(s, check, item) ? 2 : 1;
+    return composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
   };
   if (text(s, item.okuriganaId)[0] == 0) return unconfirmed();
   const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
@@ -319,7 +320,7 @@ const char* pairMark(const LibraryPair& p) {
   if (p.keyVerdict == 2) return "◎";
   if (p.confirmed == p.count) return "○";
   if (p.confirmed > 0) return "△";
-  if (p.composed == 2) return "？";
+  if ((p.composed[0] | p.composed[1]) == 2) return "？";  // composed in every kind of book asked
   return "×";
 }
 }  // namespace

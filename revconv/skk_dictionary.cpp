@@ -142,6 +142,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   readings_.clear();
   nasi_.clear();
   ari_.clear();
+  longestAri_ = 0;
   const bool utf8 = hasUtf8CodingLine(bytes);
   std::vector<std::u16string> lines;
   std::size_t total = 0;
@@ -202,6 +203,7 @@ void SkkDictionary::addLine(const std::u16string& line) {
     const std::size_t at = pool_.size();
     pool_.append(candidate);
     std::vector<std::uint32_t>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
+    if (okuri) longestAri_ = std::max(longestAri_, candidate.size());
     if (list.empty() || list.back() != readingIndex) list.push_back(readingIndex);
   }
 }
@@ -214,11 +216,13 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   };
   if (const auto found = nasi_.find(text); found != nasi_.end())
     for (std::uint32_t r : found->second) add(std::u16string(pooled(readings_[r])));
-  // K followed by hiragana: the longest K first, so the shortest okurigana.
-  if (text.size() < 2) return;
+  // K followed by hiragana: the longest K first, so the shortest okurigana. No K is longer
+  // than longestAri_, so a long run of kana costs no more than a short one.
+  if (text.size() < 2 || longestAri_ == 0) return;
   std::size_t kanaStart = text.size();
   while (kanaStart > 1 && isHiragana(text[kanaStart - 1])) --kanaStart;
-  for (std::size_t split = text.size() - 1; split >= kanaStart; --split) {
+  if (kanaStart > longestAri_) return;
+  for (std::size_t split = std::min(text.size() - 1, longestAri_); split >= kanaStart; --split) {
     const auto found = ari_.find(std::u16string_view(text.data(), split));
     if (found != ari_.end()) {
       const char* initials = okuriInitials(text[split]);

@@ -44,6 +44,8 @@ class SkkDictionary final : public ReadingProvider {
   std::vector<Reading> readings_;
   std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> nasi_;
   std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> ari_;
+  // The longest candidate of an okuri-ari line: a text is cut before its kana no further in.
+  std::size_t longestAri_ = 0;
 };
 
 // The files of a dictionary list: names separated by ';', blanks around a name and empty
