@@ -6,7 +6,7 @@
 # FUZZ_BUILD/crashes/ (reproduce it with: FUZZ_BUILD/tests/fuzz/<target>_fuzz FILE).
 set -uo pipefail
 fuzz="$1"; host="$2"; seconds="$3"
-targets=(scanner skk_dictionary cache_file obel_scan_args)
+targets=(scanner skk_dictionary cache_file obel_scan_args kanjidic composition settings)
 
 seeds="$fuzz/seeds"
 rm -rf "$seeds"
@@ -26,7 +26,10 @@ for t in "${targets[@]}"; do
     obel_scan_args) options+=(-close_fd_mask=3 -max_len=512) ;;   # the parser prints usage texts
     scanner) options+=(-max_len=65536) ;;
     skk_dictionary) options+=(-max_len=16384) ;;
-    cache_file) options+=(-max_len=1114200) ;;                  # the cache file's size and a little more
+    cache_file) options+=(-max_len=4096) ;;                      # patches over a file of the layout's size
+    kanjidic) options+=(-max_len=16384) ;;
+    composition) options+=(-max_len=128) ;;
+    settings) options+=(-max_len=8192) ;;
   esac
   before=$(ls "$fuzz/crashes" | grep -c "^$t-" || true)
   echo "fuzz: $t for $seconds s"
