@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + 1;
     if (text.size() < 3 || text[1] != u' ') continue;
     const std::string key = utf16ToCp932(text.substr(0, 1).c_str());
-    for (std::size_t p = 2; p < text.size();) {
+    // A few readings a line: enough to walk what the reader indexed, few enough to stay fast.
+    for (std::size_t p = 2, taken = 0; p < text.size() && taken < 8; ++taken) {
       std::size_t q = text.find(u' ', p);
       if (q == std::u16string::npos) q = text.size();
       const std::u16string ruby = rubyOf(std::u16string_view(text).substr(p, q - p));
