@@ -3,7 +3,8 @@
 // brackets, key=value lines, blanks around both trimmed, the first of equal keys wins). Every
 // value then goes where the program takes it: the display conditions over a small store, the
 // length filters' captions, the editor's command line, the dictionary list, the window
-// placement. What the settings dialog writes must read back unchanged.
+// placement. What the settings dialog writes must read back unchanged, and a key written into
+// the file's text must be found there again (a second write of it changes nothing).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +116,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 file.readInt("Application", "Height", AbsentPlacementKey),
                                 file.readInt("Application", "Maximized", AbsentPlacementKey)};
   isPlacementComplete(placement, AbsentPlacementKey);
+
+  // The file's text after a write of a key the program writes, in either case.
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  for (const char* key : {"Left", "maximized"}) {
+    std::string written(input);
+    setProfileValue(written, "Application", key, "-5");
+    std::string again = written;
+    setProfileValue(again, "application", key, "-5");
+    require(again == written);
+  }
 
   // What the settings dialog writes comes back as it was.
   test::FakeProfile saved;
