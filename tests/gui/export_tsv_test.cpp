@@ -35,16 +35,7 @@ std::string tempFolder() {
   return path;
 }
 
-int countTemporaryFiles(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "Obel_*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
-  do ++count;
-  while (FindNextFileA(search, &found));
-  FindClose(search);
-  return count;
-}
+int countTemporaryFiles(const std::string& folder) { return test::countFiles(folder + "Obel_*.tmp"); }
 
 const char kExpected[] =
     "キー文字列\tルビ文字列\t送り仮名\tファイル名\tフォルダ名\t行\t列\t逆変換\r\n"

@@ -165,16 +165,7 @@ class ProgramCacheTest : public ::testing::Test {
   }
 
   // The temporary files "Obel_*.tmp" left in the folder.
-  int temporaryFiles() const {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\Obel_*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
-  }
+  int temporaryFiles() const { return test::countFiles(folder + "\\Obel_*.tmp"); }
 
   std::string folder, program, cache;
 };
