@@ -33,7 +33,7 @@ for t in "${targets[@]}"; do
     settings) options+=(-max_len=8192) ;;
   esac
   # libFuzzer names what it keeps crash-, leak-, oom- or timeout- after the prefix.
-  count() { ls "$fuzz/crashes" | grep -c "^$t-$1" || true; }
+  count() { ls "$fuzz/crashes" | grep -c "^$t-${1:-}" || true; }
   before=$(count); timeoutsBefore=$(count timeout-)
   echo "fuzz: $t for $seconds s"
   "$program" "${options[@]}" "$corpus" "$seeds/$t" >"$log" 2>&1
