@@ -9,7 +9,7 @@ WIN  := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 # Seconds each fuzz target runs: FUZZ_SECONDS for `make fuzz`, a short smoke run in `make test`.
 FUZZ_SECONDS ?= 180
-FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_SMOKE_SECONDS ?= 10
 
 .PHONY: test run setup host asan win dist fuzz-build test-host test-asan test-win test-fuzz fuzz bench clean
 
