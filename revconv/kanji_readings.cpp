@@ -35,6 +35,8 @@ constexpr std::uint16_t SmallKa = 0x8395;    // ヵ
 constexpr std::uint16_t SmallKe = 0x8396;    // ヶ
 constexpr std::uint16_t LongVowel = 0x815B;  // ー
 constexpr std::uint16_t Dot = 0x8145;        // ・
+// The longest reading a KANJIDIC line may give one kanji, in kana; longer ones are left out.
+constexpr std::uint8_t MaxKanjiReadingKana = 24;
 
 // The voiced kana of c (か → が, は → ば), or 0.
 std::uint16_t voiced(std::uint16_t c) {
@@ -368,9 +370,14 @@ void KanjiReadings::loadText(std::string_view bytes) {
           code = toHiragana(code);
         }
         pool_.push_back(code);
-        ++r.length;
+        // A longer reading is no reading of one kanji; stopping here also keeps the count
+        // from wrapping in its byte.
+        if (++r.length > MaxKanjiReadingKana) {
+          valid = false;
+          break;
+        }
       }
-      if (!valid || r.length == 0 || r.length > 24) {
+      if (!valid || r.length == 0) {
         pool_.resize(r.offset);
         continue;
       }

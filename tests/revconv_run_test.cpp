@@ -87,6 +87,12 @@ std::string toEucJp(const std::string& sjis) {
   return out;
 }
 
+std::string repeated(const char* text, int times) {
+  std::string out;
+  while (times-- > 0) out += text;
+  return out;
+}
+
 // A KANJIDIC of the kanji of the composition tests: full lines as the kanjidic package writes
 // them, and lines reduced to the kanji, its code and its readings.
 const KanjiReadings& testKanjidic() {
@@ -117,17 +123,12 @@ const KanjiReadings& testKanjidic() {
         "仙 4067 セン\n"
         "術 3D51 ジュツ すべ\n"
         "幼 4D44 ヨウ おさな.い\n"
-        "稚 4355 チ\n"));
+        "稚 4355 チ ワ" + repeated("ン", 256) + "\n"));  // a reading too long to be one
     return k;
   }();
   return loaded;
 }
 
-std::string repeated(const char* text, int times) {
-  std::string out;
-  while (times-- > 0) out += text;
-  return out;
-}
 // Items at and past the longest key (128 bytes) and ruby (256 bytes) a composition is tried on.
 const std::string KeyAtBound = repeated("日", 64), RubyOfKeyAtBound = repeated("ひ", 64);
 const std::string KeyPastBound = repeated("日", 65), RubyOfKeyPastBound = repeated("ひ", 65);
@@ -167,6 +168,7 @@ const ComposedCase ComposedCases[] = {
     {"散歩", "さんぼ", "", "×"},           // typo: a voicing mark instead of the semi-voicing one
     {"紐帯", "ちゅうだい", "", "×"},       // typo: an on reading voiced
     {"学校", "がつこう", "", "×"},         // typo: っ made large
+    {"稚", "わ", "", "×"},                 // the first kana of a reading too long to be read
     {KeyAtBound.c_str(), RubyOfKeyAtBound.c_str(), "", "？"},
     {KeyPastBound.c_str(), RubyOfKeyPastBound.c_str(), "", "×"},       // longer than any real key
     {KeyOfRubyPastBound.c_str(), RubyPastBound.c_str(), "", "×"},      // longer than any real ruby
