@@ -17,6 +17,7 @@
 #include "results/conditions.h"
 #include "results/list_model.h"
 #include "results/list_view_win32.h"
+#include "results/window_subclass_win32.h"
 #include "app/result_lists.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -183,19 +184,20 @@ TEST_F(ResultListsTest, HeaderClicksSortAndAlternate) {
 }
 
 std::vector<std::pair<int, int>> sortChanges;
-INT_PTR CALLBACK recordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+// In front of the dialog's own subclass, which takes the lists' notifications.
+LRESULT CALLBACK recordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == SortChanged) {
     const NMHEADERA* changed = reinterpret_cast<const NMHEADERA*>(lParam);
     sortChanges.emplace_back(changed->iItem, changed->iButton);
     EXPECT_EQ(changed->hdr.idFrom, static_cast<UINT_PTR>(IDC_GROUP_LIST));
   }
-  return mainDialogProc(dialog, message, wParam, lParam);
+  return callNextProcedure(recordingProc, dialog, message, wParam, lParam);
 }
 
 TEST_F(ResultListsTest, SortChangedGoesToTheParentWithBothColumns) {
   createAndFill();
   sortChanges.clear();
-  SetWindowLongPtrA(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(recordingProc));
+  ASSERT_TRUE(subclassWindow(dialog, recordingProc, nullptr));
   clickHeader(group, RubyColumn);
   clickHeader(group, RubyColumn);
   NMHEADERA right{};
