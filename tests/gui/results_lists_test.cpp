@@ -411,12 +411,24 @@ TEST_F(ResultListsTest, ClicksUpdateTheButtonsAfterTheListAndActivationExpandsOr
   EXPECT_EQ(test::listRowCount(members), 3);
 }
 
+int laterSubclassMessages = 0;
+LRESULT CALLBACK laterSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  ++laterSubclassMessages;
+  return callNextProcedure(laterSubclassProc, list, message, wParam, lParam);
+}
+
 TEST_F(ResultListsTest, TheLastMessageUnbindsTheObject) {
   create();
   SortableListView& view = process::groupListView();
   EXPECT_EQ(view.window, group);
   EXPECT_NE(view.previousProcedure, nullptr);
   EXPECT_EQ(GetWindowLongPtrA(group, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(view.windowProcedure()));
+  // A later subclass of the list leaves the object's whole: a header click still sorts.
+  ASSERT_TRUE(subclassWindow(group, laterSubclassProc, nullptr));
+  laterSubclassMessages = 0;
+  clickHeader(group, RubyColumn);
+  EXPECT_GT(laterSubclassMessages, 0);
+  EXPECT_EQ(view.sortState.sortedColumn, RubyColumn);
   DestroyWindow(dialog);
   test::pumpMessages();
   EXPECT_EQ(view.window, nullptr);
