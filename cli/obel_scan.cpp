@@ -427,11 +427,11 @@ class LibraryFills final : public FillSink {
     useSlashes(s);
 #endif
     if (folds()) LibraryResult::hashPairs(s, work.numbers);
-    if (writesItems() && !check_) work.text = itemLines(s);  // the check's marks come in fold
+    if (writesItems() && !check_) appendItemLines(s, 0, s.itemCount, work.text);  // the check's marks come in fold
   }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
-    if (folds()) library.fold(s, work.numbers, check_);
-    if (writesItems()) out_.write(check_ ? itemLines(s) : work.text);
+    if (folds()) library.fold(s, work.numbers, check_, checkThreads());
+    if (writesItems()) out_.write(check_ ? itemLines(s, options_.threads) : work.text);
     files_ += filesRead;
     items_ += s.itemCount;
     progress.update(files_, items_);
@@ -452,10 +452,22 @@ class LibraryFills final : public FillSink {
   bool making() const { return !options_.dictionaryOut.empty(); }
   bool folds() const { return options_.grouped || check_ || making(); }
   bool writesItems() const { return !options_.grouped && !making(); }
-  static std::string itemLines(const ResultStore& s) {
+  // The verdict cache answers one question at a time, in the items' order.
+  unsigned checkThreads() const { return options_.cacheFile.empty() ? options_.threads : 1; }
+  static void appendItemLines(const ResultStore& s, std::uint32_t first, std::uint32_t end, std::string& text) {
+    text.reserve(text.size() + (end - first) * 64);
+    for (std::uint32_t i = first; i < end; ++i) appendTsvLine(text, s, s.items[i]);
+  }
+  // The lines of the fill's items, made in parts on the threads.
+  static std::string itemLines(const ResultStore& s, unsigned threads) {
+    constexpr std::uint32_t PartItems = 4096;
+    std::vector<std::string> parts((s.itemCount + PartItems - 1) / PartItems);
+    runOnThreads(parts.size(), threads, [&](std::size_t part) {
+      const std::uint32_t first = static_cast<std::uint32_t>(part) * PartItems;
+      appendItemLines(s, first, std::min(s.itemCount, first + PartItems), parts[part]);
+    });
     std::string text;
-    text.reserve(s.itemCount * 64);
-    for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i]);
+    for (const std::string& part : parts) text += part;
     return text;
   }
   const Options& options_;
