@@ -143,6 +143,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   nasi_.clear();
   ari_.clear();
   longestOkuriKey_ = 0;
+  mostOkuriKeyKana_ = 0;
   const bool utf8 = hasUtf8CodingLine(bytes);
   std::vector<std::u16string> lines;
   std::size_t total = 0;
@@ -203,7 +204,12 @@ void SkkDictionary::addLine(const std::u16string& line) {
     const std::size_t at = pool_.size();
     pool_.append(candidate);
     std::vector<std::uint32_t>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
-    if (okuri) longestOkuriKey_ = std::max(longestOkuriKey_, candidate.size());
+    if (okuri) {
+      longestOkuriKey_ = std::max(longestOkuriKey_, candidate.size());
+      std::size_t kana = 0;
+      while (kana < candidate.size() && isHiragana(candidate[candidate.size() - 1 - kana])) ++kana;
+      mostOkuriKeyKana_ = std::max(mostOkuriKeyKana_, kana);
+    }
     if (list.empty() || list.back() != readingIndex) list.push_back(readingIndex);
   }
 }
@@ -220,9 +226,10 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   if (text.size() < 2) return;
   std::size_t kanaStart = text.size();
   while (kanaStart > 1 && isHiragana(text[kanaStart - 1])) --kanaStart;
-  // no K is longer than the longest of the dictionary: a long run of hiragana is not looked up
-  // at every length
-  const std::size_t longest = std::min(text.size() - 1, longestOkuriKey_);
+  // No K is longer, nor ends in more hiragana, than those of the dictionary: a key followed by a
+  // long run of hiragana is not looked up at every length.
+  const std::size_t kanaOfK = isHiragana(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
+  const std::size_t longest = std::min({text.size() - 1, longestOkuriKey_, kanaOfK + mostOkuriKeyKana_});
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const auto found = ari_.find(std::u16string_view(text.data(), split));
     if (found != ari_.end()) {

@@ -72,6 +72,10 @@ TEST(RevConvDictionary, OkuriAriLinesNeedAMatchingOkurigana) {
   EXPECT_TRUE(readingsOf(d, u"走ル").empty()) << "katakana is no okurigana";
   EXPECT_EQ(readingsOf(d, u"送る"), Readings{u"おくる"});
   EXPECT_TRUE(readingsOf(d, u"[る").empty()) << "the okurigana block holds no candidates";
+  // a key ending in hiragana, and a long run of hiragana after the key
+  d.loadText(reinterpret_cast<const char*>(u8";; -*- coding: utf-8 -*-\nおみえになr /お見えにな/\nはしr /走/\n"));
+  EXPECT_EQ(readingsOf(d, u"お見えになるのでしょうかと"), Readings{u"おみえになるのでしょうかと"});
+  EXPECT_EQ(readingsOf(d, u"走るのでしょうかと"), Readings{u"はしるのでしょうかと"});
 }
 
 TEST(RevConvDictionary, RomajiInitialsOfTheKana) {
