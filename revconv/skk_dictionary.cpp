@@ -280,15 +280,19 @@ std::string unreadableDictionariesText(const std::vector<std::string>& files) {
 
 bool DictionaryList::load(std::string_view list, std::vector<std::string>& unreadable) {
   dictionaries_.clear();
+  files_.clear();
   for (const std::string& file : splitDictionaryList(list))
     if (!add(file)) unreadable.push_back(file);
   return !dictionaries_.empty();
 }
 
 bool DictionaryList::add(const std::string& file) {
+  // a file named twice (a default also given on the list) adds no reading: it is read once
+  if (std::find(files_.begin(), files_.end(), file) != files_.end()) return true;
   auto dictionary = std::make_unique<SkkDictionary>();
   if (!dictionary->load(file.c_str())) return false;
   dictionaries_.push_back(std::move(dictionary));
+  files_.push_back(file);
   return true;
 }
 

@@ -64,7 +64,8 @@ class DictionaryList final : public ReadingProvider {
   // Loads every file of the list; the names of those that cannot be read are added to
   // unreadable. True when at least one was read.
   bool load(std::string_view list, std::vector<std::string>& unreadable);
-  // Adds one file at the end of the list; false when it cannot be read (the list unchanged).
+  // Adds one file at the end of the list; false when it cannot be read (the list unchanged). A
+  // file already on the list is not read again.
   bool add(const std::string& file);
   std::size_t size() const { return dictionaries_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
@@ -72,6 +73,7 @@ class DictionaryList final : public ReadingProvider {
 
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
+  std::vector<std::string> files_;                             // the name of each
 };
 
 // The file of the readings of proofread Aozora Bunko books that ships beside the program.

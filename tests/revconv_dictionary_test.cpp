@@ -130,9 +130,9 @@ TEST(RevConvDictionary, ListsOfDictionaries) {
   const std::string missing = first + ".missing";
   DictionaryList list;
   Files unreadable;
-  EXPECT_TRUE(list.load(second + ";" + missing + ";" + first, unreadable));
+  EXPECT_TRUE(list.load(second + ";" + missing + ";" + first + ";" + second, unreadable));
   EXPECT_EQ(unreadable, Files{missing});
-  EXPECT_EQ(list.size(), 2u);
+  EXPECT_EQ(list.size(), 2u) << "a file named twice is read once";
   Readings out;
   list.readings(nullptr, nullptr, u"生", out);
   EXPECT_EQ(out, (Readings{u"せい", u"なま"}));
