@@ -6,6 +6,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "engine/file_io.h"
@@ -116,7 +117,10 @@ class Search {
   bool dropping_ = false;      // the search was stopped: fills are no longer taken
   std::size_t working_ = 0;    // threads that have not ended
   // The walk, taken in its order while the folders are listed on the threads.
-  std::deque<Folder> folders_;
+  // The folders met and not yet walked, by number; an entry stays where it is while others come and go.
+  std::unordered_map<std::size_t, Folder> folders_;
+  std::size_t foldersMet_ = 0;
+  Folder& folderAt(std::size_t f) { return folders_.at(f); }
   std::vector<std::size_t> toList_;  // a stack, so that the folders are listed about in the walk's order
   std::size_t listing_ = 0;          // folders being listed
   struct Frame {
@@ -205,11 +209,11 @@ void Search::walkOn() {
       continue;
     }
     Frame& frame = walk_.back();
-    Folder& folder = folders_[frame.folder];
+    Folder& folder = folderAt(frame.folder);
     if (!folder.listed) break;  // a thread lists it
     if (frame.entry == 0) targetFound_ = targetFound_ || folder.found;
     if (frame.entry == folder.entries.size()) {
-      folder.entries = std::vector<FolderEntry>();
+      folders_.erase(frame.folder);
       walk_.pop_back();
       continue;
     }
@@ -220,10 +224,10 @@ void Search::walkOn() {
 }
 
 std::size_t Search::addFolder(const std::string& searchPath, std::size_t namePosition) {
-  folders_.emplace_back();
-  folders_.back().searchPath = searchPath;
-  folders_.back().namePosition = namePosition;
-  return folders_.size() - 1;
+  Folder& folder = folders_[foldersMet_];
+  folder.searchPath = searchPath;
+  folder.namePosition = namePosition;
+  return foldersMet_++;
 }
 
 void Search::emit(LibraryStep step) {
@@ -280,8 +284,8 @@ void Search::listOne(std::size_t f) {
   std::string pattern;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    searchPath = std::move(folders_[f].searchPath);
-    namePosition = folders_[f].namePosition;
+    searchPath = std::move(folderAt(f).searchPath);
+    namePosition = folderAt(f).namePosition;
     pattern = subfolderPattern_;
   }
   std::vector<FolderEntry> entries;
@@ -289,7 +293,7 @@ void Search::listOne(std::size_t f) {
   listFolder(lister_, searchPath, namePosition, pattern.empty() ? nullptr : pattern.c_str(), entries, found);
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    Folder& folder = folders_[f];
+    Folder& folder = folderAt(f);
     for (const FolderEntry& entry : entries) {
       if (!entry.isSubfolder) continue;
       folder.subfolders.push_back(addFolder(entry.step.text, entry.namePosition));
