@@ -111,13 +111,14 @@ class Search {
   std::size_t threads_ = 1;
 
   std::mutex mutex_;  // guards what follows
-  std::condition_variable changed_;
+  std::condition_variable workChanged_;   // the threads wait for work and for stores
+  std::condition_variable fillsChanged_;  // the calling thread waits for fills
   std::vector<std::vector<ResultStore*>> free_;  // of each thread
   std::deque<Batch> batches_;  // grows as the walk goes on; never moves a batch
   bool dropping_ = false;      // the search was stopped: fills are no longer taken
   std::size_t working_ = 0;    // threads that have not ended
-  // The walk, taken in its order while the folders are listed on the threads.
-  // The folders met and not yet walked, by number; an entry stays where it is while others come and go.
+  // The walk, taken in its order while the folders are listed on the threads. The folders met
+  // and not yet walked, by number; an entry stays where it is while others come and go.
   std::unordered_map<std::size_t, Folder> folders_;
   std::size_t foldersMet_ = 0;
   Folder& folderAt(std::size_t f) { return folders_.at(f); }
@@ -274,7 +275,7 @@ bool Search::nextTask(std::unique_lock<std::mutex>& lock, std::size_t& batch, st
       return true;
     }
     if (walked_ && listing_ == 0) return false;
-    changed_.wait(lock);
+    workChanged_.wait(lock);
   }
 }
 
@@ -305,7 +306,7 @@ void Search::listOne(std::size_t f) {
     --listing_;
     walkOn();
   }
-  changed_.notify_all();
+  workChanged_.notify_all();
 }
 
 void Search::work(std::size_t thread) {
@@ -323,7 +324,8 @@ void Search::work(std::size_t thread) {
   }
   if (--working_ == 0) noMoreBatches_ = true;
   lock.unlock();
-  changed_.notify_all();
+  fillsChanged_.notify_all();
+  workChanged_.notify_all();
 }
 
 void Search::readBatch(std::size_t thread, std::size_t b, const std::vector<LibraryStep>& steps) {
@@ -428,7 +430,7 @@ void Search::publish(std::size_t b, Fill&& fill, bool last, bool complete) {
       batch.complete = complete;
     }
   }
-  changed_.notify_all();
+  fillsChanged_.notify_all();
   if (drop) giveBack(fill);
 }
 
@@ -437,7 +439,7 @@ void Search::publish(std::size_t b, Fill&& fill, bool last, bool complete) {
 // earlier one, which the calling thread takes before any later batch, so the wait ends.
 ResultStore* Search::freeStore(std::size_t thread) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return !free_[thread].empty(); });
+  workChanged_.wait(lock, [&] { return !free_[thread].empty(); });
   ResultStore* s = free_[thread].back();
   free_[thread].pop_back();
   return s;
@@ -451,7 +453,7 @@ void Search::giveBack(Fill& fill) {
     free_[fill.owner].push_back(fill.store);
   }
   fill.store = nullptr;
-  changed_.notify_all();
+  workChanged_.notify_all();
 }
 
 void Search::handOverAll() {
@@ -460,10 +462,10 @@ void Search::handOverAll() {
       Fill fill;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return b < batches_.size() || noMoreBatches_; });
+        fillsChanged_.wait(lock, [&] { return b < batches_.size() || noMoreBatches_; });
         if (b == batches_.size()) return;
         Batch& batch = batches_[b];
-        changed_.wait(lock, [&] { return !batch.fills.empty() || batch.done; });
+        fillsChanged_.wait(lock, [&] { return !batch.fills.empty() || batch.done; });
         if (batch.fills.empty()) {
           batch.steps = std::vector<LibraryStep>();
           if (batch.complete) break;
@@ -497,7 +499,7 @@ void Search::dropTheRest(std::size_t fromBatch) {
     }
   }
   for (Fill& fill : dropped) giveBack(fill);
-  changed_.notify_all();
+  workChanged_.notify_all();
 }
 
 }  // namespace
