@@ -8,6 +8,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
 #include "engine/store.h"
+#include "results/conditions.h"
 #include "settings/settings.h"
 
 namespace obel {
@@ -61,8 +62,25 @@ void takeListMessages(HWND dialog) {
   SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listMessagesProc));
 }
 
+// The length-filter captions change with the filters: the dialog makes room for the longest,
+// a two-digit count with each comparison.
+void fitMainDialogCaptions(HWND dialog) {
+  constexpr int Comparisons = ExactLength - AtLeastLength + 1;
+  char texts[2 * Comparisons][LengthFilterTextBytes];
+  LaterCaption later[2 * Comparisons];
+  int count = 0;
+  for (int side : {KeySide, RubySide}) {
+    for (int type = AtLeastLength; type <= ExactLength; ++type, ++count) {
+      lengthFilterText(side, LengthFilter{1, MaxFilterLength, type}, texts[count]);
+      later[count] = LaterCaption{side == KeySide ? IDC_KEY_LENGTH : IDC_RUBY_LENGTH, texts[count]};
+    }
+  }
+  fitCaptions(dialog, later, count);
+}
+
 void initialise(HWND dialog) {
   takeListMessages(dialog);
+  fitMainDialogCaptions(dialog);
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(process::smallIcon));
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(process::largeIcon));
 

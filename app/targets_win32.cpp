@@ -123,6 +123,7 @@ INT_PTR CALLBACK targetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       SetWindowTextA(dialog, d->caption);
       createPathField(d->field, dialog, IDC_TARGET_FIELD, IDC_TARGET_FOLDER_BUTTON, IDC_TARGET_FILE_BUTTON);
       setPathFieldPattern(d->field, TargetPattern, true);
+      fitCaptions(dialog);
       centerOnOwner(dialog);
       return TRUE;
     case WM_COMMAND: {

@@ -115,8 +115,9 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
   if (p.keyVerdict == 2) return RevConvDone | RevConvKeyOk;
   auto unconfirmed = [&] {
-    if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
-    return p.composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
+    std::uint8_t& composed = p.composed[inBookWithoutSmallKana(item)];
+    if (composed == 0) composed = composedBit(s, check, item) ? 2 : 1;
+    return composed == 2 ? RevConvDone | RevConvComposed : RevConvDone;
   };
   if (text(s, item.okuriganaId)[0] == 0) return unconfirmed();
   const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
@@ -251,7 +252,8 @@ void askAll(std::size_t count, unsigned threads, const std::function<void(std::s
 // The fill's questions asked on the threads before its items take their verdicts, each distinct
 // one once, and stored where verdictBits keeps its answers, so that it asks nothing more: the
 // key alone of each new pair; then each new okurigana of the pairs the key alone does not
-// confirm; then, of the pairs with an occurrence still unconfirmed, whether the ruby is composed.
+// confirm; then, of the pairs with an occurrence still unconfirmed, whether the ruby is composed
+// (for each kind of book those occurrences stand in).
 void LibraryResult::askAhead(const ResultStore& s, const std::vector<std::uint32_t>& pairIds,
                              const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads) {
   askAll(newPairs.size(), threads, [&](std::size_t q) {
@@ -274,23 +276,28 @@ void LibraryResult::askAhead(const ResultStore& s, const std::vector<std::uint32
   askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
     *okuriganaQuestions[q].answer = matchWithOkurigana(s, check, s.items[okuriganaQuestions[q].item]) == 1;
   });
+  auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
+    return pairs_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
+  };
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (!keyAloneFails(i) || pairs_[pairIds[i]].composed != 0) continue;
+    if (!keyAloneFails(i) || composedOf(i) != 0) continue;
     if (text(s, s.items[i].okuriganaId)[0] != 0) {
       const std::uint32_t okurigana = strings_.intern(text(s, s.items[i].okuriganaId));
       if (okuriganaVerdicts_.at(static_cast<std::uint64_t>(pairIds[i]) << 32 | okurigana)) continue;
     }
     unconfirmed.push_back(i);
   }
-  // one question a pair, by its first unconfirmed occurrence
+  // one question a pair and kind of book, by its first unconfirmed occurrence
+  auto question = [&](std::uint32_t i) {
+    return static_cast<std::uint64_t>(pairIds[i]) << 1 | (inBookWithoutSmallKana(s.items[i]) ? 1 : 0);
+  };
   std::stable_sort(unconfirmed.begin(), unconfirmed.end(),
-                   [&](std::uint32_t a, std::uint32_t b) { return pairIds[a] < pairIds[b]; });
+                   [&](std::uint32_t a, std::uint32_t b) { return question(a) < question(b); });
   unconfirmed.erase(std::unique(unconfirmed.begin(), unconfirmed.end(),
-                                [&](std::uint32_t a, std::uint32_t b) { return pairIds[a] == pairIds[b]; }),
+                                [&](std::uint32_t a, std::uint32_t b) { return question(a) == question(b); }),
                     unconfirmed.end());
   askAll(unconfirmed.size(), threads, [&](std::size_t q) {
-    const RubyItem& item = s.items[unconfirmed[q]];
-    pairs_[pairIds[unconfirmed[q]]].composed = composedBit(s, check, item) ? 2 : 1;
+    composedOf(unconfirmed[q]) = composedBit(s, check, s.items[unconfirmed[q]]) ? 2 : 1;
   });
 }
 
@@ -404,7 +411,7 @@ const char* pairMark(const LibraryPair& p) {
   if (p.keyVerdict == 2) return "◎";
   if (p.confirmed == p.count) return "○";
   if (p.confirmed > 0) return "△";
-  if (p.composed == 2) return "？";
+  if ((p.composed[0] | p.composed[1]) == 2) return "？";  // composed in every kind of book asked
   return "×";
 }
 }  // namespace

@@ -53,7 +53,8 @@ struct LibraryPair {
   std::uint32_t count = 0;
   std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
   std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
-  std::uint8_t composed = 0;    // 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed)
+  // Per kind of book (inBookWithoutSmallKana): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
+  std::uint8_t composed[2] = {0, 0};
 };
 
 struct LibraryFile {

@@ -51,23 +51,28 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
   bool complete = true;
-  int composed = -1;  // asked once, when an occurrence is not confirmed
+  // Asked once for each kind of book (inBookWithoutSmallKana), when an occurrence is not confirmed.
+  int composed[2] = {-1, -1};
   for (std::uint32_t i = n; i-- > 0;) {
     RubyItem& member = *members[i];
     if (member.flags & RevConvDone) {
       if (member.flags & RevConvOkuriOk) ++confirmed;
     } else {
       std::uint32_t bits = RevConvDone;
+      const bool withoutSmallKana = inBookWithoutSmallKana(member);
       if (text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1) {
         bits |= RevConvOkuriOk;
         ++confirmed;
       } else {
-        if (composed < 0) composed = static_cast<int>(composedBit(s, source, member));
-        bits |= static_cast<std::uint32_t>(composed);
+        int& asked = composed[withoutSmallKana];
+        if (asked < 0) asked = static_cast<int>(composedBit(s, source, member));
+        bits |= static_cast<std::uint32_t>(asked);
       }
-      // One query serves every earlier occurrence with the same okurigana.
+      // One query serves every earlier occurrence with the same okurigana in a book of the same kind.
       for (std::uint32_t j = i + 1; j-- > 0;)
-        if (members[j]->okuriganaId == member.okuriganaId) given += addBits(*members[j], bits);
+        if (members[j]->okuriganaId == member.okuriganaId &&
+            inBookWithoutSmallKana(*members[j]) == withoutSmallKana)
+          given += addBits(*members[j], bits);
     }
     if (i > 0 && !process::revConvRunning().load()) {
       complete = false;
@@ -78,7 +83,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
     std::uint32_t summary = RevConvGroupDone;
     if (confirmed == size) summary |= RevConvGroupAllOk;
     else if (confirmed > 0) summary |= RevConvGroupSomeOk;
-    else if (composed < 0) summary |= composedBit(s, source, *members[0]);
+    else if (composed[0] < 0 && composed[1] < 0) summary |= composedBit(s, source, *members[0]);
     members[0]->flags |= summary;
   }
   return given;

@@ -142,8 +142,8 @@ void SkkDictionary::loadText(std::string_view bytes) {
   readings_.clear();
   nasi_.clear();
   ari_.clear();
-  longestOkuriKey_ = 0;
-  mostOkuriKeyKana_ = 0;
+  longestAri_ = 0;
+  mostAriKana_ = 0;
   const bool utf8 = hasUtf8CodingLine(bytes);
   std::vector<std::u16string> lines;
   std::size_t total = 0;
@@ -205,10 +205,10 @@ void SkkDictionary::addLine(const std::u16string& line) {
     pool_.append(candidate);
     std::vector<std::uint32_t>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
     if (okuri) {
-      longestOkuriKey_ = std::max(longestOkuriKey_, candidate.size());
+      longestAri_ = std::max(longestAri_, candidate.size());
       std::size_t kana = 0;
       while (kana < candidate.size() && isHiragana(candidate[candidate.size() - 1 - kana])) ++kana;
-      mostOkuriKeyKana_ = std::max(mostOkuriKeyKana_, kana);
+      mostAriKana_ = std::max(mostAriKana_, kana);
     }
     if (list.empty() || list.back() != readingIndex) list.push_back(readingIndex);
   }
@@ -222,14 +222,15 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   };
   if (const auto found = nasi_.find(text); found != nasi_.end())
     for (std::uint32_t r : found->second) add(std::u16string(pooled(readings_[r])));
-  // K followed by hiragana: the longest K first, so the shortest okurigana.
-  if (text.size() < 2) return;
+  // K followed by hiragana: the longest K first, so the shortest okurigana. No K is longer
+  // than longestAri_, so a long run of kana costs no more than a short one.
+  if (text.size() < 2 || longestAri_ == 0) return;
   std::size_t kanaStart = text.size();
   while (kanaStart > 1 && isHiragana(text[kanaStart - 1])) --kanaStart;
-  // No K is longer, nor ends in more hiragana, than those of the dictionary: a key followed by a
-  // long run of hiragana is not looked up at every length.
+  if (kanaStart > longestAri_) return;
+  // Nor does a K end in more hiragana than mostAriKana_: the text is cut no further into its kana.
   const std::size_t kanaOfK = isHiragana(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
-  const std::size_t longest = std::min({text.size() - 1, longestOkuriKey_, kanaOfK + mostOkuriKeyKana_});
+  const std::size_t longest = std::min({text.size() - 1, longestAri_, kanaOfK + mostAriKana_});
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const auto found = ari_.find(std::u16string_view(text.data(), split));
     if (found != ari_.end()) {

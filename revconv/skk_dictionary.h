@@ -44,8 +44,9 @@ class SkkDictionary final : public ReadingProvider {
   std::vector<Reading> readings_;
   std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> nasi_;
   std::unordered_map<std::u16string_view, std::vector<std::uint32_t>> ari_;
-  std::size_t longestOkuriKey_ = 0;   // the characters of the longest key of ari_
-  std::size_t mostOkuriKeyKana_ = 0;  // the most hiragana a key of ari_ ends in
+  // The longest candidate of an okuri-ari line: a text is cut before its kana no further in.
+  std::size_t longestAri_ = 0;
+  std::size_t mostAriKana_ = 0;  // the most hiragana a candidate of an okuri-ari line ends in
 };
 
 // The files of a dictionary list: names separated by ';', blanks around a name and empty
