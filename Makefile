@@ -9,7 +9,7 @@ WIN  := $(BUILD)/win
 FUZZ := $(BUILD)/fuzz
 # Seconds each fuzz target runs: FUZZ_SECONDS for `make fuzz`, a short smoke run in `make test`.
 FUZZ_SECONDS ?= 180
-FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_SMOKE_SECONDS ?= 10
 
 .PHONY: test run setup host asan win dist fuzz-build test-host test-asan test-win test-fuzz fuzz bench clean
 
@@ -43,9 +43,11 @@ test-host: host
 test-asan: asan
 	ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
 # Window tests need a display: the whole Windows run gets its own Xvfb, so no window
-# appears on the user's screen. One of them unpacks the release zip.
+# appears on the user's screen. One of them unpacks the release zip. The caption test then
+# runs again in the fonts a user's own prefix may give the dialogs.
 test-win: win dist
 	xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-ctest.sh $(abspath $(WIN))
+	xvfb-run -a -s "-screen 0 1024x768x24" bash tools/wine-fonts-ctest.sh $(abspath $(WIN))
 
 # libFuzzer targets (clang, address and undefined-behaviour sanitizers); the seeds come from
 # the native tree.

@@ -31,6 +31,7 @@ INT_PTR CALLBACK charCountProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       // A stored comparison outside the list means exactly N characters, as the filter reads it.
       const int selection = filter.type == AtLeastLength || filter.type == AtMostLength ? filter.type : ExactLength;
       SendDlgItemMessageA(dialog, IDC_COUNT_TYPE, CB_SETCURSEL, selection, 0);
+      fitCaptions(dialog);
       centerOnOwner(dialog);
       return TRUE;
     }

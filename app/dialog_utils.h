@@ -14,6 +14,18 @@ void centerOnWindow(HWND window, HWND reference);
 // centerOnWindow over the dialog's owner. Every dialog calls it while it initialises.
 void centerOnOwner(HWND dialog);
 
+// A caption a control receives at run time, measured beside the one it shows now.
+struct LaterCaption {
+  int controlId;
+  const char* text;
+};
+// The dialogs are laid out for "MS UI Gothic" 9 pt. Where the system gives a wider font in its
+// place, the dialog and its controls are widened by one factor, keeping the dialog's centre,
+// until every caption (and every later one) fits its control; where every caption fits, nothing
+// moves. Every dialog calls it while it initialises, once its texts are set and before it is
+// placed.
+void fitCaptions(HWND dialog, const LaterCaption* later = nullptr, int laterCount = 0);
+
 // Message box with the text, caption "Obel", OK and the warning icon; returns its result.
 int showWarning(HWND owner, const char* text);
 // showWarning owned by the dialog, then the keyboard focus to its control.

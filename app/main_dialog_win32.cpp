@@ -2,12 +2,16 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+
 #include "app/commands.h"
 #include "app/dialog_utils.h"
 #include "app/main_layout.h"
 #include "app/resources/resource_ids.h"
 #include "app/shell.h"
 #include "engine/store.h"
+#include "results/window_subclass_win32.h"
+#include "results/conditions.h"
 #include "settings/settings.h"
 
 namespace obel {
@@ -23,46 +27,43 @@ void checkIf(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST
 
 bool isResultList(UINT_PTR id) { return id == IDC_GROUP_LIST || id == IDC_MEMBER_LIST; }
 
-// The notifications a list sends for each row it inserts, deletes, changes or asks a text for.
-bool isRowNotification(UINT code) {
-  switch (code) {
-    case LVN_INSERTITEM:
-    case LVN_DELETEITEM:
-    case LVN_DELETEALLITEMS:
-    case LVN_ITEMCHANGING:
-    case LVN_ITEMCHANGED:
-    case LVN_GETDISPINFOA:
-      return true;
-  }
-  return false;
-}
-
-// The lists' row notifications and row paints reach the main dialog through this procedure,
-// ahead of the dialog manager, which under Wine costs about as much again as the list's own
-// work on a row for every message it passes on (a list of 9500 rows filled with its notifications
-// going through the dialog manager takes up to twice as long as with them here). Everything
-// else goes on to the dialog manager.
+// The lists' notifications and row paints reach the main dialog through this procedure, ahead
+// of the dialog manager, which under Wine costs about as much again as the list's own work on a
+// row for every message it passes on (a list of 9500 rows filled with its notifications going
+// through the dialog manager takes up to twice as long as with them here). It is the one place
+// that answers them: a notification's answer is this procedure's result. Everything else goes
+// on to the dialog manager.
 LRESULT CALLBACK listMessagesProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto dialogManager = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
   if (message == WM_NOTIFY) {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-    if (isResultList(header->idFrom) && isRowNotification(header->code)) return onResultListNotify(dialog, header);
+    if (isResultList(header->idFrom)) return onResultListNotify(dialog, header);
   }
   if (message == WM_DRAWITEM && isResultList(reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlID)) {
     drawListRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     return TRUE;
   }
-  return CallWindowProcA(dialogManager, dialog, message, wParam, lParam);
+  return callNextProcedure(listMessagesProc, dialog, message, wParam, lParam);
 }
 
-void takeListMessages(HWND dialog) {
-  const LONG_PTR dialogManager = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
-  SetWindowLongPtrA(dialog, GWLP_USERDATA, dialogManager);
-  SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listMessagesProc));
+// The length-filter captions change with the filters: the dialog makes room for the longest,
+// a two-digit count with each comparison.
+void fitMainDialogCaptions(HWND dialog) {
+  constexpr int Comparisons = ExactLength - AtLeastLength + 1;
+  char texts[2 * Comparisons][LengthFilterTextBytes];
+  LaterCaption later[2 * Comparisons];
+  int count = 0;
+  for (int side : {KeySide, RubySide}) {
+    for (int type = AtLeastLength; type <= ExactLength; ++type, ++count) {
+      lengthFilterText(side, LengthFilter{1, MaxFilterLength, type}, texts[count]);
+      later[count] = LaterCaption{side == KeySide ? IDC_KEY_LENGTH : IDC_RUBY_LENGTH, texts[count]};
+    }
+  }
+  fitCaptions(dialog, later, count);
 }
 
 void initialise(HWND dialog) {
-  takeListMessages(dialog);
+  subclassWindow(dialog, listMessagesProc, nullptr);
+  fitMainDialogCaptions(dialog);
   SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(process::smallIcon));
   SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(process::largeIcon));
 
@@ -101,106 +102,112 @@ void closeMainDialog(HWND dialog) {
   PostQuitMessage(0);
 }
 
-// The command table. Returns whether the command was handled.
-bool onCommand(HWND dialog, int id, int code, HWND source) {
-  bool click = code == BN_CLICKED;
+void collapseExpandedPair(HWND dialog) {
+  if (isExpanded()) toggleExpand(dialog);
+}
+
+// Enter outside a push button: the focused list, else the member list, shown or not.
+void activateFocusedList(HWND dialog) { activateItem(dialog, GetFocus() == groupList() ? groupList() : memberList()); }
+
+void search(HWND dialog) {
+  resetResultLists(dialog);
+  startSearch(dialog);
+  if (process::store().itemCount != 0) EnableWindow(GetDlgItem(dialog, IDC_EXPORT), TRUE);
+}
+
+void invert(std::int32_t& flag) { flag = !flag; }
+
+void toggleHideRevConv(HWND dialog) {
+  invert(process::settings().hideRevConv);
+  refresh(dialog);
+}
+
+void showMode(HWND dialog, int button) {
+  process::settings().hideKeyRuby = button - IDC_SHOW_ALL;
+  refresh(dialog);
+}
+
+LengthFilter& lengthFilterOf(bool keySide) {
   Settings& s = process::settings();
-  switch (id) {
-    case IDM_ESCAPE:
-      if (isExpanded()) toggleExpand(dialog);
-      return true;
-    case IDOK:
-      activateItem(dialog, GetFocus() == groupList() ? groupList() : memberList());
-      return true;
-    case IDCANCEL:
-      closeMainDialog(dialog);
-      return true;
-    case IDC_TARGET_LIST:
-      if (code != LBN_SELCHANGE) return false;
-      onTargetSelectionChange(dialog);
-      return true;
-    case IDC_DELETE_TARGET:
-      deleteTargets(dialog);
-      return true;
-    case IDC_EXPORT:
-      exportTsv(dialog);
-      return true;
-    case IDC_SEARCH_SUBFOLDER:
-      if (!click) return false;
-      s.searchSubFolder = !s.searchSubFolder;
-      return true;
-    case IDC_SEARCH:
-      resetResultLists(dialog);
-      startSearch(dialog);
-      if (process::store().itemCount != 0) EnableWindow(GetDlgItem(dialog, IDC_EXPORT), TRUE);
-      return true;
-    case IDC_ADD_TARGET:
-      addTarget(dialog);
-      return true;
-    case IDC_HIDE_REVCONV:
-      if (!click) return false;
-      s.hideRevConv = !s.hideRevConv;
-      refresh(dialog);
-      return true;
-    case IDC_OPEN:
-      launchTextEditor(dialog, visibleList());
-      return true;
-    case IDC_EDIT_TARGET:
-      editTarget(dialog);
-      return true;
-    case IDC_SHOW_ALL:
-    case IDC_SAME_KEY_ONLY:
-    case IDC_SAME_RUBY_ONLY:
-      if (!click) return false;
-      s.hideKeyRuby = id - IDC_SHOW_ALL;
-      refresh(dialog);
-      return true;
-    case IDC_EXPAND:
-      if (!click) return false;
-      toggleExpand(dialog);
-      return true;
-    case IDC_SETTINGS:
-      if (settingsDialog(dialog)) applyListFont(dialog);
-      return true;
-    case IDC_KEY_LENGTH:
-    case IDC_RUBY_LENGTH: {
-      if (!click) return false;
-      LengthFilter& filter = id == IDC_KEY_LENGTH ? s.keyLengthFilter : s.rubyLengthFilter;
-      filter.use = !filter.use;
-      refresh(dialog);
-      return true;
-    }
-    case IDC_KEY_LENGTH_CHANGE:
-    case IDC_RUBY_LENGTH_CHANGE: {
-      bool key = id == IDC_KEY_LENGTH_CHANGE;
-      if (editLengthFilter(dialog, key)) {
-        setLengthFilterCaptions(dialog);
-        if ((key ? s.keyLengthFilter : s.rubyLengthFilter).use) refresh(dialog);
-      }
-      return true;
-    }
-    case IDC_REVCONV:
-      if (isExpanded()) {
-        showWarning(dialog, "展開中は逆変換できません。");
-      } else {
-        startReverseConversion(dialog);
-      }
-      return true;
-    case IDC_CONDITIONS_FOLD:
-      if (!click) return false;
-      toggleGroupBox(dialog, IDC_CONDITIONS_FOLD, IDC_CONDITIONS_GROUP, process::mainLayout().savedConditions, IDC_OPEN);
-      return true;
-    case IDC_TARGETS_FOLD:
-      if (!click) return false;
-      toggleGroupBox(dialog, IDC_TARGETS_FOLD, IDC_TARGETS_GROUP, process::mainLayout().savedTargets,
-                     IDC_CONDITIONS_GROUP);
-      return true;
-    case IDM_HELP:
-      showHelp(nullptr);
-      return true;
-    case IDM_LIST_SELECTION:
-      updateItemButtons(dialog, source);
-      return true;
+  return keySide ? s.keyLengthFilter : s.rubyLengthFilter;
+}
+
+void toggleLengthFilter(HWND dialog, bool keySide) {
+  invert(lengthFilterOf(keySide).use);
+  refresh(dialog);
+}
+
+void changeLengthFilter(HWND dialog, bool keySide) {
+  if (!editLengthFilter(dialog, keySide)) return;
+  setLengthFilterCaptions(dialog);
+  if (lengthFilterOf(keySide).use) refresh(dialog);
+}
+
+void reverseConversion(HWND dialog) {
+  if (isExpanded()) {
+    showWarning(dialog, "展開中は逆変換できません。");
+  } else {
+    startReverseConversion(dialog);
+  }
+}
+
+void openSettings(HWND dialog) {
+  if (settingsDialog(dialog)) applyListFont(dialog);
+}
+
+void foldConditions(HWND dialog) {
+  toggleGroupBox(dialog, IDC_CONDITIONS_FOLD, IDC_CONDITIONS_GROUP, process::mainLayout().savedConditions, IDC_OPEN);
+}
+
+void foldTargets(HWND dialog) {
+  toggleGroupBox(dialog, IDC_TARGETS_FOLD, IDC_TARGETS_GROUP, process::mainLayout().savedTargets, IDC_CONDITIONS_GROUP);
+}
+
+// One row of the command table: the command, the one notification code it is acted on for
+// (AnyCode: every code) and what it does. A command met with another code is left unhandled.
+struct MainCommand {
+  int id;
+  int onlyCode;
+  void (*action)(HWND dialog, int id, HWND source);
+};
+constexpr int AnyCode = -1;
+
+constexpr MainCommand MainCommands[] = {
+    {IDM_ESCAPE, AnyCode, [](HWND d, int, HWND) { collapseExpandedPair(d); }},
+    {IDOK, AnyCode, [](HWND d, int, HWND) { activateFocusedList(d); }},
+    {IDCANCEL, AnyCode, [](HWND d, int, HWND) { closeMainDialog(d); }},
+    {IDC_TARGET_LIST, LBN_SELCHANGE, [](HWND d, int, HWND) { onTargetSelectionChange(d); }},
+    {IDC_DELETE_TARGET, AnyCode, [](HWND d, int, HWND) { deleteTargets(d); }},
+    {IDC_EXPORT, AnyCode, [](HWND d, int, HWND) { exportTsv(d); }},
+    {IDC_SEARCH_SUBFOLDER, BN_CLICKED, [](HWND, int, HWND) { invert(process::settings().searchSubFolder); }},
+    {IDC_SEARCH, AnyCode, [](HWND d, int, HWND) { search(d); }},
+    {IDC_ADD_TARGET, AnyCode, [](HWND d, int, HWND) { addTarget(d); }},
+    {IDC_HIDE_REVCONV, BN_CLICKED, [](HWND d, int, HWND) { toggleHideRevConv(d); }},
+    {IDC_OPEN, AnyCode, [](HWND d, int, HWND) { launchTextEditor(d, visibleList()); }},
+    {IDC_EDIT_TARGET, AnyCode, [](HWND d, int, HWND) { editTarget(d); }},
+    {IDC_SHOW_ALL, BN_CLICKED, [](HWND d, int id, HWND) { showMode(d, id); }},
+    {IDC_SAME_KEY_ONLY, BN_CLICKED, [](HWND d, int id, HWND) { showMode(d, id); }},
+    {IDC_SAME_RUBY_ONLY, BN_CLICKED, [](HWND d, int id, HWND) { showMode(d, id); }},
+    {IDC_EXPAND, BN_CLICKED, [](HWND d, int, HWND) { toggleExpand(d); }},
+    {IDC_SETTINGS, AnyCode, [](HWND d, int, HWND) { openSettings(d); }},
+    {IDC_KEY_LENGTH, BN_CLICKED, [](HWND d, int, HWND) { toggleLengthFilter(d, true); }},
+    {IDC_RUBY_LENGTH, BN_CLICKED, [](HWND d, int, HWND) { toggleLengthFilter(d, false); }},
+    {IDC_KEY_LENGTH_CHANGE, AnyCode, [](HWND d, int, HWND) { changeLengthFilter(d, true); }},
+    {IDC_RUBY_LENGTH_CHANGE, AnyCode, [](HWND d, int, HWND) { changeLengthFilter(d, false); }},
+    {IDC_REVCONV, AnyCode, [](HWND d, int, HWND) { reverseConversion(d); }},
+    {IDC_CONDITIONS_FOLD, BN_CLICKED, [](HWND d, int, HWND) { foldConditions(d); }},
+    {IDC_TARGETS_FOLD, BN_CLICKED, [](HWND d, int, HWND) { foldTargets(d); }},
+    {IDM_HELP, AnyCode, [](HWND, int, HWND) { showHelp(nullptr); }},
+    {IDM_LIST_SELECTION, AnyCode, [](HWND d, int, HWND list) { updateItemButtons(d, list); }},
+};
+
+// Returns whether the command was handled.
+bool onCommand(HWND dialog, int id, int code, HWND source) {
+  for (const MainCommand& command : MainCommands) {
+    if (command.id != id) continue;
+    if (command.onlyCode != AnyCode && command.onlyCode != code) return false;
+    command.action(dialog, id, source);
+    return true;
   }
   return false;
 }
@@ -225,18 +232,9 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_SIZING:
       applySizingRule(dialog, *reinterpret_cast<RECT*>(lParam));
       return TRUE;
-    case WM_DRAWITEM:
-      drawListRow(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-      return TRUE;
     case WM_MEASUREITEM:
       reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(listRowHeight());
       return TRUE;
-    case WM_NOTIFY: {  // the lists' notifications come here only when listMessagesProc does not take them
-      NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-      if (!isResultList(header->idFrom)) return FALSE;
-      INT_PTR result = onResultListNotify(dialog, header);
-      return result;
-    }
     case WM_SETTINGCHANGE:
       // Only top-level windows hear of a colour change; the lists redraw their header arrows.
       SendMessageA(GetDlgItem(dialog, IDC_GROUP_LIST), message, wParam, lParam);

@@ -77,6 +77,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       startTick = GetTickCount();
       showTime(startTick);
       SetTimer(dialog, TimerId, 1000, timerProc);
+      fitCaptions(dialog);
       centerOnOwner(dialog);
       // Started here, so the worker never sees the dialog before its handle is stored.
       if (_beginthread(reverseConversionWorker, 0, nullptr) == static_cast<uintptr_t>(-1))

@@ -105,6 +105,7 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   switch (message) {
     case WM_INITDIALOG: {
       process::progressDialog = dialog;  // recorded before the worker can address the dialog
+      fitCaptions(dialog);
       centerOnOwner(dialog);
       const uintptr_t thread = _beginthreadex(nullptr, 0, searchWorker, nullptr, 0, nullptr);
       if (thread == 0) {

@@ -51,6 +51,7 @@ void initialise(HWND dialog) {
   setPathFieldPattern(dictionaryField, "*.*", true);
   for (const char* face : kFaceNames)
     SendDlgItemMessageA(dialog, IDC_FONT_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(face));
+  fitCaptions(dialog);
   centerOnOwner(dialog);
 }
 

@@ -28,6 +28,7 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: {
       char text[512];
       if (aboutText(text, sizeof text)) SetWindowTextA(GetWindow(dialog, GW_CHILD), text);
+      fitCaptions(dialog);
       centerOnOwner(dialog);
       return TRUE;
     }

@@ -15,6 +15,7 @@
 #include "app/resources/resource_ids.h"
 #include "engine/store.h"
 #include "engine/targets.h"
+#include "results/window_subclass_win32.h"
 
 namespace obel {
 
@@ -44,18 +45,15 @@ std::string droppedPath(HDROP drop, UINT i) {
   return path;
 }
 
+// A path field takes the first of the files dropped on it.
 LRESULT CALLBACK pathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-  // The field's object and the list's previous procedure sit in the windows' user data: read
-  // in the process, where a window property is a window-server call under Wine.
-  auto* f = reinterpret_cast<PathField*>(GetWindowLongPtrA(field, GWLP_USERDATA));
-  if (!f) return DefWindowProcA(field, message, wParam, lParam);
   if (message == WM_DROPFILES) {
     HDROP drop = reinterpret_cast<HDROP>(wParam);
     if (droppedCount(drop) > 0) SetWindowTextA(field, droppedPath(drop, 0).c_str());
     DragFinish(drop);
     return 0;
   }
-  return CallWindowProcA(f->previous, field, message, wParam, lParam);
+  return callNextProcedure(pathFieldProc, field, message, wParam, lParam);
 }
 
 int CALLBACK browseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
@@ -123,6 +121,7 @@ INT_PTR CALLBACK targetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       SetWindowTextA(dialog, d->caption);
       createPathField(d->field, dialog, IDC_TARGET_FIELD, IDC_TARGET_FOLDER_BUTTON, IDC_TARGET_FILE_BUTTON);
       setPathFieldPattern(d->field, TargetPattern, true);
+      fitCaptions(dialog);
       centerOnOwner(dialog);
       return TRUE;
     case WM_COMMAND: {
@@ -161,16 +160,11 @@ std::vector<int> selectedLines(HWND list) {
 }
 
 LRESULT CALLBACK targetListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
   if (message == WM_DROPFILES) {
     dropOnTargetList(list, reinterpret_cast<HDROP>(wParam));
     return 0;
   }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    SetWindowLongPtrA(list, GWLP_USERDATA, 0);
-  }
-  return CallWindowProcA(previous, list, message, wParam, lParam);
+  return callNextProcedure(targetListProc, list, message, wParam, lParam);
 }
 
 }  // namespace
@@ -180,9 +174,7 @@ void createPathField(PathField& f, HWND owner, int fieldId, int folderButtonId, 
   f.field = GetDlgItem(owner, fieldId);
   f.folderButtonId = folderButtonId;
   f.fileButtonId = fileButtonId;
-  SetWindowLongPtrA(f.field, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&f));
-  f.previous = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(f.field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pathFieldProc)));
+  f.subclassed = subclassWindow(f.field, pathFieldProc, nullptr);
   DragAcceptFiles(f.field, TRUE);
   if (folderButtonId) {
     char temp[MAX_PATH];
@@ -218,12 +210,9 @@ bool pathFieldCommand(PathField& f, int id) {
 }
 
 void destroyPathField(PathField& f) {
-  if (f.field && f.previous) {
-    SetWindowLongPtrA(f.field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(f.previous));
-    SetWindowLongPtrA(f.field, GWLP_USERDATA, 0);
-  }
+  if (f.subclassed) removeSubclass(f.field, pathFieldProc);
   if (f.folderIcon) DestroyIcon(f.folderIcon);
-  f.previous = nullptr;
+  f.subclassed = false;
   f.folderIcon = nullptr;
 }
 
@@ -277,8 +266,7 @@ void dropOnTargetList(HWND list, HDROP drop) {
 
 void subclassTargetList(HWND dialog) {
   HWND list = targetList(dialog);
-  const LONG_PTR previous = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(targetListProc));
-  SetWindowLongPtrA(list, GWLP_USERDATA, previous);
+  subclassWindow(list, targetListProc, nullptr);
   DragAcceptFiles(list, TRUE);
 }
 

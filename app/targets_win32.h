@@ -18,7 +18,7 @@ struct PathField {
   char pattern[MAX_PATH] = "";
   bool appendPattern = false;
   HICON folderIcon = nullptr;
-  WNDPROC previous = nullptr;
+  bool subclassed = false;  // the field takes dropped files until destroyPathField
 };
 
 void createPathField(PathField& f, HWND owner, int fieldId, int folderButtonId, int fileButtonId);

@@ -1,5 +1,7 @@
 // Measures the composed-reading verdict on real books: the share of items marked × with each
-// rule of composition, and how many typos put into the readings stay ×.
+// rule of composition, and how many typos put into the readings stay ×. Rules that hold only in
+// a book that writes without small kana are judged per book, a typo with its own book as the
+// typo leaves it (a small kana made large may leave the book without any).
 //
 //   composed_measure ITEMS.tsv "DICT;DICT..." [KANJIDIC]
 //
@@ -29,7 +31,8 @@ namespace {
 struct Item {
   std::string key, ruby, okuri;
   int line;
-  std::string book;  // folder and file name
+  std::string book;      // folder and file name
+  std::string original;  // of a typo: the ruby the book gives
 };
 
 struct Checker {
@@ -50,17 +53,18 @@ struct Checker {
   }
 };
 
+// Every row with a ruby; false for the others. The measures take the rows with a key.
 bool split(const std::string& line, Item& item) {
   std::vector<std::string> f;
   std::stringstream in(line);
   std::string cell;
   while (std::getline(in, cell, '\t')) f.push_back(cell);
-  if (f.size() < 7 || f[0].empty() || f[1].empty()) return false;
+  if (f.size() < 7 || f[1].empty()) return false;
   item.key = f[0];
   item.ruby = f[1];
   item.okuri = f[2];
   item.line = std::atoi(f[5].c_str());
-  item.book = f[4] + "/" + f[3];
+  item.book = f[4] + "\\" + f[3];
   return true;
 }
 
@@ -112,6 +116,24 @@ bool smallPair(std::uint16_t c, std::uint16_t& other) {
   for (unsigned s : {0x3041u, 0x3043u, 0x3045u, 0x3047u, 0x3049u, 0x3063u, 0x3083u, 0x3085u, 0x3087u}) {
     if (x == s) { other = c + 1; return true; }
     if (x == s + 1) { other = c - 1; return true; }
+  }
+  return false;
+}
+
+bool hasSmallKana(const std::string& ruby) {
+  Codes c;
+  if (!toCodes(ruby, c)) {  // not all hiragana: look at each double-byte character
+    c.clear();
+    for (std::size_t i = 0; i + 1 < ruby.size(); ++i) {
+      const unsigned char b = static_cast<unsigned char>(ruby[i]);
+      if (b < 0x81) continue;
+      c.push_back(static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(ruby[i + 1])));
+      ++i;
+    }
+  }
+  for (std::uint16_t x : c) {
+    std::uint16_t other;
+    if (x >= 0x829F && x <= 0x82F1 && smallPair(x, other) && other > x) return true;
   }
   return false;
 }
@@ -200,7 +222,7 @@ std::vector<std::pair<Item, std::string>> readPrintedErrors(const char* path) {
     std::string cell;
     while (std::getline(fields, cell, '\t')) f.push_back(cell);
     if (f.size() < 3 || f[0].empty() || f[1].empty()) continue;
-    errors.push_back({Item{f[0], f[1], f.size() > 3 ? f[3] : "", 100, f.size() > 4 ? f[4] : ""}, f[2]});
+    errors.push_back({Item{f[0], f[1], f.size() > 3 ? f[3] : "", 100, f.size() > 4 ? f[4] : "", ""}, f[2]});
   }
   return errors;
 }
@@ -210,6 +232,13 @@ struct RuleSet {
   unsigned rules;
   bool gloss;
   bool compose;
+  unsigned oldBookRules = 0;  // added in a book whose rubies do without small kana
+};
+
+// The rubies of each book, and how many of them hold a small kana.
+struct BookKana {
+  std::size_t rubies = 0;
+  std::size_t withSmall = 0;
 };
 
 }  // namespace
@@ -225,13 +254,32 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<Item> items;
+  std::map<std::string, BookKana> books;
   std::string line;
   std::getline(in, line);  // header
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     Item item;
-    if (split(line, item)) items.push_back(item);
+    if (!split(line, item)) continue;
+    BookKana& book = books[item.book];
+    ++book.rubies;
+    book.withSmall += hasSmallKana(item.ruby);
+    if (!item.key.empty()) items.push_back(item);
   }
+  // Whether the item's book, as it stands with a typo in place of the ruby it gives, writes
+  // without small kana.
+  auto oldBook = [&](const Item& item) {
+    const BookKana& book = books[item.book];
+    const std::string& original = item.original.empty() ? item.ruby : item.original;
+    const std::size_t small = book.withSmall - hasSmallKana(original) + hasSmallKana(item.ruby);
+    return writesWithoutSmallKana(static_cast<std::uint32_t>(book.rubies), static_cast<std::uint32_t>(small));
+  };
+  std::size_t oldBooks = 0, oldBookItems = 0;
+  for (const auto& [name, book] : books)
+    if (writesWithoutSmallKana(static_cast<std::uint32_t>(book.rubies), static_cast<std::uint32_t>(book.withSmall))) {
+      ++oldBooks;
+      oldBookItems += book.rubies;
+    }
   DictionaryList dictionaries;
   std::vector<std::string> unreadable;
   dictionaries.load(argv[2], unreadable);
@@ -253,9 +301,12 @@ int main(int argc, char** argv) {
       {"+ 々 ゝ ゞ", ComposeRendaku | ComposeHandaku | ComposeRepeat, true, true},
       {"+ ヶ ヵ", ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe, true, true},
       {"+ kun taken into its okurigana", ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe | ComposeKunOkurigana, true, true},
-      {"+ historical spellings (the default rules)", ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe | ComposeKunOkurigana | ComposeHistorical, true, true},
+      {"+ historical spellings", ComposeRendaku | ComposeHandaku | ComposeRepeat | ComposeSmallKe | ComposeKunOkurigana | ComposeHistorical, true, true},
+      {"+ older on spellings (the default rules)", All, true, true},
       {"default + sokuon of on readings", All | ComposeSokuon, true, true},
       {"default + small kana written large", All | ComposeLargeSmall, true, true},
+      {"default, large in books without small kana (the check)", All, true, true, WithoutSmallKanaRules},
+      {"default, large and sokuon in books without", All, true, true, WithoutSmallKanaRules | ComposeSokuon},
       {"default + rendaku of on readings", All | ComposeRendakuOn, true, true},
       {"default + name readings", All | ComposeNames, true, true},
       {"default - rendaku", All & ~ComposeRendaku, true, true},
@@ -264,10 +315,12 @@ int main(int argc, char** argv) {
       {"default - ヶ ヵ", All & ~ComposeSmallKe, true, true},
       {"default - historical", All & ~ComposeHistorical, true, true},
       {"default - kun okurigana", All & ~ComposeKunOkurigana, true, true},
+      {"default - older on spellings", All & ~ComposeOldOn, true, true},
   };
   auto crossed = [&](const Item& item, const RuleSet& set) {
     if (set.gloss && isKatakanaGloss(item.key, item.ruby)) return false;
-    if (set.compose && kanji.composes(item.key, item.ruby, set.rules)) return false;
+    const unsigned rules = set.rules | (oldBook(item) ? set.oldBookRules : 0);
+    if (set.compose && kanji.composes(item.key, item.ruby, rules)) return false;
     return true;
   };
 
@@ -285,7 +338,6 @@ int main(int argc, char** argv) {
   // Typos: up to 1000 of each kind, from items past the books' headers with an all-hiragana ruby.
   std::mt19937 rng(20261208);
   std::vector<Item> typos[6];
-  std::vector<std::string> typoSources[6];  // the reading each typo was made from
   std::vector<std::size_t> order(items.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::shuffle(order.begin(), order.end(), rng);
@@ -298,8 +350,8 @@ int main(int argc, char** argv) {
     if (!makeTypo(r, kind, rng, t)) continue;
     Item typo = item;
     typo.ruby = fromCodes(t);
+    typo.original = item.ruby;
     typos[kind].push_back(typo);
-    typoSources[kind].push_back(item.ruby);
   }
   std::size_t typoCount = 0, typoConfirmed = 0;
   std::vector<std::size_t> typoCross(sets.size());
@@ -318,6 +370,7 @@ int main(int argc, char** argv) {
       }
     }
 
+  std::printf("books: %zu, %zu of them write without small kana (%zu rubies)\n", books.size(), oldBooks, oldBookItems);
   std::printf("items with a key: %zu, confirmed (◎ ○) by the dictionaries: %zu (%.1f %%)\n", items.size(), confirmed,
               100.0 * confirmed / items.size());
   std::printf("typos: %zu (", typoCount);
@@ -343,7 +396,7 @@ int main(int argc, char** argv) {
       std::fclose(f);
     }
   }
-  const std::size_t shown = std::getenv("COMPOSED_DUMP") ? static_cast<std::size_t>(std::atoi(std::getenv("COMPOSED_DUMP"))) : 8;
+  const std::size_t shown = std::getenv("COMPOSED_DUMP") ? static_cast<std::size_t>(std::atoi(std::getenv("COMPOSED_DUMP"))) : 12;
   std::printf("\ntypos still × by kind, %s:\n", sets[shown].name);
   for (int k = 0; k < 6; ++k)
     std::printf("  %-26s %5zu of %5zu (%.1f %%)\n", KindNames[k], typoCrossKind[k][shown], typos[k].size(),
@@ -391,7 +444,7 @@ int main(int argc, char** argv) {
       if (!judged(typo, suggestion, near)) continue;
       ++flagged;
       typosNear += near;
-      right += suggestion == typoSources[k][&typo - typos[k].data()];
+      right += suggestion == typo.original;
     }
     typosFlagged += flagged;
     rightSuggestions += right;

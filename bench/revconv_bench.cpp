@@ -4,6 +4,9 @@
 // the shipped Aozora readings) and the composed verdict from KANJIDIC beside the baseline, and
 // the load time of KANJIDIC. Items are made from the dictionary's own lines, so
 // that most queries find readings: about half the rubies are right, a quarter carry okurigana.
+// Last, the search and check of one-line books of a ruby as long as the line, per KB, beside
+// a book of ordinary text.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/aozora_corpus.h"
+#include "engine/scanner.h"
 #include "engine/store.h"
+#include "engine/walk.h"
 #include "revconv/cache.h"
 #include "revconv/kanji_readings.h"
 #include "revconv/run.h"
@@ -117,6 +123,59 @@ Outcome timedRun(ReadingProvider& dictionary, const KanjiReadings* kanji = nullp
   return o;
 }
 
+// The scan and the check, with every source, of the text as one book in the emptied store.
+double checkSeconds(const std::string& text, ReadingProvider& all, const KanjiReadings& kanji) {
+  ResultStore& s = process::store();
+  clear(s);
+  FileRecord* record = newFileRecord("C:\\bench\\book.txt");
+  record->firstItem = s.items;
+  const Clock::time_point start = Clock::now();
+  record->itemCount = scanBuffer(s, record, text.c_str(), text.size());
+  s.itemCount = record->itemCount;
+  addFile(s, record);
+  finishSearch(s);
+  process::revConvRunning() = true;
+  checkStoreItems(s, ReadingSource{&all, nullptr, nullptr, &kanji}, nullptr);
+  return secondsSince(start);
+}
+
+// One line ｜base《reading》 of the given size, each half the same character.
+std::string hostileLine(std::size_t bytes, const char* base, const char* reading) {
+  std::string line = "\x81\x62";  // ｜
+  while (line.size() < bytes / 2) line += base;
+  line += "\x81\x73";  // 《
+  while (line.size() < bytes - 6) line += reading;
+  return line + "\x81\x74\r\n";  // 》
+}
+
+// A line-long ruby must cost the check no more per KB than a book does (within 2x).
+void hostileLines(ReadingProvider& all, const KanjiReadings& kanji) {
+  std::string book;
+  bench::AozoraText text(31);
+  while (book.size() < 400000) book += text.line() + "\r\n";
+  const double bookPerKb = checkSeconds(book, all, kanji) / (book.size() / 1000.0);
+  std::printf("\n%-44s %10s %10s %8s\n", "search and check, every source", "seconds", "ms per KB", "ratio");
+  std::printf("%-44s %10.4f %10.4f %8s\n", "400 KB of ordinary text (baseline)", bookPerKb * book.size() / 1000,
+              bookPerKb * 1000, "1.0");
+  const char* Kanji = "\x8a\xbf";  // 漢
+  const char* Ka = "\x82\xa9";     // か
+  struct Line {
+    const char* name;
+    std::size_t bytes;
+    const char* base;
+  };
+  double worst = 0;
+  for (const Line& l : {Line{"one ruby of 120 KB, kanji base", 120000, Kanji}, Line{"one ruby of 400 KB, kanji base", 400000, Kanji},
+                        Line{"one ruby of 1200 KB, kanji base", 1200000, Kanji}, Line{"one ruby of 400 KB, kana base", 400000, Ka}}) {
+    const std::string line = hostileLine(l.bytes, l.base, Ka);
+    const double seconds = checkSeconds(line, all, kanji);
+    const double perKb = seconds / (line.size() / 1000.0);
+    worst = std::max(worst, perKb / bookPerKb);
+    std::printf("%-44s %10.4f %10.4f %8.2f\n", l.name, seconds, perKb * 1000, perKb / bookPerKb);
+  }
+  std::printf("a line-long ruby within 2x of a book per KB: %s\n", worst <= 2 ? "yes" : "NO");
+}
+
 }  // namespace
 
 int main() {
@@ -178,5 +237,6 @@ int main() {
   print("every source, composed", every);
   std::printf("every source, composed: %.2fx the time of today's check (%d items composed)\n",
               every.seconds / (today.seconds > 0 ? today.seconds : 1e-9), composed);
+  hostileLines(all, kanji);
   return 0;
 }

@@ -5,6 +5,8 @@
 set -uo pipefail
 host="$1"; win="${2:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
+# ripgrep: the library benchmark's yardstick
+bash "$here/../tools/setup.sh" ripgrep || exit 1
 rc=0
 for program in "$host"/bench/*_bench; do
   [ -x "$program" ] || continue

@@ -1,6 +1,7 @@
 #include "cli/library_result.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <system_error>
@@ -124,9 +125,10 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
     p.confirmed += found.okuriOk;
   }
   if (!found.keyOk && !found.okuriOk) {
-    if (p.composed == 0) p.composed = composedBit(s, check, item) ? 2 : 1;
+    std::uint8_t& composed = p.composed[inBookWithoutSmallKana(item)];
+    if (composed == 0) composed = composedBit(s, check, item) ? 2 : 1;
     p.ownReading = p.ownReading || ownReading;
-    found.composed = p.composed == 2 || ownReading;
+    found.composed = composed == 2 || ownReading;
   }
   findNearMiss(s, item, p, check, found);
   return itemVerdictBits(found);
@@ -177,8 +179,12 @@ void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& 
   for (std::uint32_t i = 0; i < s.itemCount; ++i) hashes[i] = pairHash(hashOf(s.items[i].keyId), hashOf(s.items[i].rubyId));
 }
 
-void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check) {
+void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check,
+                         unsigned checkThreads) {
   const std::uint32_t n = s.itemCount;
+  std::vector<std::uint32_t> pairIds;   // of each item, for the check
+  std::vector<std::uint32_t> newPairs;  // the items that added a pair
+  if (check) pairIds.resize(n);
   makePairRoom(n);  // the table does not grow below, so a slot stays where it was fetched
   const std::size_t mask = pairSlots_.size() - 1;
   const FileRecord* lastFile = nullptr;
@@ -221,9 +227,11 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
         pairTexts_.push_back('\0');
       }
     }
-    LibraryPair& p = pairs_[pairId];
-    ++p.count;
-    if (check) item.flags |= verdictBits(s, item, p, pairId, *check, repeated[i]);
+    ++pairs_[pairId].count;
+    if (check) {
+      pairIds[i] = pairId;
+      if (isNew) newPairs.push_back(static_cast<std::uint32_t>(i));
+    }
     if (countFolders_) {
       if (item.file != folderFile) {
         folderFile = item.file;
@@ -247,7 +255,91 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
       }
     }
   }
+  if (check) {
+    if (checkThreads > 1) askAhead(s, pairIds, newPairs, *check, checkThreads);
+    for (std::uint32_t i = 0; i < n; ++i)
+      s.items[i].flags |= verdictBits(s, s.items[i], pairs_[pairIds[i]], pairIds[i], *check, repeated[i]);
+  }
   items_ += s.itemCount;
+}
+
+void runOnThreads(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& part) {
+  std::atomic<std::size_t> next{0};
+  auto take = [&] {
+    for (std::size_t i = next++; i < count; i = next++) part(i);
+  };
+  std::vector<std::thread> helpers;
+  try {
+    for (unsigned t = 1; t < std::min<std::size_t>(threads, count); ++t) helpers.emplace_back(take);
+  } catch (const std::system_error&) {
+    // no more threads: the ones started and this one take every part
+  }
+  take();
+  for (std::thread& helper : helpers) helper.join();
+}
+
+namespace {
+// Questions a thread takes at a time: enough that taking them costs nothing beside asking.
+constexpr std::size_t QuestionsPerPart = 64;
+
+// Asks question(q) for q below count on the threads.
+void askAll(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& question) {
+  runOnThreads((count + QuestionsPerPart - 1) / QuestionsPerPart, threads, [&](std::size_t part) {
+    for (std::size_t q = part * QuestionsPerPart; q < std::min(count, (part + 1) * QuestionsPerPart); ++q) question(q);
+  });
+}
+}  // namespace
+
+// The fill's questions asked on the threads before its items take their verdicts, each distinct
+// one once, and stored where verdictBits keeps its answers, so that it asks nothing more: the
+// key alone of each new pair; then each new okurigana of the pairs the key alone does not
+// confirm; then, of the pairs with an occurrence still unconfirmed, whether the ruby is composed
+// (for each kind of book those occurrences stand in).
+void LibraryResult::askAhead(const ResultStore& s, const std::vector<std::uint32_t>& pairIds,
+                             const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads) {
+  askAll(newPairs.size(), threads, [&](std::size_t q) {
+    const RubyItem& item = s.items[newPairs[q]];
+    pairs_[pairIds[newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
+  });
+  struct Question {
+    std::uint32_t item;
+    bool* answer;  // in okuriganaVerdicts_, whose entries stay where they are
+  };
+  std::vector<Question> okuriganaQuestions;
+  std::vector<std::uint32_t> unconfirmed;  // an item of each pair still to be asked whether composed
+  auto keyAloneFails = [&](std::uint32_t i) { return pairs_[pairIds[i]].keyVerdict == 1; };
+  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
+    if (!keyAloneFails(i) || text(s, s.items[i].okuriganaId)[0] == 0) continue;
+    const std::uint32_t okurigana = strings_.intern(text(s, s.items[i].okuriganaId));
+    const auto [at, added] = okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairIds[i]) << 32 | okurigana, false);
+    if (added) okuriganaQuestions.push_back({i, &at->second});
+  }
+  askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
+    *okuriganaQuestions[q].answer = matchWithOkurigana(s, check, s.items[okuriganaQuestions[q].item]) == 1;
+  });
+  auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
+    return pairs_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
+  };
+  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
+    if (!keyAloneFails(i) || composedOf(i) != 0) continue;
+    if (text(s, s.items[i].okuriganaId)[0] != 0) {
+      const std::uint32_t okurigana = strings_.intern(text(s, s.items[i].okuriganaId));
+      if (okuriganaVerdicts_.at(static_cast<std::uint64_t>(pairIds[i]) << 32 | okurigana)) continue;
+    }
+    unconfirmed.push_back(i);
+  }
+  // one question a pair and kind of book, by its first unconfirmed occurrence
+  auto question = [&](std::uint32_t i) {
+    return static_cast<std::uint64_t>(pairIds[i]) << 1 | (inBookWithoutSmallKana(s.items[i]) ? 1 : 0);
+  };
+  std::stable_sort(unconfirmed.begin(), unconfirmed.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return question(a) < question(b); });
+  unconfirmed.erase(std::unique(unconfirmed.begin(), unconfirmed.end(),
+                                [&](std::uint32_t a, std::uint32_t b) { return question(a) == question(b); }),
+                    unconfirmed.end());
+  askAll(unconfirmed.size(), threads, [&](std::size_t q) {
+    composedOf(unconfirmed[q]) = composedBit(s, check, s.items[unconfirmed[q]]) ? 2 : 1;
+  });
 }
 
 std::vector<std::uint32_t> LibraryResult::sharingPairs(const Settings& s) const {
@@ -358,7 +450,7 @@ namespace {
 // The mark of the pair's row: as one item's for a pair seen once, the group's otherwise.
 const char* pairMark(const LibraryPair& p) {
   return verdictText(
-      verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, p.composed == 2, p.nearMisses > 0,
+      verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, (p.composed[0] | p.composed[1]) == 2, p.nearMisses > 0,
                                  p.ownReading}),
                 true));
 }
@@ -453,21 +545,11 @@ void LibraryResult::writeGrouped(const Settings& conditions, bool checked, bool 
   const std::vector<std::uint32_t> sharing = sharingPairs(conditions);
   std::vector<std::vector<char>> parts(std::max(threads, 1u));
   for (std::size_t first = 0; first < pairs_.size(); first += PartPairs * parts.size()) {
-    auto make = [&](std::size_t part) {
+    runOnThreads(parts.size(), threads, [&](std::size_t part) {
       const std::size_t from = std::min(pairs_.size(), first + part * PartPairs);
       appendPairLines(from, std::min(pairs_.size(), from + PartPairs), checked, suggest, conditions, sharing,
                       parts[part]);
-    };
-    std::vector<std::thread> helpers;
-    std::size_t part = 1;
-    try {
-      for (; part < parts.size(); ++part) helpers.emplace_back(make, part);
-    } catch (const std::system_error&) {
-      // no more threads: the rest of the parts are made here
-    }
-    for (std::size_t rest = part; rest < parts.size(); ++rest) make(rest);
-    make(0);
-    for (std::thread& helper : helpers) helper.join();
+    });
     for (const std::vector<char>& part : parts) write({part.data(), part.size()});
   }
 }

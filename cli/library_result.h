@@ -55,7 +55,8 @@ struct LibraryPair {
   std::uint32_t count = 0;
   std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
   std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
-  std::uint8_t composed = 0;    // 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed)
+  // Per kind of book (inBookWithoutSmallKana): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
+  std::uint8_t composed[2] = {0, 0};
   bool ownReading = false;      // given at least BookRepeatMin times in one book: no ×
   std::uint8_t voicing = 0;     // 0 not asked, 1 no, 2 one voicing mark from a reading far more books use
   bool nearestAsked = false;    // the 候補 of a × was looked for
@@ -74,6 +75,10 @@ struct DictionaryFigures {
   std::uint64_t pairsWritten = 0;  // of them in at least the minimum number of folders
 };
 
+// Runs part(0) ... part(count - 1) on up to `threads` threads, the calling one among them, and
+// returns when all are done; the parts are taken in order, each by one thread.
+void runOnThreads(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& part);
+
 class LibraryResult {
  public:
   // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
@@ -82,10 +87,13 @@ class LibraryResult {
   // The hash of each item's (key, ruby) pair, for fold. Reads the store only, so that it can be
   // done on the thread that filled it.
   static void hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes);
-  // Folds the items of one fill in store order. With check, every item first gets the verdict
-  // bits the window's check would give it; each distinct (key, ruby) is asked once with the key
-  // alone, each distinct (key, ruby, okurigana) at most once more.
-  void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check);
+  // Folds the items of one fill in store order. With check, every item gets the verdict bits
+  // the window's check would give it; each distinct (key, ruby) is asked once with the key
+  // alone, each distinct (key, ruby, okurigana) at most once more. The questions of the fill
+  // are spread over checkThreads threads; 1 asks them in the items' order (as a verdict cache
+  // shared by the questions needs).
+  void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check,
+            unsigned checkThreads = 1);
 
 
   std::uint64_t itemCount() const { return items_; }
@@ -125,6 +133,8 @@ class LibraryResult {
   void findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
                     ItemFindings& found);
   void keepSuggestion(LibraryPair& p, const std::string& reading);
+  void askAhead(const ResultStore& s, const std::vector<std::uint32_t>& pairIds,
+                const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads);
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
   std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1

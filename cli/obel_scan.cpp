@@ -57,8 +57,8 @@ const char Usage[] =
     "                  with --no-limit: write no table but an SKK dictionary (UTF-8) of the\n"
     "                  (key, ruby) pairs found in at least N folders, for --check\n"
     "  --min-sources N the N of --make-dictionary (2 by default)\n"
-    "  --threads N     with --no-limit: read and scan on N threads (by default one per\n"
-    "                  processor, at most 8); the table is the same for any N\n"
+    "  --threads N     with --no-limit: list, read and scan on N threads (by default\n"
+    "                  one per processor, at most 8); the table is the same for any N\n"
     "  --no-subfolders do not search subfolders (they are searched by default)\n"
     "  -o FILE         write to FILE instead of standard output\n"
     "  --utf8          write UTF-8 instead of Shift-JIS\n"
@@ -419,6 +419,10 @@ class TableOutput {
       put(cp932);
     }
   }
+  // Text already in the table's encoding (see encoded).
+  void writeEncoded(std::string_view bytes) { put(bytes); }
+  // The CP932 text in the table's encoding.
+  static std::string encoded(std::string cp932, bool utf8) { return utf8 ? cp932ToUtf8(cp932) : cp932; }
   // False when anything could not be written.
   bool close() {
     const bool closed = file_ == stdout ? std::fflush(file_) == 0 : std::fclose(file_) == 0;
@@ -445,11 +449,15 @@ class LibraryFills final : public FillSink {
     useSlashes(s);
 #endif
     if (folds()) LibraryResult::hashPairs(s, work.numbers);
-    if (writesItems() && !check_) work.text = itemLines(s);  // the check's marks come in fold
+    if (writesItems() && !check_) {  // the check's marks come in fold
+      appendItemLines(s, 0, s.itemCount, work.text);
+      work.text = TableOutput::encoded(std::move(work.text), options_.utf8);
+    }
   }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
-    if (folds()) library.fold(s, work.numbers, check_);
-    if (writesItems()) out_.write(check_ ? itemLines(s, options_.suggest) : work.text);
+    if (folds()) library.fold(s, work.numbers, check_, checkThreads());
+    if (writesItems())
+      out_.writeEncoded(check_ ? itemLines(s, options_.threads, options_.utf8, options_.suggest) : work.text);
     files_ += filesRead;
     items_ += s.itemCount;
     progress.update(files_, items_);
@@ -470,10 +478,24 @@ class LibraryFills final : public FillSink {
   bool making() const { return !options_.dictionaryOut.empty(); }
   bool folds() const { return options_.grouped || check_ || making(); }
   bool writesItems() const { return !options_.grouped && !making(); }
-  static std::string itemLines(const ResultStore& s, bool withSuggestions = false) {
+  // The verdict cache answers one question at a time, in the items' order.
+  unsigned checkThreads() const { return options_.cacheFile.empty() ? options_.threads : 1; }
+  static void appendItemLines(const ResultStore& s, std::uint32_t first, std::uint32_t end, std::string& text,
+                              bool withSuggestions = false) {
+    text.reserve(text.size() + (end - first) * 64);
+    for (std::uint32_t i = first; i < end; ++i) appendTsvLine(text, s, s.items[i], withSuggestions);
+  }
+  // The lines of the fill's items in the table's encoding, made in parts on the threads.
+  static std::string itemLines(const ResultStore& s, unsigned threads, bool utf8, bool withSuggestions) {
+    constexpr std::uint32_t PartItems = 4096;
+    std::vector<std::string> parts((s.itemCount + PartItems - 1) / PartItems);
+    runOnThreads(parts.size(), threads, [&](std::size_t part) {
+      const std::uint32_t first = static_cast<std::uint32_t>(part) * PartItems;
+      appendItemLines(s, first, std::min(s.itemCount, first + PartItems), parts[part], withSuggestions);
+      parts[part] = TableOutput::encoded(std::move(parts[part]), utf8);
+    });
     std::string text;
-    text.reserve(s.itemCount * 64);
-    for (std::uint32_t i = 0; i < s.itemCount; ++i) appendTsvLine(text, s, s.items[i], withSuggestions);
+    for (const std::string& part : parts) text += part;
     return text;
   }
   const Options& options_;

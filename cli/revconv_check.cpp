@@ -37,7 +37,7 @@ class NamedCacheFile final : public FileOps {
   std::uint32_t read(Handle f, void* b, std::uint32_t n) override { return base_.read(f, b, n); }
   std::uint32_t write(Handle f, const void* b, std::uint32_t n) override { return base_.write(f, b, n); }
   void close(Handle f) override { base_.close(f); }
-  bool copyFile(const char* from, const char* to) override { return base_.copyFile(from, redirect(to)); }
+  bool replaceFile(const char* from, const char* to) override { return base_.replaceFile(from, redirect(to)); }
   bool deleteFile(const char* path) override { return base_.deleteFile(path); }
   LocalTime localTime() override { return base_.localTime(); }
 

@@ -14,6 +14,16 @@ namespace obel {
 
 namespace {
 
+// Whether the entry is a folder: from the listing where the file system tells, else (and for a
+// link, which counts as what it points to) from the file itself.
+bool isDirectory(const std::string& folder, const dirent& e) {
+  if (e.d_type == DT_DIR) return true;
+  if (e.d_type != DT_UNKNOWN && e.d_type != DT_LNK) return false;
+  struct stat info;
+  const std::string full = folder + "/" + e.d_name;
+  return ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 class PosixDirLister : public DirLister {
  public:
   bool list(const char* searchPath, std::vector<DirEntry>& entries) override {
@@ -34,9 +44,7 @@ class PosixDirLister : public DirLister {
         entry.unrepresentable = true;
       }
       if (!wildcardMatch(pattern, entry.name.c_str())) continue;
-      struct stat info;
-      const std::string full = folder + "/" + e->d_name;
-      entry.isDirectory = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      entry.isDirectory = isDirectory(folder, *e);
       entries.push_back(std::move(entry));
       native.push_back(e->d_name);
     }

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "engine/file_io.h"
 #include "engine/scanner.h"
@@ -33,8 +35,7 @@ struct Fill {
 
 // Consecutive steps of the walk, searched by one thread.
 struct Batch {
-  std::size_t first = 0;
-  std::size_t end = 0;
+  std::vector<LibraryStep> steps;
   std::deque<Fill> fills;  // ready, in order
   bool done = false;       // its last fill is among them
   bool complete = false;   // every step was taken: the search was not stopped in it
@@ -61,10 +62,21 @@ std::size_t lineStart(const char* data, std::size_t size, std::int32_t line) {
   return pos;
 }
 
+// A folder of the walk: listed by a worker, its entries then taken in the walk's order.
+struct Folder {
+  std::string searchPath;  // its folder part and the pattern; emptied once listed
+  std::size_t namePosition = 0;
+  bool listed = false;
+  bool found = false;  // a file matched, or the folder could not be listed
+  std::vector<FolderEntry> entries;
+  std::vector<std::size_t> subfolders;  // the Folder of each subfolder entry, in order
+};
+
 class Search {
  public:
-  Search(std::vector<LibraryStep> steps, FillSink& sink, const std::atomic<bool>& running)
-      : steps_(std::move(steps)), sink_(sink), running_(running) {}
+  Search(const std::vector<std::string>& targets, bool searchSubFolders, DirLister& lister, FillSink& sink,
+         const std::atomic<bool>& running)
+      : targets_(targets), searchSubFolders_(searchSubFolders), lister_(lister), sink_(sink), running_(running) {}
   ~Search() {
     for (ResultStore* s : all_) deleteResultStore(s);
   }
@@ -74,8 +86,14 @@ class Search {
   bool run(std::size_t threads);
 
  private:
-  void cutIntoBatches(std::size_t threads);
   void work(std::size_t thread);
+  bool nextTask(std::unique_lock<std::mutex>& lock, std::size_t& batch, std::size_t& folder);
+  void listOne(std::size_t folder);
+  void walkOn();
+  std::size_t addFolder(const std::string& searchPath, std::size_t namePosition);
+  void emit(LibraryStep step);
+  void cutBatch(std::size_t files);
+  void readBatch(std::size_t thread, std::size_t b, const std::vector<LibraryStep>& steps);
   void handOverAll();
   void scanFile(std::size_t batch, Fill& current, const char* path);
   void handOver(std::size_t batch, Fill& current);
@@ -84,17 +102,44 @@ class Search {
   void giveBack(Fill& fill);
   void dropTheRest(std::size_t fromBatch);
 
-  const std::vector<LibraryStep> steps_;
+  const std::vector<std::string>& targets_;
+  const bool searchSubFolders_;
+  DirLister& lister_;
   FillSink& sink_;
   const std::atomic<bool>& running_;
   std::vector<ResultStore*> all_;
-  std::vector<Batch> batches_;
+  std::size_t threads_ = 1;
 
   std::mutex mutex_;  // guards what follows
-  std::condition_variable changed_;
+  std::condition_variable workChanged_;   // the threads wait for work and for stores
+  std::condition_variable fillsChanged_;  // the calling thread waits for fills
   std::vector<std::vector<ResultStore*>> free_;  // of each thread
-  std::size_t nextBatch_ = 0;
-  bool dropping_ = false;  // the search was stopped: fills are no longer taken
+  std::deque<Batch> batches_;  // grows as the walk goes on; never moves a batch
+  bool dropping_ = false;      // the search was stopped: fills are no longer taken
+  std::size_t working_ = 0;    // threads that have not ended
+  // The walk, taken in its order while the folders are listed on the threads. The folders met
+  // and not yet walked, by number; an entry stays where it is while others come and go.
+  std::unordered_map<std::size_t, Folder> folders_;
+  std::size_t foldersMet_ = 0;
+  Folder& folderAt(std::size_t f) { return folders_.at(f); }
+  std::vector<std::size_t> toList_;  // a stack, so that the folders are listed about in the walk's order
+  std::size_t listing_ = 0;          // folders being listed
+  struct Frame {
+    std::size_t folder;
+    std::size_t entry = 0;
+    std::size_t subfolder = 0;
+  };
+  std::vector<Frame> walk_;  // the folders being walked, outermost first
+  std::size_t nextTarget_ = 0;
+  std::string target_;        // the target being walked
+  bool targetFound_ = false;  // it matched a file, or a folder of it could not be listed
+  std::string subfolderPattern_;  // of the target being walked; empty when its subfolders are not
+  bool walked_ = false;       // every target was walked
+  bool noMoreBatches_ = false;  // every thread has ended
+  std::unordered_set<std::string> taken_;  // every file of the walk so far, over all targets
+  std::vector<LibraryStep> waiting_;       // steps of the walk not yet in a batch
+  std::size_t waitingFiles_ = 0;
+  std::size_t walkedFiles_ = 0;
 };
 
 std::size_t Search::allocate(unsigned threads) {
@@ -109,33 +154,23 @@ std::size_t Search::allocate(unsigned threads) {
   return free_.size();
 }
 
-void Search::cutIntoBatches(std::size_t threads) {
-  const std::size_t files = static_cast<std::size_t>(
-      std::count_if(steps_.begin(), steps_.end(), [](const LibraryStep& s) { return !s.isMessage; }));
-  const std::size_t perBatch = std::clamp<std::size_t>(files / (threads * BatchesPerThread), 1, MaxBatchFiles);
-  Batch batch;
-  std::size_t inBatch = 0;
-  for (std::size_t i = 0; i < steps_.size(); ++i) {
-    if (!steps_[i].isMessage && inBatch == perBatch) {
-      batch.end = i;
-      batches_.push_back(std::move(batch));
-      batch = Batch{};
-      batch.first = i;
-      inBatch = 0;
-    }
-    if (!steps_[i].isMessage) ++inBatch;
-  }
-  batch.end = steps_.size();
-  if (batch.end > batch.first) batches_.push_back(std::move(batch));
-}
-
 bool Search::run(std::size_t threads) {
-  cutIntoBatches(threads);
+  threads_ = threads;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    walkOn();
+  }
   std::vector<std::thread> workers;
   for (std::size_t t = 0; t < threads; ++t) {
     try {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++working_;
+      }
       workers.emplace_back([this, t] { work(t); });
     } catch (const std::system_error&) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      --working_;
       break;  // the system gives no more threads: the ones started take every batch
     }
   }
@@ -145,37 +180,176 @@ bool Search::run(std::size_t threads) {
   return true;
 }
 
-void Search::work(std::size_t thread) {
-  for (;;) {
-    std::size_t b = 0;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (nextBatch_ == batches_.size()) return;
-      b = nextBatch_++;
-    }
+// Takes the walk on as far as its folders are listed: each folder's files and messages in
+// order, each subfolder in its place, and, at the end of a target, whether it matched nothing.
+void Search::walkOn() {
+  while (!walked_) {
     if (!running_) {
-      publish(b, Fill{}, true, false);
-      continue;
+      walked_ = true;
+      break;
     }
-    Fill current;
-    current.owner = thread;
-    current.store = freeStore(thread);
-    bool complete = true;
-    for (std::size_t i = batches_[b].first; i < batches_[b].end; ++i) {
-      if (!running_) {
-        complete = false;
+    if (walk_.empty()) {
+      if (!target_.empty() && !targetFound_) emit({target_, true, Missed::NoMatch});
+      target_.clear();
+      if (nextTarget_ == targets_.size()) {
+        walked_ = true;
         break;
       }
-      const LibraryStep& step = steps_[i];
-      if (step.isMessage) {
-        current.messages.push_back(step);
+      const std::string& target = targets_[nextTarget_++];
+      TargetStart start;
+      if (!startTarget(target, searchSubFolders_, start)) {
+        emit({target + PathTooLongText, true});
         continue;
       }
-      scanFile(b, current, step.text.c_str());
-      ++current.filesRead;
+      target_ = target;
+      targetFound_ = false;
+      subfolderPattern_ = start.subfolders ? start.pattern : std::string();
+      const std::size_t root = addFolder(target, start.namePosition);
+      toList_.push_back(root);
+      walk_.push_back({root});
+      continue;
     }
-    publish(b, std::move(current), true, complete);
+    Frame& frame = walk_.back();
+    Folder& folder = folderAt(frame.folder);
+    if (!folder.listed) break;  // a thread lists it
+    if (frame.entry == 0) targetFound_ = targetFound_ || folder.found;
+    if (frame.entry == folder.entries.size()) {
+      folders_.erase(frame.folder);
+      walk_.pop_back();
+      continue;
+    }
+    const FolderEntry& entry = folder.entries[frame.entry++];
+    if (entry.isSubfolder) walk_.push_back({folder.subfolders[frame.subfolder++]});
+    else if (entry.step.isMessage || taken_.insert(entry.step.text).second) emit(entry.step);
   }
+}
+
+std::size_t Search::addFolder(const std::string& searchPath, std::size_t namePosition) {
+  Folder& folder = folders_[foldersMet_];
+  folder.searchPath = searchPath;
+  folder.namePosition = namePosition;
+  return foldersMet_++;
+}
+
+void Search::emit(LibraryStep step) {
+  if (!step.isMessage) {
+    ++waitingFiles_;
+    ++walkedFiles_;
+  }
+  waiting_.push_back(std::move(step));
+}
+
+// The waiting steps up to the given number of files (and the messages after them, when all are
+// taken) become the next batch.
+void Search::cutBatch(std::size_t files) {
+  Batch batch;
+  std::size_t end = 0;
+  for (std::size_t taken = 0; end < waiting_.size(); ++end) {
+    if (!waiting_[end].isMessage && taken++ == files) break;
+  }
+  batch.steps.assign(std::make_move_iterator(waiting_.begin()), std::make_move_iterator(waiting_.begin() + end));
+  waiting_.erase(waiting_.begin(), waiting_.begin() + end);
+  waitingFiles_ -= std::min(files, waitingFiles_);
+  batches_.push_back(std::move(batch));
+}
+
+// The next thing to do, under the lock: a batch to read (batch set), a folder to list (folder
+// set), or nothing more (false). A batch is cut when it has its share of files, or, with fewer,
+// when no folder waits to be listed, so that no thread waits while there are files to read.
+bool Search::nextTask(std::unique_lock<std::mutex>& lock, std::size_t& batch, std::size_t& folder) {
+  constexpr std::size_t None = static_cast<std::size_t>(-1);
+  batch = folder = None;
+  for (;;) {
+    if (!running_) return false;
+    const std::size_t share =
+        std::clamp<std::size_t>(walkedFiles_ / (threads_ * BatchesPerThread), 1, MaxBatchFiles);
+    if (waitingFiles_ >= share || (toList_.empty() && !waiting_.empty())) {
+      cutBatch(std::min(share, waitingFiles_));
+      batch = batches_.size() - 1;
+      return true;
+    }
+    if (!toList_.empty()) {
+      folder = toList_.back();
+      toList_.pop_back();
+      ++listing_;
+      return true;
+    }
+    if (walked_ && listing_ == 0) return false;
+    workChanged_.wait(lock);
+  }
+}
+
+void Search::listOne(std::size_t f) {
+  std::string searchPath;
+  std::size_t namePosition = 0;
+  std::string pattern;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    searchPath = std::move(folderAt(f).searchPath);
+    namePosition = folderAt(f).namePosition;
+    pattern = subfolderPattern_;
+  }
+  std::vector<FolderEntry> entries;
+  bool found = false;
+  listFolder(lister_, searchPath, namePosition, pattern.empty() ? nullptr : pattern.c_str(), entries, found);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Folder& folder = folderAt(f);
+    for (const FolderEntry& entry : entries) {
+      if (!entry.isSubfolder) continue;
+      folder.subfolders.push_back(addFolder(entry.step.text, entry.namePosition));
+    }
+    for (auto s = folder.subfolders.rbegin(); s != folder.subfolders.rend(); ++s) toList_.push_back(*s);
+    folder.entries = std::move(entries);
+    folder.found = found;
+    folder.listed = true;
+    --listing_;
+    walkOn();
+  }
+  workChanged_.notify_all();
+}
+
+void Search::work(std::size_t thread) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    std::size_t b = 0;
+    std::size_t f = 0;
+    if (!nextTask(lock, b, f)) break;
+    const bool listing = f != static_cast<std::size_t>(-1);
+    const std::vector<LibraryStep>* steps = listing ? nullptr : &batches_[b].steps;  // a batch never moves
+    lock.unlock();
+    if (listing) listOne(f);
+    else readBatch(thread, b, *steps);
+    lock.lock();
+  }
+  if (--working_ == 0) noMoreBatches_ = true;
+  lock.unlock();
+  fillsChanged_.notify_all();
+  workChanged_.notify_all();
+}
+
+void Search::readBatch(std::size_t thread, std::size_t b, const std::vector<LibraryStep>& steps) {
+  if (!running_) {
+    publish(b, Fill{}, true, false);
+    return;
+  }
+  Fill current;
+  current.owner = thread;
+  current.store = freeStore(thread);
+  bool complete = true;
+  for (const LibraryStep& step : steps) {
+    if (!running_) {
+      complete = false;
+      break;
+    }
+    if (step.isMessage) {
+      current.messages.push_back(step);
+      continue;
+    }
+    scanFile(b, current, step.text.c_str());
+    ++current.filesRead;
+  }
+  publish(b, std::move(current), true, complete);
 }
 
 // One file, through as many fills as it takes.
@@ -256,7 +430,7 @@ void Search::publish(std::size_t b, Fill&& fill, bool last, bool complete) {
       batch.complete = complete;
     }
   }
-  changed_.notify_all();
+  fillsChanged_.notify_all();
   if (drop) giveBack(fill);
 }
 
@@ -265,7 +439,7 @@ void Search::publish(std::size_t b, Fill&& fill, bool last, bool complete) {
 // earlier one, which the calling thread takes before any later batch, so the wait ends.
 ResultStore* Search::freeStore(std::size_t thread) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return !free_[thread].empty(); });
+  workChanged_.wait(lock, [&] { return !free_[thread].empty(); });
   ResultStore* s = free_[thread].back();
   free_[thread].pop_back();
   return s;
@@ -279,18 +453,21 @@ void Search::giveBack(Fill& fill) {
     free_[fill.owner].push_back(fill.store);
   }
   fill.store = nullptr;
-  changed_.notify_all();
+  workChanged_.notify_all();
 }
 
 void Search::handOverAll() {
-  for (std::size_t b = 0; b < batches_.size(); ++b) {
+  for (std::size_t b = 0;; ++b) {
     for (;;) {
       Fill fill;
       {
         std::unique_lock<std::mutex> lock(mutex_);
+        fillsChanged_.wait(lock, [&] { return b < batches_.size() || noMoreBatches_; });
+        if (b == batches_.size()) return;
         Batch& batch = batches_[b];
-        changed_.wait(lock, [&] { return !batch.fills.empty() || batch.done; });
+        fillsChanged_.wait(lock, [&] { return !batch.fills.empty() || batch.done; });
         if (batch.fills.empty()) {
+          batch.steps = std::vector<LibraryStep>();
           if (batch.complete) break;
           lock.unlock();
           dropTheRest(b + 1);
@@ -322,14 +499,14 @@ void Search::dropTheRest(std::size_t fromBatch) {
     }
   }
   for (Fill& fill : dropped) giveBack(fill);
-  changed_.notify_all();
+  workChanged_.notify_all();
 }
 
 }  // namespace
 
 bool searchLibrary(const std::vector<std::string>& targets, bool searchSubFolders, DirLister& lister,
                    FillSink& sink, const std::atomic<bool>& running, unsigned threads) {
-  Search search(listLibrary(targets, searchSubFolders, lister, running), sink, running);
+  Search search(targets, searchSubFolders, lister, sink, running);
   const std::size_t got = search.allocate(threads);
   return got > 0 && search.run(got);
 }

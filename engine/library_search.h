@@ -1,8 +1,8 @@
 #pragma once
-// A search without the item limit (obel-scan --no-limit). The walk's files are read and scanned
-// on several threads, each into stores of its own; the filled stores ("fills") are handed to
-// the caller one at a time in the walk's order, so that what the caller makes of them is the
-// same whatever the number of threads.
+// A search without the item limit (obel-scan --no-limit). The walk's folders are listed and its
+// files read and scanned on several threads, each into stores of its own; the filled stores
+// ("fills") are handed to the caller one at a time in the walk's order, so that what the caller
+// makes of them is the same whatever the number of threads.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +48,8 @@ class FillSink {
 };
 
 // Searches the targets on `threads` threads (at least one) besides the calling one, which
-// hands the fills over. When running is cleared, each thread finishes the file it reads, and
+// hands the fills over. The threads list the folders as the walk goes on and read and scan
+// batches of the files already walked, so that listing and reading overlap. When running is cleared, each thread finishes the file it reads, and
 // the fills are handed over up to the first file not read: what was taken is always the walk's
 // beginning, without a gap. False when not even one store could be allocated or one thread
 // started: nothing was searched then.

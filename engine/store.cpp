@@ -147,7 +147,30 @@ FileRecord* newFileRecord(const char* path) {
 
 void freeFileRecord(FileRecord* record) { std::free(record); }
 
+namespace {
+
+bool holdsSmallHiragana(const char* text) {
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+    if (!isLeadByte(*p) || p[1] == 0) continue;
+    const unsigned code = p[0] * 256u + p[1];
+    ++p;
+    switch (code) {
+      case 0x829F: case 0x82A1: case 0x82A3: case 0x82A5: case 0x82A7:  // ぁ ぃ ぅ ぇ ぉ
+      case 0x82C1: case 0x82E1: case 0x82E3: case 0x82E5:                // っ ゃ ゅ ょ
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void addFile(ResultStore& s, FileRecord* record) {
+  record->smallKanaRubies = 0;
+  for (std::uint32_t i = 0; i < record->itemCount; ++i)
+    record->smallKanaRubies += holdsSmallHiragana(text(s, record->firstItem[i].rubyId));
   record->next = s.files;
   s.files = record;
   s.itemCount += record->itemCount;

@@ -70,6 +70,9 @@ struct FileRecord {
   const char* name;
   std::uint32_t itemCount;  // occurrences found in the file
   RubyItem* firstItem;      // the first of them; the file's items are consecutive in the store
+  // Of those, the ones whose ruby holds a small hiragana (ぁ ぃ ぅ ぇ ぉ っ ゃ ゅ ょ); set by
+  // addFile. A book in the old orthography has (nearly) none.
+  std::uint32_t smallKanaRubies;
   FileRecord* next;         // the record added before this one
 };
 
@@ -136,6 +139,8 @@ FileRecord* findFile(const ResultStore& s, const char* path);
 // does not fit or allocation fails.
 FileRecord* newFileRecord(const char* path);
 void freeFileRecord(FileRecord* record);
+// Puts the scanned record (firstItem and itemCount set) at the head of the file list, counts its
+// items into the store and its rubies with small kana into the record.
 void addFile(ResultStore& s, FileRecord* record);
 // folder: path cut before its last backslash, or after it when a colon precedes it; empty
 // without a backslash. name: the part after the last backslash, or the whole path.

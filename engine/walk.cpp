@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 
 #include "engine/scanner.h"
 #include "engine/sjis.h"
@@ -18,134 +17,126 @@ static const char UnrepresentableText[] = " は名前をShift-JISで表せない
 
 namespace {
 
-struct Walk {
-  ResultStore* s;  // nullptr when the walk only lists
-  const std::atomic<bool>& running;
-  DirLister& lister;
-  SearchEvents* events;
-  std::vector<LibraryStep>* steps;        // when the walk only lists
-  std::unordered_set<std::string> taken;  // when listing: every path listed, over all targets
-  bool found = false;  // the current target matched a file, or a folder of it could not be listed
-};
-
-void message(Walk& w, const std::string& text) {
-  if (w.steps) w.steps->push_back({text, true});
-  else w.events->showMessage(text.c_str());
-}
-
-void missed(Walk& w, Missed what, const std::string& path) {
-  if (w.steps) w.steps->push_back({path, true, what});
-  else w.events->showMissed(what, path.c_str());
-}
-
 // Tells of a skipped path: the folder part, the name (empty for the folder itself) and why.
-void skipped(Walk& w, const char* folderPart, std::size_t p, const std::string& name, const char* why) {
+LibraryStep skipped(const char* folderPart, std::size_t p, const std::string& name, const char* why) {
   std::string text(folderPart, p);
   text += name;
   text += why;
-  message(w, text);
+  return {text, true};
 }
 
-bool storeIsFull(const ResultStore& s) { return s.itemCount >= MaxItems || s.stringsExhausted; }
+LibraryStep missed(Missed what, std::string path) { return {std::move(path), true, what}; }
 
-void walkFolder(Walk& w, char* buffer, std::size_t namePosition, const char* subfolderPattern) {
+}  // namespace
+
+void listFolder(DirLister& lister, const std::string& searchPath, std::size_t namePosition,
+                const char* subfolderPattern, std::vector<FolderEntry>& out, bool& found) {
+  out.clear();
   const std::size_t p = namePosition;
+  char buffer[PathBytes];
+  std::memcpy(buffer, searchPath.c_str(), searchPath.size() + 1);
   std::vector<DirEntry> entries;
-  if (!w.lister.list(buffer, entries)) {
-    w.found = true;
-    missed(w, Missed::Folder, std::string(buffer, p));
+  if (!lister.list(buffer, entries)) {
+    found = true;
+    out.push_back({missed(Missed::Folder, std::string(buffer, p))});
     return;
   }
   for (const DirEntry& entry : entries) {
-    if (!w.running) break;
     if (entry.isDirectory) continue;
-    w.found = true;
+    found = true;
     if (entry.unrepresentable) {
-      skipped(w, buffer, p, entry.name, UnrepresentableText);
-      continue;
-    }
-    if (p + entry.name.size() >= PathBytes) {
-      skipped(w, buffer, p, entry.name, PathTooLongText);
-      continue;
-    }
-    std::memcpy(buffer + p, entry.name.c_str(), entry.name.size() + 1);
-    if (w.steps) {
-      if (w.taken.insert(buffer).second) w.steps->push_back({buffer, false});
-      continue;
-    }
-    ResultStore& s = *w.s;
-    if (findFile(s, buffer)) continue;
-    FileRecord* record = newFileRecord(buffer);
-    if (!record) break;  // out of memory: the rest of this folder's files are skipped
-    record->firstItem = s.items + s.itemCount;
-    w.events->showFileName(record->name);
-    bool unreadable = false;
-    const std::uint32_t n = scanFile(s, record, &unreadable);
-    if (unreadable) {
-      freeFileRecord(record);
-      if (w.running) missed(w, Missed::File, buffer);  // else a stop may have cut the read
-      continue;
-    }
-    if (n == 0) {
-      freeFileRecord(record);
+      out.push_back({skipped(buffer, p, entry.name, UnrepresentableText)});
+    } else if (p + entry.name.size() >= PathBytes) {
+      out.push_back({skipped(buffer, p, entry.name, PathTooLongText)});
     } else {
-      record->itemCount = n;
-      addFile(s, record);
-    }
-    if (storeIsFull(s)) {
-      s.searchRunning = false;
-      break;
+      out.push_back({{std::string(buffer, p) + entry.name, false}});
     }
   }
 
-  if (!subfolderPattern || !w.running) return;
+  if (!subfolderPattern) return;
   if (p >= PathBytes - 3) {
-    skipped(w, buffer, p, "", PathTooLongText);
+    out.push_back({skipped(buffer, p, "", PathTooLongText)});
     return;
   }
   std::memcpy(buffer + p, "*.*", 4);
   entries.clear();
-  if (!w.lister.list(buffer, entries)) {  // listed a moment ago with the pattern
-    missed(w, Missed::Folder, std::string(buffer, p));
+  if (!lister.list(buffer, entries)) {  // listed a moment ago with the pattern
+    out.push_back({missed(Missed::Folder, std::string(buffer, p))});
     return;
   }
   const std::size_t patternLength = std::strlen(subfolderPattern);
   for (const DirEntry& entry : entries) {
-    if (!w.running) break;
     if (!entry.isDirectory || entry.name == "." || entry.name == "..") continue;
     if (entry.unrepresentable) {
-      skipped(w, buffer, p, entry.name, UnrepresentableText);
-      continue;
+      out.push_back({skipped(buffer, p, entry.name, UnrepresentableText)});
+    } else if (p + entry.name.size() + 1 + patternLength >= PathBytes) {
+      out.push_back({skipped(buffer, p, entry.name, PathTooLongText)});
+    } else {
+      out.push_back({{std::string(buffer, p) + entry.name + '\\' + subfolderPattern, false},
+                     true,
+                     p + entry.name.size() + 1});
     }
-    if (p + entry.name.size() + 1 + patternLength >= PathBytes) {
-      skipped(w, buffer, p, entry.name, PathTooLongText);
-      continue;
-    }
-    char* at = buffer + p;
-    std::memcpy(at, entry.name.c_str(), entry.name.size());
-    at[entry.name.size()] = '\\';
-    std::memcpy(at + entry.name.size() + 1, subfolderPattern, patternLength + 1);
-    walkFolder(w, buffer, p + entry.name.size() + 1, subfolderPattern);
   }
 }
 
-void walkTargets(Walk& w, const std::vector<std::string>& targets, bool searchSubFolders) {
-  for (const std::string& target : targets) {
-    if (!w.running) break;
-    if (target.size() >= PathBytes) {  // the target list never holds such a line; a command line may
-      message(w, target + PathTooLongText);
-      continue;
-    }
-    char buffer[PathBytes];
-    std::memcpy(buffer, target.c_str(), target.size() + 1);
-    const std::size_t namePosition = static_cast<std::size_t>(findLastBackslash(buffer) + 1);
-    char pattern[PathBytes];
-    std::strcpy(pattern, buffer + namePosition);
-    const bool subfolders = searchSubFolders && std::strchr(pattern, '*') != nullptr;
-    w.found = false;
-    walkFolder(w, buffer, namePosition, subfolders ? pattern : nullptr);
-    // a walk cut short by the limit or a stop may have missed what the target matches
-    if (!w.found && w.running) missed(w, Missed::NoMatch, target);
+bool startTarget(const std::string& target, bool searchSubFolders, TargetStart& start) {
+  if (target.size() >= PathBytes) return false;  // the target list never holds such a line; a command line may
+  start.namePosition = static_cast<std::size_t>(findLastBackslash(target.c_str()) + 1);
+  start.pattern = target.substr(start.namePosition);
+  start.subfolders = searchSubFolders && start.pattern.find('*') != std::string::npos;
+  return true;
+}
+
+namespace {
+
+struct Walk {
+  ResultStore& s;
+  DirLister& lister;
+  SearchEvents& events;
+  bool found = false;  // the current target matched a file, or a folder of it could not be listed
+};
+
+bool storeIsFull(const ResultStore& s) { return s.itemCount >= MaxItems || s.stringsExhausted; }
+
+void tell(Walk& w, const LibraryStep& step) {
+  if (step.missed == Missed::None) w.events.showMessage(step.text.c_str());
+  else w.events.showMissed(step.missed, step.text.c_str());
+}
+
+// Scans one file into the store; false when the walk is to go on without the folder's other files.
+bool searchFile(Walk& w, const char* path) {
+  ResultStore& s = w.s;
+  if (findFile(s, path)) return true;
+  FileRecord* record = newFileRecord(path);
+  if (!record) return false;  // out of memory: the rest of this folder's files are skipped
+  record->firstItem = s.items + s.itemCount;
+  w.events.showFileName(record->name);
+  bool unreadable = false;
+  const std::uint32_t n = scanFile(s, record, &unreadable);
+  if (unreadable) {
+    freeFileRecord(record);
+    if (s.searchRunning) tell(w, missed(Missed::File, path));  // else a stop may have cut the read
+    return true;
+  }
+  if (n == 0) {
+    freeFileRecord(record);
+  } else {
+    record->itemCount = n;
+    addFile(s, record);
+  }
+  if (storeIsFull(s)) s.searchRunning = false;
+  return true;
+}
+
+void walkFolder(Walk& w, const std::string& searchPath, std::size_t namePosition, const char* subfolderPattern) {
+  std::vector<FolderEntry> entries;
+  listFolder(w.lister, searchPath, namePosition, subfolderPattern, entries, w.found);
+  bool takeFiles = true;
+  for (const FolderEntry& entry : entries) {
+    if (!w.s.searchRunning) break;
+    if (entry.isSubfolder) walkFolder(w, entry.step.text, entry.namePosition, subfolderPattern);
+    else if (entry.step.isMessage) tell(w, entry.step);
+    else if (takeFiles) takeFiles = searchFile(w, entry.step.text.c_str());
   }
 }
 
@@ -154,16 +145,19 @@ void walkTargets(Walk& w, const std::vector<std::string>& targets, bool searchSu
 void searchTargets(ResultStore& s, const std::vector<std::string>& targets, bool searchSubFolders,
                    DirLister& lister, SearchEvents& events) {
   clear(s);
-  Walk w{&s, s.searchRunning, lister, &events, nullptr, {}};
-  walkTargets(w, targets, searchSubFolders);
-}
-
-std::vector<LibraryStep> listLibrary(const std::vector<std::string>& targets, bool searchSubFolders,
-                                     DirLister& lister, const std::atomic<bool>& running) {
-  std::vector<LibraryStep> steps;
-  Walk w{nullptr, running, lister, nullptr, &steps, {}};
-  walkTargets(w, targets, searchSubFolders);
-  return steps;
+  Walk w{s, lister, events};
+  for (const std::string& target : targets) {
+    if (!s.searchRunning) break;
+    TargetStart start;
+    if (!startTarget(target, searchSubFolders, start)) {
+      events.showMessage((target + PathTooLongText).c_str());
+      continue;
+    }
+    w.found = false;
+    walkFolder(w, target, start.namePosition, start.subfolders ? start.pattern.c_str() : nullptr);
+    // a walk cut short by the limit or a stop may have missed what the target matches
+    if (!w.found && s.searchRunning) events.showMissed(Missed::NoMatch, target.c_str());
+  }
 }
 
 void finishSearch(ResultStore& s) {

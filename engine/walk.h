@@ -68,10 +68,32 @@ struct LibraryStep {
   bool isMessage = false;
   Missed missed = Missed::None;  // with isMessage: text is the path of what was missed
 };
-// The walk of a search without the item limit: every file in the order searchTargets would
-// search it, each path once over all targets, nothing read yet. Stops where running is cleared.
-std::vector<LibraryStep> listLibrary(const std::vector<std::string>& targets, bool searchSubFolders,
-                                     DirLister& lister, const std::atomic<bool>& running);
+
+// One entry of a folder's part of the walk: a file, a message about a path it skips, or a
+// subfolder to walk in its place (files first, then the subfolders depth-first).
+struct FolderEntry {
+  LibraryStep step;  // for a subfolder: text is its search path (its folder part and the pattern)
+  bool isSubfolder = false;
+  std::size_t namePosition = 0;  // of a subfolder: where the pattern starts in its search path
+};
+// Lists one folder of the walk into out: searchPath is the folder part followed by the pattern,
+// which starts at namePosition; subfolderPattern is the subfolders' pattern, or null when they
+// are not walked. found is set when a file matched or the folder could not be listed. Reads
+// nothing but the folder, so that several folders can be listed at once.
+void listFolder(DirLister& lister, const std::string& searchPath, std::size_t namePosition,
+                const char* subfolderPattern, std::vector<FolderEntry>& out, bool& found);
+
+// Where the walk of a target line starts: its folder part ends at namePosition, the pattern
+// follows; the subfolders are walked with the same pattern when they are searched and the
+// pattern holds a `*`.
+struct TargetStart {
+  std::size_t namePosition = 0;
+  std::string pattern;
+  bool subfolders = false;
+};
+// False when the line is too long to be a path: it is then skipped with PathTooLongText.
+bool startTarget(const std::string& target, bool searchSubFolders, TargetStart& start);
+
 // The two passes after the walk and pendingCheckCount.
 void finishSearch(ResultStore& s);
 // The message to show after a search: the limit message, the stopped message, or nullptr.

@@ -60,7 +60,10 @@ bool matchesDisplayConditions(const RubyItem& item, const Settings& s, const Rub
 }
 
 void lengthFilterText(int side, char (&caption)[LengthFilterTextBytes]) {
-  const LengthFilter& filter = lengthFilter(side);
+  lengthFilterText(side, lengthFilter(side), caption);
+}
+
+void lengthFilterText(int side, const LengthFilter& filter, char (&caption)[LengthFilterTextBytes]) {
   std::snprintf(caption, sizeof caption, "%sが%d文字%s項目のみ表示", sideLabel(side),
                 static_cast<int>(filter.length), compareText(filter.type));
 }

@@ -29,6 +29,8 @@ bool matchesDisplayConditions(const RubyItem& item, const Settings& conditions, 
 // Caption of the side's length-filter check box, at most 63 bytes plus the NUL.
 constexpr std::size_t LengthFilterTextBytes = 64;
 void lengthFilterText(int side, char (&caption)[LengthFilterTextBytes]);
+// The same for a filter of the side other than the settings record's.
+void lengthFilterText(int side, const LengthFilter& filter, char (&caption)[LengthFilterTextBytes]);
 
 // The character-count field of the length-filter dialog: empty, a whole number 1 to
 // MaxFilterLength, or

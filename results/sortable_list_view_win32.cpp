@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "results/list_view_win32.h"
+#include "results/window_subclass_win32.h"
 
 namespace obel {
 
@@ -11,16 +12,6 @@ namespace {
 // shell32's bitmaps of the header's sort arrows.
 constexpr int Shell32SortUpBitmap = 133;
 constexpr int Shell32SortDownBitmap = 134;
-
-// The object lives in the list's user data: read in the process, where a window property
-// would cost a round trip to the window server under Wine on every message.
-SortableListView* objectOf(HWND list) {
-  return reinterpret_cast<SortableListView*>(GetWindowLongPtrA(list, GWLP_USERDATA));
-}
-
-void bindObject(HWND list, SortableListView* view) {
-  SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-}
 
 }  // namespace
 
@@ -53,15 +44,8 @@ void SortableListView::releaseArrowBitmaps() {
 }
 
 bool SortableListView::attach(HWND list) {
-  if (!list || !IsWindow(list)) return false;
-  bindObject(list, this);
-  SetLastError(0);
-  LONG_PTR previous = SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProcedure()));
-  if (previous == 0 && GetLastError() != 0) {
-    bindObject(list, nullptr);
-    return false;
-  }
-  previousProcedure = reinterpret_cast<WNDPROC>(previous);
+  if (!subclassWindow(list, windowProcedure(), this)) return false;
+  previousProcedure = findSubclass(list, windowProcedure())->next;
   window = list;
   rowsKnown = false;
   hasFocus = GetFocus() == list;
@@ -73,17 +57,12 @@ WNDPROC SortableListView::windowProcedure() { return procedure; }
 void SortableListView::onFinalMessage(HWND) {}
 
 LRESULT CALLBACK SortableListView::procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  SortableListView* self = objectOf(list);
-  if (!self) return DefWindowProcA(list, message, wParam, lParam);
+  const WindowSubclass* subclass = findSubclass(list, procedure);
+  if (!subclass) return DefWindowProcA(list, message, wParam, lParam);
+  auto* self = static_cast<SortableListView*>(subclass->data);
   if (message == WM_NCDESTROY) {
-    WNDPROC previous = self->previousProcedure;
-    LRESULT result = CallWindowProcA(previous, list, message, wParam, lParam);
-    // Put the list's own procedure back only when nothing was bound after this object.
-    if (previous != DefWindowProcA &&
-        GetWindowLongPtrA(list, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(self->windowProcedure())) {
-      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-    }
-    bindObject(list, nullptr);
+    LRESULT result = CallWindowProcA(self->previousProcedure, list, message, wParam, lParam);
+    removeSubclass(list, procedure);
     self->window = nullptr;
     self->rowsKnown = false;
     self->hasFocus = false;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/sjis.h"
 
@@ -66,6 +67,30 @@ FileOps::Handle createUniqueTempFile(FileOps& ops, const char* prefix, char* pat
   return nullptr;
 }
 
+bool readCacheBytes(std::string_view bytes, ReverseConversionCache& cache) {
+  std::uint32_t nextSlot = CacheSlots;
+  if (bytes.size() == CacheFileBytes) std::memcpy(&nextSlot, bytes.data(), sizeof nextSlot);
+  if (nextSlot >= CacheSlots) {
+    clearCache(cache);
+    return false;
+  }
+  unsigned char* record = reinterpret_cast<unsigned char*>(&cache);
+  std::size_t at = 0;
+  for (const Block& block : Blocks) {
+    std::memcpy(record + block.offset, bytes.data() + at, block.bytes);
+    at += block.bytes;
+  }
+  return true;
+}
+
+void writeCacheBytes(const ReverseConversionCache& cache, char* out) {
+  const unsigned char* record = reinterpret_cast<const unsigned char*>(&cache);
+  for (const Block& block : Blocks) {
+    std::memcpy(out, record + block.offset, block.bytes);
+    out += block.bytes;
+  }
+}
+
 bool loadCache(FileOps& ops, ReverseConversionCache& cache) {
   char path[PathBytes];
   FileOps::Handle file = pathBesideProgram(ops, CacheFileName, path) ? ops.openForReading(path) : nullptr;
@@ -73,42 +98,26 @@ bool loadCache(FileOps& ops, ReverseConversionCache& cache) {
     clearCache(cache);
     return false;
   }
-  unsigned char* record = reinterpret_cast<unsigned char*>(&cache);
-  bool complete = true;
-  for (const Block& block : Blocks) {
-    if (ops.read(file, record + block.offset, block.bytes) != block.bytes) {
-      complete = false;
-      break;
-    }
-  }
-  char extra;
-  if (complete && ops.read(file, &extra, 1) != 0) complete = false;  // longer than the layout
+  // One byte more than the layout, so that a longer file is told from a whole one.
+  std::string bytes(CacheFileBytes + 1, '\0');
+  bytes.resize(ops.read(file, bytes.data(), CacheFileBytes + 1));
   ops.close(file);
-  if (!complete || cache.nextSlot >= CacheSlots) {
-    clearCache(cache);
-    return false;
-  }
-  return true;
+  return readCacheBytes(bytes, cache);
 }
 
 bool saveCache(FileOps& ops, const ReverseConversionCache& cache) {
+  std::string bytes(CacheFileBytes, '\0');
+  writeCacheBytes(cache, bytes.data());
   char temporary[PathBytes];
   FileOps::Handle file = createUniqueTempFile(ops, "Obel_", temporary);
   if (file == nullptr) return false;
-  const unsigned char* record = reinterpret_cast<const unsigned char*>(&cache);
-  bool written = true;
-  for (const Block& block : Blocks) {
-    if (ops.write(file, record + block.offset, block.bytes) != block.bytes) {
-      written = false;
-      break;
-    }
-  }
+  const bool written = ops.write(file, bytes.data(), CacheFileBytes) == CacheFileBytes;
   ops.close(file);
   // A short write (a full disk) must not replace a good cache file with a truncated one.
   char path[PathBytes];
-  if (written && pathBesideProgram(ops, CacheFileName, path)) ops.copyFile(temporary, path);
+  if (written && pathBesideProgram(ops, CacheFileName, path) && ops.replaceFile(temporary, path)) return true;
   ops.deleteFile(temporary);
-  return written;
+  return false;
 }
 
 }  // namespace obel

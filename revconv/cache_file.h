@@ -2,6 +2,7 @@
 // Loading and saving the cache table, and the temporary file beside the executable. The file
 // operations sit behind FileOps: POSIX and Win32 implementations, and fakes in tests.
 #include <cstdint>
+#include <string_view>
 
 #include "revconv/cache.h"
 
@@ -24,8 +25,9 @@ class FileOps {
   virtual std::uint32_t read(Handle file, void* buffer, std::uint32_t bytes) = 0;
   virtual std::uint32_t write(Handle file, const void* buffer, std::uint32_t bytes) = 0;
   virtual void close(Handle file) = 0;
-  // Copies from over to, replacing an existing file.
-  virtual bool copyFile(const char* from, const char* to) = 0;
+  // Moves from over to in one step, replacing an existing file: to is then either the old
+  // file or the new one, never a mix or a part (a rename within one folder).
+  virtual bool replaceFile(const char* from, const char* to) = 0;
   virtual bool deleteFile(const char* path) = 0;
   virtual LocalTime localTime() = 0;
 };
@@ -51,13 +53,20 @@ std::uint32_t timeStamp(const LocalTime& time);
 // the file's path (260 bytes).
 FileOps::Handle createUniqueTempFile(FileOps& ops, const char* prefix, char* path);
 
-// Reads "ObelCache.dat" into the table. A missing file, or one that is not exactly of the
-// cache layout or holds a write position of 65536 or more, gives an empty table and false:
-// a damaged file never leaves a half-filled table nor an index outside it.
+// The table from the bytes of a cache file. Bytes that are not exactly of the cache layout,
+// or that hold a write position of 65536 or more, give an empty table and false: a damaged
+// file never leaves a half-filled table nor an index outside it.
+bool readCacheBytes(std::string_view bytes, ReverseConversionCache& cache);
+// The table as the bytes of a cache file: CacheFileBytes of them into out.
+void writeCacheBytes(const ReverseConversionCache& cache, char* out);
+
+// Reads "ObelCache.dat" into the table (readCacheBytes); a missing file gives an empty table
+// and false.
 bool loadCache(FileOps& ops, ReverseConversionCache& cache);
-// Writes the table to a new temporary file and copies that over "ObelCache.dat", so the
-// cache file is only ever replaced by a complete copy. False (and the cache file untouched)
-// when no temporary file could be made or the whole table could not be written to it.
+// Writes the table to a new temporary file and moves that over "ObelCache.dat", so the cache
+// file is only ever replaced by a complete copy. False (and the cache file untouched) when no
+// temporary file could be made, the whole table could not be written to it (a full disk) or
+// it could not replace the cache file; the temporary file is then deleted.
 bool saveCache(FileOps& ops, const ReverseConversionCache& cache);
 
 }  // namespace obel

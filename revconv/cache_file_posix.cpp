@@ -12,7 +12,6 @@ namespace obel {
 
 namespace {
 
-
 class PosixFileOps final : public FileOps {
  public:
   bool modulePath(char* path, std::uint32_t capacity) override {
@@ -44,21 +43,7 @@ class PosixFileOps final : public FileOps {
     return done;
   }
   void close(Handle file) override { ::close(fd(file)); }
-  bool copyFile(const char* from, const char* to) override {
-    const int in = open(from, O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    const int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = out >= 0;
-    char buffer[65536];
-    while (ok) {
-      const ssize_t n = ::read(in, buffer, sizeof buffer);
-      if (n <= 0) break;
-      ok = ::write(out, buffer, static_cast<std::size_t>(n)) == n;
-    }
-    ::close(in);
-    if (out >= 0) ::close(out);
-    return ok;
-  }
+  bool replaceFile(const char* from, const char* to) override { return std::rename(from, to) == 0; }
   bool deleteFile(const char* path) override { return unlink(path) == 0; }
   LocalTime localTime() override {
     timeval now{};

@@ -40,7 +40,11 @@ class Win32FileOps final : public FileOps {
     return done;
   }
   void close(Handle file) override { CloseHandle(file); }
-  bool copyFile(const char* from, const char* to) override { return CopyFileA(from, to, FALSE) != 0; }
+  // A rename within the folder: no second copy of the bytes to run out of room for, and the
+  // cache file is the old one or the new one at every moment, whoever else writes it.
+  bool replaceFile(const char* from, const char* to) override {
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+  }
   bool deleteFile(const char* path) override { return DeleteFileA(path) != 0; }
   LocalTime localTime() override {
     SYSTEMTIME t;

@@ -35,6 +35,8 @@ constexpr std::uint16_t SmallKa = 0x8395;    // ヵ
 constexpr std::uint16_t SmallKe = 0x8396;    // ヶ
 constexpr std::uint16_t LongVowel = 0x815B;  // ー
 constexpr std::uint16_t Dot = 0x8145;        // ・
+// The longest reading a KANJIDIC line may give one kanji, in kana; longer ones are left out.
+constexpr std::uint8_t MaxKanjiReadingKana = 24;
 
 // The voiced kana of c (か → が, は → ば), or 0.
 std::uint16_t voiced(std::uint16_t c) {
@@ -118,8 +120,9 @@ struct Form {
 };
 
 // The historical spellings of a modern on reading: しょう せう しやう, ちゅう ちう ちふ,
-// こう かう かふ こふ, か くわ.
-int historicalForms(const Form& f, Form* out) {
+// こう かう かふ こふ, か くわ; with ComposeOldOn also おう わう, よう えう えふ, ゆう いう いふ,
+// しょう せふ.
+int historicalForms(const Form& f, Form* out, unsigned rules) {
   int count = 0;
   auto withEnd = [&](int keep, std::initializer_list<std::uint16_t> end) {
     Form v;
@@ -128,9 +131,12 @@ int historicalForms(const Form& f, Form* out) {
     out[count++] = v;
   };
   const std::uint16_t U = hira(0x3046), Fu = hira(0x3075), Ya = hira(0x3084);
+  const bool older = (rules & ComposeOldOn) != 0;
+  const std::uint16_t I = hira(0x3044), E = hira(0x3048), Wa = hira(0x308F);
   if (f.n >= 3 && f.c[f.n - 1] == U && f.c[f.n - 2] == hira(0x3087) && eRow(f.c[f.n - 3])) {
     withEnd(f.n - 3, {eRow(f.c[f.n - 3]), U});
     withEnd(f.n - 2, {Ya, U});
+    if (older) withEnd(f.n - 3, {eRow(f.c[f.n - 3]), Fu});
   } else if (f.n >= 3 && f.c[f.n - 1] == U && f.c[f.n - 2] == hira(0x3085) && eRow(f.c[f.n - 3])) {
     withEnd(f.n - 2, {U});
     withEnd(f.n - 2, {Fu});
@@ -138,6 +144,14 @@ int historicalForms(const Form& f, Form* out) {
     withEnd(f.n - 2, {aRow(f.c[f.n - 2]), U});
     withEnd(f.n - 2, {aRow(f.c[f.n - 2]), Fu});
     withEnd(f.n - 1, {Fu});
+    if (older && f.c[f.n - 2] == hira(0x304A)) withEnd(f.n - 2, {Wa, U});  // おう わう
+    if (older && f.c[f.n - 2] == hira(0x3088)) {                            // よう えう えふ
+      withEnd(f.n - 2, {E, U});
+      withEnd(f.n - 2, {E, Fu});
+    }
+  } else if (older && f.n >= 2 && f.c[f.n - 1] == U && f.c[f.n - 2] == hira(0x3086)) {  // ゆう いう いふ
+    withEnd(f.n - 2, {I, U});
+    withEnd(f.n - 2, {I, Fu});
   }
   if (f.n >= 1 && (f.c[0] == hira(0x304B) || f.c[0] == hira(0x304C))) {  // か が
     Form v;
@@ -186,7 +200,7 @@ struct ComposeWalk {
     Form forms[8];
     int count = 0;
     forms[count++] = base;
-    if (kind == 0 && (rules & ComposeHistorical)) count += historicalForms(base, forms + count);
+    if (kind == 0 && (rules & ComposeHistorical)) count += historicalForms(base, forms + count, rules);
     const bool initial = i == 0;
     const bool final = i + 1 == key.size();
     const bool kun = kind != 0;
@@ -356,9 +370,14 @@ void KanjiReadings::loadText(std::string_view bytes) {
           code = toHiragana(code);
         }
         pool_.push_back(code);
-        ++r.length;
+        // A longer reading is no reading of one kanji; stopping here also keeps the count
+        // from wrapping in its byte.
+        if (++r.length > MaxKanjiReadingKana) {
+          valid = false;
+          break;
+        }
       }
-      if (!valid || r.length == 0 || r.length > 24) {
+      if (!valid || r.length == 0) {
         pool_.resize(r.offset);
         continue;
       }
@@ -380,6 +399,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
 
 bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsigned rules) const {
   if (empty() || key.empty() || ruby.empty()) return false;
+  if (key.size() > MaxComposedKeyBytes || ruby.size() > MaxComposedRubyBytes) return false;
   thread_local std::vector<std::uint16_t> k, r;
   codes(key, k);
   codes(ruby, r);

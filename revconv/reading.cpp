@@ -68,6 +68,10 @@ std::uint16_t widenKatakana(const unsigned char* src, int& consumed) {
   return KatakanaTable[b - 0xA1];
 }
 
+// True when a query text of this many bytes, put in the query area, leaves room behind its
+// NUL for a list of at least one short reading.
+bool leavesRoomForList(std::size_t queryBytes) { return queryBytes + 1 + 4 <= QueryAreaBytes; }
+
 bool isCp932DoubleByte(unsigned char first, unsigned char second) {
   const bool lead = isLeadByte(first);
   const bool trail = (second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC);
@@ -194,11 +198,21 @@ void addCountedReading(std::vector<CountedReading>& out, std::u16string_view rea
   out.push_back({std::u16string(reading), books});
 }
 
+bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies) {
+  constexpr std::uint32_t StrayPerHundred = 1;
+  return rubies > 0 && smallKanaRubies * 100ull <= StrayPerHundred * static_cast<unsigned long long>(rubies);
+}
+
+bool inBookWithoutSmallKana(const RubyItem& item) {
+  return item.file != nullptr && writesWithoutSmallKana(item.file->itemCount, item.file->smallKanaRubies);
+}
+
 std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   if (source.kanji == nullptr) return 0;
   const char* key = text(s, item.keyId);
   const char* ruby = text(s, item.rubyId);
-  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby)) return RevConvComposed;
+  const unsigned rules = DefaultComposeRules | (inBookWithoutSmallKana(item) ? WithoutSmallKanaRules : 0);
+  if (isKatakanaGloss(key, ruby) || source.kanji->composes(key, ruby, rules)) return RevConvComposed;
   return 0;
 }
 
@@ -215,14 +229,20 @@ int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyI
     if (cacheLookup(process::revConvCache(), text(s, item.keyId), 0, words, verdict)) return verdict;
   }
   char area[QueryAreaBytes];
-  getReverseConversions(source, text(s, item.keyId), area, QueryAreaBytes, MaxReadings);
+  const char* key = text(s, item.keyId);
   const char* ruby = text(s, item.rubyId);
   const std::size_t rubyLength = std::strlen(ruby);
   int verdict = 0;
-  for (const char* reading = area; *reading != 0; reading += std::strlen(reading) + 1) {
-    if (std::strlen(reading) == rubyLength && std::memcmp(reading, ruby, rubyLength) == 0) {
-      verdict = 1;
-      break;
+  // A key that would leave no room for a list, were it in the area, is asked nothing, as with
+  // okurigana below (no real key is a hundredth as long); a ruby longer than a list can hold
+  // matches no reading.
+  if (leavesRoomForList(std::strlen(key)) && rubyLength + 2 <= QueryAreaBytes) {
+    getReverseConversions(source, key, area, QueryAreaBytes, MaxReadings);
+    for (const char* reading = area; *reading != 0; reading += std::strlen(reading) + 1) {
+      if (std::strlen(reading) == rubyLength && std::memcmp(reading, ruby, rubyLength) == 0) {
+        verdict = 1;
+        break;
+      }
     }
   }
   if (encodable) cacheRecord(process::revConvCache(), text(s, item.keyId), 0, words, verdict);
@@ -247,7 +267,7 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
   int verdict = 0;
   // Key and okurigana come from the store (each at most a line long): a query text that
   // leaves no room for a list is asked nothing and confirms nothing.
-  if (keyLength + okuriLength + 1 + 4 <= QueryAreaBytes) {
+  if (leavesRoomForList(keyLength + okuriLength)) {
     std::memcpy(area, key, keyLength);
     std::memcpy(area + keyLength, okurigana, okuriLength + 1);
     const std::uint32_t queryBytes = static_cast<std::uint32_t>(keyLength + okuriLength + 1);

@@ -80,9 +80,16 @@ int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyI
 // 1 when the readings of key string + okurigana contain one that begins with the ruby string
 // and is as long as ruby string and okurigana together, else 0. The okurigana is not empty.
 int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// True when a book writes its rubies without small kana: at most 1 in 100 of them holds one
+// (a stray modern ruby in an old book), of books that write small kana 2 in 100 or more.
+bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies);
+// True for an item of a book that writes without small kana, whose composition takes
+// WithoutSmallKanaRules besides DefaultComposeRules; false for an item of no file.
+bool inBookWithoutSmallKana(const RubyItem& item);
 // RevConvComposed when the source has kanji readings and the ruby is a gloss in katakana on a
-// key with a kanji or is made of the readings of the key's characters, else 0. It depends on
-// the key and the ruby only, so it holds for every occurrence of a pair; it is never cached.
+// key with a kanji or is made of the readings of the key's characters under the rules of its
+// book, else 0. It depends on the key, the ruby and the rules only, so it holds for every occurrence of a
+// pair in books of one kind; it is never cached.
 std::uint32_t composedBit(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
 // The kanji readings a check's source carries: loaded while "ComposedReadings" is on, else null.
 const KanjiReadings* composedReadings(const KanjiReadings& loaded);

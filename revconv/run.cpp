@@ -94,23 +94,27 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
   std::uint32_t given = 0;
   std::uint32_t confirmed = 0;
   bool complete = true;
-  int composed = -1;  // asked once, when an occurrence is not confirmed
+  // Asked once for each kind of book (inBookWithoutSmallKana), when an occurrence is not confirmed.
+  int composed[2] = {-1, -1};
   for (std::uint32_t i = n; i-- > 0;) {
     RubyItem& member = *members[i];
     if (member.flags & RevConvDone) {
       if (member.flags & RevConvOkuriOk) ++confirmed;
     } else {
       ItemFindings found;
+      const bool withoutSmallKana = inBookWithoutSmallKana(member);
       found.okuriOk = text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1;
       if (found.okuriOk) {
         ++confirmed;
       } else {
-        if (composed < 0) composed = composedBit(s, source, member) != 0;
-        found.composed = composed == 1;
+        int& asked = composed[withoutSmallKana];
+        if (asked < 0) asked = composedBit(s, source, member) != 0;
+        found.composed = asked == 1;
       }
-      // One query serves every earlier occurrence with the same okurigana.
+      // One query serves every earlier occurrence with the same okurigana in a book of the same kind.
       for (std::uint32_t j = i + 1; j-- > 0;) {
-        if (members[j]->okuriganaId != member.okuriganaId) continue;
+        if (members[j]->okuriganaId != member.okuriganaId || inBookWithoutSmallKana(*members[j]) != withoutSmallKana)
+          continue;
         ItemFindings own = found;
         own.composed = own.composed || (!own.okuriOk && ownReading(members[j]));
         given += giveVerdict(s, *members[j], own, near);
@@ -123,7 +127,11 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
   }
   if (complete) {
     PairFindings found{false, size, confirmed, false, false, anyOwnReading};
-    if (confirmed == 0) found.composed = composed < 0 ? composedBit(s, source, *members[0]) != 0 : composed == 1;
+    if (confirmed == 0) {
+      // Composed in every kind of book its occurrences were asked in, as obel-scan's pair rows.
+      const bool asked = composed[0] >= 0 || composed[1] >= 0;
+      found.composed = asked ? composed[0] != 0 && composed[1] != 0 : composedBit(s, source, *members[0]) != 0;
+    }
     for (std::uint32_t i = 0; i < n; ++i) found.nearMiss |= (members[i]->flags & RevConvNearMiss) != 0;
     members[0]->flags |= pairVerdictBits(found);
   }

@@ -143,6 +143,8 @@ void SkkDictionary::loadText(std::string_view bytes) {
   nasi_.clear();
   ari_.clear();
   counted_ = false;
+  longestAri_ = 0;
+  mostAriKana_ = 0;
   const bool utf8 = hasUtf8CodingLine(bytes);
   std::vector<std::u16string> lines;
   std::size_t total = 0;
@@ -206,6 +208,12 @@ void SkkDictionary::addLine(const std::u16string& line) {
     const std::size_t at = pool_.size();
     pool_.append(candidate);
     std::vector<Entry>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
+    if (okuri) {
+      longestAri_ = std::max(longestAri_, candidate.size());
+      std::size_t kana = 0;
+      while (kana < candidate.size() && isHiragana(candidate[candidate.size() - 1 - kana])) ++kana;
+      mostAriKana_ = std::max(mostAriKana_, kana);
+    }
     if (list.empty() || list.back().reading != readingIndex) list.push_back({readingIndex, books});
     counted_ = counted_ || books > 0;
   }
@@ -219,11 +227,16 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   };
   if (const auto found = nasi_.find(text); found != nasi_.end())
     for (const Entry& e : found->second) add(std::u16string(pooled(readings_[e.reading])));
-  // K followed by hiragana: the longest K first, so the shortest okurigana.
-  if (text.size() < 2) return;
+  // K followed by hiragana: the longest K first, so the shortest okurigana. No K is longer
+  // than longestAri_, so a long run of kana costs no more than a short one.
+  if (text.size() < 2 || longestAri_ == 0) return;
   std::size_t kanaStart = text.size();
   while (kanaStart > 1 && isHiragana(text[kanaStart - 1])) --kanaStart;
-  for (std::size_t split = text.size() - 1; split >= kanaStart; --split) {
+  if (kanaStart > longestAri_) return;
+  // Nor does a K end in more hiragana than mostAriKana_: the text is cut no further into its kana.
+  const std::size_t kanaOfK = isHiragana(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
+  const std::size_t longest = std::min({text.size() - 1, longestAri_, kanaOfK + mostAriKana_});
+  for (std::size_t split = longest; split >= kanaStart; --split) {
     const auto found = ari_.find(std::u16string_view(text.data(), split));
     if (found != ari_.end()) {
       const char* initials = okuriInitials(text[split]);
@@ -293,15 +306,19 @@ std::string unreadableDictionariesText(const std::vector<std::string>& files) {
 
 bool DictionaryList::load(std::string_view list, std::vector<std::string>& unreadable) {
   dictionaries_.clear();
+  files_.clear();
   for (const std::string& file : splitDictionaryList(list))
     if (!add(file)) unreadable.push_back(file);
   return !dictionaries_.empty();
 }
 
 bool DictionaryList::add(const std::string& file) {
+  // a file named twice (a default also given on the list) adds no reading: it is read once
+  if (std::find(files_.begin(), files_.end(), file) != files_.end()) return true;
   auto dictionary = std::make_unique<SkkDictionary>();
   if (!dictionary->load(file.c_str())) return false;
   dictionaries_.push_back(std::move(dictionary));
+  files_.push_back(file);
   return true;
 }
 

@@ -51,6 +51,9 @@ class SkkDictionary final : public ReadingProvider {
   std::unordered_map<std::u16string_view, std::vector<Entry>> nasi_;
   std::unordered_map<std::u16string_view, std::vector<Entry>> ari_;
   bool counted_ = false;  // some reading has a count: only then is countedReadings asked of the index
+  // The longest candidate of an okuri-ari line: a text is cut before its kana no further in.
+  std::size_t longestAri_ = 0;
+  std::size_t mostAriKana_ = 0;  // the most hiragana a candidate of an okuri-ari line ends in
 };
 
 // The count of books of a candidate's annotation (the text after ';'): its decimal number, or
@@ -75,7 +78,8 @@ class DictionaryList final : public ReadingProvider {
   // Loads every file of the list; the names of those that cannot be read are added to
   // unreadable. True when at least one was read.
   bool load(std::string_view list, std::vector<std::string>& unreadable);
-  // Adds one file at the end of the list; false when it cannot be read (the list unchanged).
+  // Adds one file at the end of the list; false when it cannot be read (the list unchanged). A
+  // file already on the list is not read again.
   bool add(const std::string& file);
   std::size_t size() const { return dictionaries_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
@@ -83,6 +87,7 @@ class DictionaryList final : public ReadingProvider {
 
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
+  std::vector<std::string> files_;                             // the name of each
 };
 
 // The file of the readings of proofread Aozora Bunko books that ships beside the program.

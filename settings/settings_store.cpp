@@ -16,6 +16,32 @@ void copyText(const char* text, std::size_t length, char* out, std::size_t size)
   out[length] = '\0';
 }
 
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The name of a section line "[name]", or nothing when the line is not one.
+bool sectionName(std::string_view line, std::string_view& name) {
+  line = trimBlanks(line);
+  if (line.empty() || line.front() != '[') return false;
+  const std::size_t close = line.find(']');
+  name = trimBlanks(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+  return true;
+}
+
 void readFilter(Profile& profile, const char* section, LengthFilter& filter) {
   filter.use = profile.readInt(section, "Use", 0);
   filter.length = profile.readInt(section, "Length", 2);
@@ -77,6 +103,40 @@ bool loadSettings(Profile& profile, Settings& record, TxtCommandLookup findTxtCo
   profile.readText("Application", "ReadingDictionary", "", record.readingDictionary,
                    sizeof record.readingDictionary);
   return true;
+}
+
+void setProfileValue(std::string& text, std::string_view section, std::string_view key, std::string_view value) {
+  const std::string line = std::string(key) + "=" + std::string(value);
+  bool inSection = false;
+  std::size_t insertAt = std::string::npos;  // after the section's last line that is not blank
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::size_t next = end;  // the next line's start: after CR LF, a lone CR or LF, or the end
+    if (next < text.size()) next += text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n' ? 2 : 1;
+    const std::string_view current(text.data() + start, end - start);
+    std::string_view name;
+    if (sectionName(current, name)) {
+      if (inSection) break;  // the key is not in the section
+      inSection = sameName(name, section);
+      if (inSection) insertAt = next;
+    } else if (inSection) {
+      const std::size_t equals = current.find('=');
+      if (equals != std::string_view::npos && sameName(trimBlanks(current.substr(0, equals)), key)) {
+        text.replace(start, end - start, line);
+        return;
+      }
+      if (!trimBlanks(current).empty()) insertAt = next;
+    }
+    start = next;
+  }
+  const bool newSection = insertAt == std::string::npos;
+  if (newSection) insertAt = text.size();
+  std::string added;
+  if (insertAt > 0 && text[insertAt - 1] != '\n' && text[insertAt - 1] != '\r') added += "\r\n";
+  if (newSection) added.append("[").append(section).append("]\r\n");
+  added.append(line).append("\r\n");
+  text.insert(insertAt, added);
 }
 
 bool writeProfileInt(Profile& profile, const char* section, const char* key, int value) {

@@ -3,6 +3,8 @@
 // talks to it through Profile, so it runs the same against the real file (settings_win32.cpp)
 // and against an in-memory profile in the tests.
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "settings/settings.h"
 
@@ -43,6 +45,13 @@ bool saveSettings(Profile& profile, const Settings& record);
 
 // value as signed decimal text.
 bool writeProfileInt(Profile& profile, const char* section, const char* key, int value);
+
+// Sets key=value in the text of a private profile file, as the profile functions write it:
+// the first line of the key (names compared without regard to ASCII case, blanks around them
+// ignored) in the first section of that name gets the new value; a missing key is added after
+// the section's last line that is not blank, a missing section at the end. Every other byte
+// stays as it was; added lines end in CR LF.
+void setProfileValue(std::string& text, std::string_view section, std::string_view key, std::string_view value);
 
 // Marks an absent window-placement key.
 constexpr int AbsentPlacementKey = 32768;

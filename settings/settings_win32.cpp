@@ -1,7 +1,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
+#include "engine/file_io.h"
 #include "settings/settings_file.h"
 
 namespace obel {
@@ -49,9 +51,16 @@ void FileProfile::readText(const char* section, const char* key, const char* def
   buffer[size - 1] = '\0';
 }
 
+// The profile function would rewrite the file in place, so a full disk could leave it cut
+// short; the new text goes to a temporary file that replaces the file only when complete.
 bool FileProfile::writeText(const char* section, const char* key, const char* value) {
   if (!*path_) return false;
-  return WritePrivateProfileStringA(section, key, value, path_) != FALSE;
+  std::string text;
+  FileBytes old;
+  if (readWholeFile(path_, old)) text.assign(old.data.get(), old.size);
+  else if (GetFileAttributesA(path_) != INVALID_FILE_ATTRIBUTES) return false;  // there, but not readable
+  setProfileValue(text, section, key, value);
+  return replaceFileWhole(path_, text);
 }
 
 bool findTxtEditor(const char* extension, char* out, std::size_t size) {

@@ -57,5 +57,32 @@ TEST(Layout, FoldingGoesToSixteenPixelsAndUnfoldingBackToTheSavedHeight) {
   EXPECT_EQ(foldHeightChange(true, 16, 120), 120 - 16);
 }
 
+// Captions measured in a wider font than the layout's (the widths of a fresh Wine prefix's
+// fallback font): one factor gives every control the room it needs wherever it stands, and
+// edges that were in order stay in order, so neighbours never overlap.
+TEST(Layout, CaptionWideningGivesEveryControlItsRoom) {
+  const CaptionRoom fits[] = {{107, 107}, {159, 150}};
+  EXPECT_FALSE(widens(captionWidening(fits, 2)));
+  EXPECT_FALSE(widens(captionWidening(nullptr, 0)));
+
+  const CaptionRoom cut[] = {{107, 124}, {159, 168}, {203, 233}, {44, 51}, {80, 60}};
+  const Widening w = captionWidening(cut, 5);
+  ASSERT_TRUE(widens(w));
+  for (const CaptionRoom& room : cut) {
+    for (int left : {0, 7, 345, 346, 1001}) {
+      SCOPED_TRACE(std::to_string(room.width) + " at " + std::to_string(left));
+      EXPECT_GE(widenedEdge(left + room.width, w) - widenedEdge(left, w), room.needed);
+    }
+  }
+  // Edges keep their order: a neighbour that started where a control ended still does not
+  // start before it ends.
+  for (int x = 0; x < 1200; ++x) ASSERT_LT(widenedEdge(x, w), widenedEdge(x + 1, w)) << x;
+  // The factor is the least that serves the neediest control: 51 px (and one for rounding)
+  // in 44, not more.
+  EXPECT_EQ(w.numerator * 44, w.denominator * 52);
+  EXPECT_EQ(widenedEdge(0, w), 0);
+  EXPECT_EQ(widenedEdge(44, w), 52);
+}
+
 }  // namespace
 }  // namespace obel

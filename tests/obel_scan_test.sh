@@ -94,7 +94,7 @@ sjis '生《なま》\r\n' > "$work/locked/l.txt"; chmod 000 "$work/locked"
 expected="キー文字列	ルビ文字列	送り仮名	ファイル名	フォルダ名	行	列	逆変換
 漢字	かんじ	で	a.txt	$(win "$work/odd")	2	5	
 東京	とうきょう	へ	a.txt	$(win "$work/odd")	2	23	"
-for mode in "" --no-limit; do
+for mode in "" "--no-limit --threads 1" "--no-limit --threads 8"; do
   out="$(runlocked $mode --utf8 "$(win "$work/odd")" "$(win "$work/locked")" "$(win "$work/none")" "$(win "$work/nope.txt")" \
          2>"$work/err.txt" | bytes; exit "${PIPESTATUS[0]}")"; rc=$?
   check "missed $mode: the rest is searched" "$(crlf "$expected")" "$out"
@@ -161,12 +161,11 @@ run --no-limit --utf8 "$(win "$lib")" > "$work/items.tsv" 2>"$work/err.txt"; rc=
 check "library items count" 33501 "$(wc -l < "$work/items.tsv" | tr -d ' ')"
 check "library items view equals the per-folder results" "" "$(cmp "$work/per.tsv" "$work/items.tsv" 2>&1)"
 check "library exit status" 0 "$rc"
-for t in 1 5; do  # one file a batch: the fills of several threads are taken in the walk's order
-  run --no-limit --utf8 --threads $t --no-default-dictionaries --check="$dic" "$(win "$lib")" > "$work/threads.tsv"
-  run --utf8 --no-default-dictionaries --check="$dic" --view grouped --no-limit --threads $t "$(win "$lib")" >> "$work/threads.tsv"
-  [ $t = 1 ] && mv "$work/threads.tsv" "$work/one.tsv"
+for t in 1 2 8; do  # the folders listed and the files read on several threads, the fills taken in the walk's order
+  run --no-limit --utf8 --threads $t --no-default-dictionaries --check="$dic" "$(win "$lib")" > "$work/threads$t.tsv"
+  run --utf8 --no-default-dictionaries --check="$dic" --view grouped --no-limit --threads $t "$(win "$lib")" >> "$work/threads$t.tsv"
 done
-check "the same table on 1 and 5 threads" "" "$(cmp "$work/one.tsv" "$work/threads.tsv" 2>&1)"
+for t in 2 8; do check "the same table on 1 and $t threads" "" "$(cmp "$work/threads1.tsv" "$work/threads$t.tsv" 2>&1)"; done
 check "nothing on standard error that is not a terminal" "" "$(cat "$work/err.txt")"
 per_folder --no-default-dictionaries --check="$dic" > "$work/per.tsv"
 run --no-limit --utf8 --no-default-dictionaries --check="$dic" "$(win "$lib")" > "$work/items.tsv"

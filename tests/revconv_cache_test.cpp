@@ -136,7 +136,7 @@ class ScratchFileOps : public FileOps {
     return failWrite ? 0 : real().write(f, b, n);
   }
   void close(Handle f) override { real().close(f); }
-  bool copyFile(const char* from, const char* to) override { return real().copyFile(from, to); }
+  bool replaceFile(const char* from, const char* to) override { return real().replaceFile(from, to); }
   bool deleteFile(const char* path) override { return real().deleteFile(path); }
   LocalTime localTime() override { return time; }
 

@@ -72,6 +72,10 @@ TEST(RevConvDictionary, OkuriAriLinesNeedAMatchingOkurigana) {
   EXPECT_TRUE(readingsOf(d, u"走ル").empty()) << "katakana is no okurigana";
   EXPECT_EQ(readingsOf(d, u"送る"), Readings{u"おくる"});
   EXPECT_TRUE(readingsOf(d, u"[る").empty()) << "the okurigana block holds no candidates";
+  // a key ending in hiragana, and a long run of hiragana after the key
+  d.loadText(reinterpret_cast<const char*>(u8";; -*- coding: utf-8 -*-\nおみえになr /お見えにな/\nはしr /走/\n"));
+  EXPECT_EQ(readingsOf(d, u"お見えになるのでしょうかと"), Readings{u"おみえになるのでしょうかと"});
+  EXPECT_EQ(readingsOf(d, u"走るのでしょうかと"), Readings{u"はしるのでしょうかと"});
 }
 
 // A count of books as the annotation: the text before ';' stays the key; a number is kept as
@@ -152,9 +156,9 @@ TEST(RevConvDictionary, ListsOfDictionaries) {
   const std::string missing = first + ".missing";
   DictionaryList list;
   Files unreadable;
-  EXPECT_TRUE(list.load(second + ";" + missing + ";" + first, unreadable));
+  EXPECT_TRUE(list.load(second + ";" + missing + ";" + first + ";" + second, unreadable));
   EXPECT_EQ(unreadable, Files{missing});
-  EXPECT_EQ(list.size(), 2u);
+  EXPECT_EQ(list.size(), 2u) << "a file named twice is read once";
   Readings out;
   list.readings(nullptr, nullptr, u"生", out);
   EXPECT_EQ(out, (Readings{u"せい", u"なま"}));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/scanner.h"
 #include "revconv/cache.h"
 #include "revconv/near_miss.h"
 #include "revconv_fakes.h"
@@ -87,6 +88,12 @@ std::string toEucJp(const std::string& sjis) {
   return out;
 }
 
+std::string repeated(const char* text, int times) {
+  std::string out;
+  while (times-- > 0) out += text;
+  return out;
+}
+
 // A KANJIDIC of the kanji of the composition tests: full lines as the kanjidic package writes
 // them, and lines reduced to the kanji, its code and its readings.
 const KanjiReadings& testKanjidic() {
@@ -113,11 +120,20 @@ const KanjiReadings& testKanjidic() {
         "電 455D デン\n"
         "直 443E チョク ジキ ただ.ちに なお.す\n"
         "主 3C47 シュ ス シュウ ぬし おも あるじ\n"
-        "題 426A ダイ\n"));
+        "題 426A ダイ\n"
+        "仙 4067 セン\n"
+        "術 3D51 ジュツ すべ\n"
+        "幼 4D44 ヨウ おさな.い\n"
+        "稚 4355 チ ワ" + repeated("ン", 256) + "\n"));  // a reading too long to be one
     return k;
   }();
   return loaded;
 }
+
+// Items at and past the longest key (128 bytes) and ruby (256 bytes) a composition is tried on.
+const std::string KeyAtBound = repeated("日", 64), RubyOfKeyAtBound = repeated("ひ", 64);
+const std::string KeyPastBound = repeated("日", 65), RubyOfKeyPastBound = repeated("ひ", 65);
+const std::string KeyOfRubyPastBound = repeated("少", 43), RubyPastBound = repeated("すくな", 43);
 
 // The composition rules: (key, ruby, okurigana, mark), typos among them that must stay ×. The
 // input method knows 今日 きょう and 走る はしる only.
@@ -153,6 +169,10 @@ const ComposedCase ComposedCases[] = {
     {"散歩", "さんぼ", "", "×"},           // typo: a voicing mark instead of the semi-voicing one
     {"紐帯", "ちゅうだい", "", "×"},       // typo: an on reading voiced
     {"学校", "がつこう", "", "×"},         // typo: っ made large
+    {"稚", "わ", "", "×"},                 // the first kana of a reading too long to be read
+    {KeyAtBound.c_str(), RubyOfKeyAtBound.c_str(), "", "？"},
+    {KeyPastBound.c_str(), RubyOfKeyPastBound.c_str(), "", "×"},       // longer than any real key
+    {KeyOfRubyPastBound.c_str(), RubyPastBound.c_str(), "", "×"},      // longer than any real ruby
 };
 
 }  // namespace
@@ -175,6 +195,24 @@ TEST_F(RevConvRun, ComposedReadingsAreMarkedWithAQuestionMark) {
     EXPECT_EQ(marks(false), expected);
   }
   process::settings() = Settings{};
+}
+
+// Large kana read as small only in a book whose rubies do without small kana: there せんじゆつ
+// is 仙術 as the old orthography writes it, in a book that writes でんちょく it is a typo. えう for
+// よう is composed in any book.
+TEST_F(RevConvRun, SmallKanaWrittenLargeComposeOnlyInBooksWithoutSmallKana) {
+  ResultStore& s = process::store();
+  for (const char* book : {"仙術《せんじゆつ》の幼稚《えうち》な", "電直《でんちょく》な仙術《せんじゆつ》の幼稚《えうち》"}) {
+    FileRecord* record = newFileRecord("C:\\books\\a.txt");
+    record->firstItem = s.items + s.itemCount;
+    record->itemCount = scanBuffer(s, record, book, std::strlen(book));
+    addFile(s, record);
+  }
+  finishSearch();
+  run(nullptr, &testKanjidic());
+  EXPECT_EQ(marks(false), "？？？×？");
+  EXPECT_TRUE(writesWithoutSmallKana(100, 1)) << "a stray modern ruby in an old book";
+  EXPECT_FALSE(writesWithoutSmallKana(99, 1));
 }
 
 TEST_F(RevConvRun, PairRowOfComposedOccurrences) {

@@ -183,5 +183,33 @@ TEST(SettingsStore, SettingsPathIsObelIniBesideTheExecutable) {
   EXPECT_STREQ(out, "");
 }
 
+// The settings file's text as the profile functions leave it after one write: the user's
+// other lines kept byte for byte.
+TEST(SettingsStore, SetProfileValueEditsOnlyTheKeysLine) {
+  struct Case {
+    const char* before;
+    const char* section;
+    const char* key;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"", "Application", "Left", "[Application]\r\nLeft=7\r\n"},
+      {"[Application]\r\nleft = 1\r\nTop=2\r\n", "Application", "Left", "[Application]\r\nLeft=7\r\nTop=2\r\n"},
+      {"; mine\n[ application ]\nTop=2\n\n[HideKey]\nUse=1", "Application", "Left",
+       "; mine\n[ application ]\nTop=2\nLeft=7\r\n\n[HideKey]\nUse=1"},
+      {"[HideKey]\r\nLeft=1\r\n[Application]\r\nTop=2", "Application", "Left",
+       "[HideKey]\r\nLeft=1\r\n[Application]\r\nTop=2\r\nLeft=7\r\n"},
+      {"[HideKey]\r\nUse=1\r\n", "Application", "Left", "[HideKey]\r\nUse=1\r\n[Application]\r\nLeft=7\r\n"},
+      {"[Application]\rLeft=1\rLeft=2\r[Application]\rLeft=3", "Application", "Left",
+       "[Application]\rLeft=7\rLeft=2\r[Application]\rLeft=3"},
+      {"[Application]\r\nLeftover\r\n", "Application", "Left", "[Application]\r\nLeftover\r\nLeft=7\r\n"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.before;
+    setProfileValue(text, c.section, c.key, "7");
+    EXPECT_EQ(text, c.after) << c.before;
+  }
+}
+
 }  // namespace
 }  // namespace obel

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a Debian machine; a second run installs nothing.
+# Installs what the build and the tests need on a Debian machine, and the packages named as
+# arguments (the benchmarks' own); a second run installs nothing.
+#   tools/setup.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales
-          fonts-noto-cjk fonts-wine fonts-horai-umefont skkdic kanjidic fp-utils imagemagick python3)
+          fonts-noto-cjk fonts-wine fonts-horai-umefont skkdic kanjidic fp-utils imagemagick python3 "$@")
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

@@ -3,11 +3,14 @@
 #   wine-prefix.sh PREFIX          the scratch prefix of the Windows tests: no crash dialog, and a
 #                                  virtual desktop, so that destroying windows is fast and
 #                                  screenshots show the captions
+#   wine-prefix.sh PREFIX --fonts  a test prefix that leaves "MS UI Gothic" to Wine's own choice
+#                                  (a fresh prefix's), whose replacement wine-fonts-ctest.sh sets
+#                                  before each of its runs
 #   wine-prefix.sh PREFIX --user   the prefix of make run: windows open on the user's own desktop,
 #                                  under the user's window manager, framed by Wine itself, so
 #                                  that the window's own system menu (help, version) is there
-# Both associate .txt with notepad, the editor the program starts by default, and both show the
-# dialogs in a font of the metrics they were laid out for.
+# All associate .txt with notepad, the editor the program starts by default; the tests' and
+# make run's show the dialogs in a font of the metrics they were laid out for.
 set -euo pipefail
 prefix="$1"
 kind="${2:---test}"
@@ -15,6 +18,7 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 marker="$prefix/.obel-prefix-v3"
 [ "$kind" = --user ] && marker="$prefix/.obel-user-prefix-v2"
+[ "$kind" = --fonts ] && marker="$prefix/.obel-fonts-prefix-v1"
 if [ ! -f "$marker" ]; then
   rm -rf "$prefix"; mkdir -p "$prefix"
   wine wineboot >/dev/null 2>&1 || true
@@ -29,10 +33,11 @@ if [ ! -f "$marker" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
   fi
   # The dialogs are laid out for "MS UI Gothic", which Wine lacks: without a replacement it
-  # takes a CJK font a quarter wider and cuts the captions. Ume UI Gothic (fonts-horai-umefont)
-  # is made to its metrics.
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'Ume UI Gothic' /f \
-    >/dev/null 2>&1
+  # takes a CJK font a quarter wider, and the program widens its dialogs to fit. Ume UI Gothic
+  # (fonts-horai-umefont) is made to its metrics, so the dialogs keep their template layout.
+  [ "$kind" = --fonts ] ||
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'Ume UI Gothic' /f \
+      >/dev/null 2>&1
   # Wine draws the caption buttons with Marlett, but Debian's Wine never finds its own font
   # folder; the font is put where every prefix looks.
   if [ -f /usr/share/wine/fonts/marlett.ttf ]; then

@@ -1,4 +1,4 @@
-// The TSV export on real files: the written bytes, a read-only target, and the save dialog.
+// The TSV export on real files: the written bytes, targets it cannot write, and the save dialog.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -35,16 +35,7 @@ std::string tempFolder() {
   return path;
 }
 
-int countTemporaryFiles(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "Obel_*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
-  do ++count;
-  while (FindNextFileA(search, &found));
-  FindClose(search);
-  return count;
-}
+int countTemporaryFiles(const std::string& folder) { return test::countFiles(folder + "Obel_*.tmp"); }
 
 const char kExpected[] =
     "キー文字列\tルビ文字列\t送り仮名\tファイル名\tフォルダ名\t行\t列\t逆変換\r\n"
@@ -101,25 +92,33 @@ TEST_F(ExportTest, ReplacesAnExistingFileWhole) {
   EXPECT_EQ(readFile(target), kExpected);
 }
 
-TEST_F(ExportTest, ReadOnlyTargetIsReportedAndLeftIntact) {
+// A target that cannot be written: the failure is named in a warning and nothing of the
+// user's changes, whether a read-only table or a folder removed after it was chosen.
+TEST_F(ExportTest, AnUnwritableTargetIsReportedAndLeftAsItWas) {
+  const std::string gone = folder + "removed folder\\";
+  struct Case {
+    std::string path;
+    const char* before;  // the file's bytes before the export; null: no file
+  } cases[] = {{target, "original"}, {gone + "x.tsv", nullptr}};
   std::ofstream(target, std::ios::binary) << "original";
   SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
-  DialogHook hook;
-  EXPECT_FALSE(exportTsvTo(dialog, target.c_str()));
-  ASSERT_EQ(hook.boxes().size(), 1u);
-  EXPECT_EQ(hook.boxes()[0].caption, "Obel");
-  EXPECT_EQ(hook.boxes()[0].icon, MB_ICONWARNING);
-  EXPECT_NE(hook.boxes()[0].text.find(target), std::string::npos);
-  EXPECT_EQ(readFile(target), "original");
-  EXPECT_EQ(countTemporaryFiles(folder), 0);
-  EXPECT_EQ(GetCapture(), nullptr);
-}
-
-TEST_F(ExportTest, FolderThatDoesNotExistIsReported) {
-  DialogHook hook;
-  std::string missing = folder + "no such folder\\x.tsv";
-  EXPECT_FALSE(exportTsvTo(dialog, missing.c_str()));
-  EXPECT_EQ(hook.boxes().size(), 1u);
+  CreateDirectoryA(gone.c_str(), nullptr);
+  RemoveDirectoryA(gone.c_str());
+  for (const Case& c : cases) {
+    DialogHook hook;
+    EXPECT_FALSE(exportTsvTo(dialog, c.path.c_str())) << c.path;
+    ASSERT_EQ(hook.boxes().size(), 1u) << c.path;
+    EXPECT_EQ(hook.boxes()[0].caption, "Obel");
+    EXPECT_EQ(hook.boxes()[0].icon, MB_ICONWARNING);
+    EXPECT_EQ(hook.boxes()[0].text, c.path + "\r\nに書き出せませんでした。");
+    if (c.before) {
+      EXPECT_EQ(readFile(c.path), c.before);
+    } else {
+      EXPECT_EQ(GetFileAttributesA(c.path.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_EQ(countTemporaryFiles(folder), 0);
+    EXPECT_EQ(GetCapture(), nullptr) << "the mouse capture is released";
+  }
 }
 
 // The whole command through the save dialog: the file name is typed and OK pressed.

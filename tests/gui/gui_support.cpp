@@ -171,6 +171,17 @@ std::string listCell(HWND list, int row, int column) { return listview::itemText
 
 int listRowCount(HWND list) { return listview::itemCount(list); }
 
+int countFiles(const std::string& pattern) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
 RECT childRect(HWND child) {
   RECT r{};
   GetWindowRect(child, &r);

@@ -81,6 +81,9 @@ std::string controlText(HWND dialog, int id);
 std::string listCell(HWND list, int row, int column);
 int listRowCount(HWND list);
 
+// The number of files matching a wildcard pattern such as "C:\\x\\Obel_*.tmp".
+int countFiles(const std::string& pattern);
+
 // Rectangle of a child window in its parent's client coordinates.
 RECT childRect(HWND child);
 

@@ -14,7 +14,9 @@
 #include <string>
 
 #include "app/resources/resource_ids.h"
+#include "app/unix_program.h"
 #include "results/list_model.h"
+#include "tests/gui/gui_support.h"
 
 namespace obel {
 namespace {
@@ -41,15 +43,29 @@ std::string validCache() {
 }
 
 struct WindowSearch {
-  DWORD process;
+  DWORD process;  // 0: any process running image
   HWND found;
+  const char* image = nullptr;
 };
+
+// The executable of a process, as a Windows path.
+std::string processImage(DWORD process) {
+  HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+  char path[MAX_PATH] = "";
+  DWORD size = sizeof path;
+  if (handle && !QueryFullProcessImageNameA(handle, 0, path, &size)) path[0] = '\0';
+  if (handle) CloseHandle(handle);
+  return path;
+}
 
 BOOL CALLBACK findMainWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<WindowSearch*>(param);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search->process || !IsWindowVisible(window)) return TRUE;
+  if (!IsWindowVisible(window)) return TRUE;
+  if (search->process ? owner != search->process
+                      : owner == GetCurrentProcessId() || lstrcmpiA(processImage(owner).c_str(), search->image) != 0)
+    return TRUE;
   char caption[16] = "";
   GetWindowTextA(window, caption, sizeof caption);
   if (std::string(caption) != "Obel") return TRUE;
@@ -66,7 +82,7 @@ void expectEndedOnItsCloseBox(PROCESS_INFORMATION& process, bool closed) {
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
   EXPECT_EQ(code, 0u);
-  CloseHandle(process.hThread);
+  if (process.hThread) CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
 }
 
@@ -96,24 +112,60 @@ class ProgramCacheTest : public ::testing::Test {
                                           std::to_string(useCache) + "\r\n");
   }
 
-  // Starts the program, hands its main window to whileOpen, closes it as the close box does
-  // and waits for its end.
-  void runAndClose(const std::function<void(HWND, DWORD)>& whileOpen = nullptr) {
+  // The program started from its folder and its main window. With a file-size limit it is
+  // started through sh and prlimit, so that every write of it stops at that many bytes as on
+  // a full disk; SIGXFSZ is ignored, so the write fails instead of ending the program.
+  struct Running {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+  };
+  Running start(std::size_t fileSizeLimit = 0) {
+    Running r;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.c_str(), &startup, &process));
-    WindowSearch search{process.dwProcessId, nullptr};
+    WindowSearch search{0, nullptr, program.c_str()};
+    if (fileSizeLimit == 0) {
+      EXPECT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                 &startup, &r.process));
+      search.process = r.process.dwProcessId;
+    } else {
+      std::string command = "sh -c \"trap '' XFSZ; exec prlimit --fsize=" + std::to_string(fileSizeLimit) +
+                            ": wine '" + unixFileName(program.c_str()) + "'\"";
+      PROCESS_INFORMATION shell{};
+      EXPECT_TRUE(CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                 &startup, &shell));
+      CloseHandle(shell.hThread);
+      CloseHandle(shell.hProcess);
+    }
     for (int i = 0; i < 300 && !search.found; ++i) {
       Sleep(50);
       EnumWindows(findMainWindow, reinterpret_cast<LPARAM>(&search));
     }
     EXPECT_NE(search.found, nullptr) << "the main window appeared";
-    if (search.found && whileOpen) whileOpen(search.found, process.dwProcessId);
-    if (search.found) PostMessageA(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
-    expectEndedOnItsCloseBox(process, search.found != nullptr);
+    r.window = search.found;
+    if (fileSizeLimit != 0 && r.window) {
+      GetWindowThreadProcessId(r.window, &r.process.dwProcessId);
+      r.process.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                       r.process.dwProcessId);
+    }
+    return r;
   }
+
+  // Closes the program as its close box does and waits for its end.
+  static void closeAndWait(Running& r) {
+    if (r.window) PostMessageA(r.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (r.process.hProcess) expectEndedOnItsCloseBox(r.process, r.window != nullptr);
+  }
+
+  // Starts the program, hands its main window to whileOpen, closes it and waits for its end.
+  void runAndClose(const std::function<void(HWND, DWORD)>& whileOpen = nullptr) {
+    Running r = start();
+    if (r.window && whileOpen) whileOpen(r.window, r.process.dwProcessId);
+    closeAndWait(r);
+  }
+
+  // The temporary files "Obel_*.tmp" left in the folder.
+  int temporaryFiles() const { return test::countFiles(folder + "\\Obel_*.tmp"); }
 
   std::string folder, program, cache;
 };
@@ -203,6 +255,24 @@ bool waitFor(const std::function<bool()>& done) {
   return false;
 }
 
+// Searches the target in the program's window: waits for at least rows rows and no other
+// window of the program.
+void searchIn(HWND window, DWORD process, const std::string& target, int rows) {
+  SendMessageA(GetDlgItem(window, IDC_TARGET_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SEARCH, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_SEARCH)));
+  HWND list = GetDlgItem(window, IDC_GROUP_LIST);
+  EXPECT_TRUE(waitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= rows && otherWindows(process, window) == 0; }))
+      << "the search listed the rubies of " << target;
+}
+
+// Checks every item: waits for the button disabled and no other window of the program.
+void checkIn(HWND window, DWORD process) {
+  HWND check = GetDlgItem(window, IDC_REVCONV);
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_REVCONV, BN_CLICKED), reinterpret_cast<LPARAM>(check));
+  EXPECT_TRUE(waitFor([&] { return !IsWindowEnabled(check) && otherWindows(process, window) == 0; }))
+      << "the reverse conversion checked every item without a message";
+}
+
 TEST_P(DamagedFilesTest, TheProgramStartsAndWorksWithTheDefaults) {
   const DamagedFiles& c = GetParam();
   const std::string book = folder + "\\book.txt";
@@ -219,11 +289,7 @@ TEST_P(DamagedFilesTest, TheProgramStartsAndWorksWithTheDefaults) {
   }
 
   runAndClose([&](HWND window, DWORD process) {
-    SendMessageA(GetDlgItem(window, IDC_TARGET_LIST), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(book.c_str()));
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SEARCH, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_SEARCH)));
-    HWND list = GetDlgItem(window, IDC_GROUP_LIST);
-    EXPECT_TRUE(waitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2 && otherWindows(process, window) == 0; }))
-        << "the search listed both rubies";
+    searchIn(window, process, book, 2);
     HWND check = GetDlgItem(window, IDC_REVCONV);
     ASSERT_TRUE(IsWindowEnabled(check));
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_REVCONV, BN_CLICKED), reinterpret_cast<LPARAM>(check));
@@ -261,10 +327,7 @@ TEST_P(DamagedFilesTest, TheProgramStartsAndWorksWithTheDefaults) {
     EXPECT_LT(std::count_if(saved.begin(), saved.end(), [](char b) { return b != 0; }), 100)
         << "the damaged table was not taken: only the new verdicts are in it";
   }
-  WIN32_FIND_DATAA found;
-  HANDLE leftover = FindFirstFileA((folder + "\\Obel_*.tmp").c_str(), &found);
-  EXPECT_EQ(leftover, INVALID_HANDLE_VALUE) << "no temporary file is left behind";
-  if (leftover != INVALID_HANDLE_VALUE) FindClose(leftover);
+  EXPECT_EQ(temporaryFiles(), 0) << "no temporary file is left behind";
   // The settings file keeps every text line of the user's; the program writes only the placement.
   const std::string after = readBytes(folder + "\\Obel.ini");
   std::istringstream lines(c.settings);
@@ -286,6 +349,129 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedFiles{"Cache", "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n", damagedCache(), false, nullptr},
                       DamagedFiles{"Dictionary", "[Application]\r\nQueryExit=0\r\n", "", true, "reading.dic"}),
     [](const ::testing::TestParamInfo<DamagedFiles>& info) { return std::string(info.param.name); });
+
+
+// A visible dialog of the process other than its main window for which pick says yes.
+HWND findDialogOf(DWORD process, HWND main, const std::function<bool(HWND)>& pick) {
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == process && w != main && IsWindowVisible(w) && pick(w)) return w;
+  }
+  return nullptr;
+}
+
+// A full disk, made by a file-size limit on the program: the export onto an existing table
+// says it failed and leaves the table as it was; the cache and the settings file, both longer
+// than the limit, are left whole at exit, and no temporary file stays behind.
+TEST_F(ProgramCacheTest, AFullDiskLeavesEveryFileWhole) {
+  constexpr std::size_t Limit = 64 * 1024;
+  std::string settings = "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n[Notes]\r\n";
+  for (int i = 0; settings.size() <= 2 * Limit; ++i) settings += "Note" + std::to_string(i) + "=" + std::string(60, 'n') + "\r\n";
+  writeBytes(folder + "\\Obel.ini", settings);
+  const std::string stored = validCache();
+  writeBytes(cache, stored);
+  std::string text;  // a table of far more than the limit
+  while (text.size() < Limit) text += "漢字《かんじ》と東京《とうきょう》の話\r\n";
+  const std::string book = folder + "\\book.txt";
+  writeBytes(book, text);
+  const std::string table = folder + "\\table.tsv";
+  writeBytes(table, "old table\r\n");
+
+  Running r = start(Limit);
+  std::string warning;
+  if (r.window) {
+    const DWORD id = r.process.dwProcessId;
+    searchIn(r.window, id, book, 2);
+    PostMessageA(r.window, WM_COMMAND, MAKEWPARAM(IDC_EXPORT, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(r.window, IDC_EXPORT)));
+    bool named = false;
+    EXPECT_TRUE(waitFor([&] {
+      if (HWND question = findDialogOf(id, r.window, [](HWND w) { return GetDlgItem(w, IDYES) != nullptr; })) {
+        PostMessageA(question, WM_COMMAND, IDYES, 0);  // replace the existing table
+      } else if (HWND box = findDialogOf(id, r.window, [](HWND w) { return test::windowText(w) == "Obel"; })) {
+        warning = test::controlText(box, 0xFFFF);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+      } else if (HWND save = findDialogOf(id, r.window, [](HWND w) { return GetDlgItem(w, IDOK) != nullptr; });
+                 save && !named) {
+        HWND name = GetDlgItem(save, 0x47C);  // the file name field (cmb13, or edt1 in the older dialog)
+        if (!name) name = GetDlgItem(save, 0x480);
+        SetWindowTextA(name, table.c_str());
+        PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        named = true;
+      }
+      return false;
+    })) << "the export ended in a message";
+    EXPECT_TRUE(waitFor([&] { return otherWindows(id, r.window) == 0; }));
+  }
+  closeAndWait(r);
+  EXPECT_NE(warning.find("table.tsv"), std::string::npos) << warning;
+  EXPECT_NE(warning.find("書き出せませんでした"), std::string::npos) << warning;
+  EXPECT_EQ(readBytes(table), "old table\r\n");
+  EXPECT_TRUE(readBytes(cache) == stored) << "the cache file as it was";
+  EXPECT_TRUE(readBytes(folder + "\\Obel.ini") == settings) << "the settings file as it was";
+  EXPECT_EQ(temporaryFiles(), 0);
+  DeleteFileA(table.c_str());
+}
+
+// Two programs in one folder, closed one after the other or at once: the cache file is the
+// whole table of one of them (the last one closed, when they close in turn), never a mix, and
+// the settings file keeps every line of the user's with each key of the placement once.
+struct TwoPrograms {
+  const char* name;
+  bool closedAtOnce;
+};
+
+void PrintTo(const TwoPrograms& c, std::ostream* out) { *out << c.name; }
+
+class TwoProgramsTest : public ProgramCacheTest, public ::testing::WithParamInterface<TwoPrograms> {};
+
+TEST_P(TwoProgramsTest, EachFileIsOneWholeCopy) {
+  const std::string settings = "[Application]\r\nQueryExit=0\r\nUseRevConvCache=1\r\n; the user's own line\r\n";
+  writeBytes(folder + "\\Obel.ini", settings);
+  const char* keys[2] = {"東京", "大阪"};
+  const std::string books[2] = {folder + "\\book.txt", folder + "\\reading.dic"};  // removed at the end
+  writeBytes(books[0], "｜東京《とうきょう》\r\n");
+  writeBytes(books[1], "｜大阪《おおさか》\r\n");
+  Running programs[2];
+  for (int i = 0; i < 2; ++i) {
+    programs[i] = start();
+    if (!programs[i].window) continue;
+    searchIn(programs[i].window, programs[i].process.dwProcessId, books[i], 1);
+    checkIn(programs[i].window, programs[i].process.dwProcessId);
+  }
+  if (GetParam().closedAtOnce) {
+    for (Running& r : programs) PostMessageA(r.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+  for (Running& r : programs) closeAndWait(r);
+
+  const std::string saved = readBytes(cache);
+  ASSERT_EQ(saved.size(), CacheFileBytes);
+  const std::string keyBlock = saved.substr(0x90004);
+  const bool has[2] = {keyBlock.find(keys[0]) != std::string::npos, keyBlock.find(keys[1]) != std::string::npos};
+  EXPECT_NE(has[0], has[1]) << "the table of one program";
+  if (!GetParam().closedAtOnce) {
+    EXPECT_TRUE(has[1]) << "the table of the program closed last";
+  }
+  std::uint32_t nextSlot = 0;
+  std::memcpy(&nextSlot, saved.data(), 4);
+  EXPECT_GE(nextSlot, 1u);
+  EXPECT_LE(std::count_if(saved.begin() + 4, saved.begin() + 4 + 65536, [](char b) { return b != 0; }), nextSlot)
+      << "no slot filled beyond the entries written";
+
+  const std::string after = readBytes(folder + "\\Obel.ini");
+  EXPECT_NE(after.find("; the user's own line\r\n"), std::string::npos) << after;
+  for (const char* key : {"\r\nLeft=", "\r\nTop=", "\r\nWidth=", "\r\nHeight=", "\r\nMaximized="}) {
+    const std::size_t first = after.find(key);
+    EXPECT_NE(first, std::string::npos) << key + 2 << " in " << after;
+    EXPECT_EQ(after.find(key, first + 1), std::string::npos) << key + 2 << " once";
+  }
+  EXPECT_EQ(temporaryFiles(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, TwoProgramsTest,
+                         ::testing::Values(TwoPrograms{"InTurn", false}, TwoPrograms{"AtOnce", true}),
+                         [](const ::testing::TestParamInfo<TwoPrograms>& info) { return std::string(info.param.name); });
 
 
 // The released program as a user unpacks it. Not run with the other window tests:

@@ -22,7 +22,15 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wineserver -k 2>/dev/null || true
 rm -rf "$prefix"
-bash "$here/../../tools/wine-prefix.sh" "$prefix" || { echo "release zip: no prefix"; exit 1; }
+# Making a prefix has failed once in many runs on a loaded machine: it is tried a second time,
+# and what the failed try printed is shown.
+make_prefix() { bash -x "$here/../../tools/wine-prefix.sh" "$prefix" >"$prefix.log" 2>&1; }
+if ! make_prefix; then
+  echo "release zip: the prefix failed once; its last steps:"; tail -n 5 "$prefix.log"
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+  make_prefix || { echo "release zip: no prefix"; tail -n 20 "$prefix.log"; exit 1; }
+fi
 # Only C: and the test program's T: remain.
 for drive in "$prefix"/dosdevices/?:; do
   [ "$(basename "$drive")" = c: ] || rm -f "$drive"
@@ -85,5 +93,5 @@ grep -q 'UseRevConvCache=1' "$ini" 2>/dev/null || fail "Obel.ini does not keep t
 
 wineserver -k 2>/dev/null || true
 rm -f "$out" "$out.utf8"
-if [ $status -eq 0 ]; then rm -rf "$prefix"; echo "release zip: $name passed"; fi
+if [ $status -eq 0 ]; then rm -rf "$prefix" "$prefix.log"; echo "release zip: $name passed"; fi
 exit $status

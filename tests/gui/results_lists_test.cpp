@@ -17,6 +17,7 @@
 #include "results/conditions.h"
 #include "results/list_model.h"
 #include "results/list_view_win32.h"
+#include "results/window_subclass_win32.h"
 #include "app/result_lists.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -183,19 +184,20 @@ TEST_F(ResultListsTest, HeaderClicksSortAndAlternate) {
 }
 
 std::vector<std::pair<int, int>> sortChanges;
-INT_PTR CALLBACK recordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+// In front of the dialog's own subclass, which takes the lists' notifications.
+LRESULT CALLBACK recordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == SortChanged) {
     const NMHEADERA* changed = reinterpret_cast<const NMHEADERA*>(lParam);
     sortChanges.emplace_back(changed->iItem, changed->iButton);
     EXPECT_EQ(changed->hdr.idFrom, static_cast<UINT_PTR>(IDC_GROUP_LIST));
   }
-  return mainDialogProc(dialog, message, wParam, lParam);
+  return callNextProcedure(recordingProc, dialog, message, wParam, lParam);
 }
 
 TEST_F(ResultListsTest, SortChangedGoesToTheParentWithBothColumns) {
   createAndFill();
   sortChanges.clear();
-  SetWindowLongPtrA(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(recordingProc));
+  ASSERT_TRUE(subclassWindow(dialog, recordingProc, nullptr));
   clickHeader(group, RubyColumn);
   clickHeader(group, RubyColumn);
   NMHEADERA right{};
@@ -409,12 +411,24 @@ TEST_F(ResultListsTest, ClicksUpdateTheButtonsAfterTheListAndActivationExpandsOr
   EXPECT_EQ(test::listRowCount(members), 3);
 }
 
+int laterSubclassMessages = 0;
+LRESULT CALLBACK laterSubclassProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  ++laterSubclassMessages;
+  return callNextProcedure(laterSubclassProc, list, message, wParam, lParam);
+}
+
 TEST_F(ResultListsTest, TheLastMessageUnbindsTheObject) {
   create();
   SortableListView& view = process::groupListView();
   EXPECT_EQ(view.window, group);
   EXPECT_NE(view.previousProcedure, nullptr);
   EXPECT_EQ(GetWindowLongPtrA(group, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(view.windowProcedure()));
+  // A later subclass of the list leaves the object's whole: a header click still sorts.
+  ASSERT_TRUE(subclassWindow(group, laterSubclassProc, nullptr));
+  laterSubclassMessages = 0;
+  clickHeader(group, RubyColumn);
+  EXPECT_GT(laterSubclassMessages, 0);
+  EXPECT_EQ(view.sortState.sortedColumn, RubyColumn);
   DestroyWindow(dialog);
   test::pumpMessages();
   EXPECT_EQ(view.window, nullptr);

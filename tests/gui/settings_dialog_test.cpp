@@ -106,6 +106,11 @@ TEST_F(SettingsDialogTest, OpensWithTheSettings) {
     EXPECT_EQ(low, 8);
     EXPECT_EQ(high, 99);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_QUERY_EXIT));
+    // In the font the dialog was laid out for, its longest caption keeps the template's place.
+    const RECT placed = test::dialogUnits(dialog, 10, 16, 125, 9);
+    const RECT shown = test::childRect(GetDlgItem(dialog, IDC_QUERY_EXIT));
+    EXPECT_EQ(shown.left, placed.left);
+    EXPECT_EQ(shown.right, placed.right);
   });
   EXPECT_FALSE(confirmed);
   EXPECT_TRUE(hook.boxes().empty());

@@ -350,6 +350,17 @@ TEST_F(MainDialogTest, AnyMissingKeyKeepsTheTemplateSizeCentred) {
     useSettingsFile(content.c_str());
     create();
     expectSameRect(windowRect(dialog), plain);
+    // In the font the dialog was laid out for, its controls stand where the template puts them
+    // (x, y, width, height in dialog units).
+    struct Placed {
+      int id, x, y, width, height;
+    };
+    for (const Placed& p : {Placed{IDC_SEARCH_SUBFOLDER, 230, 18, 70, 9}, Placed{IDC_HIDE_REVCONV, 150, 100, 100, 9},
+                            Placed{IDC_RUBY_LENGTH, 150, 136, 108, 9}, Placed{IDC_RUBY_LENGTH_CHANGE, 260, 134, 30, 13},
+                            Placed{IDC_SETTINGS, 225, 160, 50, 14}}) {
+      SCOPED_TRACE(p.id);
+      expectSameRect(item(dialog, p.id), test::dialogUnits(dialog, p.x, p.y, p.width, p.height));
+    }
     DestroyWindow(dialog);
   }
 }
