@@ -162,8 +162,8 @@ check "library items count" 33501 "$(wc -l < "$work/items.tsv" | tr -d ' ')"
 check "library items view equals the per-folder results" "" "$(cmp "$work/per.tsv" "$work/items.tsv" 2>&1)"
 check "library exit status" 0 "$rc"
 for t in 1 2 8; do  # the folders listed and the files read on several threads, the fills taken in the walk's order
-  run --no-limit --utf8 --threads $t --no-default-dictionaries --check="$dic" "$(win "$lib")" > "$work/threads$t.tsv"
-  run --utf8 --no-default-dictionaries --check="$dic" --view grouped --no-limit --threads $t "$(win "$lib")" >> "$work/threads$t.tsv"
+  run --no-limit --utf8 --threads $t --no-default-dictionaries --check="$dic" --suggest "$(win "$lib")" > "$work/threads$t.tsv"
+  run --utf8 --no-default-dictionaries --check="$dic" --suggest --view grouped --no-limit --threads $t "$(win "$lib")" >> "$work/threads$t.tsv"
 done
 for t in 2 8; do check "the same table on 1 and $t threads" "" "$(cmp "$work/threads1.tsv" "$work/threads$t.tsv" 2>&1)"; done
 check "nothing on standard error that is not a terminal" "" "$(cat "$work/err.txt")"
