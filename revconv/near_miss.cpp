@@ -176,29 +176,19 @@ std::u16string large(std::u16string text) {
 }  // namespace
 
 std::u16string modernKana(std::u16string_view reading) {
+  // Pairs of historical and modern kana: anywhere, and inside a word.
+  static constexpr std::u16string_view Anywhere = u"ゐいゑえをおぢじづず", InsideAWord = u"はわひいふうへえほお";
+  auto respelled = [](char16_t c, std::u16string_view pairs) {
+    for (std::size_t i = 0; i < pairs.size(); i += 2)
+      if (pairs[i] == c) return pairs[i + 1];
+    return c;
+  };
   std::u16string sounds;
   for (std::size_t i = 0; i < reading.size(); ++i) {
-    char16_t c = reading[i];
+    char16_t c = respelled(reading[i], Anywhere);
     const char16_t next = i + 1 < reading.size() ? reading[i + 1] : 0;
-    switch (c) {
-      case u'ゐ': c = u'い'; break;
-      case u'ゑ': c = u'え'; break;
-      case u'を': c = u'お'; break;
-      case u'ぢ': c = u'じ'; break;
-      case u'づ': c = u'ず'; break;
-      default: break;
-    }
     // Inside a word the は-row is read as the わ-row, but for はう and はふ of on readings (方 法).
-    if (i > 0 && next != u'う' && next != u'ふ') {
-      switch (c) {
-        case u'は': c = u'わ'; break;
-        case u'ひ': c = u'い'; break;
-        case u'ふ': c = u'う'; break;
-        case u'へ': c = u'え'; break;
-        case u'ほ': c = u'お'; break;
-        default: break;
-      }
-    }
+    if (i > 0 && next != u'う' && next != u'ふ') c = respelled(c, InsideAWord);
     sounds.push_back(c);
   }
   std::u16string modern;
