@@ -415,13 +415,20 @@ TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
   ime.add("何", {"なに"});
   ime.counts["何"] = {{"なに", 3000}, {"な", 200}};
   appendItem(process::store(), "何", "なに", "にも");  // far more books give なに than な
+  FileRecord oldKana{};  // a book whose rubies keep to historical kana
+  oldKana.itemCount = 1000;
+  oldKana.historicalKanaRubies = HistoricalKanaPerThousand;
+  ime.add("方", {"ほう", "はう"});
+  ime.counts["方"] = {{"ほう", 90}, {"はう", 9}};
+  appendItem(process::store(), "方", "ほう", "", &oldKana);  // the book spells it はう
+  appendItem(process::store(), "方", "ほう");                // in no book: no spelling to keep to
   finishSearch();
   run();
   const ResultStore& s = process::store();
-  EXPECT_EQ(marks(false), "！！！◎×◎◎");
+  EXPECT_EQ(marks(false), "！！！◎×◎◎！◎");
   EXPECT_STREQ(verdictMark(s.items[0], true), "！") << "the pair row";
   EXPECT_STREQ(verdictMark(s.items[2], true), "！") << "a pair row shows ！ when one occurrence has it";
-  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", "", ""};
+  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", "", "", "はう", ""};
   for (std::uint32_t i = 0; i < s.itemCount; ++i) EXPECT_STREQ(suggestion(s, s.items[i]), expected[i]) << i;
 }
 
