@@ -236,10 +236,17 @@ struct RuleSet {
 };
 
 // The rubies of each book, and how many of them hold a small kana.
-struct BookKana {
+struct BookRubies {
   std::size_t rubies = 0;
   std::size_t withSmall = 0;
+  std::uint32_t historical = 0;  // rubies showing historical kana
 };
+
+// The book's file name, whether its path comes from obel-scan's folder column or from a path.
+std::string fileName(const std::string& book) {
+  const std::size_t slash = book.find_last_of("/\\");
+  return slash == std::string::npos ? book : book.substr(slash + 1);
+}
 
 }  // namespace
 
@@ -254,22 +261,23 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<Item> items;
-  std::map<std::string, BookKana> books;
+  std::map<std::string, BookRubies> books;
   std::string line;
   std::getline(in, line);  // header
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     Item item;
     if (!split(line, item)) continue;
-    BookKana& book = books[item.book];
+    BookRubies& book = books[item.book];
     ++book.rubies;
     book.withSmall += hasSmallKana(item.ruby);
+    book.historical += holdsHistoricalKana(item.ruby.c_str());
     if (!item.key.empty()) items.push_back(item);
   }
   // Whether the item's book, as it stands with a typo in place of the ruby it gives, writes
   // without small kana.
   auto oldBook = [&](const Item& item) {
-    const BookKana& book = books[item.book];
+    const BookRubies& book = books[item.book];
     const std::string& original = item.original.empty() ? item.ruby : item.original;
     const std::size_t small = book.withSmall - hasSmallKana(original) + hasSmallKana(item.ruby);
     return writesWithoutSmallKana(static_cast<std::uint32_t>(book.rubies), static_cast<std::uint32_t>(small));
@@ -416,6 +424,18 @@ int main(int argc, char** argv) {
     const auto found = inBook.find(bookPair(item));
     return withOwnReadings && (found == inBook.end() ? 0 : found->second) + added >= BookRepeatMin;
   };
+  // The book's own kana: the spelling its rubies keep to, by file name.
+  const bool withOwnKana = std::getenv("NO_OWN_KANA") == nullptr;
+  std::map<std::string, BookKana> kanaOfBook;
+  std::size_t kanaBooks[3] = {};
+  for (const auto& [name, book] : books) {
+    const BookKana kana = bookKana(static_cast<std::uint32_t>(book.rubies), book.historical);
+    kanaOfBook[fileName(name)] = kana;
+    ++kanaBooks[static_cast<int>(kana)];
+  }
+  std::printf("\nbooks mixing the kana %zu, historical %zu, modern %zu%s\n", kanaBooks[0], kanaBooks[1], kanaBooks[2],
+              withOwnKana ? "" : " (NO_OWN_KANA: no ！ for the book's own kana)");
+  std::size_t ownKanaFlags[2] = {};  // in modern books, in historical ones
   std::uint32_t added = 0;  // 1 for a typo or an error put back, 0 for a book's own item
   auto judged = [&](const Item& item, std::string& suggestion, bool& near) {
     near = false;
@@ -425,6 +445,19 @@ int main(int argc, char** argv) {
       return true;
     }
     near = judge.nearMiss(item, suggestion);
+    if (!near && withOwnKana && !ownReading(item, added)) {
+      const auto book = kanaOfBook.find(fileName(item.book));
+      const BookKana kana = book == kanaOfBook.end() ? BookKana::Mixed : book->second;
+      std::vector<CountedReading> counted;
+      dictionaries.countedReadings(cp932ToUtf16(item.key.c_str()), counted);
+      if (const CountedReading* spelled = ownKanaSpelling(counted, cp932ToUtf16(item.ruby.c_str()), kana)) {
+        near = true;
+        ++ownKanaFlags[kana == BookKana::Historical];
+        suggestion = utf16ToCp932(spelled->reading.c_str());
+        if (std::getenv("SHOW_OWN_KANA"))
+          std::fprintf(stderr, "%s %s《%s》 -> %s\n", fileName(item.book).c_str(), item.key.c_str(), item.ruby.c_str(), suggestion.c_str());
+      }
+    }
     return near;
   };
   std::size_t itemsFlagged = 0, itemsNear = 0;
@@ -437,6 +470,8 @@ int main(int argc, char** argv) {
   std::printf("\nwith ！ (%s):\n  items × or ！: %zu of %zu (%.2f %%), of them ！ %zu (%.2f %%)\n", rules.name,
               itemsFlagged, items.size(), 100.0 * itemsFlagged / items.size(), itemsNear, 100.0 * itemsNear / items.size());
   added = 1;
+  std::printf("  of them spelled against their book's kana: %zu in modern books, %zu in historical ones\n",
+              ownKanaFlags[0], ownKanaFlags[1]);
   std::size_t typosFlagged = 0, typosNear = 0, rightSuggestions = 0;
   for (int k = 0; k < 6; ++k) {
     std::size_t flagged = 0, right = 0;

@@ -130,7 +130,7 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
     p.ownReading = p.ownReading || ownReading;
     found.composed = composed == 2 || ownReading;
   }
-  findNearMiss(s, item, p, check, found);
+  findNearMiss(s, item, p, check, found, ownReading);
   return itemVerdictBits(found);
 }
 
@@ -139,7 +139,7 @@ void LibraryResult::keepSuggestion(LibraryPair& p, const std::string& reading) {
 }
 
 void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
-                                 ItemFindings& found) {
+                                 ItemFindings& found, bool ownReading) {
   NearMissFindings near;
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   if (unconfirmed) {
@@ -155,6 +155,8 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPa
       near.nearMiss = true;
     } else {
       near = doubledOkuriganaOf(s, check, item);
+      // A spelling the book repeats is its own, as a reading it repeats is.
+      if (!near.nearMiss && !ownReading) near = ownKana(s, item, p, check);
       if (near.nearMiss) keepSuggestion(p, near.suggestion);
     }
   }
@@ -162,6 +164,19 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPa
   p.nearMisses += near.nearMiss;
   if (near.nearMiss && !near.suggestion.empty()) setSuggestion(s, item, near.suggestion.c_str());
   else if (p.suggestion != 0 && (near.nearMiss || unconfirmed)) setSuggestion(s, item, strings_.text(p.suggestion - 1).data());
+}
+
+NearMissFindings LibraryResult::ownKana(ResultStore& s, const RubyItem& item, LibraryPair& p,
+                                        const ReadingSource& check) {
+  const BookKana book = bookKanaOf(item);
+  if (book == BookKana::Mixed) return {};
+  std::uint32_t& asked = p.ownKana[book == BookKana::Modern];
+  if (asked == 0) {
+    const NearMissFindings found = ownKanaOf(s, check, item);
+    asked = found.nearMiss ? 2 + strings_.intern(found.suggestion) : 1;
+  }
+  if (asked == 1) return {};
+  return {true, std::string(strings_.text(asked - 2))};
 }
 
 void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes) {

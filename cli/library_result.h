@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/store.h"
+#include "revconv/near_miss.h"
 #include "revconv/reading.h"
 #include "settings/settings.h"
 
@@ -59,6 +60,9 @@ struct LibraryPair {
   std::uint8_t composed[2] = {0, 0};
   bool ownReading = false;      // given at least BookRepeatMin times in one book: no ×
   std::uint8_t voicing = 0;     // 0 not asked, 1 no, 2 one voicing mark from a reading far more books use
+  // In a book of historical kana and in a modern one (BookKana): 0 not asked, 1 the ruby keeps to
+  // the book's spelling, else 2 + the id of the book's spelling in the result's strings.
+  std::uint32_t ownKana[2] = {0, 0};
   bool nearestAsked = false;    // the 候補 of a × was looked for
   std::uint32_t nearMisses = 0;  // occurrences marked ！
   std::uint32_t suggestion = 0;  // 1 + the id of its 候補 in the result's strings, 0 for none
@@ -131,7 +135,9 @@ class LibraryResult {
                             const ReadingSource& check, bool ownReading);
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
-                    ItemFindings& found);
+                    ItemFindings& found, bool ownReading);
+  // The ！ of a ruby spelled against its book's kana, asked once per pair and kind of book.
+  NearMissFindings ownKana(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check);
   void keepSuggestion(LibraryPair& p, const std::string& reading);
   void askAhead(const ResultStore& s, const std::vector<std::uint32_t>& pairIds,
                 const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads);

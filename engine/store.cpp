@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "engine/sjis.h"
 
@@ -167,10 +168,35 @@ bool holdsSmallHiragana(const char* text) {
 
 }  // namespace
 
+bool holdsHistoricalKana(const char* ruby) {
+  // The hiragana of CP932 (0x829F ぁ to 0x82F1 ん) in their order in Unicode.
+  auto hiragana = [](const unsigned char* p) -> char16_t {
+    const unsigned code = p[0] * 256u + p[1];
+    return code >= 0x829F && code <= 0x82F1 ? static_cast<char16_t>(u'ぁ' + (code - 0x829F)) : 0;
+  };
+  static constexpr std::u16string_view BeforeU = u"あかがさざただなはばぱまやらわえけげせぜてでねへべぺめれ";
+  char16_t previous = 0;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(ruby); *p != 0; ++p) {
+    if (!isLeadByte(*p) || p[1] == 0) {
+      previous = 0;
+      continue;
+    }
+    const char16_t c = hiragana(p);
+    ++p;
+    if (c == u'ゐ' || c == u'ゑ' || (c == u'を' && p - 1 != reinterpret_cast<const unsigned char*>(ruby))) return true;
+    if (c == u'う' && previous != 0 && BeforeU.find(previous) != std::u16string_view::npos) return true;
+    previous = c;
+  }
+  return false;
+}
+
 void addFile(ResultStore& s, FileRecord* record) {
   record->smallKanaRubies = 0;
   for (std::uint32_t i = 0; i < record->itemCount; ++i)
     record->smallKanaRubies += holdsSmallHiragana(text(s, record->firstItem[i].rubyId));
+  record->historicalKanaRubies = 0;
+  for (std::uint32_t i = 0; i < record->itemCount; ++i)
+    record->historicalKanaRubies += holdsHistoricalKana(text(s, record->firstItem[i].rubyId));
   record->next = s.files;
   s.files = record;
   s.itemCount += record->itemCount;

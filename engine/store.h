@@ -73,6 +73,9 @@ struct FileRecord {
   // Of those, the ones whose ruby holds a small hiragana (ぁ ぃ ぅ ぇ ぉ っ ゃ ゅ ょ); set by
   // addFile. A book in the old orthography has (nearly) none.
   std::uint32_t smallKanaRubies;
+  // Of those, the ones whose ruby shows historical kana unmistakably (holdsHistoricalKana); set by
+  // addFile. A book in modern kana has (nearly) none.
+  std::uint32_t historicalKanaRubies;
   FileRecord* next;         // the record added before this one
 };
 
@@ -142,6 +145,9 @@ void freeFileRecord(FileRecord* record);
 // Puts the scanned record (firstItem and itemCount set) at the head of the file list, counts its
 // items into the store and its rubies with small kana into the record.
 void addFile(ResultStore& s, FileRecord* record);
+// Whether a ruby (CP932) shows historical kana unmistakably: ゐ ゑ, を after the first kana, or う
+// after a kana of the あ or え column (かう, けう).
+bool holdsHistoricalKana(const char* ruby);
 // folder: path cut before its last backslash, or after it when a colon precedes it; empty
 // without a backslash. name: the part after the last backslash, or the whole path.
 void deriveFolderAndName(FileRecord& record);

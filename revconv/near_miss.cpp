@@ -125,6 +125,101 @@ std::u16string nearestReading(const std::vector<CountedReading>& known, std::u16
   return best ? best->reading : std::u16string();
 }
 
+BookKana bookKana(std::uint32_t rubies, std::uint32_t historicalKanaRubies) {
+  const unsigned long long perThousand = 1000ull * historicalKanaRubies;
+  if (rubies > 0 && perThousand >= HistoricalKanaPerThousand * static_cast<unsigned long long>(rubies))
+    return BookKana::Historical;
+  if (rubies >= ModernKanaMinRubies && perThousand <= ModernKanaPerThousand * static_cast<unsigned long long>(rubies))
+    return BookKana::Modern;
+  return BookKana::Mixed;
+}
+
+BookKana bookKanaOf(const RubyItem& item) {
+  return item.file == nullptr ? BookKana::Mixed : bookKana(item.file->itemCount, item.file->historicalKanaRubies);
+}
+
+namespace {
+
+// The modern spelling of a kana before う in an on reading (かう こう, けう きょう, きう きゅう); null
+// for a kana that keeps its spelling there. い is left out: いう is also the verb.
+const char16_t* modernBeforeU(char16_t c) {
+  static constexpr struct {
+    char16_t historical;
+    const char16_t* modern;
+  } Pairs[] = {
+      {u'あ', u"お"},   {u'か', u"こ"},   {u'が', u"ご"},   {u'さ', u"そ"},   {u'ざ', u"ぞ"},   {u'た', u"と"},
+      {u'だ', u"ど"},   {u'な', u"の"},   {u'は', u"ほ"},   {u'ば', u"ぼ"},   {u'ぱ', u"ぽ"},   {u'ま', u"も"},
+      {u'や', u"よ"},   {u'ら', u"ろ"},   {u'わ', u"お"},   {u'え', u"よ"},   {u'け', u"きょ"}, {u'げ', u"ぎょ"},
+      {u'せ', u"しょ"}, {u'ぜ', u"じょ"}, {u'て', u"ちょ"}, {u'で', u"じょ"}, {u'ね', u"にょ"}, {u'へ', u"ひょ"},
+      {u'べ', u"びょ"}, {u'ぺ', u"ぴょ"}, {u'め', u"みょ"}, {u'れ', u"りょ"}, {u'き', u"きゅ"}, {u'ぎ', u"ぎゅ"},
+      {u'し', u"しゅ"}, {u'じ', u"じゅ"}, {u'ち', u"ちゅ"}, {u'に', u"にゅ"}, {u'ひ', u"ひゅ"}, {u'り', u"りゅ"},
+  };
+  for (const auto& pair : Pairs)
+    if (pair.historical == c) return pair.modern;
+  return nullptr;
+}
+
+// The kana of one sound, whatever its spelling: small kana as large.
+std::u16string large(std::u16string text) {
+  for (char16_t& c : text) {
+    switch (c) {
+      case u'ぁ': case u'ぃ': case u'ぅ': case u'ぇ': case u'ぉ': case u'っ': case u'ゃ': case u'ゅ': case u'ょ': case u'ゎ':
+        ++c;  // the large kana follows its small one
+        break;
+      default:
+        break;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::u16string modernKana(std::u16string_view reading) {
+  // Pairs of historical and modern kana: anywhere, and inside a word.
+  static constexpr std::u16string_view Anywhere = u"ゐいゑえをおぢじづず", InsideAWord = u"はわひいふうへえほお";
+  auto respelled = [](char16_t c, std::u16string_view pairs) {
+    for (std::size_t i = 0; i < pairs.size(); i += 2)
+      if (pairs[i] == c) return pairs[i + 1];
+    return c;
+  };
+  std::u16string sounds;
+  for (std::size_t i = 0; i < reading.size(); ++i) {
+    char16_t c = respelled(reading[i], Anywhere);
+    const char16_t next = i + 1 < reading.size() ? reading[i + 1] : 0;
+    // Inside a word the は-row is read as the わ-row, but for はう and はふ of on readings (方 法).
+    if (i > 0 && next != u'う' && next != u'ふ') c = respelled(c, InsideAWord);
+    sounds.push_back(c);
+  }
+  std::u16string modern;
+  for (std::size_t i = 0; i < sounds.size(); ++i) {
+    const char16_t* spelled = i + 1 < sounds.size() && sounds[i + 1] == u'う' ? modernBeforeU(sounds[i]) : nullptr;
+    if (spelled != nullptr) modern += spelled;
+    else modern.push_back(sounds[i]);
+  }
+  return large(std::move(modern));
+}
+
+const CountedReading* ownKanaSpelling(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                      BookKana book) {
+  if (book == BookKana::Mixed || ruby.size() > MaxNearMissChars) return nullptr;
+  const std::u16string rubyModern = modernKana(ruby);
+  const bool rubyHistorical = rubyModern != large(std::u16string(ruby));
+  // A historical book's stray is a modern spelling; a modern book's, a historical one.
+  if (rubyHistorical != (book == BookKana::Modern)) return nullptr;
+  const std::uint32_t own = booksOf(counted, ruby);
+  const CountedReading* best = nullptr;
+  for (const CountedReading& c : counted) {
+    if (c.books < OwnKanaMinBooks || c.books * OwnKanaRatio < own || c.reading == ruby) continue;
+    if (c.reading.size() > MaxNearMissChars) continue;
+    const std::u16string modern = modernKana(c.reading);
+    const bool historical = modern != large(c.reading);
+    if (historical != (book == BookKana::Historical) || modern != rubyModern) continue;
+    if (best == nullptr || c.books > best->books) best = &c;
+  }
+  return best;
+}
+
 NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   NearMissFindings found;
   const char* rubyText = text(s, item.rubyId);
@@ -153,6 +248,19 @@ NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& s
   if (!shorter.empty()) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(shorter.c_str());
+  }
+  return found;
+}
+
+NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  NearMissFindings found;
+  const BookKana book = bookKanaOf(item);
+  const char* rubyText = text(s, item.rubyId);
+  if (book == BookKana::Mixed || std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
+  const std::vector<CountedReading> counted = countedOfKey(s, source, item);
+  if (const CountedReading* spelled = ownKanaSpelling(counted, cp932ToUtf16(rubyText), book)) {
+    found.nearMiss = true;
+    found.suggestion = utf16ToCp932(spelled->reading.c_str());
   }
   return found;
 }

@@ -50,6 +50,28 @@ std::u16string doubledOkurigana(const std::vector<CountedReading>& counted, std:
 // more books give); empty when none is near.
 std::u16string nearestReading(const std::vector<CountedReading>& known, std::u16string_view ruby);
 
+// The book's own kana. A book writes historical kana when at least HistoricalKanaPerThousand of
+// its rubies show them unmistakably (holdsHistoricalKana), modern kana when it has at least
+// ModernKanaMinRubies rubies and at most ModernKanaPerThousand of them show them; between the
+// two it mixes the spellings and gets no ！ for them.
+constexpr std::uint32_t HistoricalKanaPerThousand = 30;
+constexpr std::uint32_t ModernKanaPerThousand = 5;
+constexpr std::uint32_t ModernKanaMinRubies = 100;
+// The book's spelling of the ruby counts when at least OwnKanaMinBooks books give the key that
+// reading, and at least one in OwnKanaRatio as many as give it the ruby.
+constexpr std::uint32_t OwnKanaMinBooks = 3;
+constexpr std::uint32_t OwnKanaRatio = 10;
+enum class BookKana { Mixed, Historical, Modern };
+BookKana bookKana(std::uint32_t rubies, std::uint32_t historicalKanaRubies);
+BookKana bookKanaOf(const RubyItem& item);  // Mixed for an item of no file
+// The reading in modern kana: ゐ ゑ を as い え お, ぢ づ as じ ず, a は-row kana after the first as
+// the わ-row, the vowel pairs of on readings (かう こう, けう きょう, きう きゅう), small kana as large.
+std::u16string modernKana(std::u16string_view reading);
+// The counted reading that spells the ruby as its book spells (方《ほう》 in a book of historical
+// kana: はう; 頤《おとがひ》 in a modern one: おとがい), or null.
+const CountedReading* ownKanaSpelling(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                      BookKana book);
+
 // The findings on one item of the store: whether it is a near miss, and the reading it stands
 // for (CP932, its 候補).
 struct NearMissFindings {
@@ -61,6 +83,9 @@ NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& so
 // This occurrence's ！: its ruby ends in the first kana of its okurigana (asked of the dictionaries
 // only then).
 NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// This occurrence's ！: its ruby spelled against its book's kana (asked only in a book that keeps to
+// one spelling).
+NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
 // For an item marked ×: the nearest reading the dictionaries with counts give the key (the
 // books' readings; the input method is not asked again).
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item);

@@ -41,9 +41,10 @@ class PairNearMiss {
  public:
   PairNearMiss(const ResultStore& s, const ReadingSource& source, const RubyItem& first)
       : s_(s), source_(source), first_(first) {}
-  // A ！ of the pair's reading or of this occurrence's okurigana; for a × (unconfirmed) no ！,
-  // and the nearest known reading as the 候補.
-  NearMissFindings of(const RubyItem& member, bool unconfirmed) {
+  // A ！ of the pair's reading, of this occurrence's okurigana or of its spelling against its
+  // book's kana (not for a spelling the book repeats: that is its own); for a × (unconfirmed) no
+  // ！, and the nearest known reading as the 候補.
+  NearMissFindings of(const RubyItem& member, bool unconfirmed, bool repeatedInBook) {
     if (unconfirmed) {
       if (!nearestAsked_) nearest_.suggestion = suggestionFor(s_, source_, first_);
       nearestAsked_ = true;
@@ -51,7 +52,9 @@ class PairNearMiss {
     }
     if (!voicingAsked_) voicing_ = voicingNearMissOf(s_, source_, first_);
     voicingAsked_ = true;
-    return voicing_.nearMiss ? voicing_ : doubledOkuriganaOf(s_, source_, member);
+    if (voicing_.nearMiss) return voicing_;
+    NearMissFindings doubled = doubledOkuriganaOf(s_, source_, member);
+    return doubled.nearMiss || repeatedInBook ? doubled : ownKana(member);
   }
 
  private:
@@ -60,12 +63,24 @@ class PairNearMiss {
   const RubyItem& first_;
   bool voicingAsked_ = false, nearestAsked_ = false;
   NearMissFindings voicing_, nearest_;
+  bool ownKanaAsked_[2] = {false, false};  // in a book of historical kana, in a modern one
+  NearMissFindings ownKana_[2];
+
+  NearMissFindings ownKana(const RubyItem& member) {
+    const BookKana book = bookKanaOf(member);
+    if (book == BookKana::Mixed) return {};
+    const int kind = book == BookKana::Modern;
+    if (!ownKanaAsked_[kind]) ownKana_[kind] = ownKanaOf(s_, source_, member);
+    ownKanaAsked_[kind] = true;
+    return ownKana_[kind];
+  }
 };
 
 // Gives the occurrence the verdict of the findings, with its ！ and 候補; true when this gave it
 // its verdict.
-bool giveVerdict(ResultStore& s, RubyItem& member, ItemFindings found, PairNearMiss& pair) {
-  const NearMissFindings near = pair.of(member, !found.keyOk && !found.okuriOk && !found.composed);
+bool giveVerdict(ResultStore& s, RubyItem& member, ItemFindings found, PairNearMiss& pair,
+                 bool repeatedInBook = false) {
+  const NearMissFindings near = pair.of(member, !found.keyOk && !found.okuriOk && !found.composed, repeatedInBook);
   found.nearMiss = near.nearMiss;
   setSuggestion(s, member, near.suggestion.c_str());
   return addBits(member, itemVerdictBits(found));
@@ -117,7 +132,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
           continue;
         ItemFindings own = found;
         own.composed = own.composed || (!own.okuriOk && ownReading(members[j]));
-        given += giveVerdict(s, *members[j], own, near);
+        given += giveVerdict(s, *members[j], own, near, ownReading(members[j]));
       }
     }
     if (i > 0 && !process::revConvRunning().load()) {
@@ -141,7 +156,8 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
 namespace {
 
 // The key alone reads as the ruby: every occurrence of the item's pair is ◎ (or ！).
-std::uint32_t markKeyConfirmed(ResultStore& s, const ReadingSource& source, RubyItem& item, std::uint32_t index) {
+std::uint32_t markKeyConfirmed(ResultStore& s, const ReadingSource& source, RubyItem& item, std::uint32_t index,
+                               const std::vector<bool>& repeated) {
   PairNearMiss near(s, source, item);
   if (!(item.flags & PairShared)) return giveVerdict(s, item, {true}, near);
   std::vector<RubyItem*> members(item.groupSize);
@@ -149,7 +165,7 @@ std::uint32_t markKeyConfirmed(ResultStore& s, const ReadingSource& source, Ruby
   std::uint32_t done = 0;
   bool nearMiss = false;
   for (std::uint32_t i = 0; i < n; ++i) {
-    done += giveVerdict(s, *members[i], {true}, near);
+    done += giveVerdict(s, *members[i], {true}, near, repeated[members[i] - s.items]);
     nearMiss |= (members[i]->flags & RevConvNearMiss) != 0;
   }
   item.flags |= pairVerdictBits({true, item.groupSize, item.groupSize, false, nearMiss});
@@ -169,7 +185,7 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
     if (!(item.flags & RevConvDone)) {
       std::uint32_t done = 0;
       if (!(item.flags & PairRepeat) && matchKeyAlone(s, source, item) == 1) {
-        done = markKeyConfirmed(s, source, item, i);
+        done = markKeyConfirmed(s, source, item, i, repeated);
       } else if (item.flags & PairShared) {
         const std::uint32_t size = (item.flags & PairRepeat) ? pairSize(s, s.pairIndex[i]) : item.groupSize;
         done = checkPairWithOkurigana(s, source, s.pairIndex[i], size, &repeated);

@@ -8,6 +8,7 @@
 #include "engine/scanner.h"
 #include "revconv/cache.h"
 #include "revconv/near_miss.h"
+#include "revconv/text_codec.h"
 #include "revconv_fakes.h"
 #include "settings/settings.h"
 
@@ -414,13 +415,20 @@ TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
   ime.add("何", {"なに"});
   ime.counts["何"] = {{"なに", 3000}, {"な", 200}};
   appendItem(process::store(), "何", "なに", "にも");  // far more books give なに than な
+  FileRecord oldKana{};  // a book whose rubies keep to historical kana
+  oldKana.itemCount = 1000;
+  oldKana.historicalKanaRubies = HistoricalKanaPerThousand;
+  ime.add("方", {"ほう", "はう"});
+  ime.counts["方"] = {{"ほう", 90}, {"はう", 9}};
+  appendItem(process::store(), "方", "ほう", "", &oldKana);  // the book spells it はう
+  appendItem(process::store(), "方", "ほう");                // in no book: no spelling to keep to
   finishSearch();
   run();
   const ResultStore& s = process::store();
-  EXPECT_EQ(marks(false), "！！！◎×◎◎");
+  EXPECT_EQ(marks(false), "！！！◎×◎◎！◎");
   EXPECT_STREQ(verdictMark(s.items[0], true), "！") << "the pair row";
   EXPECT_STREQ(verdictMark(s.items[2], true), "！") << "a pair row shows ！ when one occurrence has it";
-  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", "", ""};
+  const char* expected[] = {"ことば", "ことば", "ほほえ", "", "きけん", "", "", "はう", ""};
   for (std::uint32_t i = 0; i < s.itemCount; ++i) EXPECT_STREQ(suggestion(s, s.items[i]), expected[i]) << i;
 }
 
@@ -444,6 +452,25 @@ TEST(NearMiss, ThresholdsTiesAndBounds) {
   const std::u16string tooLong(MaxNearMissChars + 1, u'あ');
   EXPECT_EQ(nearestReading({{tooLong.substr(1), 9}}, tooLong), u"") << "beyond the cap: no 候補";
   EXPECT_EQ(voicingNearMiss({{std::u16string(MaxNearMissChars + 1, u'が'), 9}}, tooLong), nullptr);
+  // The book's own kana: 方《ほう》 in a book of historical kana is はう, 頤《おとがひ》 in a modern one おとがい.
+  const std::vector<CountedReading> way = {{u"はう", 9}, {u"ほう", 90}, {u"かた", 900}};
+  const CountedReading* spelled = ownKanaSpelling(way, u"ほう", BookKana::Historical);
+  EXPECT_EQ(spelled ? spelled->reading : u"-", u"はう");
+  EXPECT_EQ(ownKanaSpelling(way, u"ほう", BookKana::Modern), nullptr);
+  EXPECT_EQ(ownKanaSpelling(way, u"はう", BookKana::Historical), nullptr);
+  EXPECT_EQ(ownKanaSpelling(way, u"ほう", BookKana::Mixed), nullptr);
+  EXPECT_EQ(ownKanaSpelling({{u"はう", 2}, {u"ほう", 90}}, u"ほう", BookKana::Historical), nullptr) << "too few books";
+  const std::vector<CountedReading> chin = {{u"おとがい", 5}, {u"おとがひ", 40}};
+  spelled = ownKanaSpelling(chin, u"おとがひ", BookKana::Modern);
+  EXPECT_EQ(spelled ? spelled->reading : u"-", u"おとがい");
+  EXPECT_EQ(modernKana(u"はうはふ"), u"ほうほう");
+  EXPECT_EQ(modernKana(u"けふ"), u"きよう") << "small kana are compared large";
+  EXPECT_EQ(modernKana(u"きやう"), u"きよう");
+  EXPECT_TRUE(holdsHistoricalKana(utf16ToCp932(u"さうらふ").c_str()));
+  EXPECT_FALSE(holdsHistoricalKana(utf16ToCp932(u"おとがい").c_str()));
+  EXPECT_EQ(bookKana(1000, HistoricalKanaPerThousand), BookKana::Historical);
+  EXPECT_EQ(bookKana(1000, ModernKanaPerThousand), BookKana::Modern);
+  EXPECT_EQ(bookKana(ModernKanaMinRubies - 1, 0), BookKana::Mixed) << "too few rubies to tell";
 }
 
 // A pair nothing confirms, given three times in one book, is the author's own reading: ？ there,
