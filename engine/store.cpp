@@ -282,4 +282,8 @@ Verdict verdictOfMark(const char* mark) {
 
 const char* verdictMark(const RubyItem& item, bool asPair) { return verdictText(verdictOf(item.flags, asPair)); }
 
+int progressStep(std::uint32_t itemCount) {
+  return itemCount <= 128 ? 1 : static_cast<int>(itemCount / 128);
+}
+
 }  // namespace obel
