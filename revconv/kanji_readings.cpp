@@ -196,14 +196,14 @@ struct ComposeWalk {
   }
 
   // The forms of one reading of the character at key position i, tried at ruby position j.
-  void place(std::size_t i, std::size_t j, const Form& base, int kind) {
+  void place(std::size_t i, std::size_t j, const Form& base, KanjiReadings::ReadingKind kind) {
     Form forms[8];
     int count = 0;
     forms[count++] = base;
-    if (kind == 0 && (rules & ComposeHistorical)) count += historicalForms(base, forms + count, rules);
+    if (kind == KanjiReadings::ReadingKind::On && (rules & ComposeHistorical)) count += historicalForms(base, forms + count, rules);
     const bool initial = i == 0;
     const bool final = i + 1 == key.size();
-    const bool kun = kind != 0;
+    const bool kun = kind != KanjiReadings::ReadingKind::On;
     const bool afterStop =
         j > 0 && (ruby[j - 1] == hira(0x3093) || ruby[j - 1] == hira(0x3063) ||
                   ((rules & ComposeLargeSmall) && ruby[j - 1] == hira(0x3064)));
@@ -235,7 +235,7 @@ struct ComposeWalk {
     const std::uint32_t code = kanji;
     for (std::uint32_t r = k.first_[code]; r < k.first_[code + 1]; ++r) {
       const KanjiReadings::Reading& reading = k.readings_[r];
-      if (reading.kind == 2 && !(rules & ComposeNames)) continue;
+      if (reading.kind == KanjiReadings::ReadingKind::Name && !(rules & ComposeNames)) continue;
       const std::uint16_t* text = k.pool_.data() + reading.offset;
       const int longest = (rules & ComposeKunOkurigana) ? reading.length : reading.stem;
       for (int n = reading.stem; n <= longest; ++n) {
@@ -348,7 +348,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
       if (token[0] == 'T') break;  // T2: radical names
       const unsigned char lead = static_cast<unsigned char>(token[0]);
       if (lead != 0xA4 && lead != 0xA5 && token[0] != '-') continue;  // codes of other indexes
-      Reading r{static_cast<std::uint32_t>(pool_.size()), 0, 0, 0};
+      Reading r{static_cast<std::uint32_t>(pool_.size()), 0, 0, ReadingKind::On};
       bool dot = false;
       bool kata = false;
       bool valid = true;
@@ -382,7 +382,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
         continue;
       }
       if (!dot) r.stem = r.length;
-      r.kind = kata ? 0 : names ? 2 : 1;
+      r.kind = kata ? ReadingKind::On : names ? ReadingKind::Name : ReadingKind::Kun;
       entries.push_back({kanji, r});
       any = true;
     }

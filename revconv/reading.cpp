@@ -220,13 +220,17 @@ const KanjiReadings* composedReadings(const KanjiReadings& loaded) {
   return process::settings().composedReadings ? &loaded : nullptr;
 }
 
-int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+namespace {
+ReadingMatch matchOf(int cachedVerdict) { return cachedVerdict == 1 ? ReadingMatch::Found : ReadingMatch::NotFound; }
+}  // namespace
+
+ReadingMatch matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const bool useCache = process::settings().useRevConvCache != 0;
   CodeWords words;
   const bool encodable = useCache && encodeReading(s, item, false, words);
   if (encodable) {
     int verdict = 0;
-    if (cacheLookup(process::revConvCache(), text(s, item.keyId), 0, words, verdict)) return verdict;
+    if (cacheLookup(process::revConvCache(), text(s, item.keyId), 0, words, verdict)) return matchOf(verdict);
   }
   char area[QueryAreaBytes];
   const char* key = text(s, item.keyId);
@@ -246,10 +250,10 @@ int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyI
     }
   }
   if (encodable) cacheRecord(process::revConvCache(), text(s, item.keyId), 0, words, verdict);
-  return verdict;
+  return matchOf(verdict);
 }
 
-int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const char* key = text(s, item.keyId);
   const char* ruby = text(s, item.rubyId);
   const char* okurigana = text(s, item.okuriganaId);
@@ -260,7 +264,7 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
   const bool encodable = useCache && encodeReading(s, item, true, words);
   if (encodable) {
     int verdict = 0;
-    if (cacheLookup(process::revConvCache(), key, okuriLength, words, verdict)) return verdict;
+    if (cacheLookup(process::revConvCache(), key, okuriLength, words, verdict)) return matchOf(verdict);
   }
   char area[QueryAreaBytes];
   const std::size_t keyLength = std::strlen(key);
@@ -282,7 +286,7 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
     }
   }
   if (encodable) cacheRecord(process::revConvCache(), key, okuriLength, words, verdict);
-  return verdict;
+  return matchOf(verdict);
 }
 
 }  // namespace obel
