@@ -380,7 +380,7 @@ bool allKana(const char* ruby) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(ruby); *p; p += 2) {
     if (p[1] == 0) return false;
     const unsigned c = p[0] << 8 | p[1];
-    const bool kana = (c >= 0x829F && c <= 0x82F1) || c == 0x815B || c == 0x8154 || c == 0x8155 ||
+    const bool kana = isHiragana(c) || c == 0x815B || c == 0x8154 || c == 0x8155 ||
                       (c >= 0x8394 && c <= 0x8396);
     if (!kana) return false;
   }

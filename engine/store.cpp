@@ -149,18 +149,15 @@ void freeFileRecord(FileRecord* record) { std::free(record); }
 
 namespace {
 
+// ゎ is not counted: a book's small kana are those of its modern spelling.
+constexpr unsigned SmallWa = 0x82EC;  // ゎ
+
 bool holdsSmallHiragana(const char* text) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
     if (!isLeadByte(*p) || p[1] == 0) continue;
     const unsigned code = p[0] * 256u + p[1];
     ++p;
-    switch (code) {
-      case 0x829F: case 0x82A1: case 0x82A3: case 0x82A5: case 0x82A7:  // ぁ ぃ ぅ ぇ ぉ
-      case 0x82C1: case 0x82E1: case 0x82E3: case 0x82E5:                // っ ゃ ゅ ょ
-        return true;
-      default:
-        break;
-    }
+    if (largeKana(code) != code && code != SmallWa) return true;
   }
   return false;
 }

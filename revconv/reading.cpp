@@ -121,10 +121,8 @@ void katakanaToHiragana(char* text) {
   while (*p != 0) {
     if (p[1] == 0) break;  // a single byte before the NUL has no partner
     const unsigned v = p[0] * 256u + p[1];
-    unsigned replacement = 0;
-    if (v >= 0x8340 && v <= 0x837E) replacement = v - 0xA1;
-    else if (v >= 0x8380 && v <= 0x8393) replacement = v - 0xA2;
-    if (replacement != 0) {
+    const unsigned replacement = toHiragana(v);
+    if (replacement != v) {
       p[0] = static_cast<unsigned char>(replacement >> 8);
       p[1] = static_cast<unsigned char>(replacement & 0xFF);
       p += 2;
