@@ -27,49 +27,50 @@ unsigned codeAt(const char* text, std::size_t i) {
   return static_cast<unsigned char>(text[2 * i]) * 256u + static_cast<unsigned char>(text[2 * i + 1]);
 }
 
-// The whole hiragana range ぁ-ん, each column the character in the same place of another row; ・
-// where the kana has none. う has no voiced form here: its voiced kana has no CP932 code.
-constexpr const char* Hiragana =
-    "ぁあぃいぅうぇえぉおかがきぎくぐけげこごさざしじすずせぜそぞただちぢっつづてでとどなにぬねのはばぱひびぴふぶぷへべぺほぼぽまみむめもゃやゅゆょよらりるれろゎわゐゑをん";
-constexpr const char* Voiced =
-    "・・・・・・・・・・が・ぎ・ぐ・げ・ご・ざ・じ・ず・ぜ・ぞ・だ・ぢ・・づ・で・ど・・・・・・ば・・び・・ぶ・・べ・・ぼ・・・・・・・・・・・・・・・・・・・・・・・・";
-constexpr const char* SemiVoiced =
-    "・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・ぱ・・ぴ・・ぷ・・ぺ・・ぽ・・・・・・・・・・・・・・・・・・・・・・・・";
-constexpr const char* Unvoiced =
-    "ぁあぃいぅうぇえぉおかかききくくけけここささししすすせせそそたたちちっつつててととなにぬねのはははひひひふふふへへへほほほまみむめもゃやゅゆょよらりるれろゎわゐゑをん";
-constexpr const char* Large =
-    "ああいいううええおおかがきぎくぐけげこごさざしじすずせぜそぞただちぢつつづてでとどなにぬねのはばぱひびぴふぶぷへべぺほぼぽまみむめもややゆゆよよらりるれろわわゐゑをん";
+// The whole hiragana range ぁ-ん (the first row), each column the character in the same place
+// of another row; ・ where the kana has none. う has no voiced form here: its voiced kana has no
+// CP932 code.
+enum HiraganaRow { Hiragana, Voiced, SemiVoiced, Unvoiced, Large };
+constexpr const char* HiraganaRows[] = {
+    "ぁあぃいぅうぇえぉおかがきぎくぐけげこごさざしじすずせぜそぞただちぢっつづてでとどなにぬねのはばぱひびぴふぶぷへべぺほぼぽまみむめもゃやゅゆょよらりるれろゎわゐゑをん",
+    "・・・・・・・・・・が・ぎ・ぐ・げ・ご・ざ・じ・ず・ぜ・ぞ・だ・ぢ・・づ・で・ど・・・・・・ば・・び・・ぶ・・べ・・ぼ・・・・・・・・・・・・・・・・・・・・・・・・",
+    "・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・・ぱ・・ぴ・・ぷ・・ぺ・・ぽ・・・・・・・・・・・・・・・・・・・・・・・・",
+    "ぁあぃいぅうぇえぉおかかききくくけけここささししすすせせそそたたちちっつつててととなにぬねのはははひひひふふふへへへほほほまみむめもゃやゅゆょよらりるれろゎわゐゑをん",
+    "ああいいううええおおかがきぎくぐけげこごさざしじすずせぜそぞただちぢつつづてでとどなにぬねのはばぱひびぴふぶぷへべぺほぼぽまみむめもややゆゆよよらりるれろわわゐゑをん",
+};
 // The katakana ァ-ヶ and their hiragana; ヴ ヵ ヶ stay as they are.
-constexpr const char* Katakana =
-    "ァアィイゥウェエォオカガキギクグケゲコゴサザシジスズセゼソゾタダチヂッツヅテデトドナニヌネノハバパヒビピフブプヘベペホボポマミムメモャヤュユョヨラリルレロヮワヰヱヲンヴヵヶ";
-constexpr const char* KatakanaAsHiragana =
-    "ぁあぃいぅうぇえぉおかがきぎくぐけげこごさざしじすずせぜそぞただちぢっつづてでとどなにぬねのはばぱひびぴふぶぷへべぺほぼぽまみむめもゃやゅゆょよらりるれろゎわゐゑをんヴヵヶ";
+enum KatakanaRow { Katakana, KatakanaAsHiragana };
+constexpr const char* KatakanaRows[] = {
+    "ァアィイゥウェエォオカガキギクグケゲコゴサザシジスズセゼソゾタダチヂッツヅテデトドナニヌネノハバパヒビピフブプヘベペホボポマミムメモャヤュユョヨラリルレロヮワヰヱヲンヴヵヶ",
+    "ぁあぃいぅうぇえぉおかがきぎくぐけげこごさざしじすずせぜそぞただちぢっつづてでとどなにぬねのはばぱひびぴふぶぷへべぺほぼぽまみむめもゃやゅゆょよらりるれろゎわゐゑをんヴヵヶ",
+};
 constexpr unsigned None = 0x8145;  // ・
 
 }  // namespace
 
 TEST(Sjis, KanaArithmeticOverTheWholeRange) {
-  ASSERT_EQ(std::strlen(Hiragana), 2u * (obel::LastHiragana - obel::FirstHiragana + 1));
-  for (const char* row : {Voiced, SemiVoiced, Unvoiced, Large}) ASSERT_EQ(std::strlen(row), std::strlen(Hiragana));
-  for (std::size_t i = 0; i < std::strlen(Hiragana) / 2; ++i) {
-    const unsigned c = codeAt(Hiragana, i);
+  const std::size_t hiraganaCount = obel::LastHiragana - obel::FirstHiragana + 1;
+  for (const char* row : HiraganaRows) ASSERT_EQ(std::strlen(row), 2 * hiraganaCount);
+  auto expected = [](HiraganaRow row, std::size_t i) { return codeAt(HiraganaRows[row], i); };
+  for (std::size_t i = 0; i < hiraganaCount; ++i) {
+    const unsigned c = expected(Hiragana, i);
     EXPECT_EQ(c, obel::FirstHiragana + i);
     EXPECT_TRUE(obel::isHiragana(c));
     EXPECT_FALSE(obel::isKatakana(c));
     EXPECT_EQ(obel::utf16OfHiragana(c), u'\u3041' + i);
     EXPECT_EQ(obel::hiraganaOfUtf16(obel::utf16OfHiragana(c)), c);
-    EXPECT_EQ(obel::voicedKana(c), codeAt(Voiced, i) == None ? 0 : codeAt(Voiced, i)) << i;
-    EXPECT_EQ(obel::semiVoicedKana(c), codeAt(SemiVoiced, i) == None ? 0 : codeAt(SemiVoiced, i)) << i;
-    EXPECT_EQ(obel::unvoicedKana(c), codeAt(Unvoiced, i)) << i;
-    EXPECT_EQ(obel::largeKana(c), codeAt(Large, i)) << i;
+    EXPECT_EQ(obel::voicedKana(c), expected(Voiced, i) == None ? 0 : expected(Voiced, i)) << i;
+    EXPECT_EQ(obel::semiVoicedKana(c), expected(SemiVoiced, i) == None ? 0 : expected(SemiVoiced, i)) << i;
+    EXPECT_EQ(obel::unvoicedKana(c), expected(Unvoiced, i)) << i;
+    EXPECT_EQ(obel::largeKana(c), expected(Large, i)) << i;
     EXPECT_EQ(obel::toHiragana(c), c);
   }
-  ASSERT_EQ(std::strlen(Katakana), std::strlen(KatakanaAsHiragana));
-  for (std::size_t i = 0; i < std::strlen(Katakana) / 2; ++i) {
-    const unsigned c = codeAt(Katakana, i);
+  ASSERT_EQ(std::strlen(KatakanaRows[Katakana]), std::strlen(KatakanaRows[KatakanaAsHiragana]));
+  for (std::size_t i = 0; i < std::strlen(KatakanaRows[Katakana]) / 2; ++i) {
+    const unsigned c = codeAt(KatakanaRows[Katakana], i);
     EXPECT_TRUE(obel::isKatakana(c)) << i;
     EXPECT_FALSE(obel::isHiragana(c)) << i;
-    EXPECT_EQ(obel::toHiragana(c), codeAt(KatakanaAsHiragana, i)) << i;
+    EXPECT_EQ(obel::toHiragana(c), codeAt(KatakanaRows[KatakanaAsHiragana], i)) << i;
     EXPECT_EQ(obel::voicedKana(c), 0u) << i;
   }
   // the neighbours of both ranges are no kana, and 0x837F (between ミ and ム) is no character
