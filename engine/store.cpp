@@ -149,7 +149,7 @@ void freeFileRecord(FileRecord* record) { std::free(record); }
 
 namespace {
 
-// ゎ is not counted: a book's small kana are those of its modern spelling.
+// A book's rubies are counted by the small kana ぁぃぅぇぉ っ ゃゅょ; ゎ is not among them.
 constexpr unsigned SmallWa = 0x82EC;  // ゎ
 
 bool holdsSmallHiragana(const char* text) {

@@ -1,6 +1,6 @@
 // KANJIDIC readings and the composition of a ruby from the readings of its key's characters.
-// Everything works on CP932 codes (a double-byte character as one 16-bit value); the hiragana
-// ぁ-ん are 0x829F-0x82F1 in the order of their UTF-16 codes, so kana arithmetic is the same.
+// Everything works on CP932 codes (a double-byte character as one 16-bit value), with the kana
+// arithmetic of engine/sjis.h.
 #include "revconv/kanji_readings.h"
 
 #include <algorithm>
@@ -165,7 +165,8 @@ struct ComposeWalk {
     Form forms[8];
     int count = 0;
     forms[count++] = base;
-    if (kind == KanjiReadings::ReadingKind::On && (rules & ComposeHistorical)) count += historicalForms(base, forms + count, rules);
+    if (kind == KanjiReadings::ReadingKind::On && (rules & ComposeHistorical))
+      count += historicalForms(base, forms + count, rules);
     const bool initial = i == 0;
     const bool final = i + 1 == key.size();
     const bool kun = kind != KanjiReadings::ReadingKind::On;
