@@ -79,7 +79,7 @@ bool toCodes(const std::string& s, Codes& out) {
     ++i;
   }
   for (std::uint16_t c : out)
-    if (c < 0x829F || c > 0x82F1) return false;
+    if (!isHiragana(c)) return false;
   return !out.empty();
 }
 std::string fromCodes(const Codes& c) {
@@ -90,8 +90,7 @@ std::string fromCodes(const Codes& c) {
   }
   return s;
 }
-unsigned u(std::uint16_t c) { return 0x3041u + (c - 0x829Fu); }
-std::uint16_t h(unsigned x) { return static_cast<std::uint16_t>(0x829F + (x - 0x3041)); }
+unsigned u(std::uint16_t c) { return utf16OfHiragana(c); }
 // voiced pairs (plain, voiced)
 bool voicedPair(std::uint16_t c, std::uint16_t& other) {
   const unsigned x = u(c);
@@ -133,7 +132,7 @@ bool hasSmallKana(const std::string& ruby) {
   }
   for (std::uint16_t x : c) {
     std::uint16_t other;
-    if (x >= 0x829F && x <= 0x82F1 && smallPair(x, other) && other > x) return true;
+    if (isHiragana(x) && smallPair(x, other) && other > x) return true;
   }
   return false;
 }
@@ -149,7 +148,7 @@ bool makeTypo(const Codes& r, int kind, std::mt19937& rng, Codes& out) {
     case 0: {
       const std::size_t p = pick(n);
       std::uint16_t c;
-      do c = h(0x3042 + pick(0x3093 - 0x3042 + 1)); while (c == r[p]);
+      do c = hiraganaOfUtf16(static_cast<char16_t>(0x3042 + pick(0x3093 - 0x3042 + 1))); while (c == r[p]);
       out[p] = c;
       break;
     }

@@ -113,14 +113,14 @@ std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem&
 
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p,
                                          std::uint32_t pairId, const ReadingSource& check, bool ownReading) {
-  if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
+  if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   ItemFindings found;
   found.keyOk = p.keyVerdict == 2;
   if (!found.keyOk && text(s, item.okuriganaId)[0] != 0) {
     const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
     const auto [at, asked] =
         okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairId) << 32 | okurigana, false);
-    if (asked) at->second = matchWithOkurigana(s, check, item) == 1;
+    if (asked) at->second = matchWithOkurigana(s, check, item) == ReadingMatch::Found;
     found.okuriOk = at->second;
     p.confirmed += found.okuriOk;
   }
@@ -314,7 +314,7 @@ void LibraryResult::askAhead(const ResultStore& s, const std::vector<std::uint32
                              const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads) {
   askAll(newPairs.size(), threads, [&](std::size_t q) {
     const RubyItem& item = s.items[newPairs[q]];
-    pairs_[pairIds[newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == 1 ? 2 : 1;
+    pairs_[pairIds[newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   });
   struct Question {
     std::uint32_t item;
@@ -330,7 +330,7 @@ void LibraryResult::askAhead(const ResultStore& s, const std::vector<std::uint32
     if (added) okuriganaQuestions.push_back({i, &at->second});
   }
   askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
-    *okuriganaQuestions[q].answer = matchWithOkurigana(s, check, s.items[okuriganaQuestions[q].item]) == 1;
+    *okuriganaQuestions[q].answer = matchWithOkurigana(s, check, s.items[okuriganaQuestions[q].item]) == ReadingMatch::Found;
   });
   auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
     return pairs_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
@@ -395,7 +395,7 @@ bool allKana(const char* ruby) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(ruby); *p; p += 2) {
     if (p[1] == 0) return false;
     const unsigned c = p[0] << 8 | p[1];
-    const bool kana = (c >= 0x829F && c <= 0x82F1) || c == 0x815B || c == 0x8154 || c == 0x8155 ||
+    const bool kana = isHiragana(c) || c == 0x815B || c == 0x8154 || c == 0x8155 ||
                       (c >= 0x8394 && c <= 0x8396);
     if (!kana) return false;
   }

@@ -54,7 +54,8 @@ constexpr struct KanjiBits {
   bool of(unsigned code) const { return (word[code / 64] >> (code % 64)) & 1; }
 } kanjiBits;
 
-bool isOkuriganaKana(unsigned code) { return code >= 0x829F && code <= 0x82F1 && code != 0x82F0; }
+constexpr unsigned Wo = 0x82F0;  // を
+bool isOkuriganaKana(unsigned code) { return isHiragana(code) && code != Wo; }
 
 class Scanner {
  public:

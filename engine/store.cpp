@@ -150,18 +150,15 @@ void freeFileRecord(FileRecord* record) { std::free(record); }
 
 namespace {
 
+// A book's rubies are counted by the small kana ぁぃぅぇぉ っ ゃゅょ; ゎ is not among them.
+constexpr unsigned SmallWa = 0x82EC;  // ゎ
+
 bool holdsSmallHiragana(const char* text) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
     if (!isLeadByte(*p) || p[1] == 0) continue;
     const unsigned code = p[0] * 256u + p[1];
     ++p;
-    switch (code) {
-      case 0x829F: case 0x82A1: case 0x82A3: case 0x82A5: case 0x82A7:  // ぁ ぃ ぅ ぇ ぉ
-      case 0x82C1: case 0x82E1: case 0x82E3: case 0x82E5:                // っ ゃ ゅ ょ
-        return true;
-      default:
-        break;
-    }
+    if (largeKana(code) != code && code != SmallWa) return true;
   }
   return false;
 }
@@ -169,10 +166,9 @@ bool holdsSmallHiragana(const char* text) {
 }  // namespace
 
 bool holdsHistoricalKana(const char* ruby) {
-  // The hiragana of CP932 (0x829F ぁ to 0x82F1 ん) in their order in Unicode.
   auto hiragana = [](const unsigned char* p) -> char16_t {
     const unsigned code = p[0] * 256u + p[1];
-    return code >= 0x829F && code <= 0x82F1 ? static_cast<char16_t>(u'ぁ' + (code - 0x829F)) : 0;
+    return isHiragana(code) ? utf16OfHiragana(code) : 0;
   };
   static constexpr std::u16string_view BeforeU = u"あかがさざただなはばぱまやらわえけげせぜてでねへべぺめれ";
   char16_t previous = 0;
@@ -192,11 +188,12 @@ bool holdsHistoricalKana(const char* ruby) {
 
 void addFile(ResultStore& s, FileRecord* record) {
   record->smallKanaRubies = 0;
-  for (std::uint32_t i = 0; i < record->itemCount; ++i)
-    record->smallKanaRubies += holdsSmallHiragana(text(s, record->firstItem[i].rubyId));
   record->historicalKanaRubies = 0;
-  for (std::uint32_t i = 0; i < record->itemCount; ++i)
-    record->historicalKanaRubies += holdsHistoricalKana(text(s, record->firstItem[i].rubyId));
+  for (std::uint32_t i = 0; i < record->itemCount; ++i) {
+    const char* ruby = text(s, record->firstItem[i].rubyId);
+    record->smallKanaRubies += holdsSmallHiragana(ruby);
+    record->historicalKanaRubies += holdsHistoricalKana(ruby);
+  }
   record->next = s.files;
   s.files = record;
   s.itemCount += record->itemCount;
@@ -307,5 +304,9 @@ Verdict verdictOfMark(const char* mark) {
 }
 
 const char* verdictMark(const RubyItem& item, bool asPair) { return verdictText(verdictOf(item.flags, asPair)); }
+
+int progressStep(std::uint32_t itemCount) {
+  return itemCount <= 128 ? 1 : static_cast<int>(itemCount / 128);
+}
 
 }  // namespace obel

@@ -196,4 +196,8 @@ Verdict verdictOfMark(const char* mark);
 // verdictText of the item's verdict: ！ wins over ◎ ○ △ ？, and ◎ ○ △ over ？.
 const char* verdictMark(const RubyItem& item, bool asPair);
 
+// How many items a progress bar's step stands for in a pass over count items (the list
+// rebuild's, the check's): 1 up to 128, else count / 128, so that a bar moves about 128 times.
+int progressStep(std::uint32_t itemCount);
+
 }  // namespace obel

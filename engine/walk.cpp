@@ -233,35 +233,6 @@ char16_t upcaseUnit(char16_t c) {
   if (c >= 0xFF41 && c <= 0xFF5A) return minus(0x20);
   return c;
 }
-
-// UTF-16 units of a UTF-8 text; a byte that starts no valid sequence stands for itself.
-std::u16string utf16Units(const std::string& utf8) {
-  std::u16string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    std::uint32_t cp = n == 1 ? b : n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
-    bool valid = n != 0 && i + n <= utf8.size();
-    for (std::size_t k = 1; valid && k < n; ++k) {
-      const unsigned char t = static_cast<unsigned char>(utf8[i + k]);
-      valid = (t >> 6) == 2;
-      cp = (cp << 6) | (t & 0x3Fu);
-    }
-    if (!valid) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += n;
-  }
-  return out;
-}
 }  // namespace
 
 bool wildcardMatch(const char* pattern, const char* name) {
@@ -273,7 +244,7 @@ std::vector<std::size_t> fileSystemOrder(const std::vector<std::string>& names) 
   std::vector<std::u16string> keys;
   keys.reserve(names.size());
   for (const std::string& name : names) {
-    keys.push_back(utf16Units(name));
+    keys.push_back(decodeUtf8(name, BadUtf8Byte::AsItself));
     for (char16_t& c : keys.back()) c = upcaseUnit(c);
   }
   std::vector<std::size_t> order(names.size());

@@ -25,10 +25,6 @@ const ColumnInfo resultColumns[ColumnCount] = {
     {"逆変換", Align::Centre, 110, VerdictSort, Align::Centre},
 };
 
-int progressStep(std::uint32_t itemCount) {
-  return itemCount <= 128 ? 1 : static_cast<int>(itemCount / 128);
-}
-
 namespace {
 
 // One counter over both passes; every `step` counts the bar moves by `step`.

@@ -75,9 +75,6 @@ class ProgressSink {
   virtual void advance(int steps) = 0;
 };
 
-// Progress step of a rebuild over the store's item count.
-int progressStep(std::uint32_t itemCount);
-
 // The two passes: rows that no longer pass matchesDisplayConditions are deleted, rows that
 // stay keep their order; then every store item not yet in the list that passes is appended
 // in store order. The sort that follows is the caller's.

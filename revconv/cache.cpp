@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "engine/sjis.h"
+
 namespace obel {
 
 ReverseConversionCache& process::revConvCache() {
@@ -32,8 +34,9 @@ bool encodeReading(const char* key, const char* ruby, const char* okurigana, Cod
       break;
     }
     if (p[1] == 0) return false;  // a single byte is no hiragana
-    const std::uint32_t digit = (p[0] * 256u + p[1]) - 0x829Fu;
-    if (digit > 82) return false;
+    const unsigned code = p[0] * 256u + p[1];
+    if (!isHiragana(code)) return false;
+    const std::uint32_t digit = code - FirstHiragana;
     accumulator += digit + 1;
     p += 2;
     if (charactersLeft == 5) {

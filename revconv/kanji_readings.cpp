@@ -1,6 +1,6 @@
 // KANJIDIC readings and the composition of a ruby from the readings of its key's characters.
-// Everything works on CP932 codes (a double-byte character as one 16-bit value); the hiragana
-// ぁ-ん are 0x829F-0x82F1 in the order of their UTF-16 codes, so kana arithmetic is the same.
+// Everything works on CP932 codes (a double-byte character as one 16-bit value), with the kana
+// arithmetic of engine/sjis.h.
 #include "revconv/kanji_readings.h"
 
 #include <algorithm>
@@ -16,16 +16,9 @@ namespace obel {
 
 namespace {
 
-// The CP932 code of the hiragana whose UTF-16 code is u.
-constexpr std::uint16_t hira(unsigned u) { return static_cast<std::uint16_t>(0x829F + (u - 0x3041)); }
-constexpr unsigned uni(std::uint16_t c) { return 0x3041u + (c - 0x829Fu); }
-bool isHiragana(std::uint16_t c) { return c >= 0x829F && c <= 0x82F1; }
-bool isKatakana(std::uint16_t c) { return c >= 0x8340 && c <= 0x8396 && c != 0x837F; }
-std::uint16_t toHiragana(std::uint16_t c) {
-  if (c >= 0x8340 && c <= 0x837E) return static_cast<std::uint16_t>(c - 0xA1);
-  if (c >= 0x8380 && c <= 0x8393) return static_cast<std::uint16_t>(c - 0xA2);
-  return c;
-}
+// The CP932 code of the hiragana whose UTF-16 code is u, and back.
+constexpr std::uint16_t hira(unsigned u) { return hiraganaOfUtf16(static_cast<char16_t>(u)); }
+constexpr unsigned uni(std::uint16_t c) { return utf16OfHiragana(c); }
 bool isKanji(std::uint16_t c) {
   return (c >= 0x889F && c <= 0x9FFC) || (c >= 0xE040 && c <= 0xEAA4) || (c >= 0xED40 && c <= 0xEEFC) ||
          (c >= 0xFA40 && c <= 0xFC4B);  // JIS X 0208, then the NEC and IBM extensions
@@ -38,34 +31,6 @@ constexpr std::uint16_t Dot = 0x8145;        // ・
 // The longest reading a KANJIDIC line may give one kanji, in kana; longer ones are left out.
 constexpr std::uint8_t MaxKanjiReadingKana = 24;
 
-// The voiced kana of c (か → が, は → ば), or 0.
-std::uint16_t voiced(std::uint16_t c) {
-  if (!isHiragana(c)) return 0;
-  const unsigned u = uni(c);
-  if (u >= 0x304B && u <= 0x3062 && (u - 0x304B) % 2 == 0) return static_cast<std::uint16_t>(c + 1);
-  if (u == 0x3064 || u == 0x3066 || u == 0x3068) return static_cast<std::uint16_t>(c + 1);
-  if (u >= 0x306F && u <= 0x307B && (u - 0x306F) % 3 == 0) return static_cast<std::uint16_t>(c + 1);
-  return 0;
-}
-// The semi-voiced kana of a は-row c (は → ぱ), or 0.
-std::uint16_t semiVoiced(std::uint16_t c) {
-  if (!isHiragana(c)) return 0;
-  const unsigned u = uni(c);
-  if (u >= 0x306F && u <= 0x307B && (u - 0x306F) % 3 == 0) return static_cast<std::uint16_t>(c + 2);
-  return 0;
-}
-// Small kana as their large form.
-std::uint16_t large(std::uint16_t c) {
-  switch (isHiragana(c) ? uni(c) : 0) {
-    case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049:  // ぁぃぅぇぉ
-    case 0x3063:                                                      // っ
-    case 0x3083: case 0x3085: case 0x3087:                            // ゃゅょ
-    case 0x308E:                                                      // ゎ
-      return static_cast<std::uint16_t>(c + 1);
-    default:
-      return c;
-  }
-}
 // Kana that historical spelling writes for the modern one: ぢ じ, づ ず, ゐ い, ゑ え, を お.
 std::uint16_t modernKana(std::uint16_t c) {
   switch (isHiragana(c) ? uni(c) : 0) {
@@ -178,7 +143,7 @@ struct ComposeWalk {
   bool same(std::uint16_t r, std::uint16_t f, bool inKun) const {
     if (r == f) return true;
     // Old books write a small kana of the reading large (でんちよく), never the reverse.
-    if ((rules & ComposeLargeSmall) && r == large(f)) return true;
+    if ((rules & ComposeLargeSmall) && r == largeKana(f)) return true;
     if (rules & ComposeHistorical) {
       r = modernKana(r);
       f = modernKana(f);
@@ -196,14 +161,15 @@ struct ComposeWalk {
   }
 
   // The forms of one reading of the character at key position i, tried at ruby position j.
-  void place(std::size_t i, std::size_t j, const Form& base, int kind) {
+  void place(std::size_t i, std::size_t j, const Form& base, KanjiReadings::ReadingKind kind) {
     Form forms[8];
     int count = 0;
     forms[count++] = base;
-    if (kind == 0 && (rules & ComposeHistorical)) count += historicalForms(base, forms + count, rules);
+    if (kind == KanjiReadings::ReadingKind::On && (rules & ComposeHistorical))
+      count += historicalForms(base, forms + count, rules);
     const bool initial = i == 0;
     const bool final = i + 1 == key.size();
-    const bool kun = kind != 0;
+    const bool kun = kind != KanjiReadings::ReadingKind::On;
     const bool afterStop =
         j > 0 && (ruby[j - 1] == hira(0x3093) || ruby[j - 1] == hira(0x3063) ||
                   ((rules & ComposeLargeSmall) && ruby[j - 1] == hira(0x3064)));
@@ -212,11 +178,11 @@ struct ComposeWalk {
       for (int head = 0; head < 3; ++head) {
         Form g = f;
         if (head == 1) {  // rendaku
-          if (initial || !(rules & (kun ? ComposeRendaku : ComposeRendakuOn)) || !voiced(g.c[0])) continue;
-          g.c[0] = voiced(g.c[0]);
+          if (initial || !(rules & (kun ? ComposeRendaku : ComposeRendakuOn)) || !voicedKana(g.c[0])) continue;
+          g.c[0] = voicedKana(g.c[0]);
         } else if (head == 2) {  // ぱ-row after っ or ん
-          if (initial || !afterStop || !(rules & ComposeHandaku) || !semiVoiced(g.c[0])) continue;
-          g.c[0] = semiVoiced(g.c[0]);
+          if (initial || !afterStop || !(rules & ComposeHandaku) || !semiVoicedKana(g.c[0])) continue;
+          g.c[0] = semiVoicedKana(g.c[0]);
         }
         if (const std::size_t end = match(j, g, kun)) at(i + 1, end) = 1;
         // A non-final on reading ending in つ く ち き doubles the next consonant: がっ.
@@ -235,7 +201,7 @@ struct ComposeWalk {
     const std::uint32_t code = kanji;
     for (std::uint32_t r = k.first_[code]; r < k.first_[code + 1]; ++r) {
       const KanjiReadings::Reading& reading = k.readings_[r];
-      if (reading.kind == 2 && !(rules & ComposeNames)) continue;
+      if (reading.kind == KanjiReadings::ReadingKind::Name && !(rules & ComposeNames)) continue;
       const std::uint16_t* text = k.pool_.data() + reading.offset;
       const int longest = (rules & ComposeKunOkurigana) ? reading.length : reading.stem;
       for (int n = reading.stem; n <= longest; ++n) {
@@ -348,7 +314,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
       if (token[0] == 'T') break;  // T2: radical names
       const unsigned char lead = static_cast<unsigned char>(token[0]);
       if (lead != 0xA4 && lead != 0xA5 && token[0] != '-') continue;  // codes of other indexes
-      Reading r{static_cast<std::uint32_t>(pool_.size()), 0, 0, 0};
+      Reading r{static_cast<std::uint32_t>(pool_.size()), 0, 0, ReadingKind::On};
       bool dot = false;
       bool kata = false;
       bool valid = true;
@@ -382,7 +348,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
         continue;
       }
       if (!dot) r.stem = r.length;
-      r.kind = kata ? 0 : names ? 2 : 1;
+      r.kind = kata ? ReadingKind::On : names ? ReadingKind::Name : ReadingKind::Kun;
       entries.push_back({kanji, r});
       any = true;
     }
@@ -407,7 +373,7 @@ bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsign
     if (r[i] < 0x100) return false;
     // ゝ repeats the kana before it, ゞ repeats it voiced.
     if ((rules & ComposeRepeat) && i > 0 && (r[i] == 0x8154 || r[i] == 0x8155)) {
-      const std::uint16_t v = voiced(r[i - 1]);
+      const std::uint16_t v = voicedKana(r[i - 1]);
       r[i] = r[i] == 0x8155 && v ? v : r[i - 1];
     }
   }

@@ -50,13 +50,15 @@ class KanjiReadings {
   bool composes(std::string_view key, std::string_view ruby, unsigned rules = DefaultComposeRules) const;
 
  private:
+  // An on reading is given in katakana, a kun reading in hiragana; names come after KANJIDIC's
+  // T1 marker and count only under ComposeNames.
+  enum class ReadingKind : std::uint8_t { On, Kun, Name };
   struct Reading {
     std::uint32_t offset;  // into pool_: CP932 codes of hiragana
     std::uint8_t length;
     std::uint8_t stem;     // the part before '.', the whole reading when there is none
-    std::uint8_t kind;     // 0 on, 1 kun, 2 name
+    ReadingKind kind;
   };
-  void addLine(std::string_view line);
 
   std::vector<std::uint16_t> pool_;
   std::vector<Reading> readings_;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "engine/sjis.h"
 #include "revconv/text_codec.h"
 
 namespace obel {
@@ -14,10 +15,7 @@ namespace {
 // The kana without its voicing mark: が→か, ぱ→は, the voiced う→う; any other character as it is.
 char16_t unvoiced(char16_t c) {
   if (c == u'\u3094') return u'う';
-  if (c >= u'か' && c <= u'ぢ') return (c - u'か') % 2 == 0 ? c : static_cast<char16_t>(c - 1);
-  if (c >= u'つ' && c <= u'ど') return (c - u'つ') % 2 == 0 ? c : static_cast<char16_t>(c - 1);
-  if (c >= u'は' && c <= u'ぽ') return static_cast<char16_t>(c - (c - u'は') % 3);
-  return c;
+  return isHiraganaUtf16(c) ? utf16OfHiragana(unvoicedKana(hiraganaOfUtf16(c))) : c;
 }
 
 // One voicing mark apart; on the first kana only where the key is more than one character: the

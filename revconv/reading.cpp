@@ -121,10 +121,8 @@ void katakanaToHiragana(char* text) {
   while (*p != 0) {
     if (p[1] == 0) break;  // a single byte before the NUL has no partner
     const unsigned v = p[0] * 256u + p[1];
-    unsigned replacement = 0;
-    if (v >= 0x8340 && v <= 0x837E) replacement = v - 0xA1;
-    else if (v >= 0x8380 && v <= 0x8393) replacement = v - 0xA2;
-    if (replacement != 0) {
+    const unsigned replacement = toHiragana(v);
+    if (replacement != v) {
       p[0] = static_cast<unsigned char>(replacement >> 8);
       p[1] = static_cast<unsigned char>(replacement & 0xFF);
       p += 2;
@@ -220,13 +218,17 @@ const KanjiReadings* composedReadings(const KanjiReadings& loaded) {
   return process::settings().composedReadings ? &loaded : nullptr;
 }
 
-int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+namespace {
+ReadingMatch matchOf(int cachedVerdict) { return cachedVerdict == 1 ? ReadingMatch::Found : ReadingMatch::NotFound; }
+}  // namespace
+
+ReadingMatch matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const bool useCache = process::settings().useRevConvCache != 0;
   CodeWords words;
   const bool encodable = useCache && encodeReading(s, item, false, words);
   if (encodable) {
     int verdict = 0;
-    if (cacheLookup(process::revConvCache(), text(s, item.keyId), 0, words, verdict)) return verdict;
+    if (cacheLookup(process::revConvCache(), text(s, item.keyId), 0, words, verdict)) return matchOf(verdict);
   }
   char area[QueryAreaBytes];
   const char* key = text(s, item.keyId);
@@ -246,10 +248,10 @@ int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyI
     }
   }
   if (encodable) cacheRecord(process::revConvCache(), text(s, item.keyId), 0, words, verdict);
-  return verdict;
+  return matchOf(verdict);
 }
 
-int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   const char* key = text(s, item.keyId);
   const char* ruby = text(s, item.rubyId);
   const char* okurigana = text(s, item.okuriganaId);
@@ -260,7 +262,7 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
   const bool encodable = useCache && encodeReading(s, item, true, words);
   if (encodable) {
     int verdict = 0;
-    if (cacheLookup(process::revConvCache(), key, okuriLength, words, verdict)) return verdict;
+    if (cacheLookup(process::revConvCache(), key, okuriLength, words, verdict)) return matchOf(verdict);
   }
   char area[QueryAreaBytes];
   const std::size_t keyLength = std::strlen(key);
@@ -282,7 +284,7 @@ int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const 
     }
   }
   if (encodable) cacheRecord(process::revConvCache(), key, okuriLength, words, verdict);
-  return verdict;
+  return matchOf(verdict);
 }
 
 }  // namespace obel

@@ -75,11 +75,13 @@ void parseCandidateList(const unsigned char* buffer, std::uint32_t size, std::ve
 std::uint32_t getReverseConversions(const ReadingSource& source, const char* text, char* out,
                                     std::uint32_t capacity, std::uint32_t maxCount);
 
-// 1 when the readings of the key string contain the ruby string, else 0.
-int matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
-// 1 when the readings of key string + okurigana contain one that begins with the ruby string
-// and is as long as ruby string and okurigana together, else 0. The okurigana is not empty.
-int matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// Whether a provider's readings hold the ruby (the cache keeps it as 1 or 0).
+enum class ReadingMatch { NotFound = 0, Found = 1 };
+// Found when the readings of the key string contain the ruby string.
+ReadingMatch matchKeyAlone(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// Found when the readings of key string + okurigana contain one that begins with the ruby string
+// and is as long as ruby string and okurigana together. The okurigana is not empty.
+ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
 // True when a book writes its rubies without small kana: at most 1 in 100 of them holds one
 // (a stray modern ruby in an old book), of books that write small kana 2 in 100 or more.
 bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies);

@@ -118,7 +118,7 @@ std::uint32_t checkPairWithOkurigana(ResultStore& s, const ReadingSource& source
     } else {
       ItemFindings found;
       const bool withoutSmallKana = inBookWithoutSmallKana(member);
-      found.okuriOk = text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == 1;
+      found.okuriOk = text(s, member.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, member) == ReadingMatch::Found;
       if (found.okuriOk) {
         ++confirmed;
       } else {
@@ -184,14 +184,14 @@ void checkStoreItems(ResultStore& s, const ReadingSource& source, RunProgress* p
     RubyItem& item = s.items[i];
     if (!(item.flags & RevConvDone)) {
       std::uint32_t done = 0;
-      if (!(item.flags & PairRepeat) && matchKeyAlone(s, source, item) == 1) {
+      if (!(item.flags & PairRepeat) && matchKeyAlone(s, source, item) == ReadingMatch::Found) {
         done = markKeyConfirmed(s, source, item, i, repeated);
       } else if (item.flags & PairShared) {
         const std::uint32_t size = (item.flags & PairRepeat) ? pairSize(s, s.pairIndex[i]) : item.groupSize;
         done = checkPairWithOkurigana(s, source, s.pairIndex[i], size, &repeated);
       } else {
         ItemFindings found;
-        found.okuriOk = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == 1;
+        found.okuriOk = text(s, item.okuriganaId)[0] != 0 && matchWithOkurigana(s, source, item) == ReadingMatch::Found;
         found.composed = !found.okuriOk && composedBit(s, source, item) != 0;
         PairNearMiss near(s, source, item);
         done = giveVerdict(s, item, found, near);

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/store.h"
-#include "results/list_model.h"
 #include "revconv/reading.h"
 
 namespace obel {
@@ -16,9 +15,6 @@ namespace obel {
 namespace process {
 std::atomic<bool>& revConvRunning();
 }  // namespace process
-
-// How far the progress bar moves at a time is progressStep of the pending count (the list
-// rebuild's own step, results/list_model.h: 1 up to 128, else count / 128).
 
 // Stores into out (room for capacity items) the address of every item whose pairIndex entry
 // is pairId, in store order; returns how many were stored.

@@ -12,7 +12,7 @@ namespace obel {
 namespace {
 
 // Romaji initials of the hiragana U+3041 (ぁ) to U+3093 (ん).
-constexpr const char* KanaInitials[0x3093 - 0x3041 + 1] = {
+constexpr const char* KanaInitials[LastHiraganaUtf16 - FirstHiraganaUtf16 + 1] = {
     "a", "a", "i", "i", "u", "u", "e", "e", "o", "o",                        // ぁ-お
     "k", "g", "k", "g", "k", "g", "k", "g", "k", "g",                        // か-ご
     "s", "z", "s", "jz", "s", "z", "s", "z", "s", "z",                       // さ-ぞ
@@ -25,7 +25,6 @@ constexpr const char* KanaInitials[0x3093 - 0x3041 + 1] = {
     "w", "w", "w", "w", "wo", "n",                                           // ゎ-ん
 };
 
-bool isHiragana(char16_t c) { return c >= 0x3041 && c <= 0x3093; }
 
 // One JIS X 0208 character (both bytes 0xA1-0xFE in EUC-JP) as its CP932 bytes.
 void jisToSjis(unsigned char b1, unsigned char b2, std::string& out) {
@@ -52,7 +51,7 @@ bool hasUtf8CodingLine(std::string_view bytes) {
 
 }  // namespace
 
-const char* okuriInitials(char16_t kana) { return isHiragana(kana) ? KanaInitials[kana - 0x3041] : ""; }
+const char* okuriInitials(char16_t kana) { return isHiraganaUtf16(kana) ? KanaInitials[kana - FirstHiraganaUtf16] : ""; }
 
 std::u16string decodeEucJp(std::string_view line) {
   // Converted through CP932, which holds every JIS X 0208 character and the half-width kana.
@@ -79,41 +78,6 @@ std::u16string decodeEucJp(std::string_view line) {
   std::u16string result = cp932ToUtf16(sjis.c_str());
   for (char16_t& c : result)
     if (c == 0x7F) c = 0xFFFD;
-  return result;
-}
-
-std::u16string decodeUtf8(std::string_view line) {
-  std::u16string result;
-  result.reserve(line.size());
-  for (std::size_t i = 0; i < line.size();) {
-    const unsigned char b = static_cast<unsigned char>(line[i]);
-    int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || (extra > 0 && i + static_cast<std::size_t>(extra) >= line.size())) {
-      result.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    char32_t c = extra == 0 ? b : (b & (0x3F >> extra));
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      const unsigned char t = static_cast<unsigned char>(line[i + k]);
-      if ((t & 0xC0) != 0x80) ok = false;
-      c = (c << 6) | (t & 0x3F);
-    }
-    if (!ok) {
-      result.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    i += extra + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      result.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      result.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      result.push_back(static_cast<char16_t>(c));
-    }
-  }
   return result;
 }
 
@@ -211,7 +175,7 @@ void SkkDictionary::addLine(const std::u16string& line) {
     if (okuri) {
       longestAri_ = std::max(longestAri_, candidate.size());
       std::size_t kana = 0;
-      while (kana < candidate.size() && isHiragana(candidate[candidate.size() - 1 - kana])) ++kana;
+      while (kana < candidate.size() && isHiraganaUtf16(candidate[candidate.size() - 1 - kana])) ++kana;
       mostAriKana_ = std::max(mostAriKana_, kana);
     }
     if (list.empty() || list.back().reading != readingIndex) list.push_back({readingIndex, books});
@@ -231,10 +195,10 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   // than longestAri_, so a long run of kana costs no more than a short one.
   if (text.size() < 2 || longestAri_ == 0) return;
   std::size_t kanaStart = text.size();
-  while (kanaStart > 1 && isHiragana(text[kanaStart - 1])) --kanaStart;
+  while (kanaStart > 1 && isHiraganaUtf16(text[kanaStart - 1])) --kanaStart;
   if (kanaStart > longestAri_) return;
   // Nor does a K end in more hiragana than mostAriKana_: the text is cut no further into its kana.
-  const std::size_t kanaOfK = isHiragana(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
+  const std::size_t kanaOfK = isHiraganaUtf16(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
   const std::size_t longest = std::min({text.size() - 1, longestAri_, kanaOfK + mostAriKana_});
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const auto found = ari_.find(std::u16string_view(text.data(), split));

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/sjis.h"
 #include "revconv/reading.h"
 
 namespace obel {
@@ -118,9 +119,8 @@ class ReadingUnion final : public ReadingProvider {
 // The romaji letters that may begin the kana (a hiragana), or "" for anything else.
 const char* okuriInitials(char16_t kana);
 
-// EUC-JP and UTF-8 bytes of one line as UTF-16; a character that cannot be decoded becomes
-// U+FFFD.
+// EUC-JP bytes of one line as UTF-16; a character that cannot be decoded becomes U+FFFD. UTF-8
+// lines are read with decodeUtf8 (engine/sjis.h).
 std::u16string decodeEucJp(std::string_view line);
-std::u16string decodeUtf8(std::string_view line);
 
 }  // namespace obel

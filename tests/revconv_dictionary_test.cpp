@@ -204,10 +204,10 @@ TEST(RevConvDictionary, ConfirmsItemsThroughTheVerdictTests) {
   ResultStore& s = process::store();
   clear(s);
   ReadingSource source{&d, nullptr, nullptr};
-  EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "なま")), 1);
-  EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "いき")), 0);
-  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "はし", "る")), 1);
-  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "そう", "る")), 0);
+  EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "なま")), ReadingMatch::Found);
+  EXPECT_EQ(matchKeyAlone(s, source, obel::test::appendItem(s, "生", "いき")), ReadingMatch::NotFound);
+  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "はし", "る")), ReadingMatch::Found);
+  EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "そう", "る")), ReadingMatch::NotFound);
 }
 
 TEST(RevConvDictionary, InstalledDictionaryKnowsCommonWords) {

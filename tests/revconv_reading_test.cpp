@@ -150,74 +150,74 @@ TEST(RevConvCandidates, CapacityCutsTheLastReadingAndKeepsTheClosingNul) {
 
 TEST_F(RevConvTest, KatakanaReadingMatchesHiraganaRuby) {
   ime.add("橋", {"キョウ", "ハシ"});
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "橋", "はし")), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "橋", "はし")), ReadingMatch::Found);
 }
 
 TEST_F(RevConvTest, HalfWidthReadingMatchesAfterWidening) {
   ime.add("馬氏", {"\xCA\xDE\xBC"});
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "馬氏", "ばし")), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "馬氏", "ばし")), ReadingMatch::Found);
 }
 
 TEST_F(RevConvTest, KatakanaRubyNeverMatches) {
   ime.add("麺麭", {"パン", "ぱん"});
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "麺麭", "パン")), 0);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "麺麭", "ぱん")), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "麺麭", "パン")), ReadingMatch::NotFound);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "麺麭", "ぱん")), ReadingMatch::Found);
 }
 
 TEST_F(RevConvTest, VuStaysKatakana) {
   ime.add("提琴", {"ヴァイオリン"});
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "提琴", "ヴぁいおりん")), 1);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "提琴", "うぁいおりん")), 0);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "提琴", "ヴぁいおりん")), ReadingMatch::Found);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "提琴", "うぁいおりん")), ReadingMatch::NotFound);
 }
 
 TEST_F(RevConvTest, LengthMustBeEqualForTheKeyAlone) {
   ime.add("箸", {"はしら", "は"});
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "箸", "はし")), 0);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "箸", "はし")), ReadingMatch::NotFound);
   ime.add("箸", {"はし"});
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "箸", "はし")), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "箸", "はし")), ReadingMatch::Found);
 }
 
 TEST_F(RevConvTest, NoAnswerIsNotConfirmed) {
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "未知", "みち")), 0);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "未知", "みち")), ReadingMatch::NotFound);
   EXPECT_EQ(ime.queries, 1);
   ReadingSource none{nullptr, nullptr, nullptr};
-  EXPECT_EQ(matchKeyAlone(process::store(), none, appendItem(process::store(), "未知", "みち")), 0);
+  EXPECT_EQ(matchKeyAlone(process::store(), none, appendItem(process::store(), "未知", "みち")), ReadingMatch::NotFound);
 }
 
 TEST_F(RevConvTest, OkuriganaTestQueriesKeyWithOkurigana) {
   ime.add("走る", {"そうる", "はしる"});
-  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "る")), 1);
+  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "る")), ReadingMatch::Found);
   ASSERT_EQ(ime.asked.size(), 1u);
   EXPECT_EQ(ime.asked[0], "走る");
   // The okurigana's part of the reading is not compared, its length is.
   ime.add("走れ", {"はしる"});
-  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "れ")), 1);
+  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "れ")), ReadingMatch::Found);
   ime.add("走れ", {"はしりる", "はし"});
-  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "れ")), 0);
+  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "れ")), ReadingMatch::NotFound);
 }
 
 TEST_F(RevConvTest, ExactlyTheFirst256ReadingsAreConsidered) {
   std::vector<std::string> many(256, "ちがう");
   many.push_back("あたり");
   ime.add("試", many);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "試", "あたり")), 0);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "試", "あたり")), ReadingMatch::NotFound);
   many[255] = "あたり";
   ime.add("試", many);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "試", "あたり")), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "試", "あたり")), ReadingMatch::Found);
 }
 
 TEST_F(RevConvTest, CacheAnswersTheSecondQuery) {
   process::settings().useRevConvCache = 1;
   ime.add("生", {"なま"});
   RubyItem& item = appendItem(process::store(), "生", "なま");
-  EXPECT_EQ(matchKeyAlone(process::store(), source, item), 1);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, item), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, item), ReadingMatch::Found);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, item), ReadingMatch::Found);
   EXPECT_EQ(ime.queries, 1);
   EXPECT_EQ(process::revConvCache().nextSlot, 1u);
   // A verdict of 0 is kept as well.
   RubyItem& wrong = appendItem(process::store(), "生", "いき");
-  EXPECT_EQ(matchKeyAlone(process::store(), source, wrong), 0);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, wrong), 0);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, wrong), ReadingMatch::NotFound);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, wrong), ReadingMatch::NotFound);
   EXPECT_EQ(ime.queries, 2);
 }
 
@@ -226,11 +226,11 @@ TEST_F(RevConvTest, KeyAloneAndOkuriganaEntriesAreApart) {
   ime.add("走", {"はしる"});
   ime.add("走る", {});
   // Key alone: ruby はしる, confirmed.
-  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "走", "はしる")), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, appendItem(process::store(), "走", "はしる")), ReadingMatch::Found);
   // Okurigana test of ruby はし + る (the same reading text): its own entry, not confirmed.
-  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "る")), 0);
+  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "る")), ReadingMatch::NotFound);
   EXPECT_EQ(ime.queries, 2);
-  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "る")), 0);
+  EXPECT_EQ(matchWithOkurigana(process::store(), source, appendItem(process::store(), "走", "はし", "る")), ReadingMatch::NotFound);
   EXPECT_EQ(ime.queries, 2);
 }
 
@@ -249,8 +249,8 @@ TEST_F(RevConvTest, NotEncodableItemsAskEveryTime) {
 TEST_F(RevConvTest, CacheOffTouchesNothing) {
   ime.add("生", {"なま"});
   RubyItem& item = appendItem(process::store(), "生", "なま");
-  EXPECT_EQ(matchKeyAlone(process::store(), source, item), 1);
-  EXPECT_EQ(matchKeyAlone(process::store(), source, item), 1);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, item), ReadingMatch::Found);
+  EXPECT_EQ(matchKeyAlone(process::store(), source, item), ReadingMatch::Found);
   EXPECT_EQ(ime.queries, 2);
   EXPECT_EQ(process::revConvCache().nextSlot, 0u);
 }
