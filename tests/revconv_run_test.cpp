@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/scanner.h"
+#include "engine/walk.h"
 #include "revconv/cache.h"
 #include "revconv/near_miss.h"
 #include "revconv_fakes.h"
@@ -41,12 +42,6 @@ struct RevConvRun : ::testing::Test {
     process::settings().useRevConvCache = 0;
     clearCache(process::revConvCache());
     process::revConvRunning() = true;
-  }
-  // After the search: pairs marked and every item pending.
-  void finishSearch() {
-    markRepeatedPairs(process::store());
-    countDistinctPairs(process::store());
-    process::store().pendingCheckCount = process::store().itemCount;
   }
   void run(RunProgress* progress = nullptr, const KanjiReadings* kanji = nullptr) {
     ReadingSource source{&ime, nullptr, nullptr, kanji};
@@ -190,7 +185,7 @@ TEST_F(RevConvRun, ComposedReadingsAreMarkedWithAQuestionMark) {
       // Off, only the marks of the two tests.
       expected += on || std::strcmp(c.mark, "？") != 0 ? c.mark : "×";
     }
-    finishSearch();
+    finishSearch(process::store());
     run(nullptr, composedReadings(testKanjidic()));
     EXPECT_EQ(marks(false), expected);
   }
@@ -208,7 +203,7 @@ TEST_F(RevConvRun, SmallKanaWrittenLargeComposeOnlyInBooksWithoutSmallKana) {
     record->itemCount = scanBuffer(s, record, book, std::strlen(book));
     addFile(s, record);
   }
-  finishSearch();
+  finishSearch(process::store());
   run(nullptr, &testKanjidic());
   EXPECT_EQ(marks(false), "？？？×？");
   EXPECT_TRUE(writesWithoutSmallKana(100, 1)) << "a stray modern ruby in an old book";
@@ -221,7 +216,7 @@ TEST_F(RevConvRun, PairRowOfComposedOccurrences) {
   appendItem(process::store(), "少", "すくな", "い");
   appendItem(process::store(), "人々", "ひとびと");
   appendItem(process::store(), "少", "すくな", "く");
-  finishSearch();
+  finishSearch(process::store());
   run(nullptr, &testKanjidic());
   EXPECT_EQ(marks(false), "？○？？");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "？");
@@ -252,7 +247,7 @@ TEST_F(RevConvRun, PairConfirmedByTheKeyAlone) {
   ime.add("生", {"なま"});
   for (int i = 0; i < 5; ++i) appendItem(process::store(), "生", "なま", i % 2 ? "で" : "");
   appendItem(process::store(), "東京", "とうきょう");
-  finishSearch();
+  finishSearch(process::store());
   run();
   for (int i = 0; i < 5; ++i) EXPECT_EQ(process::store().items[i].flags & 0x1C, RevConvDone | RevConvKeyOk) << i;
   EXPECT_EQ(process::store().items[0].flags & (RevConvGroupDone | RevConvGroupAllOk), RevConvGroupDone | RevConvGroupAllOk);
@@ -266,7 +261,7 @@ TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
   ime.add("走る", {"はしる"});
   const char* okurigana[5] = {"る", "れ", "る", "れ", "る"};
   for (const char* o : okurigana) appendItem(process::store(), "走", "はし", o);
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "○×○×○");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "△");
@@ -280,7 +275,7 @@ TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
 TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
   ime.add("走る", {"はしる"});
   for (int i = 0; i < 3; ++i) appendItem(process::store(), "走", "はし", "る");
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "○○○");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "○");
@@ -288,7 +283,7 @@ TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
 
 TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
   for (int i = 0; i < 3; ++i) appendItem(process::store(), "謎", "なぞ");
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "×××");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "×");
@@ -298,7 +293,7 @@ TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
 TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
   appendItem(process::store(), "謎", "なぞ");
   ime.add("謎", {"めい"});
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(process::store().items[0].flags, RevConvDone);
   EXPECT_EQ(marks(false), "×");
@@ -308,7 +303,7 @@ TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
 TEST_F(RevConvRun, SingleItemConfirmedWithItsOkurigana) {
   appendItem(process::store(), "走", "はし", "る");
   ime.add("走る", {"はしる"});
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(process::store().items[0].flags, RevConvDone | RevConvOkuriOk);
 }
@@ -319,7 +314,7 @@ TEST_F(RevConvRun, StoppedRunIsContinuedByTheNext) {
     appendItem(process::store(), keys[i], "よみ");
     if (i % 2) ime.add(keys[i], {"よみ"});
   }
-  finishSearch();
+  finishSearch(process::store());
   ime.stopAfter = 2;
   run();
   EXPECT_EQ(process::store().pendingCheckCount, 4u) << "the run ends after the item it was on";
@@ -337,7 +332,7 @@ TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
   ime.add("走る", {"はしる"});
   const char* okurigana[4] = {"る", "れ", "た", "る"};
   for (const char* o : okurigana) appendItem(process::store(), "走", "はし", o);
-  finishSearch();
+  finishSearch(process::store());
   ime.stopAfter = 2;  // key stage, then 走る: the members る (3 and 0) are settled
   run();
   EXPECT_EQ(marks(false), "○--○");
@@ -355,7 +350,7 @@ TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
 
 TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
   appendItem(process::store(), "謎", "なぞ");
-  finishSearch();
+  finishSearch(process::store());
   process::revConvRunning() = false;
   run();
   EXPECT_EQ(ime.queries, 0);
@@ -364,14 +359,14 @@ TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
 
 TEST_F(RevConvRun, ProgressMovesByStepAtMostOncePerItem) {
   for (int i = 0; i < 1000; ++i) appendItem(process::store(), ("鍵" + std::to_string(i)).c_str(), "かぎ");
-  finishSearch();
+  finishSearch(process::store());
   CountingProgress progress;
   run(&progress);
   EXPECT_EQ(progress.advances, 142);  // 1000 / 7
   EXPECT_EQ(progress.total, 994u);
   clear(process::store());
   for (int i = 0; i < 10; ++i) appendItem(process::store(), "生", "なま");  // one visit settles ten
-  finishSearch();
+  finishSearch(process::store());
   ime.add("生", {"なま"});
   CountingProgress once;
   run(&once);
@@ -382,7 +377,7 @@ TEST_F(RevConvRun, CollectAndMarkPair) {
   appendItem(process::store(), "甲", "こう");
   appendItem(process::store(), "乙", "おつ");
   appendItem(process::store(), "甲", "こう");
-  finishSearch();
+  finishSearch(process::store());
   RubyItem* members[2] = {};
   EXPECT_EQ(collectPairItems(process::store(), process::store().pairIndex[0], members, 2), 2);
   EXPECT_EQ(members[0], &process::store().items[0]);
@@ -414,7 +409,7 @@ TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
   ime.add("何", {"なに"});
   ime.counts["何"] = {{"なに", 3000}, {"な", 200}};
   appendItem(process::store(), "何", "なに", "にも");  // far more books give なに than な
-  finishSearch();
+  finishSearch(process::store());
   run();
   const ResultStore& s = process::store();
   EXPECT_EQ(marks(false), "！！！◎×◎◎");
@@ -454,7 +449,7 @@ TEST_F(RevConvRun, APairABookRepeatsIsItsOwnReading) {
   appendItem(process::store(), "謎", "なぞか", "", &other);
   appendItem(process::store(), "謎", "なぞこ", "", &book);
   appendItem(process::store(), "謎", "なぞこ", "", &book);
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "？？？×××");
   EXPECT_STREQ(verdictMark(process::store().items[0], true), "？");
