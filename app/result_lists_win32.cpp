@@ -134,10 +134,8 @@ void refreshList(HWND owner, HWND list, HWND progress, SortableListView& view) {
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   ListViewRows rows(list, &view);
   ProgressBar bar(progress);
-  reconcileRows(rows, process::expandedHead, progress ? &bar : nullptr);
-  refreshMoments.reconciled = Clock::now();
-  SortState& state = view.sortState;
-  if (state.sortedColumn >= 0) sortByColumn(state, rows, oleCellParser(), state.sortedColumn, state.descending != 0);
+  refreshRows(rows, process::expandedHead, rows, view.sortState, oleCellParser(), progress ? &bar : nullptr,
+              &refreshMoments.reconciled);
   refreshMoments.sorted = Clock::now();
   updateItemButtons(owner, list);
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);

@@ -81,8 +81,7 @@ void fillStore() {
     item.groupSize = 1;
     if (i % 3 == 0) item.flags |= RevConvDone | (i % 2 ? RevConvOkuriOk : 0);
   }
-  markRepeatedPairs(s);
-  countDistinctPairs(s);
+  finishSearch(s);
 }
 
 // The lower bound of a rebuild: the condition test of every item, nothing else.

@@ -95,9 +95,7 @@ void fillStore(const std::vector<Word>& words) {
     item.number = 1;
     item.groupSize = 1;
   }
-  markRepeatedPairs(s);
-  countDistinctPairs(s);
-  s.pendingCheckCount = s.itemCount;
+  finishSearch(s);
 }
 
 void resetVerdicts() {

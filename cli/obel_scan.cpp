@@ -281,103 +281,152 @@ bool readCount(const char* text, unsigned max, unsigned& count) {
   return true;
 }
 
+// What parse gathers beside the options: the requirements checked once every argument is read.
+struct ParseState {
+  Options& o;
+  const char* condition = nullptr;  // the first option that only the grouped view uses
+  bool threads = false;             // --threads was given
+};
+
+// One option: its name; whether the next argument is its value; what it sets from that value
+// ("" for an option without one), false when the value is not one it takes; the usage error
+// written after its name when the value is missing or refused; whether only the grouped view
+// uses it.
+struct OptionRule {
+  const char* name;
+  bool takesArgument;
+  bool (*set)(ParseState& p, const char* value);
+  std::string usageError;
+  bool groupedViewOnly = false;
+};
+
+// An option without a value that sets one flag of the options.
+template <bool Options::*Flag, bool Value>
+bool setFlag(ParseState& p, const char*) {
+  p.o.*Flag = Value;
+  return true;
+}
+
+// An option whose value is a text of the options, taken as it is.
+template <std::string Options::*Field>
+bool setText(ParseState& p, const char* value) {
+  p.o.*Field = value;
+  return true;
+}
+
+// --same-key or --same-ruby.
+template <std::int32_t Hide>
+bool hideKeyRuby(ParseState& p, const char*) {
+  p.o.conditions.hideKeyRuby = Hide;
+  return true;
+}
+
+// --key-length or --ruby-length.
+template <LengthFilter Settings::*Filter>
+bool setLengthFilter(ParseState& p, const char* value) {
+  return parseLengthOption(value, p.o.conditions.*Filter);
+}
+
+const std::string NeedsFileName = "needs a file name";
+const std::string NeedsLength = "needs a count from 1 to " + std::to_string(MaxFilterLength) +
+                                ", optionally followed by +, - or =";
+
+// --help, -h and --check, whose value is optional, are read by parse itself.
+const OptionRule OptionRules[] = {
+    {"--no-limit", false, setFlag<&Options::noLimit, true>, ""},
+    {"--make-dictionary", true,
+     [](ParseState& p, const char* value) {
+       if (!*value) return false;
+       p.o.dictionaryOut = value;
+       return true;
+     },
+     NeedsFileName},
+    {"--min-sources", true,
+     [](ParseState& p, const char* value) { return readCount(value, MaxMinSources, p.o.minSources); },
+     "needs a count of 1 or more"},
+    {"--threads", true,
+     [](ParseState& p, const char* value) {
+       p.threads = true;
+       return readCount(value, MaxThreads, p.o.threads);
+     },
+     "needs a count from 1 to " + std::to_string(MaxThreads)},
+    {"--no-subfolders", false, setFlag<&Options::subfolders, false>, ""},
+    {"--utf8", false, setFlag<&Options::utf8, true>, ""},
+    {"--view", true,
+     [](ParseState& p, const char* value) {
+       const std::string_view view = value;
+       if (view != "items" && view != "grouped") return false;
+       p.o.grouped = view == "grouped";
+       return true;
+     },
+     "needs items or grouped"},
+    {"--same-key", false, hideKeyRuby<SameKeyItems>, "", true},
+    {"--same-ruby", false, hideKeyRuby<SameRubyItems>, "", true},
+    {"--key-length", true, setLengthFilter<&Settings::keyLengthFilter>, NeedsLength, true},
+    {"--ruby-length", true, setLengthFilter<&Settings::rubyLengthFilter>, NeedsLength, true},
+    {"--suggest", false, setFlag<&Options::suggest, true>, ""},
+    {"--no-default-dictionaries", false, setFlag<&Options::defaultDictionaries, false>, ""},
+    {"--cache", true, setText<&Options::cacheFile>, NeedsFileName},
+    {"-o", true, setText<&Options::output>, NeedsFileName},
+};
+
+const OptionRule* findOption(const std::string& name) {
+  for (const OptionRule& rule : OptionRules) {
+    if (name == rule.name) return &rule;
+  }
+  return nullptr;
+}
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "obel-scan: %s\n", message.c_str());
+  return ExitUsage;
+}
+
+// The option at argv[i], and its value after it; false after its usage error.
+bool readOption(const OptionRule& rule, int& i, int argc, char** argv, ParseState& p) {
+  if (rule.groupedViewOnly && !p.condition) p.condition = rule.name;
+  const char* value = "";
+  if (rule.takesArgument) value = ++i < argc ? argv[i] : nullptr;
+  if (!value || !rule.set(p, value)) {
+    usageError(std::string(rule.name) + " " + rule.usageError);
+    return false;
+  }
+  return true;
+}
+
+// The usage error of an option given without the one it needs, or "" when none is.
+std::string missingRequirement(const ParseState& p) {
+  const Options& o = p.o;
+  if (!o.dictionaryOut.empty() && !o.noLimit) return "--make-dictionary needs --no-limit";
+  if (!o.cacheFile.empty() && !o.check) return "--cache needs --check";
+  if (o.suggest && !o.check) return "--suggest needs --check";
+  if (p.condition && !o.grouped) return std::string(p.condition) + " needs --view grouped";
+  if (p.threads && !o.noLimit) return "--threads needs --no-limit";
+  return "";
+}
+
 // Parsed, ExitHelp after the help, else the exit status to leave with.
 int parse(int argc, char** argv, Options& o) {
-  const char* condition = nullptr;  // the first option that only the grouped view uses
-  bool threads = false;
+  ParseState p{o};
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
       printText(stdout, Usage);
       return ExitHelp;
-    } else if (a == "--no-limit") {
-      o.noLimit = true;
-    } else if (a == "--make-dictionary") {
-      if (++i >= argc || !*argv[i]) {
-        std::fputs("obel-scan: --make-dictionary needs a file name\n", stderr);
-        return ExitUsage;
-      }
-      o.dictionaryOut = argv[i];
-    } else if (a == "--min-sources") {
-      if (!readCount(++i < argc ? argv[i] : "", MaxMinSources, o.minSources)) {
-        std::fputs("obel-scan: --min-sources needs a count of 1 or more\n", stderr);
-        return ExitUsage;
-      }
-    } else if (a == "--threads") {
-      threads = true;
-      if (!readCount(++i < argc ? argv[i] : "", MaxThreads, o.threads)) {
-        std::fprintf(stderr, "obel-scan: --threads needs a count from 1 to %u\n", MaxThreads);
-        return ExitUsage;
-      }
-    } else if (a == "--no-subfolders") {
-      o.subfolders = false;
-    } else if (a == "--utf8") {
-      o.utf8 = true;
-    } else if (a == "--view") {
-      const std::string view = ++i < argc ? argv[i] : "";
-      if (view != "items" && view != "grouped") {
-        std::fputs("obel-scan: --view needs items or grouped\n", stderr);
-        return ExitUsage;
-      }
-      o.grouped = view == "grouped";
-    } else if (a == "--same-key" || a == "--same-ruby") {
-      if (!condition) condition = argv[i];
-      o.conditions.hideKeyRuby = a == "--same-key" ? SameKeyItems : SameRubyItems;
-    } else if (a == "--key-length" || a == "--ruby-length") {
-      if (!condition) condition = argv[i];
-      LengthFilter& filter = a == "--key-length" ? o.conditions.keyLengthFilter : o.conditions.rubyLengthFilter;
-      if (++i >= argc || !parseLengthOption(argv[i], filter)) {
-        std::fprintf(stderr, "obel-scan: %s needs a count from 1 to %d, optionally followed by +, - or =\n", a.c_str(),
-                     static_cast<int>(MaxFilterLength));
-        return ExitUsage;
-      }
+    } else if (const OptionRule* rule = findOption(a)) {
+      if (!readOption(*rule, i, argc, argv, p)) return ExitUsage;
     } else if (a == "--check" || a.starts_with(CheckWithDictionary)) {
       o.check = true;
       if (a.size() > CheckWithDictionary.size()) o.dictionary = a.substr(CheckWithDictionary.size());
       else if (isDictionaryArgument(i + 1, argc, argv)) o.dictionary = argv[++i];
-    } else if (a == "--suggest") {
-      o.suggest = true;
-    } else if (a == "--no-default-dictionaries") {
-      o.defaultDictionaries = false;
-    } else if (a == "--cache") {
-      if (++i >= argc) {
-        std::fputs("obel-scan: --cache needs a file name\n", stderr);
-        return ExitUsage;
-      }
-      o.cacheFile = argv[i];
-    } else if (a == "-o") {
-      if (++i >= argc) {
-        std::fputs("obel-scan: -o needs a file name\n", stderr);
-        return ExitUsage;
-      }
-      o.output = argv[i];
     } else if (a.size() > 1 && a[0] == '-') {
-      std::fprintf(stderr, "obel-scan: unknown option %s\n", a.c_str());
-      return ExitUsage;
+      return usageError("unknown option " + a);
     } else {
       o.targets.push_back(a);
     }
   }
-  if (!o.dictionaryOut.empty() && !o.noLimit) {
-    std::fputs("obel-scan: --make-dictionary needs --no-limit\n", stderr);
-    return ExitUsage;
-  }
-  if (!o.cacheFile.empty() && !o.check) {
-    std::fputs("obel-scan: --cache needs --check\n", stderr);
-    return ExitUsage;
-  }
-  if (o.suggest && !o.check) {
-    std::fputs("obel-scan: --suggest needs --check\n", stderr);
-    return ExitUsage;
-  }
-  if (condition && !o.grouped) {
-    std::fprintf(stderr, "obel-scan: %s needs --view grouped\n", condition);
-    return ExitUsage;
-  }
-  if (threads && !o.noLimit) {
-    std::fputs("obel-scan: --threads needs --no-limit\n", stderr);
-    return ExitUsage;
-  }
+  const std::string missing = missingRequirement(p);
+  if (!missing.empty()) return usageError(missing);
   if (o.targets.empty()) {
     printText(stderr, Usage);
     return ExitUsage;

@@ -77,8 +77,9 @@ void reconcileRows(RowList& rows, const RubyItem* expandedHead, ProgressSink* pr
 }
 
 void refreshRows(RowList& rows, const RubyItem* expandedHead, SortableRows& sortable, SortState& state,
-                 CellParser& parser, ProgressSink* progress) {
+                 CellParser& parser, ProgressSink* progress, std::chrono::steady_clock::time_point* reconciled) {
   reconcileRows(rows, expandedHead, progress);
+  if (reconciled) *reconciled = std::chrono::steady_clock::now();
   if (state.sortedColumn >= 0) {
     sortByColumn(state, sortable, parser, state.sortedColumn, state.descending != 0);
   }

@@ -3,6 +3,7 @@
 // its cell texts are computed when asked for. The reconciliation of a list with the store and
 // the display conditions, the selection, the button rules and the expand state are plain logic
 // over the small RowList interface, which the real list view and the test fake implement.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -81,8 +82,10 @@ class ProgressSink {
 void reconcileRows(RowList& rows, const RubyItem* expandedHead, ProgressSink* progress);
 
 // reconcileRows, then the sort by the state's sorted column in its current direction.
+// reconciled, when not null, gets the moment between the two (the benchmark's budget).
 void refreshRows(RowList& rows, const RubyItem* expandedHead, SortableRows& sortable, SortState& state,
-                 CellParser& parser, ProgressSink* progress);
+                 CellParser& parser, ProgressSink* progress,
+                 std::chrono::steady_clock::time_point* reconciled = nullptr);
 
 // Text of one cell in the view expandedHead chooses: the grouped view when null, else the
 // occurrences of its pair. The buffer gets at most size - 1 bytes. The 逆変換 cell of a × or ！

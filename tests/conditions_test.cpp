@@ -39,7 +39,7 @@ TEST_F(Conditions, KeyLengthFilterComparesBytesWithTwiceTheCount) {
   for (const LengthCase& c : cases) {
     resetResults();
     RubyItem& item = addResult(c.key, "よみ");
-    finishSearch();
+    finishSearch(process::store());
     process::settings().keyLengthFilter = {1, c.length, c.type};
     EXPECT_EQ(shown(item), c.shown) << c.key << " " << c.length << " " << c.type;
     process::settings().keyLengthFilter.use = 0;
@@ -49,7 +49,7 @@ TEST_F(Conditions, KeyLengthFilterComparesBytesWithTwiceTheCount) {
 
 TEST_F(Conditions, EmptyKeyPassesOnlyAtMost) {
   RubyItem& item = addResult("", "よみ");
-  finishSearch();
+  finishSearch(process::store());
   for (int n = 1; n <= 99; ++n) {
     process::settings().keyLengthFilter = {1, n, 0};
     EXPECT_FALSE(shown(item)) << n;
@@ -62,7 +62,7 @@ TEST_F(Conditions, EmptyKeyPassesOnlyAtMost) {
 
 TEST_F(Conditions, RubyFilterLooksAtTheRubyString) {
   RubyItem& item = addResult("漢字", "かんじ");
-  finishSearch();
+  finishSearch(process::store());
   process::settings().rubyLengthFilter = {1, 3, 2};
   EXPECT_TRUE(shown(item));
   process::settings().rubyLengthFilter = {1, 2, 2};
@@ -71,7 +71,7 @@ TEST_F(Conditions, RubyFilterLooksAtTheRubyString) {
 
 TEST_F(Conditions, NegativeCountIsAHugeUnsignedLimit) {
   RubyItem& item = addResult("漢字", "かんじ");
-  finishSearch();
+  finishSearch(process::store());
   process::settings().keyLengthFilter = {1, -1, 0};
   EXPECT_FALSE(shown(item));
   process::settings().keyLengthFilter = {1, -1, 1};
@@ -82,7 +82,7 @@ TEST_F(Conditions, SameKeyShowsOnlyKeysWithSeveralRubies) {
   for (int i = 0; i < 5; ++i) addResult("日本", "にほん");
   RubyItem& a = addResult("今日", "きょう");
   RubyItem& b = addResult("今日", "こんにち");
-  finishSearch();
+  finishSearch(process::store());
   process::settings().hideKeyRuby = SameKeyItems;
   int count = 0;
   for (std::uint32_t i = 0; i < process::store().itemCount; ++i) count += shown(process::store().items[i]);
@@ -99,7 +99,7 @@ TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
   RubyItem& c = addResult("雨", "あめ");
   addResult("雨", "あめ");
   addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   process::settings().hideKeyRuby = SameRubyItems;
   EXPECT_TRUE(shown(a));
   EXPECT_TRUE(shown(b));
@@ -109,7 +109,7 @@ TEST_F(Conditions, SameRubyShowsOnlyRubiesOfSeveralKeys) {
 TEST_F(Conditions, RepeatedOccurrencesHaveNoRowInTheGroupedView) {
   RubyItem& first = addResult("雨", "あめ");
   RubyItem& second = addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   EXPECT_TRUE(shown(first));
   EXPECT_FALSE(shown(second));
 }
@@ -130,7 +130,7 @@ TEST_F(Conditions, HidingConfirmedItemsFollowsTheMarks) {
       {PairShared | RevConvGroupDone | RevConvGroupAllOk | RevConvKeyOk | RevConvGroupNearMiss, false},  // pair ！
   };
   RubyItem& item = addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   for (const Case& c : cases) {
     item.flags = c.flags;
     process::settings().hideRevConv = 1;
@@ -145,7 +145,7 @@ TEST_F(Conditions, ExpandedViewListsEveryOccurrenceOfThePair) {
   RubyItem& second = addResult("雨", "あめ");
   RubyItem& third = addResult("雨", "あめ");
   RubyItem& other = addResult("雨", "う");
-  finishSearch();
+  finishSearch(process::store());
   process::settings().keyLengthFilter = {1, 5, 0};
   process::settings().hideKeyRuby = SameRubyItems;
   process::expandedHead = &head;

@@ -25,7 +25,7 @@ TEST_F(GroupedView, OneLinePerPairWithItsMarks) {
   addResult("東京", "とうきょう", "に", file, 3, 4);
   RubyItem& head = addResult("雨", "あめ", "", file, 5, 1);
   addResult("雨", "あめ", "", file, 8, 2);
-  finishSearch();
+  finishSearch(process::store());
   head.flags |= RevConvDone | RevConvGroupDone | RevConvGroupAllOk | RevConvOkuriOk;
   process::store().items[0].flags |= RevConvDone;
   EXPECT_EQ(groupedViewText(Settings{}), Header +
@@ -37,7 +37,7 @@ TEST_F(GroupedView, FollowsTheConditionsAndIgnoresAnExpandedPair) {
   addResult("今日", "きょう");
   RubyItem& rain = addResult("雨", "あめ");
   addResult("今日", "こんにち");
-  finishSearch();
+  finishSearch(process::store());
   Settings conditions;
   conditions.hideKeyRuby = SameKeyItems;
   process::expandedHead = &rain;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/store.h"
+#include "engine/walk.h"
 #include "store_items.h"
 #include "results/list_model.h"
 #include "settings/settings.h"
@@ -13,12 +14,6 @@ namespace obel::test {
 inline RubyItem& addResult(const char* key, const char* ruby, const char* okuri = "",
                            FileRecord* file = nullptr, int line = 1, int column = 1) {
   return appendItem(process::store(), key, ruby, okuri, file, line, column);
-}
-
-// Marks the pairs and counts them, as the end of a search does.
-inline void finishSearch() {
-  markRepeatedPairs(process::store());
-  countDistinctPairs(process::store());
 }
 
 // An empty store, default conditions and the grouped view.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/walk.h"
 #include "revconv/cache.h"
 #include "revconv/reading.h"
 #include "revconv/run.h"
@@ -51,9 +52,7 @@ TEST_F(RevConvCrossCheck, StoppedPairSharingAnOkuriganaKeepsTheCountRight) {
   appendItem(s, "甲", "こう");
   for (int i = 0; i < 4; ++i) appendItem(s, "走", "はし", i < 2 ? "る" : "れ");
   appendItem(s, "乙", "おつ");
-  markRepeatedPairs(s);
-  countDistinctPairs(s);
-  s.pendingCheckCount = s.itemCount;
+  finishSearch(s);
   ime.add("走る", {"はしる"});
   ime.stopAfter = 3;  // 甲, 走, 走れ: Stop while the pair's last okurigana is asked
   run();
@@ -79,9 +78,7 @@ TEST_F(RevConvCrossCheck, StoppedPairSharingAnOkuriganaKeepsTheCountRight) {
 TEST_F(RevConvCrossCheck, PairConfirmedThroughOneSharedOkuriganaIsComplete) {
   ResultStore& s = process::store();
   for (int i = 0; i < 3; ++i) appendItem(s, "走", "はし", "る");
-  markRepeatedPairs(s);
-  countDistinctPairs(s);
-  s.pendingCheckCount = s.itemCount;
+  finishSearch(s);
   ime.add("走る", {"はしる"});
   run();
   EXPECT_EQ(mark(0, true), "○");  // three of three confirmed, by one query

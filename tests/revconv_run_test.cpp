@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/scanner.h"
+#include "engine/walk.h"
 #include "revconv/cache.h"
 #include "revconv/near_miss.h"
 #include "revconv/text_codec.h"
@@ -42,12 +43,6 @@ struct RevConvRun : ::testing::Test {
     process::settings().useRevConvCache = 0;
     clearCache(process::revConvCache());
     process::revConvRunning() = true;
-  }
-  // After the search: pairs marked and every item pending.
-  void finishSearch() {
-    markRepeatedPairs(process::store());
-    countDistinctPairs(process::store());
-    process::store().pendingCheckCount = process::store().itemCount;
   }
   void run(RunProgress* progress = nullptr, const KanjiReadings* kanji = nullptr) {
     ReadingSource source{&ime, nullptr, nullptr, kanji};
@@ -191,7 +186,7 @@ TEST_F(RevConvRun, ComposedReadingsAreMarkedWithAQuestionMark) {
       // Off, only the marks of the two tests.
       expected += on || std::strcmp(c.mark, "？") != 0 ? c.mark : "×";
     }
-    finishSearch();
+    finishSearch(process::store());
     run(nullptr, composedReadings(testKanjidic()));
     EXPECT_EQ(marks(false), expected);
   }
@@ -209,7 +204,7 @@ TEST_F(RevConvRun, SmallKanaWrittenLargeComposeOnlyInBooksWithoutSmallKana) {
     record->itemCount = scanBuffer(s, record, book, std::strlen(book));
     addFile(s, record);
   }
-  finishSearch();
+  finishSearch(process::store());
   run(nullptr, &testKanjidic());
   EXPECT_EQ(marks(false), "？？？×？");
   EXPECT_TRUE(writesWithoutSmallKana(100, 1)) << "a stray modern ruby in an old book";
@@ -222,7 +217,7 @@ TEST_F(RevConvRun, PairRowOfComposedOccurrences) {
   appendItem(process::store(), "少", "すくな", "い");
   appendItem(process::store(), "人々", "ひとびと");
   appendItem(process::store(), "少", "すくな", "く");
-  finishSearch();
+  finishSearch(process::store());
   run(nullptr, &testKanjidic());
   EXPECT_EQ(marks(false), "？○？？");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "？");
@@ -253,7 +248,7 @@ TEST_F(RevConvRun, PairConfirmedByTheKeyAlone) {
   ime.add("生", {"なま"});
   for (int i = 0; i < 5; ++i) appendItem(process::store(), "生", "なま", i % 2 ? "で" : "");
   appendItem(process::store(), "東京", "とうきょう");
-  finishSearch();
+  finishSearch(process::store());
   run();
   for (int i = 0; i < 5; ++i) EXPECT_EQ(process::store().items[i].flags & 0x1C, RevConvDone | RevConvKeyOk) << i;
   EXPECT_EQ(process::store().items[0].flags & (RevConvGroupDone | RevConvGroupAllOk), RevConvGroupDone | RevConvGroupAllOk);
@@ -267,7 +262,7 @@ TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
   ime.add("走る", {"はしる"});
   const char* okurigana[5] = {"る", "れ", "る", "れ", "る"};
   for (const char* o : okurigana) appendItem(process::store(), "走", "はし", o);
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "○×○×○");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "△");
@@ -281,7 +276,7 @@ TEST_F(RevConvRun, PairPartlyConfirmedByItsOkurigana) {
 TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
   ime.add("走る", {"はしる"});
   for (int i = 0; i < 3; ++i) appendItem(process::store(), "走", "はし", "る");
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "○○○");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "○");
@@ -289,7 +284,7 @@ TEST_F(RevConvRun, PairFullyConfirmedByOkurigana) {
 
 TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
   for (int i = 0; i < 3; ++i) appendItem(process::store(), "謎", "なぞ");
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "×××");
   EXPECT_EQ(std::string(verdictMark(process::store().items[0], true)), "×");
@@ -299,7 +294,7 @@ TEST_F(RevConvRun, PairWithoutOkuriganaNotConfirmed) {
 TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
   appendItem(process::store(), "謎", "なぞ");
   ime.add("謎", {"めい"});
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(process::store().items[0].flags, RevConvDone);
   EXPECT_EQ(marks(false), "×");
@@ -309,7 +304,7 @@ TEST_F(RevConvRun, SingleItemWithoutOkuriganaAsksOnce) {
 TEST_F(RevConvRun, SingleItemConfirmedWithItsOkurigana) {
   appendItem(process::store(), "走", "はし", "る");
   ime.add("走る", {"はしる"});
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(process::store().items[0].flags, RevConvDone | RevConvOkuriOk);
 }
@@ -320,7 +315,7 @@ TEST_F(RevConvRun, StoppedRunIsContinuedByTheNext) {
     appendItem(process::store(), keys[i], "よみ");
     if (i % 2) ime.add(keys[i], {"よみ"});
   }
-  finishSearch();
+  finishSearch(process::store());
   ime.stopAfter = 2;
   run();
   EXPECT_EQ(process::store().pendingCheckCount, 4u) << "the run ends after the item it was on";
@@ -338,7 +333,7 @@ TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
   ime.add("走る", {"はしる"});
   const char* okurigana[4] = {"る", "れ", "た", "る"};
   for (const char* o : okurigana) appendItem(process::store(), "走", "はし", o);
-  finishSearch();
+  finishSearch(process::store());
   ime.stopAfter = 2;  // key stage, then 走る: the members る (3 and 0) are settled
   run();
   EXPECT_EQ(marks(false), "○--○");
@@ -356,7 +351,7 @@ TEST_F(RevConvRun, StoppedPairIsTakenUpThroughAnUncheckedOccurrence) {
 
 TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
   appendItem(process::store(), "謎", "なぞ");
-  finishSearch();
+  finishSearch(process::store());
   process::revConvRunning() = false;
   run();
   EXPECT_EQ(ime.queries, 0);
@@ -365,14 +360,14 @@ TEST_F(RevConvRun, NothingRunsWhenStoppedBeforeTheStart) {
 
 TEST_F(RevConvRun, ProgressMovesByStepAtMostOncePerItem) {
   for (int i = 0; i < 1000; ++i) appendItem(process::store(), ("鍵" + std::to_string(i)).c_str(), "かぎ");
-  finishSearch();
+  finishSearch(process::store());
   CountingProgress progress;
   run(&progress);
   EXPECT_EQ(progress.advances, 142);  // 1000 / 7
   EXPECT_EQ(progress.total, 994u);
   clear(process::store());
   for (int i = 0; i < 10; ++i) appendItem(process::store(), "生", "なま");  // one visit settles ten
-  finishSearch();
+  finishSearch(process::store());
   ime.add("生", {"なま"});
   CountingProgress once;
   run(&once);
@@ -383,7 +378,7 @@ TEST_F(RevConvRun, CollectAndMarkPair) {
   appendItem(process::store(), "甲", "こう");
   appendItem(process::store(), "乙", "おつ");
   appendItem(process::store(), "甲", "こう");
-  finishSearch();
+  finishSearch(process::store());
   RubyItem* members[2] = {};
   EXPECT_EQ(collectPairItems(process::store(), process::store().pairIndex[0], members, 2), 2);
   EXPECT_EQ(members[0], &process::store().items[0]);
@@ -422,7 +417,7 @@ TEST_F(RevConvRun, NearMissesAndTheirSuggestions) {
   ime.counts["方"] = {{"ほう", 90}, {"はう", 9}};
   appendItem(process::store(), "方", "ほう", "", &oldKana);  // the book spells it はう
   appendItem(process::store(), "方", "ほう");                // in no book: no spelling to keep to
-  finishSearch();
+  finishSearch(process::store());
   run();
   const ResultStore& s = process::store();
   EXPECT_EQ(marks(false), "！！！◎×◎◎！◎");
@@ -481,7 +476,7 @@ TEST_F(RevConvRun, APairABookRepeatsIsItsOwnReading) {
   appendItem(process::store(), "謎", "なぞか", "", &other);
   appendItem(process::store(), "謎", "なぞこ", "", &book);
   appendItem(process::store(), "謎", "なぞこ", "", &book);
-  finishSearch();
+  finishSearch(process::store());
   run();
   EXPECT_EQ(marks(false), "？？？×××");
   EXPECT_STREQ(verdictMark(process::store().items[0], true), "？");

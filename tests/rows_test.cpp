@@ -41,7 +41,7 @@ TEST_F(Rows, GroupedAndExpandedCellsOfAPairOfThree) {
   RubyItem& head = addResult("雨", "あめ", "に", fileA, 10, 2);
   addResult("雨", "あめ", "が", fileB, 20, 5);
   addResult("雨", "あめ", "", fileB, 30, 7);
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.refresh();
   ASSERT_EQ(group.rowCount(), 2);
@@ -72,7 +72,7 @@ TEST_F(Rows, GroupedAndExpandedCellsOfAPairOfThree) {
 TEST_F(Rows, MarksOfAPairRowAndOfItsOccurrences) {
   RubyItem& head = addResult("雨", "あめ");
   RubyItem& second = addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   head.flags |= RevConvDone | RevConvOkuriOk | RevConvGroupDone | RevConvGroupSomeOk;
   second.flags |= RevConvDone | RevConvGroupDone | RevConvGroupSomeOk;
   FakeList group;
@@ -89,7 +89,7 @@ TEST_F(Rows, SuggestionsStandBesideTheMarksOfCrossesAndNearMisses) {
   RubyItem& near = addResult("言葉", "ことは");
   RubyItem& cross = addResult("機嫌", "きけ");
   RubyItem& sure = addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   near.flags |= RevConvDone | RevConvKeyOk | RevConvNearMiss;
   cross.flags |= RevConvDone;
   sure.flags |= RevConvDone | RevConvKeyOk;
@@ -102,7 +102,7 @@ TEST_F(Rows, SuggestionsStandBesideTheMarksOfCrossesAndNearMisses) {
 
 TEST_F(Rows, CellTextIsCutToTheBuffer) {
   RubyItem& item = addResult("abcdef", "x");
-  finishSearch();
+  finishSearch(process::store());
   char small[4];
   columnText(item, 2, nullptr, small, sizeof small);
   EXPECT_EQ(std::string(small), "abc");
@@ -113,7 +113,7 @@ TEST_F(Rows, ConditionOffAndOnAgainKeepsTheSortOrder) {
   addResult("雨", "あめ");
   addResult("今日", "こんにち");
   addResult("空", "そら");
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.refresh();
   EXPECT_EQ(group.column(NumberColumn), (Texts{"1", "2", "3", "4"}));
@@ -129,7 +129,7 @@ TEST_F(Rows, WithoutASortedColumnRowsThatComeBackAreAppended) {
   addResult("今日", "きょう");
   addResult("雨", "あめ");
   addResult("今日", "こんにち");
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.state.sortedColumn = -1;
   group.refresh();
@@ -147,7 +147,7 @@ TEST_F(Rows, SortedByCountDescendingStaysSoAfterARefresh) {
   addResult("今日", "きょう");
   addResult("今日", "こんにち");
   addResult("今日", "こんにち");
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.refresh();
   ASSERT_TRUE(group.sort(CountColumn, true));
@@ -169,7 +169,7 @@ TEST_F(Rows, ExpandingAnotherPairReplacesTheRowsAndTheSameKeepsThem) {
   RubyItem& sky = addResult("空", "そら");
   addResult("空", "そら");
   addResult("空", "そら");
-  finishSearch();
+  finishSearch(process::store());
   FakeList members;
   process::expandedHead = &rain;
   members.refresh();
@@ -190,7 +190,7 @@ TEST_F(Rows, ExpandingAnotherPairReplacesTheRowsAndTheSameKeepsThem) {
 
 TEST_F(Rows, ProgressAdvancesOverRowsAndItems) {
   for (int i = 0; i < 300; ++i) addResult("雨", i % 2 ? "あめ" : "う");
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   CountingProgress progress;
   reconcileRows(group, nullptr, &progress);
@@ -207,7 +207,7 @@ TEST_F(Rows, ProgressAdvancesOverRowsAndItems) {
 
 TEST_F(Rows, RowsOfItemsOutsideTheStoreAreDropped) {
   addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.appendRow(nullptr);
   group.refresh();
@@ -218,7 +218,7 @@ TEST_F(Rows, RowsOfItemsOutsideTheStoreAreDropped) {
 TEST_F(Rows, SelectionNeedsExactlyOneSelectedRow) {
   addResult("雨", "あめ");
   addResult("空", "そら");
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.refresh();
   EXPECT_EQ(selectedItem(group), nullptr);
@@ -232,7 +232,7 @@ TEST_F(Rows, ButtonStatesAndActivationInBothViews) {
   RubyItem& single = addResult("空", "そら");
   RubyItem& pair = addResult("雨", "あめ");
   RubyItem& second = addResult("雨", "あめ");
-  finishSearch();
+  finishSearch(process::store());
   struct Case {
     const RubyItem* head;
     const RubyItem* selected;

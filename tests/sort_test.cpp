@@ -228,7 +228,7 @@ TEST(Sort, PairRowsComeFirstWhenSortedByLine) {
   addResult("空", "そら", "", nullptr, 3, 1);
   addResult("空", "そら", "", nullptr, 9, 1);
   addResult("海", "うみ", "", nullptr, 1, 1);
-  finishSearch();
+  finishSearch(process::store());
   FakeList group;
   group.refresh();
   ASSERT_TRUE(group.sort(LineColumn, false));

@@ -14,6 +14,7 @@
 #include "app/main_dialog.h"
 #include "app/resources/resource_ids.h"
 #include "engine/store.h"
+#include "engine/walk.h"
 #include "results/conditions.h"
 #include "results/list_model.h"
 #include "results/list_view_win32.h"
@@ -85,8 +86,7 @@ class ResultListsTest : public testing::Test {
     add("今日", "きょう", fileB, 9, 1);
     add("雨", "あめ", fileB, 30, 7);
     add("今日", "こんにち", fileA, 40, 8);
-    markRepeatedPairs(process::store());
-    countDistinctPairs(process::store());
+    finishSearch(process::store());
   }
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);

@@ -15,6 +15,7 @@
 #include "app/main_dialog.h"
 #include "app/resources/resource_ids.h"
 #include "engine/store.h"
+#include "engine/walk.h"
 #include "results/list_model.h"
 #include "revconv/cache.h"
 #include "revconv/run.h"
@@ -69,9 +70,7 @@ class RevConvRunWindow : public testing::Test {
     test::appendItem(process::store(), "Ｚ謎", "なぞ", "");
     test::appendItem(process::store(), "生", "なま", "");
     test::appendItem(process::store(), "東京", "とうきょう", "");
-    markRepeatedPairs(process::store());
-    countDistinctPairs(process::store());
-    process::store().pendingCheckCount = process::store().itemCount;
+    finishSearch(process::store());
   }
   void TearDown() override {
     if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
