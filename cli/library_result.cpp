@@ -111,17 +111,42 @@ std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem&
   return index;
 }
 
+void OkuriganaAnswers::makeRoom(std::size_t more) {
+  const std::size_t wanted = count_ + more + 1;
+  if (wanted * 2 > slots_.size())
+    growTable(
+        slots_, wanted, [](const Slot& e) { return e.questionPlusOne != 0; },
+        [](const Slot& e) { return mix(e.questionPlusOne - 1); });
+}
+
+std::uint8_t& OkuriganaAnswers::of(std::uint32_t pair, std::uint32_t okurigana, bool& added) {
+  makeRoom(1);
+  const std::uint64_t question = static_cast<std::uint64_t>(pair) << 32 | okurigana;
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = mix(question) & mask;
+  for (; slots_[at].questionPlusOne != 0; at = (at + 1) & mask) {
+    if (slots_[at].questionPlusOne == question + 1) {
+      added = false;
+      return slots_[at].answer;
+    }
+  }
+  slots_[at] = {question + 1, 0};
+  ++count_;
+  added = true;
+  return slots_[at].answer;
+}
+
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p,
-                                         std::uint32_t pairId, const ReadingSource& check, bool ownReading) {
+                                         std::uint32_t pairId, std::uint8_t*& okurigana, const ReadingSource& check,
+                                         bool ownReading) {
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   ItemFindings found;
   found.keyOk = p.keyVerdict == 2;
   if (!found.keyOk && text(s, item.okuriganaId)[0] != 0) {
-    const std::uint32_t okurigana = strings_.intern(text(s, item.okuriganaId));
-    const auto [at, asked] =
-        okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairId) << 32 | okurigana, false);
-    if (asked) at->second = matchWithOkurigana(s, check, item) == ReadingMatch::Found;
-    found.okuriOk = at->second;
+    bool added = false;
+    if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pairId, strings_.intern(text(s, item.okuriganaId)), added);
+    if (*okurigana == 0) *okurigana = matchWithOkurigana(s, check, item) == ReadingMatch::Found ? 2 : 1;
+    found.okuriOk = *okurigana == 2;
     p.confirmed += found.okuriOk;
   }
   if (!found.keyOk && !found.okuriOk) {
@@ -138,46 +163,77 @@ void LibraryResult::keepSuggestion(LibraryPair& p, const std::string& reading) {
   if (p.suggestion == 0 && !reading.empty()) p.suggestion = strings_.intern(reading) + 1;
 }
 
+// Each occurrence's 候補 is its own finding's reading; the pair's row takes the first kept.
 void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
                                  ItemFindings& found, bool ownReading) {
   NearMissFindings near;
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   if (unconfirmed) {
-    if (!p.nearestAsked) keepSuggestion(p, suggestionFor(s, check, item));
-    p.nearestAsked = true;
+    if (p.nearest == 0) {
+      const std::string nearest = suggestionFor(s, check, item);
+      p.nearest = keptFinding(!nearest.empty(), nearest);
+    }
+    near.suggestion = findingOf(p.nearest).suggestion;
   } else {
-    if (p.voicing == 0) {
-      near = voicingNearMissOf(s, check, item);
-      p.voicing = near.nearMiss ? 2 : 1;
-      if (near.nearMiss) keepSuggestion(p, near.suggestion);
-    }
-    if (p.voicing == 2) {
-      near.nearMiss = true;
-    } else {
-      near = doubledOkuriganaOf(s, check, item);
-      // A spelling the book repeats is its own, as a reading it repeats is.
-      if (!near.nearMiss && !ownReading) near = ownKana(s, item, p, check);
-      if (near.nearMiss) keepSuggestion(p, near.suggestion);
-    }
+    if (p.voicing == 0) p.voicing = keptFinding(voicingNearMissOf(s, check, item));
+    near = findingOf(p.voicing);
+    if (!near.nearMiss) near = doubled(s, item, p, check);
+    // A spelling the book repeats is its own, as a reading it repeats is.
+    if (!near.nearMiss && !ownReading) near = ownKana(s, item, p, check);
+  }
+  if (unconfirmed || near.nearMiss) {
+    keepSuggestion(p, near.suggestion);
+    if (!near.suggestion.empty()) setSuggestion(s, item, near.suggestion.c_str());
   }
   found.nearMiss = near.nearMiss;
   p.nearMisses += near.nearMiss;
-  if (near.nearMiss && !near.suggestion.empty()) setSuggestion(s, item, near.suggestion.c_str());
-  else if (p.suggestion != 0 && (near.nearMiss || unconfirmed)) setSuggestion(s, item, strings_.text(p.suggestion - 1).data());
 }
 
-NearMissFindings LibraryResult::ownKana(ResultStore& s, const RubyItem& item, LibraryPair& p,
+std::uint32_t LibraryResult::keptFinding(bool found, const std::string& reading) {
+  return found ? 2 + strings_.intern(reading) : 1;
+}
+
+NearMissFindings LibraryResult::findingOf(std::uint32_t kept) const {
+  if (kept < 2) return {};
+  return {true, std::string(strings_.text(kept - 2))};
+}
+
+namespace {
+// The ruby ends in the first kana of the okurigana (a kana is two bytes), and is short enough to be asked.
+bool endsInOkuriganasKana(const ResultStore& s, const RubyItem& item) {
+  const char* ruby = text(s, item.rubyId);
+  const char* okurigana = text(s, item.okuriganaId);
+  const std::size_t rubyBytes = std::strlen(ruby);
+  return rubyBytes >= 4 && rubyBytes <= 2 * MaxNearMissChars && okurigana[0] != 0 && okurigana[1] != 0 &&
+         std::memcmp(ruby + rubyBytes - 2, okurigana, 2) == 0;
+}
+}  // namespace
+
+NearMissFindings LibraryResult::doubled(const ResultStore& s, const RubyItem& item, LibraryPair& p,
+                                        const ReadingSource& check) {
+  // Whatever the rest of the okurigana, the answer depends on the key and the ruby alone.
+  if (!endsInOkuriganasKana(s, item)) return {};
+  if (p.doubled == 0) p.doubled = keptFinding(doubledOkuriganaOf(s, check, item));
+  return findingOf(p.doubled);
+}
+
+NearMissFindings LibraryResult::ownKana(const ResultStore& s, const RubyItem& item, LibraryPair& p,
                                         const ReadingSource& check) {
   const BookKana book = bookKanaOf(item);
   if (book == BookKana::Mixed) return {};
   std::uint32_t& asked = p.ownKana[book == BookKana::Modern];
-  if (asked == 0) {
-    const NearMissFindings found = ownKanaOf(s, check, item);
-    asked = found.nearMiss ? 2 + strings_.intern(found.suggestion) : 1;
-  }
-  if (asked == 1) return {};
-  return {true, std::string(strings_.text(asked - 2))};
+  if (asked == 0) asked = keptFinding(ownKanaOf(s, check, item));
+  return findingOf(asked);
 }
+
+// What the questions of a fill go by: each item's pair, the items that added one, whether the
+// item's pair is its book's own reading, and each item's okurigana answer (null until found).
+struct LibraryResult::FillQuestions {
+  const std::vector<std::uint32_t>& pairIds;
+  const std::vector<std::uint32_t>& newPairs;
+  const std::vector<bool>& repeated;
+  std::vector<std::uint8_t*>& okurigana;
+};
 
 void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes) {
   // each string hashed once, however many items share it
@@ -271,9 +327,13 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
     }
   }
   if (check) {
-    if (checkThreads > 1) askAhead(s, pairIds, newPairs, *check, checkThreads);
+    std::vector<std::uint8_t*> okurigana(n, nullptr);
+    okuriganaAnswers_.makeRoom(n);  // no room is made below: each answer stays where it is
+    FillQuestions fill{pairIds, newPairs, repeated, okurigana};
+    if (checkThreads > 1) askAhead(s, fill, *check, checkThreads);
     for (std::uint32_t i = 0; i < n; ++i)
-      s.items[i].flags |= verdictBits(s, s.items[i], pairs_[pairIds[i]], pairIds[i], *check, repeated[i]);
+      s.items[i].flags |=
+          verdictBits(s, s.items[i], pairs_[pairIds[i]], pairIds[i], okurigana[i], *check, repeated[i]);
   }
   items_ += s.itemCount;
 }
@@ -305,56 +365,135 @@ void askAll(std::size_t count, unsigned threads, const std::function<void(std::s
 }
 }  // namespace
 
+namespace {
+// The first item of each distinct question among the items, in the items' order; questionOf
+// names an item's question (equal for the items that share one).
+std::vector<std::uint32_t> firstOfEach(std::vector<std::uint32_t> items,
+                                       const std::function<std::uint64_t(std::uint32_t)>& questionOf) {
+  std::stable_sort(items.begin(), items.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return questionOf(a) < questionOf(b); });
+  items.erase(std::unique(items.begin(), items.end(),
+                          [&](std::uint32_t a, std::uint32_t b) { return questionOf(a) == questionOf(b); }),
+              items.end());
+  return items;
+}
+}  // namespace
+
 // The fill's questions asked on the threads before its items take their verdicts, each distinct
 // one once, and stored where verdictBits keeps its answers, so that it asks nothing more: the
 // key alone of each new pair; then each new okurigana of the pairs the key alone does not
 // confirm; then, of the pairs with an occurrence still unconfirmed, whether the ruby is composed
-// (for each kind of book those occurrences stand in).
-void LibraryResult::askAhead(const ResultStore& s, const std::vector<std::uint32_t>& pairIds,
-                             const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads) {
-  askAll(newPairs.size(), threads, [&](std::size_t q) {
-    const RubyItem& item = s.items[newPairs[q]];
-    pairs_[pairIds[newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
+// (for each kind of book those occurrences stand in); then the ！ and 候補.
+void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
+                             unsigned threads) {
+  const std::vector<std::uint32_t>& pairIds = fill.pairIds;
+  askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
+    const RubyItem& item = s.items[fill.newPairs[q]];
+    pairs_[pairIds[fill.newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   });
-  struct Question {
-    std::uint32_t item;
-    bool* answer;  // in okuriganaVerdicts_, whose entries stay where they are
-  };
-  std::vector<Question> okuriganaQuestions;
-  std::vector<std::uint32_t> unconfirmed;  // an item of each pair still to be asked whether composed
-  auto keyAloneFails = [&](std::uint32_t i) { return pairs_[pairIds[i]].keyVerdict == 1; };
+  std::vector<std::uint32_t> okuriganaQuestions;  // the first item of each new one
+  std::vector<std::uint32_t> unconfirmed;         // the items the key alone does not confirm
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (!keyAloneFails(i) || text(s, s.items[i].okuriganaId)[0] == 0) continue;
-    const std::uint32_t okurigana = strings_.intern(text(s, s.items[i].okuriganaId));
-    const auto [at, added] = okuriganaVerdicts_.try_emplace(static_cast<std::uint64_t>(pairIds[i]) << 32 | okurigana, false);
-    if (added) okuriganaQuestions.push_back({i, &at->second});
+    if (pairs_[pairIds[i]].keyVerdict != 1) continue;
+    unconfirmed.push_back(i);
+    if (text(s, s.items[i].okuriganaId)[0] == 0) continue;
+    bool added = false;
+    fill.okurigana[i] = &okuriganaAnswers_.of(pairIds[i], strings_.intern(text(s, s.items[i].okuriganaId)), added);
+    if (added) okuriganaQuestions.push_back(i);
   }
   askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
-    *okuriganaQuestions[q].answer = matchWithOkurigana(s, check, s.items[okuriganaQuestions[q].item]) == ReadingMatch::Found;
+    const std::uint32_t i = okuriganaQuestions[q];
+    *fill.okurigana[i] = matchWithOkurigana(s, check, s.items[i]) == ReadingMatch::Found ? 2 : 1;
   });
   auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
     return pairs_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
   };
-  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (!keyAloneFails(i) || composedOf(i) != 0) continue;
-    if (text(s, s.items[i].okuriganaId)[0] != 0) {
-      const std::uint32_t okurigana = strings_.intern(text(s, s.items[i].okuriganaId));
-      if (okuriganaVerdicts_.at(static_cast<std::uint64_t>(pairIds[i]) << 32 | okurigana)) continue;
-    }
-    unconfirmed.push_back(i);
-  }
+  std::erase_if(unconfirmed, [&](std::uint32_t i) {
+    return (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2) || composedOf(i) != 0;
+  });
   // one question a pair and kind of book, by its first unconfirmed occurrence
-  auto question = [&](std::uint32_t i) {
+  unconfirmed = firstOfEach(std::move(unconfirmed), [&](std::uint32_t i) {
     return static_cast<std::uint64_t>(pairIds[i]) << 1 | (inBookWithoutSmallKana(s.items[i]) ? 1 : 0);
-  };
-  std::stable_sort(unconfirmed.begin(), unconfirmed.end(),
-                   [&](std::uint32_t a, std::uint32_t b) { return question(a) < question(b); });
-  unconfirmed.erase(std::unique(unconfirmed.begin(), unconfirmed.end(),
-                                [&](std::uint32_t a, std::uint32_t b) { return question(a) == question(b); }),
-                    unconfirmed.end());
+  });
   askAll(unconfirmed.size(), threads, [&](std::size_t q) {
     composedOf(unconfirmed[q]) = composedBit(s, check, s.items[unconfirmed[q]]) ? 2 : 1;
   });
+  askNearMissesAhead(s, fill, check, threads);
+}
+
+// The ！ and 候補 questions of the fill, each distinct one once, in the order findNearMiss asks
+// them: the 候補 of the pairs with an unconfirmed occurrence and the voicing of those with a
+// confirmed one; then, of the pairs whose voicing is no near miss, the doubled okurigana and the
+// book's own kana.
+void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
+                                       unsigned threads) {
+  const std::vector<std::uint32_t>& pairIds = fill.pairIds;
+  auto pairOf = [&](std::uint32_t i) -> LibraryPair& { return pairs_[pairIds[i]]; };
+  auto isUnconfirmed = [&](std::uint32_t i) {
+    const LibraryPair& p = pairOf(i);
+    if (p.keyVerdict == 2 || (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2)) return false;
+    return p.composed[inBookWithoutSmallKana(s.items[i])] != 2 && !fill.repeated[i];
+  };
+  // Kinds of question, in the bits below the pair's number.
+  enum Kind : std::uint64_t { Nearest, Voicing, Doubled, OwnHistorical, OwnModern, Kinds };
+  auto questionOf = [&](std::uint32_t item, Kind kind) {
+    return static_cast<std::uint64_t>(pairIds[item]) * Kinds + kind;
+  };
+  struct Question {
+    std::uint32_t item;
+    Kind kind;
+    NearMissFindings found;
+  };
+  auto askAndKeep = [&](std::vector<Question>& questions) {
+    std::stable_sort(questions.begin(), questions.end(), [&](const Question& a, const Question& b) {
+      return questionOf(a.item, a.kind) < questionOf(b.item, b.kind);
+    });
+    questions.erase(std::unique(questions.begin(), questions.end(),
+                                [&](const Question& a, const Question& b) {
+                                  return questionOf(a.item, a.kind) == questionOf(b.item, b.kind);
+                                }),
+                    questions.end());
+    askAll(questions.size(), threads, [&](std::size_t q) {
+      Question& question = questions[q];
+      const RubyItem& item = s.items[question.item];
+      switch (question.kind) {
+        case Nearest: question.found.suggestion = suggestionFor(s, check, item); break;
+        case Voicing: question.found = voicingNearMissOf(s, check, item); break;
+        case Doubled: question.found = doubledOkuriganaOf(s, check, item); break;
+        default: question.found = ownKanaOf(s, check, item); break;
+      }
+    });
+    for (const Question& question : questions) {
+      LibraryPair& p = pairOf(question.item);
+      switch (question.kind) {
+        case Nearest: p.nearest = keptFinding(!question.found.suggestion.empty(), question.found.suggestion); break;
+        case Voicing: p.voicing = keptFinding(question.found); break;
+        case Doubled: p.doubled = keptFinding(question.found); break;
+        default: p.ownKana[question.kind - OwnHistorical] = keptFinding(question.found); break;
+      }
+    }
+  };
+  std::vector<Question> questions;
+  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
+    const LibraryPair& p = pairOf(i);
+    if (isUnconfirmed(i)) {
+      if (p.nearest == 0) questions.push_back({i, Nearest, {}});
+    } else if (p.voicing == 0) {
+      questions.push_back({i, Voicing, {}});
+    }
+  }
+  askAndKeep(questions);
+  questions.clear();
+  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
+    const LibraryPair& p = pairOf(i);
+    if (isUnconfirmed(i) || findingOf(p.voicing).nearMiss) continue;
+    if (p.doubled == 0 && endsInOkuriganasKana(s, s.items[i])) questions.push_back({i, Doubled, {}});
+    const BookKana book = bookKanaOf(s.items[i]);
+    // asked whatever the doubled okurigana says: an occurrence without it may need it
+    if (!fill.repeated[i] && book != BookKana::Mixed && p.ownKana[book == BookKana::Modern] == 0)
+      questions.push_back({i, book == BookKana::Modern ? OwnModern : OwnHistorical, {}});
+  }
+  askAndKeep(questions);
 }
 
 std::vector<std::uint32_t> LibraryResult::sharingPairs(const Settings& s) const {

@@ -59,11 +59,16 @@ struct LibraryPair {
   // Per kind of book (inBookWithoutSmallKana): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
   std::uint8_t composed[2] = {0, 0};
   bool ownReading = false;      // given at least BookRepeatMin times in one book: no ×
-  std::uint8_t voicing = 0;     // 0 not asked, 1 no, 2 one voicing mark from a reading far more books use
   // In a book of historical kana and in a modern one (BookKana): 0 not asked, 1 the ruby keeps to
   // the book's spelling, else 2 + the id of the book's spelling in the result's strings.
   std::uint32_t ownKana[2] = {0, 0};
-  bool nearestAsked = false;    // the 候補 of a × was looked for
+  // What the ！ and 候補 questions of the pair found, each 0 while not asked, 1 for nothing, else
+  // 2 + the id of the reading in the result's strings: the nearest reading (the 候補 of a ×); a
+  // reading one voicing mark away that far more books use; the ruby without the okurigana's first
+  // kana it ends in (asked of the occurrences that have it).
+  std::uint32_t nearest = 0;
+  std::uint32_t voicing = 0;
+  std::uint32_t doubled = 0;
   std::uint32_t nearMisses = 0;  // occurrences marked ！
   std::uint32_t suggestion = 0;  // 1 + the id of its 候補 in the result's strings, 0 for none
 };
@@ -71,6 +76,25 @@ struct LibraryPair {
 struct LibraryFile {
   std::string name;
   std::string folder;
+};
+
+// The okurigana questions of the check: for each (pair, okurigana) asked, 0 while not yet
+// answered, 1 when the key with that okurigana does not read as the ruby, 2 when it does. An
+// answer stays where it is as long as no room is made.
+class OkuriganaAnswers {
+ public:
+  // Room for `more` questions to come.
+  void makeRoom(std::size_t more);
+  // The answer of the pair with that okurigana; added (0) when the question is new.
+  std::uint8_t& of(std::uint32_t pair, std::uint32_t okurigana, bool& added);
+
+ private:
+  struct Slot {
+    std::uint64_t questionPlusOne;  // pair << 32 | okurigana, plus one; 0 for an empty slot
+    std::uint8_t answer;
+  };
+  std::vector<Slot> slots_;  // open addressing, a power of two long, at most half full
+  std::size_t count_ = 0;
 };
 
 // What --make-dictionary wrote.
@@ -130,17 +154,26 @@ class LibraryResult {
   bool shown(std::size_t pair, const Settings& conditions, const std::vector<std::uint32_t>& sharing) const;
   void appendPairLines(std::size_t first, std::size_t end, bool checked, bool suggest, const Settings& conditions,
                        const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
-  // ownReading: the pair is given at least BookRepeatMin times in the item's book.
+  // ownReading: the pair is given at least BookRepeatMin times in the item's book. okurigana: the
+  // item's okurigana answer, found here when still null.
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
-                            const ReadingSource& check, bool ownReading);
+                            std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading);
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
                     ItemFindings& found, bool ownReading);
+  // The ！ of a ruby that ends in its okurigana's first kana, asked once per pair.
+  NearMissFindings doubled(const ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check);
   // The ！ of a ruby spelled against its book's kana, asked once per pair and kind of book.
-  NearMissFindings ownKana(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check);
+  NearMissFindings ownKana(const ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check);
+  // A finding as a pair keeps it (1 for none, else 2 + the id of its reading), and back.
+  std::uint32_t keptFinding(bool found, const std::string& reading);
+  std::uint32_t keptFinding(const NearMissFindings& found) { return keptFinding(found.nearMiss, found.suggestion); }
+  NearMissFindings findingOf(std::uint32_t kept) const;
   void keepSuggestion(LibraryPair& p, const std::string& reading);
-  void askAhead(const ResultStore& s, const std::vector<std::uint32_t>& pairIds,
-                const std::vector<std::uint32_t>& newPairs, const ReadingSource& check, unsigned threads);
+  // The questions of a fill asked on the threads (see the definition).
+  struct FillQuestions;
+  void askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, unsigned threads);
+  void askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, unsigned threads);
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
   std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1
@@ -155,7 +188,7 @@ class LibraryResult {
   void makePairRoom(std::size_t more);
   std::uint32_t findOrAddPair(const ResultStore& s, const RubyItem& item, std::uint32_t hash, bool& added);
   std::vector<PairSlot> pairSlots_;  // open addressing, a power of two long, at most half full
-  std::unordered_map<std::uint64_t, bool> okuriganaVerdicts_;   // pair << 32 | okurigana
+  OkuriganaAnswers okuriganaAnswers_;
   std::vector<LibraryFile> files_;
   std::uint64_t items_ = 0;
 
