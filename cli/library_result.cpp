@@ -29,12 +29,19 @@ std::uint32_t mix(std::uint64_t h) {
 // Of the hashes of a key and a ruby.
 std::uint32_t pairHash(std::uint32_t key, std::uint32_t ruby) { return mix(static_cast<std::uint64_t>(key) << 32 | ruby); }
 
-// Doubles an open-addressing table until it holds `wanted` entries at most half full, each
-// entry placed again by its hash.
+// Whether a table of `size` slots holding `wanted` entries would be more than half full, or
+// with threeQuarters more than three quarters (for a table whose every entry is a question
+// that is rarely asked again, so that its size counts more than its probes).
+bool tooFull(std::size_t wanted, std::size_t size, bool threeQuarters = false) {
+  return threeQuarters ? wanted * 4 > size * 3 : wanted * 2 > size;
+}
+
+// Doubles an open-addressing table until `wanted` entries do not make it tooFull, each entry
+// placed again by its hash.
 template <class Slot, class IsUsed, class HashOf>
-void growTable(std::vector<Slot>& slots, std::size_t wanted, IsUsed isUsed, HashOf hashOf) {
+void growTable(std::vector<Slot>& slots, std::size_t wanted, IsUsed isUsed, HashOf hashOf, bool threeQuarters = false) {
   std::size_t size = slots.empty() ? 1024 : slots.size();
-  while (wanted * 2 > size) size *= 2;
+  while (tooFull(wanted, size, threeQuarters)) size *= 2;
   if (size == slots.size()) return;
   std::vector<Slot> bigger(size, Slot{});
   const std::size_t mask = size - 1;
@@ -111,40 +118,45 @@ std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem&
   return index;
 }
 
+namespace {
+std::uint32_t okuriganaHash(std::uint32_t pair, std::uint32_t okurigana) {
+  return mix(static_cast<std::uint64_t>(pair) << 32 | okurigana);
+}
+}  // namespace
+
 void OkuriganaAnswers::makeRoom(std::size_t more) {
   const std::size_t wanted = count_ + more + 1;
-  if (wanted * 2 > slots_.size())
+  if (tooFull(wanted, slots_.size(), true))
     growTable(
-        slots_, wanted, [](const Slot& e) { return e.questionPlusOne != 0; },
-        [](const Slot& e) { return mix(e.questionPlusOne - 1); });
+        slots_, wanted, [](const Slot& e) { return e.pairPlusOne != 0; },
+        [](const Slot& e) { return okuriganaHash(e.pairPlusOne - 1, e.okurigana); }, true);
 }
 
 std::uint8_t& OkuriganaAnswers::of(std::uint32_t pair, std::uint32_t okurigana, bool& added) {
   makeRoom(1);
-  const std::uint64_t question = static_cast<std::uint64_t>(pair) << 32 | okurigana;
   const std::size_t mask = slots_.size() - 1;
-  std::size_t at = mix(question) & mask;
-  for (; slots_[at].questionPlusOne != 0; at = (at + 1) & mask) {
-    if (slots_[at].questionPlusOne == question + 1) {
+  std::size_t at = okuriganaHash(pair, okurigana) & mask;
+  for (; slots_[at].pairPlusOne != 0; at = (at + 1) & mask) {
+    if (slots_[at].pairPlusOne == pair + 1 && slots_[at].okurigana == okurigana) {
       added = false;
       return slots_[at].answer;
     }
   }
-  slots_[at] = {question + 1, 0};
+  slots_[at] = {pair + 1, okurigana, 0};
   ++count_;
   added = true;
   return slots_[at].answer;
 }
 
-std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p,
-                                         std::uint32_t pairId, std::uint8_t*& okurigana, const ReadingSource& check,
-                                         bool ownReading) {
+std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair,
+                                         std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading) {
+  PairChecks& p = checks_[pair];
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   ItemFindings found;
   found.keyOk = p.keyVerdict == 2;
   if (!found.keyOk && text(s, item.okuriganaId)[0] != 0) {
     bool added = false;
-    if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pairId, strings_.intern(text(s, item.okuriganaId)), added);
+    if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
     if (*okurigana == 0) *okurigana = matchWithOkurigana(s, check, item) == ReadingMatch::Found ? 2 : 1;
     found.okuriOk = *okurigana == 2;
     p.confirmed += found.okuriOk;
@@ -155,32 +167,33 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, L
     p.ownReading = p.ownReading || ownReading;
     found.composed = composed == 2 || ownReading;
   }
-  findNearMiss(s, item, p, check, found, ownReading);
+  findNearMiss(s, item, pair, check, found, ownReading);
   return itemVerdictBits(found);
 }
 
-void LibraryResult::keepSuggestion(LibraryPair& p, const std::string& reading) {
+void LibraryResult::keepSuggestion(PairChecks& p, const std::string& reading) {
   if (p.suggestion == 0 && !reading.empty()) p.suggestion = strings_.intern(reading) + 1;
 }
 
 // Each occurrence's 候補 is its own finding's reading; the pair's row takes the first kept.
-void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
+void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
                                  ItemFindings& found, bool ownReading) {
   NearMissFindings near;
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   if (unconfirmed) {
-    if (p.nearest == 0) {
+    if (answered(pair, Nearest) == 0) {
       const std::string nearest = suggestionFor(s, check, item);
-      p.nearest = keptFinding(!nearest.empty(), nearest);
+      keepAnswer(pair, Nearest, !nearest.empty(), nearest);
     }
-    near.suggestion = findingOf(p.nearest).suggestion;
+    near.suggestion = answer(pair, Nearest).suggestion;
   } else {
-    if (p.voicing == 0) p.voicing = keptFinding(voicingNearMissOf(s, check, item));
-    near = findingOf(p.voicing);
-    if (!near.nearMiss) near = doubled(s, item, p, check);
+    if (answered(pair, Voicing) == 0) keepAnswer(pair, Voicing, voicingNearMissOf(s, check, item));
+    near = answer(pair, Voicing);
+    if (!near.nearMiss) near = doubled(s, item, pair, check);
     // A spelling the book repeats is its own, as a reading it repeats is.
-    if (!near.nearMiss && !ownReading) near = ownKana(s, item, p, check);
+    if (!near.nearMiss && !ownReading) near = ownKana(s, item, pair, check);
   }
+  PairChecks& p = checks_[pair];
   if (unconfirmed || near.nearMiss) {
     keepSuggestion(p, near.suggestion);
     if (!near.suggestion.empty()) setSuggestion(s, item, near.suggestion.c_str());
@@ -189,13 +202,14 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, LibraryPa
   p.nearMisses += near.nearMiss;
 }
 
-std::uint32_t LibraryResult::keptFinding(bool found, const std::string& reading) {
-  return found ? 2 + strings_.intern(reading) : 1;
+void LibraryResult::keepAnswer(std::uint32_t pair, NearMissQuestion q, bool found, const std::string& reading) {
+  checks_[pair].nearMissAnswers |= static_cast<std::uint16_t>((found ? 2u : 1u) << (2 * q));
+  if (found) nearMissReadings_[std::uint64_t{pair} * 8 + q] = strings_.intern(reading);
 }
 
-NearMissFindings LibraryResult::findingOf(std::uint32_t kept) const {
-  if (kept < 2) return {};
-  return {true, std::string(strings_.text(kept - 2))};
+NearMissFindings LibraryResult::answer(std::uint32_t pair, NearMissQuestion q) const {
+  if (answered(pair, q) != 2) return {};
+  return {true, std::string(strings_.text(nearMissReadings_.at(std::uint64_t{pair} * 8 + q)))};
 }
 
 namespace {
@@ -209,21 +223,29 @@ bool endsInOkuriganasKana(const ResultStore& s, const RubyItem& item) {
 }
 }  // namespace
 
-NearMissFindings LibraryResult::doubled(const ResultStore& s, const RubyItem& item, LibraryPair& p,
+NearMissFindings LibraryResult::doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
                                         const ReadingSource& check) {
   // Whatever the rest of the okurigana, the answer depends on the key and the ruby alone.
   if (!endsInOkuriganasKana(s, item)) return {};
-  if (p.doubled == 0) p.doubled = keptFinding(doubledOkuriganaOf(s, check, item));
-  return findingOf(p.doubled);
+  if (answered(pair, Doubled) == 0) keepAnswer(pair, Doubled, doubledOkuriganaOf(s, check, item));
+  return answer(pair, Doubled);
 }
 
-NearMissFindings LibraryResult::ownKana(const ResultStore& s, const RubyItem& item, LibraryPair& p,
-                                        const ReadingSource& check) {
+namespace {
+// The question of the book's own spelling for an item's book, or none for a book that mixes them.
+bool ownKanaQuestion(const RubyItem& item, NearMissQuestion& q) {
   const BookKana book = bookKanaOf(item);
-  if (book == BookKana::Mixed) return {};
-  std::uint32_t& asked = p.ownKana[book == BookKana::Modern];
-  if (asked == 0) asked = keptFinding(ownKanaOf(s, check, item));
-  return findingOf(asked);
+  q = book == BookKana::Modern ? OwnModern : OwnHistorical;
+  return book != BookKana::Mixed;
+}
+}  // namespace
+
+NearMissFindings LibraryResult::ownKana(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
+                                        const ReadingSource& check) {
+  NearMissQuestion q;
+  if (!ownKanaQuestion(item, q)) return {};
+  if (answered(pair, q) == 0) keepAnswer(pair, q, ownKanaOf(s, check, item));
+  return answer(pair, q);
 }
 
 // What the questions of a fill go by: each item's pair, the items that added one, whether the
@@ -329,11 +351,12 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
   if (check) {
     std::vector<std::uint8_t*> okurigana(n, nullptr);
     okuriganaAnswers_.makeRoom(n);  // no room is made below: each answer stays where it is
+    checks_.resize(pairs_.size());
     FillQuestions fill{pairIds, newPairs, repeated, okurigana};
     if (checkThreads > 1) askAhead(s, fill, *check, checkThreads);
     for (std::uint32_t i = 0; i < n; ++i)
       s.items[i].flags |=
-          verdictBits(s, s.items[i], pairs_[pairIds[i]], pairIds[i], okurigana[i], *check, repeated[i]);
+          verdictBits(s, s.items[i], pairIds[i], okurigana[i], *check, repeated[i]);
   }
   items_ += s.itemCount;
 }
@@ -389,12 +412,12 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
     const RubyItem& item = s.items[fill.newPairs[q]];
-    pairs_[pairIds[fill.newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
+    checks_[pairIds[fill.newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   });
   std::vector<std::uint32_t> okuriganaQuestions;  // the first item of each new one
   std::vector<std::uint32_t> unconfirmed;         // the items the key alone does not confirm
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (pairs_[pairIds[i]].keyVerdict != 1) continue;
+    if (checks_[pairIds[i]].keyVerdict != 1) continue;
     unconfirmed.push_back(i);
     if (text(s, s.items[i].okuriganaId)[0] == 0) continue;
     bool added = false;
@@ -406,7 +429,7 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
     *fill.okurigana[i] = matchWithOkurigana(s, check, s.items[i]) == ReadingMatch::Found ? 2 : 1;
   });
   auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
-    return pairs_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
+    return checks_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
   };
   std::erase_if(unconfirmed, [&](std::uint32_t i) {
     return (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2) || composedOf(i) != 0;
@@ -428,30 +451,22 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
 void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
                                        unsigned threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
-  auto pairOf = [&](std::uint32_t i) -> LibraryPair& { return pairs_[pairIds[i]]; };
   auto isUnconfirmed = [&](std::uint32_t i) {
-    const LibraryPair& p = pairOf(i);
+    const PairChecks& p = checks_[pairIds[i]];
     if (p.keyVerdict == 2 || (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2)) return false;
     return p.composed[inBookWithoutSmallKana(s.items[i])] != 2 && !fill.repeated[i];
   };
-  // Kinds of question, in the bits below the pair's number.
-  enum Kind : std::uint64_t { Nearest, Voicing, Doubled, OwnHistorical, OwnModern, Kinds };
-  auto questionOf = [&](std::uint32_t item, Kind kind) {
-    return static_cast<std::uint64_t>(pairIds[item]) * Kinds + kind;
-  };
   struct Question {
     std::uint32_t item;
-    Kind kind;
+    NearMissQuestion kind;
     NearMissFindings found;
   };
+  auto pairQuestion = [&](const Question& q) { return std::uint64_t{pairIds[q.item]} * 8 + q.kind; };
   auto askAndKeep = [&](std::vector<Question>& questions) {
-    std::stable_sort(questions.begin(), questions.end(), [&](const Question& a, const Question& b) {
-      return questionOf(a.item, a.kind) < questionOf(b.item, b.kind);
-    });
+    std::stable_sort(questions.begin(), questions.end(),
+                     [&](const Question& a, const Question& b) { return pairQuestion(a) < pairQuestion(b); });
     questions.erase(std::unique(questions.begin(), questions.end(),
-                                [&](const Question& a, const Question& b) {
-                                  return questionOf(a.item, a.kind) == questionOf(b.item, b.kind);
-                                }),
+                                [&](const Question& a, const Question& b) { return pairQuestion(a) == pairQuestion(b); }),
                     questions.end());
     askAll(questions.size(), threads, [&](std::size_t q) {
       Question& question = questions[q];
@@ -463,35 +478,29 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
         default: question.found = ownKanaOf(s, check, item); break;
       }
     });
-    for (const Question& question : questions) {
-      LibraryPair& p = pairOf(question.item);
-      switch (question.kind) {
-        case Nearest: p.nearest = keptFinding(!question.found.suggestion.empty(), question.found.suggestion); break;
-        case Voicing: p.voicing = keptFinding(question.found); break;
-        case Doubled: p.doubled = keptFinding(question.found); break;
-        default: p.ownKana[question.kind - OwnHistorical] = keptFinding(question.found); break;
-      }
+    for (Question& question : questions) {
+      if (question.kind == Nearest) question.found.nearMiss = !question.found.suggestion.empty();
+      keepAnswer(pairIds[question.item], question.kind, question.found);
     }
   };
   std::vector<Question> questions;
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    const LibraryPair& p = pairOf(i);
     if (isUnconfirmed(i)) {
-      if (p.nearest == 0) questions.push_back({i, Nearest, {}});
-    } else if (p.voicing == 0) {
+      if (answered(pairIds[i], Nearest) == 0) questions.push_back({i, Nearest, {}});
+    } else if (answered(pairIds[i], Voicing) == 0) {
       questions.push_back({i, Voicing, {}});
     }
   }
   askAndKeep(questions);
   questions.clear();
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    const LibraryPair& p = pairOf(i);
-    if (isUnconfirmed(i) || findingOf(p.voicing).nearMiss) continue;
-    if (p.doubled == 0 && endsInOkuriganasKana(s, s.items[i])) questions.push_back({i, Doubled, {}});
-    const BookKana book = bookKanaOf(s.items[i]);
+    if (isUnconfirmed(i) || answered(pairIds[i], Voicing) == 2) continue;
+    if (answered(pairIds[i], Doubled) == 0 && endsInOkuriganasKana(s, s.items[i]))
+      questions.push_back({i, Doubled, {}});
     // asked whatever the doubled okurigana says: an occurrence without it may need it
-    if (!fill.repeated[i] && book != BookKana::Mixed && p.ownKana[book == BookKana::Modern] == 0)
-      questions.push_back({i, book == BookKana::Modern ? OwnModern : OwnHistorical, {}});
+    NearMissQuestion own;
+    if (!fill.repeated[i] && ownKanaQuestion(s.items[i], own) && answered(pairIds[i], own) == 0)
+      questions.push_back({i, own, {}});
   }
   askAndKeep(questions);
 }
@@ -602,10 +611,10 @@ std::string LibraryResult::dictionaryText(std::uint32_t minFolders, DictionaryFi
 
 namespace {
 // The mark of the pair's row: as one item's for a pair seen once, the group's otherwise.
-const char* pairMark(const LibraryPair& p) {
+const char* pairMark(const LibraryPair& p, const PairChecks& c) {
   return verdictText(
-      verdictOf(pairVerdictBits({p.keyVerdict == 2, p.count, p.confirmed, (p.composed[0] | p.composed[1]) == 2, p.nearMisses > 0,
-                                 p.ownReading}),
+      verdictOf(pairVerdictBits({c.keyVerdict == 2, p.count, c.confirmed, (c.composed[0] | c.composed[1]) == 2,
+                                 c.nearMisses > 0, c.ownReading}),
                 true));
 }
 }  // namespace
@@ -642,10 +651,11 @@ void LibraryResult::appendPairLines(std::size_t first, std::size_t end, bool che
     }
     constexpr std::size_t Separators = 12;  // nine tabs, CR LF, and a little
     constexpr std::size_t MarkBytes = 2;
-    const char* mark = checked ? pairMark(p) : "";
+    const char* mark = checked ? pairMark(p, checks_[i]) : "";
     const Verdict verdict = verdictOfMark(mark);
-    const bool suggested = (verdict == Verdict::Unconfirmed || verdict == Verdict::NearMiss) && p.suggestion != 0;
-    const std::string_view suggestion = suggest && suggested ? strings_.text(p.suggestion - 1) : std::string_view();
+    const std::uint32_t kept = checked ? checks_[i].suggestion : 0;
+    const bool suggested = (verdict == Verdict::Unconfirmed || verdict == Verdict::NearMiss) && kept != 0;
+    const std::string_view suggestion = suggest && suggested ? strings_.text(kept - 1) : std::string_view();
     const std::size_t room = 4 * LineWriter::MaxDigits + Separators + MarkBytes + key.size() + ruby.size() +
                              okurigana.size() + name.size() + folder.size() + suggestion.size();
     const std::size_t used = out.size();

@@ -42,8 +42,7 @@ class LibraryStrings {
   std::vector<Slot> slots_;  // open addressing, a power of two long, at most half full
 };
 
-// One distinct (key, ruby) pair: its texts, where it was first seen, how often, and the check's
-// findings.
+// One distinct (key, ruby) pair: its texts, where it was first seen and how often.
 struct LibraryPair {
   // Offset in the result's pair texts of the key, the ruby and the okurigana of the first
   // occurrence, one after the other, each NUL-terminated.
@@ -54,23 +53,25 @@ struct LibraryPair {
   std::int32_t line;
   std::int32_t column;
   std::uint32_t count = 0;
-  std::uint32_t confirmed = 0;  // occurrences the check confirmed with their okurigana
-  std::uint8_t keyVerdict = 0;  // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
-  // Per kind of book (inBookWithoutSmallKana): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
-  std::uint8_t composed[2] = {0, 0};
-  bool ownReading = false;      // given at least BookRepeatMin times in one book: no ×
-  // In a book of historical kana and in a modern one (BookKana): 0 not asked, 1 the ruby keeps to
-  // the book's spelling, else 2 + the id of the book's spelling in the result's strings.
-  std::uint32_t ownKana[2] = {0, 0};
-  // What the ！ and 候補 questions of the pair found, each 0 while not asked, 1 for nothing, else
-  // 2 + the id of the reading in the result's strings: the nearest reading (the 候補 of a ×); a
-  // reading one voicing mark away that far more books use; the ruby without the okurigana's first
-  // kana it ends in (asked of the occurrences that have it).
-  std::uint32_t nearest = 0;
-  std::uint32_t voicing = 0;
-  std::uint32_t doubled = 0;
+};
+
+// The ！ and 候補 questions asked of a pair: its nearest reading (the 候補 of a ×); a reading one
+// voicing mark away that far more books use; the ruby without the okurigana's first kana it ends
+// in (asked of the occurrences that have it); the book's own spelling, in a book of historical
+// kana and in a modern one (BookKana).
+enum NearMissQuestion : unsigned { Nearest, Voicing, Doubled, OwnHistorical, OwnModern };
+
+// What the check found of a pair (only with the check).
+struct PairChecks {
+  std::uint32_t confirmed = 0;   // occurrences the check confirmed with their okurigana
   std::uint32_t nearMisses = 0;  // occurrences marked ！
   std::uint32_t suggestion = 0;  // 1 + the id of its 候補 in the result's strings, 0 for none
+  std::uint8_t keyVerdict = 0;   // 0 not asked, 1 not confirmed, 2 the key alone reads as the ruby
+  // Per kind of book (inBookWithoutSmallKana): 0 not asked, 1 no, 2 the ruby is composed (RevConvComposed).
+  std::uint8_t composed[2] = {0, 0};
+  bool ownReading = false;  // given at least BookRepeatMin times in one book: no ×
+  // Two bits for each NearMissQuestion: 0 not asked, 1 nothing found, 2 found (its reading kept apart).
+  std::uint16_t nearMissAnswers = 0;
 };
 
 struct LibraryFile {
@@ -90,10 +91,11 @@ class OkuriganaAnswers {
 
  private:
   struct Slot {
-    std::uint64_t questionPlusOne;  // pair << 32 | okurigana, plus one; 0 for an empty slot
+    std::uint32_t pairPlusOne;  // 0 for an empty slot
+    std::uint32_t okurigana;
     std::uint8_t answer;
   };
-  std::vector<Slot> slots_;  // open addressing, a power of two long, at most half full
+  std::vector<Slot> slots_;  // open addressing, a power of two long, at most three quarters full
   std::size_t count_ = 0;
 };
 
@@ -156,20 +158,22 @@ class LibraryResult {
                        const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
   // ownReading: the pair is given at least BookRepeatMin times in the item's book. okurigana: the
   // item's okurigana answer, found here when still null.
-  std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, LibraryPair& p, std::uint32_t pairId,
-                            std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading);
+  std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t*& okurigana,
+                            const ReadingSource& check, bool ownReading);
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
-  void findNearMiss(ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check,
+  void findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
                     ItemFindings& found, bool ownReading);
   // The ！ of a ruby that ends in its okurigana's first kana, asked once per pair.
-  NearMissFindings doubled(const ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check);
+  NearMissFindings doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check);
   // The ！ of a ruby spelled against its book's kana, asked once per pair and kind of book.
-  NearMissFindings ownKana(const ResultStore& s, const RubyItem& item, LibraryPair& p, const ReadingSource& check);
-  // A finding as a pair keeps it (1 for none, else 2 + the id of its reading), and back.
-  std::uint32_t keptFinding(bool found, const std::string& reading);
-  std::uint32_t keptFinding(const NearMissFindings& found) { return keptFinding(found.nearMiss, found.suggestion); }
-  NearMissFindings findingOf(std::uint32_t kept) const;
-  void keepSuggestion(LibraryPair& p, const std::string& reading);
+  NearMissFindings ownKana(const ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check);
+  // The answer to a question of the pair: 0 not asked, 1 nothing found, 2 found.
+  unsigned answered(std::uint32_t pair, NearMissQuestion q) const { return checks_[pair].nearMissAnswers >> (2 * q) & 3; }
+  void keepAnswer(std::uint32_t pair, NearMissQuestion q, bool found, const std::string& reading);
+  void keepAnswer(std::uint32_t pair, NearMissQuestion q, const NearMissFindings& f) { keepAnswer(pair, q, f.nearMiss, f.suggestion); }
+  // An answered question: whether it found something, and the reading it found.
+  NearMissFindings answer(std::uint32_t pair, NearMissQuestion q) const;
+  void keepSuggestion(PairChecks& p, const std::string& reading);
   // The questions of a fill asked on the threads (see the definition).
   struct FillQuestions;
   void askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, unsigned threads);
@@ -177,6 +181,9 @@ class LibraryResult {
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
   std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1
+  std::vector<PairChecks> checks_;  // of each pair, with the check
+  // The readings the ！ and 候補 questions found: pair * 8 + NearMissQuestion -> id in strings_.
+  std::unordered_map<std::uint64_t, std::uint32_t> nearMissReadings_;
   // The texts of the pairs. A pair keeps its own: most keys and rubies of a library belong to
   // one pair or a few, and the okurigana runs up to the next kanji, so most are seen once.
   std::vector<char> pairTexts_;
