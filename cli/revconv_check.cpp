@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "engine/sjis.h"
 #include "engine/store.h"
@@ -62,13 +64,22 @@ ReadingCheck::ReadingCheck() : files_(std::make_unique<Files>()) {}
 ReadingCheck::~ReadingCheck() = default;
 
 bool ReadingCheck::open(const std::string& list, bool defaults, const std::string& cacheFile) {
-  if (defaults)
-    for (const std::string& file : defaultDictionaryFiles(programFolder())) files_->dictionary.add(file);
-  const std::vector<std::string> listed = splitDictionaryList(list);
+  // KANJIDIC is read while the dictionaries are (or after them, with no thread to spare)
+  std::thread kanji;
+  try {
+    kanji = std::thread([] { kanjiReadings(); });
+  } catch (const std::system_error&) {
+  }
+  std::vector<std::string> files;
+  if (defaults) files = defaultDictionaryFiles(programFolder());
+  const std::size_t defaultCount = files.size();  // skipped silently when missing
+  for (const std::string& file : splitDictionaryList(list)) files.push_back(file);
+  const std::vector<bool> read = files_->dictionary.addAll(files);
+  if (kanji.joinable()) kanji.join();
   bool unreadable = false;
-  for (const std::string& file : listed) {
-    if (files_->dictionary.add(file)) continue;
-    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", file.c_str());
+  for (std::size_t i = defaultCount; i < files.size(); ++i) {
+    if (read[i]) continue;
+    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", files[i].c_str());
     unreadable = true;
   }
   if (files_->dictionary.size() == 0) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "revconv/text_codec.h"
 
@@ -271,8 +273,10 @@ std::string unreadableDictionariesText(const std::vector<std::string>& files) {
 bool DictionaryList::load(std::string_view list, std::vector<std::string>& unreadable) {
   dictionaries_.clear();
   files_.clear();
-  for (const std::string& file : splitDictionaryList(list))
-    if (!add(file)) unreadable.push_back(file);
+  const std::vector<std::string> files = splitDictionaryList(list);
+  const std::vector<bool> read = addAll(files);
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!read[i]) unreadable.push_back(files[i]);
   return !dictionaries_.empty();
 }
 
@@ -284,6 +288,37 @@ bool DictionaryList::add(const std::string& file) {
   dictionaries_.push_back(std::move(dictionary));
   files_.push_back(file);
   return true;
+}
+
+std::vector<bool> DictionaryList::addAll(const std::vector<std::string>& files) {
+  std::vector<std::unique_ptr<SkkDictionary>> loaded(files.size());
+  std::vector<char> read(files.size(), false);  // not vector<bool>: each thread writes its own
+  std::vector<std::thread> readers;
+  auto first = [&](std::size_t i) { return std::find(files.begin(), files.end(), files[i]) - files.begin(); };
+  auto readOne = [&](std::size_t i) {
+    loaded[i] = std::make_unique<SkkDictionary>();
+    read[i] = loaded[i]->load(files[i].c_str());
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (first(i) != static_cast<std::ptrdiff_t>(i) || std::find(files_.begin(), files_.end(), files[i]) != files_.end())
+      continue;
+    try {
+      readers.emplace_back(readOne, i);
+    } catch (const std::system_error&) {
+      readOne(i);  // no thread to spare: read here
+    }
+  }
+  for (std::thread& reader : readers) reader.join();
+  std::vector<bool> readable(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (loaded[i] && read[i]) {
+      dictionaries_.push_back(std::move(loaded[i]));
+      files_.push_back(files[i]);
+    }
+    // a file on the list already, or named before in this call, answers as it did then
+    readable[i] = std::find(files_.begin(), files_.end(), files[i]) != files_.end();
+  }
+  return readable;
 }
 
 std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder, bool withSkk) {

@@ -82,6 +82,9 @@ class DictionaryList final : public ReadingProvider {
   // Adds one file at the end of the list; false when it cannot be read (the list unchanged). A
   // file already on the list is not read again.
   bool add(const std::string& file);
+  // Adds the files in their order, as add does one by one, reading them at once on threads of
+  // their own; whether each could be read (a name given twice answers as the first time).
+  std::vector<bool> addAll(const std::vector<std::string>& files);
   std::size_t size() const { return dictionaries_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
