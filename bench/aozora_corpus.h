@@ -11,16 +11,30 @@
 
 namespace obel::bench {
 
+// A word the books use: its key and reading (CP932), the hiragana its okurigana may begin with
+// (each two bytes; empty for a word without okurigana), and in how many books it stands.
+struct BookWord {
+  std::string key, reading, okuriganaKana;
+  std::uint32_t books = 0;
+};
+
 class AozoraText {
  public:
+  // A made-up vocabulary of random kanji and kana: nearly every ruby is one no dictionary knows.
   explicit AozoraText(std::uint32_t seed) : rng_(seed) {
     for (int i = 0; i < 6000; ++i) {
       Word w;
       w.key = kanjiRun(1 + pick(4) % 3 + (pick(5) == 0));
       w.reading = hiraganaRun(2 + pick(6));
       vocabulary_.push_back(w);
-      if (pick(8) == 0) vocabulary_.push_back({w.key, hiraganaRun(2 + pick(5))});  // a second reading
+      if (pick(8) == 0) vocabulary_.push_back({w.key, hiraganaRun(2 + pick(5)), ""});  // a second reading
     }
+  }
+  // The words of real books, the more books the more often (give them most books first): the
+  // check confirms most rubies, as in a real library. A word's ruby covers its whole run of
+  // kanji (a kanji just before it is kept apart), and ｜ stands between kanji and a word.
+  AozoraText(std::uint32_t seed, const std::vector<BookWord>& words) : rng_(seed), realWords_(true) {
+    for (const BookWord& w : words) vocabulary_.push_back({w.key, w.reading, w.okuriganaKana});
   }
 
   // One paragraph line without its line end.
@@ -56,8 +70,22 @@ class AozoraText {
 
  private:
   struct Word {
-    std::string key, reading;
+    std::string key, reading, okuriganaKana;
   };
+  static constexpr char Particles[][3] = {"\x82\xcc", "\x82\xcd", "\x82\xaa", "\x82\xc6", "\x82\xc9", "\x82\xf0"};  // のはがとにを
+
+  bool endsInKanji(const std::string& out) const {
+    return out.size() >= 2 && static_cast<unsigned char>(out[out.size() - 2]) >= 0x88;
+  }
+  // A real word's okurigana: a kana it may begin with, then perhaps a particle.
+  void okuriganaOf(const Word& w, std::string& out) {
+    if (w.okuriganaKana.empty()) {
+      if (pick(3) == 0) out += Particles[pick(6)];
+      return;
+    }
+    out += w.okuriganaKana.substr(2 * static_cast<std::size_t>(pick(static_cast<int>(w.okuriganaKana.size() / 2))), 2);
+    if (pick(2) == 0) out += Particles[pick(6)];
+  }
 
   int pick(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
 
@@ -114,13 +142,21 @@ class AozoraText {
     switch (segmentKind()) {
       case 0: case 1: case 2: case 3: {  // kanji word with its reading and okurigana
         const Word& w = word();
+        if (realWords_ && endsInKanji(out)) out += Particles[0];
         out += w.key + "\x81\x73" + w.reading + "\x81\x74";
         ++rubies_;
-        if (pick(2) == 0) out += hiraganaRun(1 + pick(3));
+        if (realWords_) okuriganaOf(w, out);
+        else if (pick(2) == 0) out += hiraganaRun(1 + pick(3));
         break;
       }
       case 4: {  // explicit base over kana and kanji
-        out += "\x81\x62" + hiraganaRun(1 + pick(2)) + kanjiRun(1 + pick(2)) + "\x81\x73" + hiraganaRun(3 + pick(4)) + "\x81\x74";
+        if (realWords_) {  // a word after other kanji
+          const Word& w = word();
+          out += kanjiRun(1 + pick(2)) + "\x81\x62" + w.key + "\x81\x73" + w.reading + "\x81\x74";
+          okuriganaOf(w, out);
+        } else {
+          out += "\x81\x62" + hiraganaRun(1 + pick(2)) + kanjiRun(1 + pick(2)) + "\x81\x73" + hiraganaRun(3 + pick(4)) + "\x81\x74";
+        }
         ++rubies_;
         break;
       }
@@ -149,6 +185,7 @@ class AozoraText {
   }
 
   std::mt19937 rng_;
+  bool realWords_ = false;
   std::vector<Word> vocabulary_;
   int rubies_ = 0;
 };

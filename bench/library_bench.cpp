@@ -23,6 +23,7 @@ int main() {
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -32,6 +33,7 @@ int main() {
 #include "bench/aozora_corpus.h"
 #include "engine/file_io.h"
 #include "revconv/skk_dictionary.h"
+#include "revconv/text_codec.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -52,7 +54,57 @@ struct Shape {
   std::string layout;
   std::vector<Book> books;
   std::size_t folders = 0;  // that hold books
+  bool realWords = false;   // the words of real books (bookWords), else made-up ones
 };
+
+// The words of the shipped readings of proofread books, most books first: each key of a kanji
+// run (its ruby needs no ｜) with a reading in hiragana, and for an okuri-ari line the hiragana
+// its okurigana may begin with.
+std::vector<obel::bench::BookWord> bookWords() {
+  std::string bytes;
+  std::vector<obel::bench::BookWord> words;
+  if (!obel::readDictionaryFile(OBEL_DATA_DIR "aozora-readings.utf8", bytes)) return words;
+  auto cp932 = [](std::string_view utf8) { return obel::utf16ToCp932(obel::decodeUtf8(utf8).c_str()); };
+  auto allOf = [](const std::string& text, auto isWanted) {
+    if (text.empty() || text.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i < text.size(); i += 2)
+      if (!isWanted(static_cast<unsigned char>(text[i]) * 256u + static_cast<unsigned char>(text[i + 1]))) return false;
+    return true;
+  };
+  auto kanjiLike = [](unsigned c) { return c >= 0x889F || c == 0x8158; };  // 々 too
+  auto hiragana = [](unsigned c) { return c >= 0x829F && c <= 0x82F1; };
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+    const std::string_view line(bytes.data() + start, end - start);
+    start = end + 1;
+    const std::size_t slash = line.find(" /");
+    if (line.empty() || line[0] == ';' || slash == std::string_view::npos) continue;
+    std::string_view head = line.substr(0, slash);
+    std::string okuriganaKana;
+    if (const char letter = head.back(); letter >= 'a' && letter <= 'z') {
+      head.remove_suffix(1);
+      for (char16_t kana = u'\u3041'; kana <= u'\u3093'; ++kana)
+        if (std::strchr(obel::okuriInitials(kana), letter) != nullptr)
+          okuriganaKana += obel::utf16ToCp932(std::u16string(1, kana).c_str());
+      if (okuriganaKana.empty()) continue;
+    }
+    const std::string reading = cp932(head);
+    if (!allOf(reading, hiragana)) continue;
+    for (std::string_view rest = line.substr(slash + 2); !rest.empty();) {
+      const std::size_t next = std::min(rest.find('/'), rest.size());
+      const std::string_view candidate = rest.substr(0, next);
+      rest.remove_prefix(std::min(next + 1, rest.size()));
+      const std::size_t semicolon = candidate.find(';');
+      if (semicolon == std::string_view::npos) continue;
+      const std::string key = cp932(candidate.substr(0, semicolon));
+      if (allOf(key, kanjiLike))
+        words.push_back({key, reading, okuriganaKana, static_cast<std::uint32_t>(std::atoi(std::string(candidate.substr(semicolon + 1)).c_str()))});
+    }
+  }
+  std::stable_sort(words.begin(), words.end(), [](const auto& a, const auto& b) { return a.books > b.books; });
+  return words;
+}
 
 // 400 author folders of 8 books of 100 KB, side by side.
 Shape evenBooks(const fs::path& root) {
@@ -74,7 +126,7 @@ Shape aozoraShaped(const fs::path& root) {
   constexpr int Authors = 1300;
   constexpr int MaxBooksPerAuthor = 25;
   constexpr double MinBytes = 5000, MeanExtraBytes = 32000, MaxBytes = 200000;
-  Shape shape{"aozora", "library v2 aozora 1300 authors\n", {}, 0};
+  Shape shape{"aozora", "library v3 aozora 1300 authors, the words of real books\n", {}, 0, true};
   std::mt19937 rng(20241209);
   std::exponential_distribution<double> extra(1.0 / MeanExtraBytes);
   int book = 0;
@@ -97,7 +149,9 @@ bool generate(const fs::path& root, const Shape& shape) {
   std::string line;
   if (std::getline(marker, line) && line + "\n" == shape.layout) return false;
   fs::remove_all(root);
-  obel::bench::AozoraText text(20240601);  // one vocabulary for the whole library
+  // one vocabulary for the whole library
+  obel::bench::AozoraText text = shape.realWords ? obel::bench::AozoraText(20240601, bookWords())
+                                                 : obel::bench::AozoraText(20240601);
   for (const Book& book : shape.books) {
     fs::create_directories(book.path.parent_path());
     std::ofstream out(book.path, std::ios::binary);
