@@ -83,7 +83,7 @@ constexpr std::size_t filterWord(std::uint32_t hash, std::size_t words) {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * words) >> 32);
 }
 
-constexpr std::size_t FewestSlots = 16;
+constexpr std::size_t FewestSlots = 16;  // of an empty index (a power of two)
 
 bool hasUtf8CodingLine(std::string_view bytes) {
   const std::string_view first = bytes.substr(0, bytes.find('\n'));
@@ -345,16 +345,13 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
 
   for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(readings_[e.reading])));
   for (std::size_t split = longest; split >= kanaStart; --split) {
-    const std::span<const Entry> found = ari_.find(pool_, std::u16string_view(text.data(), split), mixed(splitState));
-    if (!found.empty()) {
-      const char* initials = okuriInitials(text[split]);
-      for (const Entry& e : found) {
-        const Reading& reading = readings_[e.reading];
-        if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
-        std::u16string full(pooled(reading));
-        full.append(text, split, std::u16string::npos);
-        add(std::move(full));
-      }
+    const char* initials = okuriInitials(text[split]);
+    for (const Entry& e : ari_.find(pool_, std::u16string_view(text.data(), split), mixed(splitState))) {
+      const Reading& reading = readings_[e.reading];
+      if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
+      std::u16string full(pooled(reading));
+      full.append(text, split, std::u16string::npos);
+      add(std::move(full));
     }
     if (split == kanaStart) break;
     splitState = fnvUnstep(splitState, text[split - 1]);

@@ -54,7 +54,7 @@ class SkkDictionary final : public ReadingProvider {
     void add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
     // Ends the load: the entries of each key side by side, and the filter.
     void finish();
-    // The entries of the candidate, none when it is not one; hash is candidateHash(key).
+    // The entries of the candidate, none when it is not one; hash is the key's (candidateHash).
     std::span<const Entry> find(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
     std::size_t size() const { return keys_.size(); }
 
