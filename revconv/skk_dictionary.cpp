@@ -40,6 +40,53 @@ void jisToSjis(unsigned char b1, unsigned char b2, std::string& out) {
   out.push_back(static_cast<char>(s2));
 }
 
+// Candidate texts are hashed with FNV-1a over their UTF-16 units, then mixed. The state after
+// each unit is the state of that prefix, so one pass over a text gives the state of every
+// prefix; and as the multiplier is odd, a step can be undone, so the okuri-ari look-up walks
+// from the longest prefix down without hashing anything again.
+constexpr std::uint32_t FnvBasis = 2166136261u;
+constexpr std::uint32_t FnvPrime = 16777619u;
+constexpr std::uint32_t inverseOf(std::uint32_t odd) {
+  std::uint32_t inverse = odd;  // right in the lowest 3 bits; each step doubles the right bits
+  for (int step = 0; step < 4; ++step) inverse *= 2 - odd * inverse;
+  return inverse;
+}
+constexpr std::uint32_t FnvPrimeInverse = inverseOf(FnvPrime);
+static_assert(FnvPrime * FnvPrimeInverse == 1);
+
+constexpr std::uint32_t fnvStep(std::uint32_t state, char16_t unit) { return (state ^ unit) * FnvPrime; }
+constexpr std::uint32_t fnvUnstep(std::uint32_t state, char16_t unit) { return (state * FnvPrimeInverse) ^ unit; }
+
+// The hash of a text from its FNV state: every bit of the state reaches the low bits, which
+// pick the slot, and the high bits, which pick the filter's word.
+constexpr std::uint32_t mixed(std::uint32_t state) {
+  state ^= state >> 16;
+  state *= 0x85EBCA6Bu;
+  state ^= state >> 13;
+  state *= 0xC2B2AE35u;
+  state ^= state >> 16;
+  return state;
+}
+
+std::uint32_t fnvState(std::u16string_view text) {
+  std::uint32_t state = FnvBasis;
+  for (const char16_t unit : text) state = fnvStep(state, unit);
+  return state;
+}
+
+std::uint32_t candidateHash(std::u16string_view text) { return mixed(fnvState(text)); }
+
+// The filter gives a candidate this many bits of its own on average, two of them set.
+constexpr std::size_t FilterBitsPerKey = 16;
+// The two bits a hash sets in its word of the filter.
+constexpr std::uint64_t filterBits(std::uint32_t hash) { return 1ull << (hash & 63) | 1ull << (hash >> 6 & 63); }
+// The word of a filter of words words a hash picks, from its high bits.
+constexpr std::size_t filterWord(std::uint32_t hash, std::size_t words) {
+  return static_cast<std::size_t>((static_cast<std::uint64_t>(hash) * words) >> 32);
+}
+
+constexpr std::size_t FewestSlots = 16;  // of an empty index (a power of two)
+
 bool hasUtf8CodingLine(std::string_view bytes) {
   const std::string_view first = bytes.substr(0, bytes.find('\n'));
   std::string lower(first);
@@ -103,6 +150,92 @@ bool SkkDictionary::load(const char* path) {
   return !bytes.empty();
 }
 
+void SkkDictionary::CandidateIndex::clear() {
+  slots_.assign(FewestSlots, Slot{0, NoKey});
+  keys_.clear();
+  entries_.clear();
+  staged_.clear();
+  filter_.clear();
+}
+
+std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, std::u16string_view key,
+                                                  std::uint32_t hash) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.key == NoKey) return at;
+    if (slot.hash == hash && std::u16string_view(pool.data() + keys_[slot.key].offset, keys_[slot.key].length) == key)
+      return at;
+  }
+}
+
+void SkkDictionary::CandidateIndex::grow() {
+  std::vector<Slot> old(slots_.size() * 2, Slot{0, NoKey});
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.key == NoKey) continue;
+    std::size_t at = slot.hash & mask;
+    while (slots_[at].key != NoKey) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
+}
+
+void SkkDictionary::CandidateIndex::add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length,
+                                        std::uint32_t hash, Entry entry) {
+  if ((keys_.size() + 1) * 2 > slots_.size()) grow();
+  const std::size_t at = slotOf(pool, std::u16string_view(pool.data() + offset, length), hash);
+  if (slots_[at].key == NoKey) {
+    slots_[at] = {hash, static_cast<std::uint32_t>(keys_.size())};
+    keys_.push_back({offset, length, 0, 0});
+  }
+  staged_.push_back({slots_[at].key, entry});
+}
+
+void SkkDictionary::CandidateIndex::finish() {
+  // Each key's entries in the order they came (a counting sort), a reading that a line gives
+  // a candidate twice kept once.
+  for (const StagedEntry& staged : staged_) ++keys_[staged.key].end;
+  std::uint32_t next = 0;
+  for (Key& key : keys_) {
+    key.first = next;
+    next += key.end;
+    key.end = key.first;
+  }
+  entries_.resize(staged_.size());
+  for (const StagedEntry& staged : staged_) entries_[keys_[staged.key].end++] = staged.entry;
+  std::vector<StagedEntry>().swap(staged_);
+  std::uint32_t kept = 0;
+  for (Key& key : keys_) {
+    const std::uint32_t first = kept;
+    for (std::uint32_t e = key.first; e < key.end; ++e)
+      if (kept == first || entries_[kept - 1].reading != entries_[e].reading) entries_[kept++] = entries_[e];
+    key.first = first;
+    key.end = kept;
+  }
+  entries_.resize(kept);
+  entries_.shrink_to_fit();
+  keys_.shrink_to_fit();
+
+  filter_.assign(keys_.size() * FilterBitsPerKey / 64 + 1, 0);
+  for (const Slot& slot : slots_)
+    if (slot.key != NoKey) filter_[filterWord(slot.hash, filter_.size())] |= filterBits(slot.hash);
+}
+
+bool SkkDictionary::CandidateIndex::mayHold(std::uint32_t hash) const {
+  const std::uint64_t bits = filterBits(hash);
+  return (filter_[filterWord(hash, filter_.size())] & bits) == bits;
+}
+
+std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const std::u16string& pool,
+                                                                          std::u16string_view key,
+                                                                          std::uint32_t hash) const {
+  if (keys_.empty() || !mayHold(hash)) return {};
+  const std::uint32_t k = slots_[slotOf(pool, key, hash)].key;
+  if (k == NoKey) return {};
+  return {entries_.data() + keys_[k].first, keys_[k].end - keys_[k].first};
+}
+
 void SkkDictionary::loadText(std::string_view bytes) {
   pool_.clear();
   readings_.clear();
@@ -128,6 +261,8 @@ void SkkDictionary::loadText(std::string_view bytes) {
   // views of the index stay valid.
   pool_.reserve(total);
   for (const std::u16string& line : lines) addLine(line);
+  nasi_.finish();
+  ari_.finish();
 }
 
 void SkkDictionary::addLine(const std::u16string& line) {
@@ -146,7 +281,7 @@ void SkkDictionary::addLine(const std::u16string& line) {
   const std::uint32_t readingIndex = static_cast<std::uint32_t>(readings_.size());
   readings_.push_back({static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(head.size()), okuri});
   pool_.append(head);
-  auto& index = okuri ? ari_ : nasi_;
+  CandidateIndex& index = okuri ? ari_ : nasi_;
 
   bool inBlock = false;  // inside an okurigana block "[る/走/]"
   std::size_t position = space + 2;
@@ -173,14 +308,14 @@ void SkkDictionary::addLine(const std::u16string& line) {
     if (candidate.find(u'\xFFFD') != std::u16string_view::npos) continue;
     const std::size_t at = pool_.size();
     pool_.append(candidate);
-    std::vector<Entry>& list = index[std::u16string_view(pool_.data() + at, candidate.size())];
+    index.add(pool_, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
+              candidateHash(candidate), {readingIndex, books});
     if (okuri) {
       longestAri_ = std::max(longestAri_, candidate.size());
       std::size_t kana = 0;
       while (kana < candidate.size() && isHiraganaUtf16(candidate[candidate.size() - 1 - kana])) ++kana;
       mostAriKana_ = std::max(mostAriKana_, kana);
     }
-    if (list.empty() || list.back().reading != readingIndex) list.push_back({readingIndex, books});
     counted_ = counted_ || books > 0;
   }
 }
@@ -191,30 +326,37 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
       if (known == reading) return;
     out.push_back(std::move(reading));
   };
-  if (const auto found = nasi_.find(text); found != nasi_.end())
-    for (const Entry& e : found->second) add(std::u16string(pooled(readings_[e.reading])));
-  // K followed by hiragana: the longest K first, so the shortest okurigana. No K is longer
-  // than longestAri_, so a long run of kana costs no more than a short one.
-  if (text.size() < 2 || longestAri_ == 0) return;
-  std::size_t kanaStart = text.size();
-  while (kanaStart > 1 && isHiraganaUtf16(text[kanaStart - 1])) --kanaStart;
-  if (kanaStart > longestAri_) return;
-  // Nor does a K end in more hiragana than mostAriKana_: the text is cut no further into its kana.
-  const std::size_t kanaOfK = isHiraganaUtf16(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
-  const std::size_t longest = std::min({text.size() - 1, longestAri_, kanaOfK + mostAriKana_});
+  // An okuri-ari candidate K followed by hiragana: K is text[0, split) for split from longest
+  // down to kanaStart, the longest K first, so the shortest okurigana. No K is longer than
+  // longestAri_, so a long run of kana costs no more than a short one.
+  std::size_t kanaStart = 1;
+  std::size_t longest = 0;  // below kanaStart when no K fits
+  if (text.size() >= 2 && longestAri_ > 0) {
+    kanaStart = text.size();
+    while (kanaStart > 1 && isHiraganaUtf16(text[kanaStart - 1])) --kanaStart;
+    // Nor does a K end in more hiragana than mostAriKana_: the text is cut no further into its kana.
+    const std::size_t kanaOfK = isHiraganaUtf16(text[kanaStart - 1]) ? 0 : kanaStart;  // where its hiragana begin
+    longest = std::min({text.size() - 1, longestAri_, kanaOfK + mostAriKana_});
+  }
+  std::uint32_t state = FnvBasis;
+  std::uint32_t splitState = FnvBasis;  // of text[0, split)
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i == longest) splitState = state;
+    state = fnvStep(state, text[i]);
+  }
+
+  for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(readings_[e.reading])));
   for (std::size_t split = longest; split >= kanaStart; --split) {
-    const auto found = ari_.find(std::u16string_view(text.data(), split));
-    if (found != ari_.end()) {
-      const char* initials = okuriInitials(text[split]);
-      for (const Entry& e : found->second) {
-        const Reading& reading = readings_[e.reading];
-        if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
-        std::u16string full(pooled(reading));
-        full.append(text, split, std::u16string::npos);
-        add(std::move(full));
-      }
+    const char* initials = okuriInitials(text[split]);
+    for (const Entry& e : ari_.find(pool_, std::u16string_view(text.data(), split), mixed(splitState))) {
+      const Reading& reading = readings_[e.reading];
+      if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
+      std::u16string full(pooled(reading));
+      full.append(text, split, std::u16string::npos);
+      add(std::move(full));
     }
     if (split == kanaStart) break;
+    splitState = fnvUnstep(splitState, text[split - 1]);
   }
 }
 
@@ -230,12 +372,10 @@ std::uint32_t annotationBooks(std::u16string_view annotation) {
 
 void SkkDictionary::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
   if (!counted_) return;
-  for (const auto* index : {&nasi_, &ari_}) {
-    const auto found = index->find(key);
-    if (found == index->end()) continue;
-    for (const Entry& e : found->second)
+  const std::uint32_t hash = candidateHash(key);
+  for (const CandidateIndex* index : {&nasi_, &ari_})
+    for (const Entry& e : index->find(pool_, key, hash))
       if (e.books > 0) addCountedReading(out, pooled(readings_[e.reading]), e.books);
-  }
 }
 
 std::vector<std::string> splitDictionaryList(std::string_view list) {

@@ -6,9 +6,9 @@
 // kana is written in romaji with the letter c (はしr /走/ reads 走る as はしる).
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/sjis.h"
@@ -37,20 +37,61 @@ class SkkDictionary final : public ReadingProvider {
     std::uint32_t length;
     char okuriLetter;      // 0 for okuri-nasi
   };
-  void addLine(const std::u16string& line);
-  std::u16string_view pooled(const Reading& r) const { return {pool_.data() + r.offset, r.length}; }
-
-  // Readings of each candidate, in dictionary order. Keys view into pool_, which is sized
-  // before any key is made and never moves afterwards.
-  std::u16string pool_;
-  std::vector<Reading> readings_;
   // A candidate's reading and the count of books its annotation gives (0 without one).
   struct Entry {
     std::uint32_t reading;  // into readings_
     std::uint32_t books;
   };
-  std::unordered_map<std::u16string_view, std::vector<Entry>> nasi_;
-  std::unordered_map<std::u16string_view, std::vector<Entry>> ari_;
+  // The candidate texts of one kind of line with the entries of each, in dictionary order. Most
+  // texts asked about are no candidate: a filter of a few bits a candidate answers most of them
+  // from one 64-bit word, and the rest from a flat table of hashes, where a key's text is read
+  // only when its hash agrees. Keys view into the pool, which is sized before any key is made
+  // and never moves afterwards.
+  class CandidateIndex {
+   public:
+    void clear();
+    // During the load: one more entry of the candidate pool[offset, offset + length).
+    void add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
+    // Ends the load: the entries of each key side by side, and the filter.
+    void finish();
+    // The entries of the candidate, none when it is not one; hash is the key's (candidateHash).
+    std::span<const Entry> find(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
+    std::size_t size() const { return keys_.size(); }
+
+   private:
+    struct Key {
+      std::uint32_t offset;  // of its text in the pool
+      std::uint32_t length;
+      std::uint32_t first;  // its entries are entries_[first, end)
+      std::uint32_t end;
+    };
+    struct Slot {
+      std::uint32_t hash;
+      std::uint32_t key;  // into keys_, NoKey when the slot is free
+    };
+    struct StagedEntry {
+      std::uint32_t key;
+      Entry entry;
+    };
+    static constexpr std::uint32_t NoKey = UINT32_MAX;
+    std::size_t slotOf(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
+    void grow();
+    bool mayHold(std::uint32_t hash) const;
+
+    std::vector<Slot> slots_;  // a power of two of them, at most half in use
+    std::vector<Key> keys_;
+    std::vector<Entry> entries_;
+    std::vector<StagedEntry> staged_;  // the entries as the load adds them
+    std::vector<std::uint64_t> filter_;
+  };
+  void addLine(const std::u16string& line);
+  std::u16string_view pooled(const Reading& r) const { return {pool_.data() + r.offset, r.length}; }
+
+  // Readings and candidate texts.
+  std::u16string pool_;
+  std::vector<Reading> readings_;
+  CandidateIndex nasi_;
+  CandidateIndex ari_;
   bool counted_ = false;  // some reading has a count: only then is countedReadings asked of the index
   // The longest candidate of an okuri-ari line: a text is cut before its kana no further in.
   std::size_t longestAri_ = 0;

@@ -78,6 +78,41 @@ TEST(RevConvDictionary, OkuriAriLinesNeedAMatchingOkurigana) {
   EXPECT_EQ(readingsOf(d, u"走るのでしょうかと"), Readings{u"はしるのでしょうかと"});
 }
 
+// Enough candidates that the index grows many times over: each is found with the readings of
+// its lines, in order; a text one character shorter or longer than a candidate is none.
+TEST(RevConvDictionary, EveryCandidateOfALargeDictionaryIsFound) {
+  constexpr int Lines = 2000;
+  constexpr int Row = 40;  // readings and candidates are two characters: the row, then the place in it
+  auto candidate = [](int i) { return std::u16string{char16_t(u'一' + i / Row), char16_t(u'一' + i % Row)}; };
+  auto reading = [](int i) { return std::u16string{char16_t(u'あ' + i / Row), char16_t(u'あ' + i % Row)}; };
+  auto utf8 = [](const std::u16string& text) {
+    std::string bytes;
+    for (const char16_t c : text) {  // these kanji and kana take three bytes each
+      bytes += static_cast<char>(0xE0 | c >> 12);
+      bytes += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      bytes += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return bytes;
+  };
+  std::string text = ";; -*- coding: utf-8 -*-\n";
+  for (int i = 0; i < Lines; ++i) {
+    text += utf8(reading(i)) + " /" + utf8(candidate(i)) + "/\n";
+    text += utf8(reading(i) + u"ん") + " /" + utf8(candidate(i)) + "/\n";
+    text += utf8(reading(i)) + "r /" + utf8(candidate(i)) + "/\n";
+  }
+  SkkDictionary d;
+  d.loadText(text);
+  EXPECT_EQ(d.candidateCount(), 2u * Lines) << "each candidate once of each kind of line";
+  int wrong = 0;
+  for (int i = 0; i < Lines; ++i) {
+    const bool right = readingsOf(d, candidate(i)) == Readings{reading(i), reading(i) + u"ん"} &&
+                       readingsOf(d, candidate(i) + u"る") == Readings{reading(i) + u"る"} &&
+                       readingsOf(d, candidate(i).substr(0, 1)).empty() && readingsOf(d, candidate(i) + u"一").empty();
+    if (!right && wrong++ == 0) ADD_FAILURE() << "the first wrong candidate is line " << i;
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 // A count of books as the annotation: the text before ';' stays the key; a number is kept as
 // the count, anything else (empty, text, too many digits) gives the reading without a count.
 TEST(RevConvDictionary, AnnotationsCountTheBooksOfAReading) {
