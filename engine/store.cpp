@@ -11,6 +11,15 @@ namespace obel {
 
 namespace {
 constexpr std::uint32_t IndexMask = (1u << 18) - 1;
+// An index entry holds the id in its low bits and, above them, 14 bits of the mixed hash that its
+// slot number does not use: a probe rules out nearly every other string without reading its
+// hash or its text (the index stays in the cache; the texts and hashes are far apart).
+constexpr unsigned IdBits = 16;
+constexpr unsigned TagShift = 18;  // the slot takes the mixed hash's low 18 bits
+static_assert(MaxStringIds <= 1u << IdBits && (1u << 18) - 1 == IndexMask);
+std::int32_t indexEntry(std::uint32_t mixed, std::uint32_t id) {
+  return static_cast<std::int32_t>((mixed >> TagShift) << IdBits | id);  // 30 bits: never negative
+}
 constexpr std::uint32_t PairMask = (1u << 16) - 1;
 
 std::uint32_t mix(std::uint32_t h) {
@@ -89,9 +98,13 @@ std::uint32_t intern(ResultStore& s) {
   const char* candidate = t.pool + t.writePosition;
   std::size_t length = 0;
   const std::uint32_t h = hashAndLength(candidate, length);
-  std::uint32_t slot = mix(h) & IndexMask;
+  const std::uint32_t mixed = mix(h);
+  const std::uint32_t tag = mixed >> TagShift;
+  std::uint32_t slot = mixed & IndexMask;
   for (; t.index[slot] >= 0; slot = (slot + 1) & IndexMask) {
-    const std::int32_t id = t.index[slot];
+    const std::uint32_t entry = static_cast<std::uint32_t>(t.index[slot]);
+    if (entry >> IdBits != tag) continue;
+    const std::uint32_t id = entry & ((1u << IdBits) - 1);
     if (t.hash[id] == h && std::memcmp(t.text[id], candidate, length + 1) == 0) return id;
   }
   if (t.count >= MaxStringIds || t.count >= MaxStrings || length + 1 > poolFree(s)) {
@@ -101,7 +114,7 @@ std::uint32_t intern(ResultStore& s) {
   const std::uint32_t id = t.count++;
   t.hash[id] = h;
   t.text[id] = candidate;
-  t.index[slot] = static_cast<std::int32_t>(id);
+  t.index[slot] = indexEntry(mixed, id);
   t.writePosition += static_cast<std::uint32_t>(length + 1);
   return id;
 }

@@ -85,8 +85,9 @@ struct StringTable {
   std::uint32_t count;
   char pool[PoolBytes];
   std::uint32_t writePosition;  // offset into pool
-  // Hash index over the ids (open addressing, -1 = empty): a look-up that gives the same id
-  // as the linear scan of `hash` from id 0, in constant time.
+  // Hash index over the ids (open addressing, -1 = empty, else the id with bits of its hash
+  // above it): a look-up that gives the same id as the linear scan of `hash` from id 0, in
+  // constant time.
   std::int32_t index[1 << 18];
 };
 
