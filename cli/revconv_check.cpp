@@ -1,5 +1,9 @@
 #include "cli/revconv_check.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -76,6 +80,9 @@ bool ReadingCheck::open(const std::string& list, bool defaults, const std::strin
   for (const std::string& file : splitDictionaryList(list)) files.push_back(file);
   const std::vector<bool> read = files_->dictionary.addAll(files);
   if (kanji.joinable()) kanji.join();
+#ifdef __GLIBC__
+  malloc_trim(0);  // what the readers' threads freed while reading goes back to the system
+#endif
   bool unreadable = false;
   for (std::size_t i = defaultCount; i < files.size(); ++i) {
     if (read[i]) continue;
