@@ -175,24 +175,34 @@ void LibraryResult::keepSuggestion(PairChecks& p, const std::string& reading) {
   if (p.suggestion == 0 && !reading.empty()) p.suggestion = strings_.intern(reading) + 1;
 }
 
+// The answers the result keeps for one pair, each asked when first needed.
+struct LibraryResult::PairAnswers {
+  LibraryResult& result;
+  const ResultStore& s;
+  const RubyItem& item;
+  std::uint32_t pair;
+  const ReadingSource& check;
+  std::string nearest() {
+    if (result.answered(pair, Nearest) == 0) {
+      const std::string reading = suggestionFor(s, check, item);
+      result.keepAnswer(pair, Nearest, !reading.empty(), reading);
+    }
+    return result.answer(pair, Nearest).suggestion;
+  }
+  NearMissFindings voicing() {
+    if (result.answered(pair, Voicing) == 0) result.keepAnswer(pair, Voicing, voicingNearMissOf(s, check, item));
+    return result.answer(pair, Voicing);
+  }
+  NearMissFindings doubled(const RubyItem& member) { return result.doubled(s, member, pair, check); }
+  NearMissFindings ownKana(const RubyItem& member) { return result.ownKana(s, member, pair, check); }
+};
+
 // Each occurrence's 候補 is its own finding's reading; the pair's row takes the first kept.
 void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
                                  ItemFindings& found, bool ownReading) {
-  NearMissFindings near;
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
-  if (unconfirmed) {
-    if (answered(pair, Nearest) == 0) {
-      const std::string nearest = suggestionFor(s, check, item);
-      keepAnswer(pair, Nearest, !nearest.empty(), nearest);
-    }
-    near.suggestion = answer(pair, Nearest).suggestion;
-  } else {
-    if (answered(pair, Voicing) == 0) keepAnswer(pair, Voicing, voicingNearMissOf(s, check, item));
-    near = answer(pair, Voicing);
-    if (!near.nearMiss) near = doubled(s, item, pair, check);
-    // A spelling the book repeats is its own, as a reading it repeats is.
-    if (!near.nearMiss && !ownReading) near = ownKana(s, item, pair, check);
-  }
+  PairAnswers answers{*this, s, item, pair, check};
+  const NearMissFindings near = nearMissOf(answers, item, unconfirmed, ownReading);
   PairChecks& p = checks_[pair];
   if (unconfirmed || near.nearMiss) {
     keepSuggestion(p, near.suggestion);

@@ -160,6 +160,7 @@ class LibraryResult {
   // item's okurigana answer, found here when still null.
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t*& okurigana,
                             const ReadingSource& check, bool ownReading);
+  struct PairAnswers;
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
                     ItemFindings& found, bool ownReading);

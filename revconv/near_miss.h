@@ -90,4 +90,17 @@ NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, co
 // books' readings; the input method is not asked again).
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
 
+// The ！ and 候補 of one occurrence of a pair, from the answers its pair keeps (each asked once
+// per pair, or per pair and kind of book): for an unconfirmed occurrence (×) no ！ and the
+// nearest reading; else the pair's voicing, then this occurrence's doubled okurigana, then its
+// spelling against its book's kana (not for a spelling the book repeats: that is its own).
+template <class PairAnswers>
+NearMissFindings nearMissOf(PairAnswers& pair, const RubyItem& member, bool unconfirmed, bool repeatedInBook) {
+  if (unconfirmed) return {false, pair.nearest()};
+  NearMissFindings found = pair.voicing();
+  if (found.nearMiss) return found;
+  found = pair.doubled(member);
+  return found.nearMiss || repeatedInBook ? found : pair.ownKana(member);
+}
+
 }  // namespace obel

@@ -35,37 +35,26 @@ bool addBits(RubyItem& item, std::uint32_t bits) {
   return newlyDone;
 }
 
-// The ！ and 候補 of the occurrences of one pair, each asked of the dictionaries once, when the
-// first occurrence needs it: the pair's voicing near miss, and the nearest reading for a ×.
+// The answers of one pair's ！ and 候補 questions, each asked of the dictionaries once, when the
+// first occurrence needs it (the order is nearMissOf's).
 class PairNearMiss {
  public:
   PairNearMiss(const ResultStore& s, const ReadingSource& source, const RubyItem& first)
       : s_(s), source_(source), first_(first) {}
-  // A ！ of the pair's reading, of this occurrence's okurigana or of its spelling against its
-  // book's kana (not for a spelling the book repeats: that is its own); for a × (unconfirmed) no
-  // ！, and the nearest known reading as the 候補.
   NearMissFindings of(const RubyItem& member, bool unconfirmed, bool repeatedInBook) {
-    if (unconfirmed) {
-      if (!nearestAsked_) nearest_.suggestion = suggestionFor(s_, source_, first_);
-      nearestAsked_ = true;
-      return nearest_;
-    }
+    return nearMissOf(*this, member, unconfirmed, repeatedInBook);
+  }
+  std::string nearest() {
+    if (!nearestAsked_) nearest_ = suggestionFor(s_, source_, first_);
+    nearestAsked_ = true;
+    return nearest_;
+  }
+  NearMissFindings voicing() {
     if (!voicingAsked_) voicing_ = voicingNearMissOf(s_, source_, first_);
     voicingAsked_ = true;
-    if (voicing_.nearMiss) return voicing_;
-    NearMissFindings doubled = doubledOkuriganaOf(s_, source_, member);
-    return doubled.nearMiss || repeatedInBook ? doubled : ownKana(member);
+    return voicing_;
   }
-
- private:
-  const ResultStore& s_;
-  const ReadingSource& source_;
-  const RubyItem& first_;
-  bool voicingAsked_ = false, nearestAsked_ = false;
-  NearMissFindings voicing_, nearest_;
-  bool ownKanaAsked_[2] = {false, false};  // in a book of historical kana, in a modern one
-  NearMissFindings ownKana_[2];
-
+  NearMissFindings doubled(const RubyItem& member) { return doubledOkuriganaOf(s_, source_, member); }
   NearMissFindings ownKana(const RubyItem& member) {
     const BookKana book = bookKanaOf(member);
     if (book == BookKana::Mixed) return {};
@@ -74,6 +63,16 @@ class PairNearMiss {
     ownKanaAsked_[kind] = true;
     return ownKana_[kind];
   }
+
+ private:
+  const ResultStore& s_;
+  const ReadingSource& source_;
+  const RubyItem& first_;
+  bool voicingAsked_ = false, nearestAsked_ = false;
+  NearMissFindings voicing_;
+  std::string nearest_;
+  bool ownKanaAsked_[2] = {false, false};  // in a book of historical kana, in a modern one
+  NearMissFindings ownKana_[2];
 };
 
 // Gives the occurrence the verdict of the findings, with its ！ and 候補; true when this gave it

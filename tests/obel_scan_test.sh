@@ -166,6 +166,16 @@ for t in 1 2 8; do  # the folders listed and the files read on several threads, 
   run --utf8 --no-default-dictionaries --check="$dic" --suggest --view grouped --no-limit --threads $t "$(win "$lib")" >> "$work/threads$t.tsv"
 done
 for t in 2 8; do check "the same table on 1 and $t threads" "" "$(cmp "$work/threads1.tsv" "$work/threads$t.tsv" 2>&1)"; done
+# each occurrence's 候補 is its own finding's, as in the window: the ！ one's voicing, the × one's nearest reading
+mkdir -p "$work/near"
+sjis '頭《あだま》が、頭《あだま》を\r\n' > "$work/near/n.txt"
+printf ';; -*- coding: utf-8 -*-\n;; okuri-nasi entries.\nあたま /頭;9/\nあだまが /頭が/\nあだまり /頭;20/\n' > "$work/near.dic"
+expected="頭	あだま	が	n.txt	$(win "$work/near")	1	1	！	あたま
+頭	あだま		n.txt	$(win "$work/near")	1	17	×	あだまり"
+for mode in "" "--no-limit --threads 1" "--no-limit --threads 2"; do
+  check "the 候補 of each occurrence $mode" "$(crlf "$expected")" \
+    "$(run $mode --utf8 --no-default-dictionaries --check="$(win "$work/near.dic")" --suggest "$(win "$work/near")" | tail -n +2 | bytes)"
+done
 check "nothing on standard error that is not a terminal" "" "$(cat "$work/err.txt")"
 per_folder --no-default-dictionaries --check="$dic" > "$work/per.tsv"
 run --no-limit --utf8 --no-default-dictionaries --check="$dic" "$(win "$lib")" > "$work/items.tsv"
