@@ -710,7 +710,10 @@ void LibraryResult::writeGrouped(const Settings& conditions, bool checked, bool 
     if (c) header += '\t';
     header += resultColumns[c].header;
   }
-  if (suggest) header += "\t" + std::string(SuggestionHeader);
+  if (suggest) {
+    header += '\t';
+    header += SuggestionHeader;
+  }
   header += "\r\n";
   write(header);
   // A library's view is tens of megabytes: it is made in parts, several at once, and each part
