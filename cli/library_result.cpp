@@ -399,16 +399,15 @@ void askAll(std::size_t count, unsigned threads, const std::function<void(std::s
 }  // namespace
 
 namespace {
-// The first item of each distinct question among the items, in the items' order; questionOf
-// names an item's question (equal for the items that share one).
-std::vector<std::uint32_t> firstOfEach(std::vector<std::uint32_t> items,
-                                       const std::function<std::uint64_t(std::uint32_t)>& questionOf) {
-  std::stable_sort(items.begin(), items.end(),
-                   [&](std::uint32_t a, std::uint32_t b) { return questionOf(a) < questionOf(b); });
-  items.erase(std::unique(items.begin(), items.end(),
-                          [&](std::uint32_t a, std::uint32_t b) { return questionOf(a) == questionOf(b); }),
-              items.end());
-  return items;
+// Keeps the first of each distinct question among the entries, in the entries' order; questionOf
+// names an entry's question (equal for the entries that share one).
+template <class Entry, class QuestionOf>
+void keepFirstOfEach(std::vector<Entry>& entries, QuestionOf questionOf) {
+  std::stable_sort(entries.begin(), entries.end(),
+                   [&](const Entry& a, const Entry& b) { return questionOf(a) < questionOf(b); });
+  entries.erase(std::unique(entries.begin(), entries.end(),
+                            [&](const Entry& a, const Entry& b) { return questionOf(a) == questionOf(b); }),
+                entries.end());
 }
 }  // namespace
 
@@ -445,7 +444,7 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
     return (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2) || composedOf(i) != 0;
   });
   // one question a pair and kind of book, by its first unconfirmed occurrence
-  unconfirmed = firstOfEach(std::move(unconfirmed), [&](std::uint32_t i) {
+  keepFirstOfEach(unconfirmed, [&](std::uint32_t i) {
     return static_cast<std::uint64_t>(pairIds[i]) << 1 | (inBookWithoutSmallKana(s.items[i]) ? 1 : 0);
   });
   askAll(unconfirmed.size(), threads, [&](std::size_t q) {
@@ -473,11 +472,7 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
   };
   auto pairQuestion = [&](const Question& q) { return std::uint64_t{pairIds[q.item]} * 8 + q.kind; };
   auto askAndKeep = [&](std::vector<Question>& questions) {
-    std::stable_sort(questions.begin(), questions.end(),
-                     [&](const Question& a, const Question& b) { return pairQuestion(a) < pairQuestion(b); });
-    questions.erase(std::unique(questions.begin(), questions.end(),
-                                [&](const Question& a, const Question& b) { return pairQuestion(a) == pairQuestion(b); }),
-                    questions.end());
+    keepFirstOfEach(questions, pairQuestion);
     askAll(questions.size(), threads, [&](std::size_t q) {
       Question& question = questions[q];
       const RubyItem& item = s.items[question.item];
