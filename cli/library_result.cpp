@@ -148,31 +148,61 @@ std::uint8_t& OkuriganaAnswers::of(std::uint32_t pair, std::uint32_t okurigana, 
   return slots_[at].answer;
 }
 
+ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, const std::uint8_t* okurigana,
+                                     bool ownReading) const {
+  const PairChecks& p = checks_[pair];
+  ItemFindings found;
+  found.keyOk = p.keyVerdict == 2;
+  found.okuriOk = !found.keyOk && okurigana != nullptr && *okurigana == 2;
+  found.composed = !found.keyOk && !found.okuriOk && (p.composed[inBookWithoutSmallKana(item)] == 2 || ownReading);
+  return found;
+}
+
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair,
                                          std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading) {
   PairChecks& p = checks_[pair];
   if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
-  ItemFindings found;
-  found.keyOk = p.keyVerdict == 2;
-  if (!found.keyOk && text(s, item.okuriganaId)[0] != 0) {
+  if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
     bool added = false;
     if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
     if (*okurigana == 0) *okurigana = matchWithOkurigana(s, check, item) == ReadingMatch::Found ? 2 : 1;
-    found.okuriOk = *okurigana == 2;
-    p.confirmed += found.okuriOk;
+    p.confirmed += *okurigana == 2;
   }
-  if (!found.keyOk && !found.okuriOk) {
+  if (p.keyVerdict == 1 && (okurigana == nullptr || *okurigana == 1)) {
     std::uint8_t& composed = p.composed[inBookWithoutSmallKana(item)];
     if (composed == 0) composed = composedBit(s, check, item) ? 2 : 1;
     p.ownReading = p.ownReading || ownReading;
-    found.composed = composed == 2 || ownReading;
   }
+  ItemFindings found = findings(item, pair, okurigana, ownReading);
   findNearMiss(s, item, pair, check, found, ownReading);
   return itemVerdictBits(found);
 }
 
 void LibraryResult::keepSuggestion(PairChecks& p, const std::string& reading) {
   if (p.suggestion == 0 && !reading.empty()) p.suggestion = strings_.intern(reading) + 1;
+}
+
+namespace {
+// Asks the dictionaries one ！ or 候補 question of the item's pair: found (nearMiss) and its
+// reading; the nearest reading is found when there is one.
+NearMissFindings askNearMiss(NearMissQuestion q, const ResultStore& s, const ReadingSource& check,
+                             const RubyItem& item) {
+  switch (q) {
+    case Nearest: {
+      std::string reading = suggestionFor(s, check, item);
+      return {!reading.empty(), std::move(reading)};
+    }
+    case Voicing: return voicingNearMissOf(s, check, item);
+    case Doubled: return doubledOkuriganaOf(s, check, item);
+    default: return ownKanaOf(s, check, item);
+  }
+}
+}  // namespace
+
+NearMissFindings LibraryResult::asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s,
+                                      const ReadingSource& check, const RubyItem& item) {
+  if (answered(pair, q) == 0) keepAnswer(pair, q, askNearMiss(q, s, check, item));
+  return answer(pair, q);
 }
 
 // The answers the result keeps for one pair, each asked when first needed.
@@ -182,17 +212,8 @@ struct LibraryResult::PairAnswers {
   const RubyItem& item;
   std::uint32_t pair;
   const ReadingSource& check;
-  std::string nearest() {
-    if (result.answered(pair, Nearest) == 0) {
-      const std::string reading = suggestionFor(s, check, item);
-      result.keepAnswer(pair, Nearest, !reading.empty(), reading);
-    }
-    return result.answer(pair, Nearest).suggestion;
-  }
-  NearMissFindings voicing() {
-    if (result.answered(pair, Voicing) == 0) result.keepAnswer(pair, Voicing, voicingNearMissOf(s, check, item));
-    return result.answer(pair, Voicing);
-  }
+  std::string nearest() { return result.asked(pair, Nearest, s, check, item).suggestion; }
+  NearMissFindings voicing() { return result.asked(pair, Voicing, s, check, item); }
   NearMissFindings doubled(const RubyItem& member) { return result.doubled(s, member, pair, check); }
   NearMissFindings ownKana(const RubyItem& member) { return result.ownKana(s, member, pair, check); }
 };
@@ -237,8 +258,7 @@ NearMissFindings LibraryResult::doubled(const ResultStore& s, const RubyItem& it
                                         const ReadingSource& check) {
   // Whatever the rest of the okurigana, the answer depends on the key and the ruby alone.
   if (!endsInOkuriganasKana(s, item)) return {};
-  if (answered(pair, Doubled) == 0) keepAnswer(pair, Doubled, doubledOkuriganaOf(s, check, item));
-  return answer(pair, Doubled);
+  return asked(pair, Doubled, s, check, item);
 }
 
 namespace {
@@ -254,8 +274,7 @@ NearMissFindings LibraryResult::ownKana(const ResultStore& s, const RubyItem& it
                                         const ReadingSource& check) {
   NearMissQuestion q;
   if (!ownKanaQuestion(item, q)) return {};
-  if (answered(pair, q) == 0) keepAnswer(pair, q, ownKanaOf(s, check, item));
-  return answer(pair, q);
+  return asked(pair, q, s, check, item);
 }
 
 // What the questions of a fill go by: each item's pair, the items that added one, whether the
@@ -461,9 +480,8 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
                                        unsigned threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   auto isUnconfirmed = [&](std::uint32_t i) {
-    const PairChecks& p = checks_[pairIds[i]];
-    if (p.keyVerdict == 2 || (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2)) return false;
-    return p.composed[inBookWithoutSmallKana(s.items[i])] != 2 && !fill.repeated[i];
+    const ItemFindings found = findings(s.items[i], pairIds[i], fill.okurigana[i], fill.repeated[i]);
+    return !found.keyOk && !found.okuriOk && !found.composed;
   };
   struct Question {
     std::uint32_t item;
@@ -474,19 +492,9 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
   auto askAndKeep = [&](std::vector<Question>& questions) {
     keepFirstOfEach(questions, pairQuestion);
     askAll(questions.size(), threads, [&](std::size_t q) {
-      Question& question = questions[q];
-      const RubyItem& item = s.items[question.item];
-      switch (question.kind) {
-        case Nearest: question.found.suggestion = suggestionFor(s, check, item); break;
-        case Voicing: question.found = voicingNearMissOf(s, check, item); break;
-        case Doubled: question.found = doubledOkuriganaOf(s, check, item); break;
-        default: question.found = ownKanaOf(s, check, item); break;
-      }
+      questions[q].found = askNearMiss(questions[q].kind, s, check, s.items[questions[q].item]);
     });
-    for (Question& question : questions) {
-      if (question.kind == Nearest) question.found.nearMiss = !question.found.suggestion.empty();
-      keepAnswer(pairIds[question.item], question.kind, question.found);
-    }
+    for (const Question& question : questions) keepAnswer(pairIds[question.item], question.kind, question.found);
   };
   std::vector<Question> questions;
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {

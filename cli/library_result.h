@@ -160,6 +160,8 @@ class LibraryResult {
   // item's okurigana answer, found here when still null.
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t*& okurigana,
                             const ReadingSource& check, bool ownReading);
+  // What the answers say of an occurrence (its okurigana answer, or null without one asked).
+  ItemFindings findings(const RubyItem& item, std::uint32_t pair, const std::uint8_t* okurigana, bool ownReading) const;
   struct PairAnswers;
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
@@ -174,6 +176,9 @@ class LibraryResult {
   void keepAnswer(std::uint32_t pair, NearMissQuestion q, const NearMissFindings& f) { keepAnswer(pair, q, f.nearMiss, f.suggestion); }
   // An answered question: whether it found something, and the reading it found.
   NearMissFindings answer(std::uint32_t pair, NearMissQuestion q) const;
+  // The answer, asked of the item's pair first when it was not yet.
+  NearMissFindings asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s, const ReadingSource& check,
+                         const RubyItem& item);
   void keepSuggestion(PairChecks& p, const std::string& reading);
   // The questions of a fill asked on the threads (see the definition).
   struct FillQuestions;
