@@ -420,33 +420,36 @@ bool DictionaryList::load(std::string_view list, std::vector<std::string>& unrea
   return !dictionaries_.empty();
 }
 
-bool DictionaryList::add(const std::string& file) {
-  // a file named twice (a default also given on the list) adds no reading: it is read once
-  if (std::find(files_.begin(), files_.end(), file) != files_.end()) return true;
-  auto dictionary = std::make_unique<SkkDictionary>();
-  if (!dictionary->load(file.c_str())) return false;
-  dictionaries_.push_back(std::move(dictionary));
-  files_.push_back(file);
-  return true;
-}
+bool DictionaryList::add(const std::string& file) { return addAll({file}).front(); }
 
 std::vector<bool> DictionaryList::addAll(const std::vector<std::string>& files) {
   std::vector<std::unique_ptr<SkkDictionary>> loaded(files.size());
   std::vector<char> read(files.size(), false);  // not vector<bool>: each thread writes its own
-  std::vector<std::thread> readers;
-  auto first = [&](std::size_t i) { return std::find(files.begin(), files.end(), files[i]) - files.begin(); };
   auto readOne = [&](std::size_t i) {
     loaded[i] = std::make_unique<SkkDictionary>();
     read[i] = loaded[i]->load(files[i].c_str());
   };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (first(i) != static_cast<std::ptrdiff_t>(i) || std::find(files_.begin(), files_.end(), files[i]) != files_.end())
-      continue;
+  // A file named twice (a default also given on the list) adds no reading: it is read once.
+  auto onList = [](const auto& begin, const auto& end, const std::string& file) {
+    return std::find(begin, end, file) != end;
+  };
+  std::vector<std::size_t> toRead;
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!onList(files.begin(), files.begin() + static_cast<std::ptrdiff_t>(i), files[i]) &&
+        !onList(files_.begin(), files_.end(), files[i]))
+      toRead.push_back(i);
+  // each file but the last on a thread of its own, the last here
+  std::vector<std::thread> readers;
+  for (std::size_t n = 0; n < toRead.size(); ++n) {
     try {
-      readers.emplace_back(readOne, i);
+      if (n + 1 < toRead.size()) {
+        readers.emplace_back(readOne, toRead[n]);
+        continue;
+      }
     } catch (const std::system_error&) {
-      readOne(i);  // no thread to spare: read here
+      // no thread to spare: read here
     }
+    readOne(toRead[n]);
   }
   for (std::thread& reader : readers) reader.join();
   std::vector<bool> readable(files.size());
@@ -456,7 +459,7 @@ std::vector<bool> DictionaryList::addAll(const std::vector<std::string>& files) 
       files_.push_back(files[i]);
     }
     // a file on the list already, or named before in this call, answers as it did then
-    readable[i] = std::find(files_.begin(), files_.end(), files[i]) != files_.end();
+    readable[i] = onList(files_.begin(), files_.end(), files[i]);
   }
   return readable;
 }
