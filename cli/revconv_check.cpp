@@ -74,23 +74,16 @@ bool ReadingCheck::open(const std::string& list, bool defaults, const std::strin
     kanji = std::thread([] { kanjiReadings(); });
   } catch (const std::system_error&) {
   }
-  std::vector<std::string> files;
-  if (defaults) files = defaultDictionaryFiles(programFolder());
-  const std::size_t defaultCount = files.size();  // skipped silently when missing
-  for (const std::string& file : splitDictionaryList(list)) files.push_back(file);
-  const std::vector<bool> read = files_->dictionary.addAll(files);
+  const std::vector<std::string> unreadable = files_->dictionary.addDefaultsAndList(
+      defaults ? defaultDictionaryFiles(programFolder()) : std::vector<std::string>(), list);
   if (kanji.joinable()) kanji.join();
 #ifdef __GLIBC__
   malloc_trim(0);  // what the readers' threads freed while reading goes back to the system
 #endif
-  bool unreadable = false;
-  for (std::size_t i = defaultCount; i < files.size(); ++i) {
-    if (read[i]) continue;
-    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", files[i].c_str());
-    unreadable = true;
-  }
+  for (const std::string& file : unreadable)
+    std::fprintf(stderr, "obel-scan: cannot read the reading dictionary %s\n", file.c_str());
   if (files_->dictionary.size() == 0) {
-    if (!unreadable) std::fputs("obel-scan: --check has no reading dictionary to read\n", stderr);
+    if (unreadable.empty()) std::fputs("obel-scan: --check has no reading dictionary to read\n", stderr);
     return false;
   }
   source_ = ReadingSource{&files_->dictionary, nullptr, nullptr,

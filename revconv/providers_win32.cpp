@@ -82,14 +82,9 @@ std::unique_ptr<ReadingProvider> chooseReadingProvider(std::vector<std::string>*
   auto providers = std::make_unique<CheckProviders>();
   // A default dictionary that is missing is skipped without a word; the skkdic file is looked
   // for only under Wine, where Z: is the Unix root.
-  std::vector<std::string> files;
-  for (const std::string& file : defaultDictionaryFiles(programFolder(), runningUnderWine()))
-    if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) files.push_back(file);
-  const std::size_t defaultCount = files.size();
-  for (const std::string& file : splitDictionaryList(process::settings().readingDictionary)) files.push_back(file);
-  const std::vector<bool> read = providers->dictionaries().addAll(files);
-  for (std::size_t i = defaultCount; i < files.size(); ++i)
-    if (!read[i] && unreadable) unreadable->push_back(files[i]);
+  const std::vector<std::string> missed = providers->dictionaries().addDefaultsAndList(
+      defaultDictionaryFiles(programFolder(), runningUnderWine()), process::settings().readingDictionary);
+  if (unreadable) unreadable->insert(unreadable->end(), missed.begin(), missed.end());
   providers->finish();
   return providers;
 }

@@ -413,10 +413,8 @@ std::string unreadableDictionariesText(const std::vector<std::string>& files) {
 bool DictionaryList::load(std::string_view list, std::vector<std::string>& unreadable) {
   dictionaries_.clear();
   files_.clear();
-  const std::vector<std::string> files = splitDictionaryList(list);
-  const std::vector<bool> read = addAll(files);
-  for (std::size_t i = 0; i < files.size(); ++i)
-    if (!read[i]) unreadable.push_back(files[i]);
+  const std::vector<std::string> missed = addDefaultsAndList({}, list);
+  unreadable.insert(unreadable.end(), missed.begin(), missed.end());
   return !dictionaries_.empty();
 }
 
@@ -462,6 +460,17 @@ std::vector<bool> DictionaryList::addAll(const std::vector<std::string>& files) 
     readable[i] = onList(files_.begin(), files_.end(), files[i]);
   }
   return readable;
+}
+
+std::vector<std::string> DictionaryList::addDefaultsAndList(const std::vector<std::string>& defaults,
+                                                            std::string_view list) {
+  std::vector<std::string> files = defaults;
+  for (const std::string& file : splitDictionaryList(list)) files.push_back(file);
+  const std::vector<bool> read = addAll(files);
+  std::vector<std::string> unreadable;
+  for (std::size_t i = defaults.size(); i < files.size(); ++i)
+    if (!read[i]) unreadable.push_back(files[i]);
+  return unreadable;
 }
 
 std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder, bool withSkk) {

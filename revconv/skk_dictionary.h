@@ -126,6 +126,9 @@ class DictionaryList final : public ReadingProvider {
   // Adds the files in their order, as add does one by one, reading them at once on threads of
   // their own; whether each could be read (a name given twice answers as the first time).
   std::vector<bool> addAll(const std::vector<std::string>& files);
+  // Adds the default files, then those of the list, all read at once; the files of the list that
+  // could not be read (a default that cannot be read is skipped without a word).
+  std::vector<std::string> addDefaultsAndList(const std::vector<std::string>& defaults, std::string_view list);
   std::size_t size() const { return dictionaries_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
