@@ -116,11 +116,15 @@ q=×; if [ -f /usr/share/edict/kanjidic ]; then q=？; fi
 check "the check confirms exactly the pairs written" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|頭脳 あたま ◎|ＡＢ カタカナ ×|漢  ×|a/b えーびー ×|嗤 （わら） ×|今日 こんにち $q|" "$out"
 
 if [ "$kind" = native ]; then
-  # Ctrl-C while the (long) dictionary is read: nothing is checked, the table is still written.
-  { printf ';; -*- coding: utf-8 -*-\n'; seq 1 1000000 | sed 's|.*|x& /y&/|'; } > "$work/big.dic"
-  "$tool" --utf8 -o "$work/stopped.tsv" --no-default-dictionaries --check="$work/big.dic" "$work/books" 2>"$work/err.txt" &
+  # Ctrl-C while the dictionary is read: nothing is checked, the table is still written.
+  # The dictionary is a pipe, so the Ctrl-C surely comes while it is being read, however fast
+  # the machine: opening it for writing returns only once obel-scan has opened it, and the
+  # dictionary is written only a while after the Ctrl-C, once the handler has surely run.
+  mkfifo "$work/slow.dic"
+  "$tool" --utf8 -o "$work/stopped.tsv" --no-default-dictionaries --check="$work/slow.dic" "$work/books" 2>"$work/err.txt" &
   pid=$!
-  sleep 0.5; kill -INT $pid; wait $pid; rc=$?
+  timeout 20 bash -c 'exec 3>"$1"; kill -INT "$2"; sleep 0.5; printf ";; -*- coding: utf-8 -*-\nx /y/\n" >&3' _ "$work/slow.dic" "$pid"
+  wait $pid; rc=$?
   check "Ctrl-C exit status" 1 "$rc"
   check "Ctrl-C leaves items unchecked" "東京 とうきょう |走 はし |生 なま |今日 きょう |東京 とうきょう |" "$(marks < "$work/stopped.tsv")"
   check "Ctrl-C message" "逆変換チェックを中止しました" "$(tail -n 1 "$work/err.txt")"
