@@ -305,3 +305,68 @@ TEST(RevConvCandidateList, DamagedAnswersStopAtTheBuffersEnd) {
   parseCandidateList(buffer.data(), 20, out);
   EXPECT_TRUE(out.empty());
 }
+
+#ifndef _WIN32
+#include <iconv.h>
+
+#include <random>
+
+#include "revconv/text_codec.h"
+
+namespace {
+// iconv over the whole text at once, one replacement (U+FFFD, '?') for what it cannot convert.
+template <class Out>
+Out byIconv(const char* to, const char* from, const void* text, std::size_t bytes, std::size_t unit) {
+  iconv_t cd = iconv_open(to, from);
+  Out result;
+  char* in = static_cast<char*>(const_cast<void*>(text));
+  while (bytes > 0) {
+    char buffer[64];
+    char* out = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t r = iconv(cd, &in, &bytes, &out, &outLeft);
+    result.append(reinterpret_cast<const typename Out::value_type*>(buffer), (sizeof buffer - outLeft) / sizeof(typename Out::value_type));
+    if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+      result.push_back(unit == 1 ? u'\xFFFD' : '?');
+      const char16_t first = *reinterpret_cast<const char16_t*>(in);
+      const std::size_t skip = unit == 2 && first >= 0xD800 && first <= 0xDBFF && bytes >= 4 ? 4 : unit;
+      in += skip;
+      bytes -= skip;
+    }
+  }
+  iconv_close(cd);
+  return result;
+}
+}  // namespace
+
+// Every byte, every two bytes, every character of the BMP and random mixtures convert as
+// iconv converts them, undefined and truncated sequences included.
+TEST(TextCodec, ConvertsAsIconvDoes) {
+  auto decodes = [](const std::string& text) {
+    EXPECT_EQ(cp932ToUtf16(text.c_str()), (byIconv<std::u16string>("UTF-16LE", "CP932", text.data(), text.size(), 1)))
+        << testing::PrintToString(text);
+  };
+  auto encodes = [](const std::u16string& text) {
+    EXPECT_EQ(utf16ToCp932(text.c_str()), (byIconv<std::string>("CP932", "UTF-16LE", text.data(), 2 * text.size(), 2)))
+        << std::hex << static_cast<unsigned>(text[0]);
+  };
+  for (unsigned a = 1; a < 256; ++a) {
+    decodes(std::string(1, static_cast<char>(a)));
+    for (unsigned b = 1; b < 256; ++b) decodes({static_cast<char>(a), static_cast<char>(b), 'x'});
+  }
+  for (unsigned c = 1; c < 0x10000; ++c) encodes({static_cast<char16_t>(c), u'a'});
+  encodes(u"\xD800");
+  encodes(u"\xD83D\xDE00\x3042");
+  std::mt19937 random(7);
+  for (int i = 0; i < 2000; ++i) {
+    std::string bytes;
+    std::u16string units;
+    for (int n = 0; n < 12; ++n) {
+      bytes.push_back(static_cast<char>(1 + random() % 255));
+      units.push_back(static_cast<char16_t>(random() % 4 == 0 ? 0xD800 + random() % 0x800 : 1 + random() % 0xFFFF));
+    }
+    decodes(bytes);
+    encodes(units);
+  }
+}
+#endif
