@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,14 +78,33 @@ class AozoraText {
   bool endsInKanji(const std::string& out) const {
     return out.size() >= 2 && static_cast<unsigned char>(out[out.size() - 2]) >= 0x88;
   }
-  // A real word's okurigana: a kana it may begin with, then perhaps a particle.
+  // Kana runs as books write them between kanji, the most frequent first: particles and endings.
+  // の に が は と で な も い り して から く って や へ る き し した だ った いて には つて しい て
+  // いた として み れ つた である んで する しく か のように にも でも
+  static constexpr const char* ProseKana[] = {
+      "\x82\xcc", "\x82\xc9", "\x82\xaa", "\x82\xcd", "\x82\xc6", "\x82\xc5", "\x82\xc8", "\x82\xe0",
+      "\x82\xa2", "\x82\xe8", "\x82\xb5\x82\xc4", "\x82\xa9\x82\xe7", "\x82\xad", "\x82\xc1\x82\xc4",
+      "\x82\xe2", "\x82\xd6", "\x82\xe9", "\x82\xab", "\x82\xb5", "\x82\xb5\x82\xbd", "\x82\xbe",
+      "\x82\xc1\x82\xbd", "\x82\xa2\x82\xc4", "\x82\xc9\x82\xcd", "\x82\xc2\x82\xc4", "\x82\xb5\x82\xa2",
+      "\x82\xc4", "\x82\xa2\x82\xbd", "\x82\xc6\x82\xb5\x82\xc4", "\x82\xdd", "\x82\xea", "\x82\xc2\x82\xbd",
+      "\x82\xc5\x82\xa0\x82\xe9", "\x82\xf1\x82\xc5", "\x82\xb7\x82\xe9", "\x82\xb5\x82\xad", "\x82\xa9",
+      "\x82\xcc\x82\xe6\x82\xa4\x82\xc9", "\x82\xc9\x82\xe0", "\x82\xc5\x82\xe0"};
+  // A run of kana between kanji: mostly a frequent one, sometimes any.
+  void proseKana(std::string& out) {
+    const double u = std::uniform_real_distribution<double>(0.0, 1.0)(rng_);
+    if (pick(3) == 0) out += hiraganaRun(2 + pick(5));
+    else out += ProseKana[static_cast<std::size_t>(std::size(ProseKana) * u * u)];
+  }
+  // A real word's okurigana: a kana it may begin with, then perhaps the kana of prose; a kanji
+  // ends it, as in books, where the kana after a ruby run up to the next word.
   void okuriganaOf(const Word& w, std::string& out) {
     if (w.okuriganaKana.empty()) {
-      if (pick(3) == 0) out += Particles[pick(6)];
-      return;
+      if (pick(2) == 0) proseKana(out);
+    } else {
+      out += w.okuriganaKana.substr(2 * static_cast<std::size_t>(pick(static_cast<int>(w.okuriganaKana.size() / 2))), 2);
+      if (pick(4) != 0) proseKana(out);
     }
-    out += w.okuriganaKana.substr(2 * static_cast<std::size_t>(pick(static_cast<int>(w.okuriganaKana.size() / 2))), 2);
-    if (pick(2) == 0) out += Particles[pick(6)];
+    kanji(out);
   }
 
   int pick(int n) { return static_cast<int>(rng_() % static_cast<std::uint32_t>(n)); }
@@ -179,7 +199,14 @@ class AozoraText {
         out += kanjiRun(1 + pick(3));  // kanji without ruby
         break;
       default:
-        out += hiraganaRun(2 + pick(8));
+        if (realWords_) {
+          for (int n = pick(3) == 0 ? 2 : 1; n > 0; --n) {
+            proseKana(out);
+            kanji(out);
+          }
+        } else {
+          out += hiraganaRun(2 + pick(8));
+        }
         break;
     }
   }
