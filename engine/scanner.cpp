@@ -171,17 +171,18 @@ class Scanner {
     if (explicitBase_) {
       while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) pos += 2;
     } else {
-      // Only the last run of kanji that starts in this stretch can become the candidate: its
-      // start is kept without a branch (kanji and kana alternate too irregularly to predict).
-      bool kanjiRun = kanjiRun_;
-      std::size_t runStart = NoPosition;
-      while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) {
-        const bool kanji = kanjiBits.of(codeAt(pos));
-        runStart = kanji && !kanjiRun ? pos : runStart;
-        kanjiRun = kanji;
-        pos += 2;
-      }
-      kanjiRun_ = kanjiRun;
+      // Only the last run of kanji that starts in this stretch can become the candidate: it is
+      // found walking back from the stretch's end, which reads only the stretch's last run of
+      // kana and of kanji again rather than asking every character whether it is a kanji.
+      const std::size_t start = pos;
+      while (pos + 1 < size_ && leadClasses.of[data_[pos]] != NotOrdinaryLead) pos += 2;
+      std::size_t at = pos;
+      while (at > start && !kanjiBits.of(codeAt(at - 2))) at -= 2;
+      const std::size_t runEnd = at;  // after the stretch's last kanji, or its start without one
+      while (at > start && kanjiBits.of(codeAt(at - 2))) at -= 2;
+      // a run at the stretch's start goes on from before it when the text before ended in kanji
+      const std::size_t runStart = runEnd > start && (at > start || !kanjiRun_) ? at : NoPosition;
+      if (pos > start) kanjiRun_ = runEnd == pos;
       if (runStart != NoPosition) {
         candidateLength_ = 0;
         candidateOverflow_ = false;
