@@ -146,6 +146,17 @@ class AozoraText {
     return vocabulary_[i < vocabulary_.size() ? i : 0];
   }
 
+  // Two words as one ruby: the long tail of a library's rubies, names and compounds that no
+  // dictionary holds whole, read as their parts are (the first part without okurigana).
+  void compound(std::string& out) {
+    const Word* first = &word();
+    for (int tries = 0; tries < 8 && !first->okuriganaKana.empty(); ++tries) first = &word();
+    const Word& second = word();
+    if (endsInKanji(out)) out += Particles[0];
+    out += first->key + second.key + "\x81\x73" + first->reading + second.reading + "\x81\x74";
+    okuriganaOf(second, out);
+  }
+
   // Kinds of segment, weighted so that a ruby comes every 300 bytes or so, as in real books.
   int segmentKind() {
     const int r = pick(100);
@@ -180,9 +191,10 @@ class AozoraText {
         ++rubies_;
         break;
       }
-      case 5:  // katakana word with a kanji reading in parentheses-like ruby
+      case 5:  // katakana word with a kanji reading in parentheses-like ruby (a compound of real words)
         if (pick(3) == 0) {
-          out += "\x81\x62" + katakanaRun(2 + pick(4)) + "\x81\x73" + hiraganaRun(2 + pick(4)) + "\x81\x74";
+          if (realWords_) compound(out);
+          else out += "\x81\x62" + katakanaRun(2 + pick(4)) + "\x81\x73" + hiraganaRun(2 + pick(4)) + "\x81\x74";
           ++rubies_;
         } else {
           out += katakanaRun(2 + pick(5));

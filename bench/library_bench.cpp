@@ -126,7 +126,7 @@ Shape aozoraShaped(const fs::path& root) {
   constexpr int Authors = 1300;
   constexpr int MaxBooksPerAuthor = 25;
   constexpr double MinBytes = 5000, MeanExtraBytes = 32000, MaxBytes = 200000;
-  Shape shape{"aozora", "library v4 aozora 1300 authors, the words of real books, kana runs of prose\n", {}, 0, true};
+  Shape shape{"aozora", "library v5 aozora 1300 authors, the words of real books and their compounds, kana runs of prose\n", {}, 0, true};
   std::mt19937 rng(20241209);
   std::exponential_distribution<double> extra(1.0 / MeanExtraBytes);
   int book = 0;
