@@ -512,12 +512,8 @@ void ReadingUnion::readings(void* context, void* layout, const std::u16string& t
 
 void DictionaryList::readings(void* context, void* layout, const std::u16string& text,
                               std::vector<std::u16string>& out) {
-  if (dictionaries_.size() == 1) {
-    dictionaries_[0]->readings(context, layout, text, out);
-    return;
-  }
-  std::vector<std::u16string> one;
-  readingsOfEach(dictionaries_, context, layout, text, one, out);
+  // each dictionary adds only the readings that out does not hold yet
+  for (const auto& dictionary : dictionaries_) dictionary->readings(context, layout, text, out);
 }
 
 }  // namespace obel
