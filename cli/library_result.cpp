@@ -301,8 +301,15 @@ void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& 
   for (std::uint32_t i = 0; i < s.itemCount; ++i) hashes[i] = pairHash(hashOf(s.items[i].keyId), hashOf(s.items[i].rubyId));
 }
 
-void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check,
-                         unsigned checkThreads) {
+void LibraryResult::repeatedPairs(const ResultStore& s, std::vector<bool>& repeated) {
+  // within one store a pair is its two string ids
+  std::vector<std::uint32_t> pairOf(s.itemCount);
+  for (std::uint32_t i = 0; i < s.itemCount; ++i) pairOf[i] = std::uint32_t{s.items[i].keyId} << 16 | s.items[i].rubyId;
+  repeated = repeatedInBook(s, pairOf.data());
+}
+
+void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const std::vector<bool>& repeated,
+                         const ReadingSource* check, unsigned checkThreads) {
   const std::uint32_t n = s.itemCount;
   std::vector<std::uint32_t> pairIds;   // of each item, for the check
   std::vector<std::uint32_t> newPairs;  // the items that added a pair
@@ -311,8 +318,6 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
   const std::size_t mask = pairSlots_.size() - 1;
   const FileRecord* lastFile = nullptr;
   std::uint32_t lastFileIndex = 0;
-  // The pairs of a fill are told apart by their hashes here: the fill has no pair index.
-  const std::vector<bool> repeated = check ? repeatedInBook(s, hashes.data()) : std::vector<bool>(n, false);
   const FileRecord* folderFile = nullptr;
   std::uint32_t folder = 0;
   // The look-up of an item is begun 3 * Ahead items before it, in three steps: its slot, the

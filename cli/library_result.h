@@ -117,13 +117,16 @@ class LibraryResult {
   // The hash of each item's (key, ruby) pair, for fold. Reads the store only, so that it can be
   // done on the thread that filled it.
   static void hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes);
+  // For the check, whether each item's pair stands at least BookRepeatMin times in its book; also
+  // for the thread that filled the store.
+  static void repeatedPairs(const ResultStore& s, std::vector<bool>& repeated);
   // Folds the items of one fill in store order. With check, every item gets the verdict bits
   // the window's check would give it; each distinct (key, ruby) is asked once with the key
   // alone, each distinct (key, ruby, okurigana) at most once more. The questions of the fill
   // are spread over checkThreads threads; 1 asks them in the items' order (as a verdict cache
   // shared by the questions needs).
-  void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const ReadingSource* check,
-            unsigned checkThreads = 1);
+  void fold(ResultStore& s, const std::vector<std::uint32_t>& hashes, const std::vector<bool>& repeated,
+            const ReadingSource* check, unsigned checkThreads = 1);
 
 
   std::uint64_t itemCount() const { return items_; }

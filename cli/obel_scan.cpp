@@ -501,13 +501,14 @@ class LibraryFills final : public FillSink {
     useSlashes(s);
 #endif
     if (folds()) LibraryResult::hashPairs(s, work.numbers);
+    if (check_) LibraryResult::repeatedPairs(s, work.bits);
     if (writesItems() && !check_) {  // the check's marks come in fold
       appendItemLines(s, 0, s.itemCount, work.text);
       work.text = TableOutput::encoded(std::move(work.text), options_.utf8);
     }
   }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
-    if (folds()) library.fold(s, work.numbers, check_, checkThreads());
+    if (folds()) library.fold(s, work.numbers, work.bits, check_, checkThreads());
     if (writesItems())
       out_.writeEncoded(check_ ? itemLines(s, options_.threads, options_.utf8, options_.suggest) : work.text);
     files_ += filesRead;

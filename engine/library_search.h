@@ -20,6 +20,7 @@ extern const char LineTooLargeText[];  // " の1行のルビが最大件数を�
 struct FillWork {
   std::string text;
   std::vector<std::uint32_t> numbers;
+  std::vector<bool> bits;  // one per item
 };
 
 // Receives the fills. A fill holds whole files only, except that a file holding more than the
