@@ -222,6 +222,10 @@ void SkkDictionary::CandidateIndex::finish() {
     if (slot.key != NoKey) filter_[filterWord(slot.hash, filter_.size())] |= filterBits(slot.hash);
 }
 
+std::size_t SkkDictionary::CandidateIndex::filterWordOf(std::uint32_t hash) const {
+  return filterWord(hash, filter_.size());
+}
+
 bool SkkDictionary::CandidateIndex::mayHold(std::uint32_t hash) const {
   const std::uint64_t bits = filterBits(hash);
   return (filter_[filterWord(hash, filter_.size())] & bits) == bits;
@@ -345,6 +349,11 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
     state = fnvStep(state, text[i]);
   }
 
+  // every look-up's first reads begun at once
+  nasi_.prefetch(mixed(state));
+  for (std::uint32_t split = static_cast<std::uint32_t>(longest), at = splitState; split >= kanaStart && split > 0;
+       at = fnvUnstep(at, text[split - 1]), --split)
+    ari_.prefetch(mixed(at));
   for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(readings_[e.reading])));
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const char* initials = okuriInitials(text[split]);
