@@ -160,6 +160,27 @@ struct ComposeWalk {
     return j + f.n;
   }
 
+  // The first kana of a form whose first kana is `first`, with the given head (0 as it is, 1
+  // voiced by rendaku, 2 made ぱ-row after っ or ん), at key position i and ruby position j; 0
+  // where that head does not apply.
+  std::uint16_t headed(std::uint16_t first, int head, std::size_t i, std::size_t j, bool kun) const {
+    if (head == 0) return first;
+    if (i == 0) return 0;
+    if (head == 1) return (rules & (kun ? ComposeRendaku : ComposeRendakuOn)) ? voicedKana(first) : 0;
+    const bool afterStop = j > 0 && (ruby[j - 1] == hira(0x3093) || ruby[j - 1] == hira(0x3063) ||
+                                     ((rules & ComposeLargeSmall) && ruby[j - 1] == hira(0x3064)));
+    return afterStop && (rules & ComposeHandaku) ? semiVoicedKana(first) : 0;
+  }
+
+  // Whether some head of a form beginning with `first` begins the ruby at j: most readings of a
+  // character do not, and are ruled out by their first kana alone.
+  bool mayBegin(std::uint16_t first, std::size_t i, std::size_t j, bool kun) const {
+    if (j >= ruby.size()) return false;
+    for (int head = 0; head < 3; ++head)
+      if (const std::uint16_t h = headed(first, head, i, j, kun); h != 0 && same(ruby[j], h, false)) return true;
+    return false;
+  }
+
   // The forms of one reading of the character at key position i, tried at ruby position j.
   void place(std::size_t i, std::size_t j, const Form& base, KanjiReadings::ReadingKind kind) {
     Form forms[8];
@@ -167,23 +188,17 @@ struct ComposeWalk {
     forms[count++] = base;
     if (kind == KanjiReadings::ReadingKind::On && (rules & ComposeHistorical))
       count += historicalForms(base, forms + count, rules);
-    const bool initial = i == 0;
     const bool final = i + 1 == key.size();
     const bool kun = kind != KanjiReadings::ReadingKind::On;
-    const bool afterStop =
-        j > 0 && (ruby[j - 1] == hira(0x3093) || ruby[j - 1] == hira(0x3063) ||
-                  ((rules & ComposeLargeSmall) && ruby[j - 1] == hira(0x3064)));
     for (int v = 0; v < count; ++v) {
-      Form f = forms[v];
+      const Form& f = forms[v];
+      if (f.n == 0 || j >= ruby.size()) continue;
       for (int head = 0; head < 3; ++head) {
+        // a form whose first kana differs from the ruby's matches in no way
+        const std::uint16_t first = headed(f.c[0], head, i, j, kun);
+        if (first == 0 || !same(ruby[j], first, false)) continue;
         Form g = f;
-        if (head == 1) {  // rendaku
-          if (initial || !(rules & (kun ? ComposeRendaku : ComposeRendakuOn)) || !voicedKana(g.c[0])) continue;
-          g.c[0] = voicedKana(g.c[0]);
-        } else if (head == 2) {  // ぱ-row after っ or ん
-          if (initial || !afterStop || !(rules & ComposeHandaku) || !semiVoicedKana(g.c[0])) continue;
-          g.c[0] = semiVoicedKana(g.c[0]);
-        }
+        g.c[0] = first;
         if (const std::size_t end = match(j, g, kun)) at(i + 1, end) = 1;
         // A non-final on reading ending in つ く ち き doubles the next consonant: がっ.
         if (!final && !kun && (rules & ComposeSokuon) && g.n >= 2) {
@@ -203,6 +218,9 @@ struct ComposeWalk {
       const KanjiReadings::Reading& reading = k.readings_[r];
       if (reading.kind == KanjiReadings::ReadingKind::Name && !(rules & ComposeNames)) continue;
       const std::uint16_t* text = k.pool_.data() + reading.offset;
+      const bool on = reading.kind == KanjiReadings::ReadingKind::On;
+      // historical spellings of an on reading may begin otherwise: those are placed in full
+      if (reading.length > 0 && !(on && (rules & ComposeHistorical)) && !mayBegin(text[0], i, j, !on)) continue;
       const int longest = (rules & ComposeKunOkurigana) ? reading.length : reading.stem;
       for (int n = reading.stem; n <= longest; ++n) {
         Form f;
