@@ -387,7 +387,10 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
     okuriganaAnswers_.makeRoom(n);  // no room is made below: each answer stays where it is
     checks_.resize(pairs_.size());
     FillQuestions fill{pairIds, newPairs, repeated, okurigana};
-    if (checkThreads > 1) askAhead(s, fill, *check, checkThreads);
+    if (checkThreads > 1) {
+      if (!questionThreads_) questionThreads_ = std::make_unique<PartThreads>(checkThreads - 1);
+      askAhead(s, fill, *check, *questionThreads_);
+    }
     for (std::uint32_t i = 0; i < n; ++i)
       s.items[i].flags |=
           verdictBits(s, s.items[i], pairIds[i], okurigana[i], *check, repeated[i]);
@@ -410,13 +413,83 @@ void runOnThreads(std::size_t count, unsigned threads, const std::function<void(
   for (std::thread& helper : helpers) helper.join();
 }
 
+PartThreads::PartThreads(unsigned helpers) {
+  try {
+    for (unsigned t = 0; t < helpers; ++t) threads_.emplace_back([this] { help(); });
+  } catch (const std::system_error&) {
+    // no more threads: the ones started and the caller take every part
+  }
+}
+
+PartThreads::~PartThreads() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ending_ = true;
+  }
+  wake_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
+
+bool PartThreads::take(std::uint32_t run, std::size_t count, std::size_t& index) {
+  std::uint64_t next = next_.load();
+  do {
+    if (next >> 32 != run || (next & 0xFFFFFFFFu) >= count) return false;
+  } while (!next_.compare_exchange_weak(next, next + 1));
+  index = next & 0xFFFFFFFFu;
+  return true;
+}
+
+void PartThreads::finishOne(std::size_t count) {
+  if (finished_.fetch_add(1) + 1 == count) {
+    std::lock_guard<std::mutex> lock(mutex_);  // the caller may be about to wait
+    done_.notify_all();
+  }
+}
+
+void PartThreads::help() {
+  std::uint32_t seen = 0;
+  for (;;) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [&] { return ending_ || run_ != seen; });
+    if (ending_) return;
+    seen = run_;
+    const std::function<void(std::size_t)>& part = *part_;
+    const std::size_t count = count_;
+    lock.unlock();
+    // part stays valid while a part of this run is taken and unfinished: the run waits for it
+    for (std::size_t index; take(seen, count, index);) {
+      part(index);
+      finishOne(count);
+    }
+  }
+}
+
+void PartThreads::run(std::size_t count, const std::function<void(std::size_t)>& part) {
+  if (count == 0) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    part_ = &part;
+    count_ = count;
+    finished_ = 0;
+    ++run_;
+    next_ = std::uint64_t{run_} << 32;
+  }
+  if (!threads_.empty()) wake_.notify_all();
+  for (std::size_t index; take(run_, count, index);) {
+    part(index);
+    finishOne(count);
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [&] { return finished_.load() == count; });
+}
+
 namespace {
 // Questions a thread takes at a time: enough that taking them costs nothing beside asking.
 constexpr std::size_t QuestionsPerPart = 64;
 
 // Asks question(q) for q below count on the threads.
-void askAll(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& question) {
-  runOnThreads((count + QuestionsPerPart - 1) / QuestionsPerPart, threads, [&](std::size_t part) {
+void askAll(std::size_t count, PartThreads& threads, const std::function<void(std::size_t)>& question) {
+  threads.run((count + QuestionsPerPart - 1) / QuestionsPerPart, [&](std::size_t part) {
     for (std::size_t q = part * QuestionsPerPart; q < std::min(count, (part + 1) * QuestionsPerPart); ++q) question(q);
   });
 }
@@ -441,7 +514,7 @@ void keepFirstOfEach(std::vector<Entry>& entries, QuestionOf questionOf) {
 // confirm; then, of the pairs with an occurrence still unconfirmed, whether the ruby is composed
 // (for each kind of book those occurrences stand in); then the ！ and 候補.
 void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
-                             unsigned threads) {
+                             PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
     const RubyItem& item = s.items[fill.newPairs[q]];
@@ -482,7 +555,7 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
 // confirmed one; then, of the pairs whose voicing is no near miss, the doubled okurigana and the
 // book's own kana.
 void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
-                                       unsigned threads) {
+                                       PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   auto isUnconfirmed = [&](std::uint32_t i) {
     const ItemFindings found = findings(s.items[i], pairIds[i], fill.okurigana[i], fill.repeated[i]);

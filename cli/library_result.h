@@ -2,8 +2,13 @@
 // obel-scan --no-limit: the result of a whole library, folded together from the fills of the
 // store. It keeps each distinct (key, ruby) pair once, with its texts and with counts wide
 // enough for any library, so that memory grows with the distinct pairs, not with the items.
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -109,6 +114,35 @@ struct DictionaryFigures {
 // returns when all are done; the parts are taken in order, each by one thread.
 void runOnThreads(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& part);
 
+// Threads kept for many short runs of parts, as runOnThreads runs them: a thread started for each
+// run would cost more than its parts, and the caller would wait for threads that start too late to
+// take any. A thread that wakes after the run's parts are all taken takes none, and is not waited for.
+class PartThreads {
+ public:
+  explicit PartThreads(unsigned helpers);
+  ~PartThreads();
+  PartThreads(const PartThreads&) = delete;
+  PartThreads& operator=(const PartThreads&) = delete;
+  void run(std::size_t count, const std::function<void(std::size_t)>& part);
+
+ private:
+  void help();
+  // Takes the next of the count parts of the run `run`; false when none is left or the run is over.
+  bool take(std::uint32_t run, std::size_t count, std::size_t& index);
+  void finishOne(std::size_t count);
+
+  std::mutex mutex_;
+  std::condition_variable wake_;  // a new run, or the end
+  std::condition_variable done_;  // the run's last part finished
+  const std::function<void(std::size_t)>* part_ = nullptr;
+  std::size_t count_ = 0;
+  std::uint32_t run_ = 0;
+  bool ending_ = false;
+  std::atomic<std::uint64_t> next_{0};  // the run's number above its next part
+  std::atomic<std::size_t> finished_{0};
+  std::vector<std::thread> threads_;
+};
+
 class LibraryResult {
  public:
   // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
@@ -185,8 +219,9 @@ class LibraryResult {
   void keepSuggestion(PairChecks& p, const std::string& reading);
   // The questions of a fill asked on the threads (see the definition).
   struct FillQuestions;
-  void askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, unsigned threads);
-  void askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, unsigned threads);
+  void askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, PartThreads& threads);
+  void askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, PartThreads& threads);
+  std::unique_ptr<PartThreads> questionThreads_;  // for the check's questions, made on the first fill
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
   std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1
