@@ -72,8 +72,7 @@ void LibraryStrings::makeRoom(std::uint32_t more) {
         slots_, wanted, [](const Slot& e) { return e.idPlusOne != 0; }, [](const Slot& e) { return e.hash; });
 }
 
-std::uint32_t LibraryStrings::intern(std::string_view text) {
-  const std::uint32_t h = hash(text);
+std::uint32_t LibraryStrings::intern(std::string_view text, std::uint32_t h) {
   makeRoom(1);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = h & mask;
@@ -130,6 +129,10 @@ void OkuriganaAnswers::makeRoom(std::size_t more) {
     growTable(
         slots_, wanted, [](const Slot& e) { return e.pairPlusOne != 0; },
         [](const Slot& e) { return okuriganaHash(e.pairPlusOne - 1, e.okurigana); }, true);
+}
+
+void OkuriganaAnswers::prefetch(std::uint32_t pair, std::uint32_t okurigana) const {
+  __builtin_prefetch(&slots_[okuriganaHash(pair, okurigana) & (slots_.size() - 1)]);
 }
 
 std::uint8_t& OkuriganaAnswers::of(std::uint32_t pair, std::uint32_t okurigana, bool& added) {
@@ -391,9 +394,10 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
       if (!questionThreads_) questionThreads_ = std::make_unique<PartThreads>(checkThreads - 1);
       askAhead(s, fill, *check, *questionThreads_);
     }
-    for (std::uint32_t i = 0; i < n; ++i)
-      s.items[i].flags |=
-          verdictBits(s, s.items[i], pairIds[i], okurigana[i], *check, repeated[i]);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      if (i + Ahead < n) __builtin_prefetch(&checks_[pairIds[i + Ahead]]);
+      s.items[i].flags |= verdictBits(s, s.items[i], pairIds[i], okurigana[i], *check, repeated[i]);
+    }
   }
   items_ += s.itemCount;
 }
@@ -520,14 +524,40 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
     const RubyItem& item = s.items[fill.newPairs[q]];
     checks_[pairIds[fill.newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
   });
-  std::vector<std::uint32_t> okuriganaQuestions;  // the first item of each new one
-  std::vector<std::uint32_t> unconfirmed;         // the items the key alone does not confirm
+  std::vector<std::uint32_t> unconfirmed;    // the items the key alone does not confirm
+  std::vector<std::uint32_t> withOkurigana;  // of them, those with okurigana
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
+    if (i + Ahead < pairIds.size()) __builtin_prefetch(&checks_[pairIds[i + Ahead]]);
     if (checks_[pairIds[i]].keyVerdict != 1) continue;
     unconfirmed.push_back(i);
-    if (text(s, s.items[i].okuriganaId)[0] == 0) continue;
+    if (text(s, s.items[i].okuriganaId)[0] != 0) withOkurigana.push_back(i);
+  }
+  // Each distinct okurigana of the fill (its id in the store) interned once, then each item's
+  // answer found; each table's slots fetched a few entries ahead.
+  constexpr std::uint32_t NotInterned = UINT32_MAX;
+  std::vector<std::uint32_t> interned(s.strings.count, NotInterned);
+  std::vector<std::uint16_t> distinct;
+  for (const std::uint32_t i : withOkurigana) {
+    std::uint32_t& id = interned[s.items[i].okuriganaId];
+    if (id == NotInterned) distinct.push_back(s.items[i].okuriganaId);
+    id = 0;
+  }
+  std::vector<std::uint32_t> hashes(distinct.size());
+  for (std::size_t d = 0; d < distinct.size(); ++d) hashes[d] = LibraryStrings::hash(text(s, distinct[d]));
+  strings_.makeRoom(static_cast<std::uint32_t>(distinct.size()));
+  for (std::size_t d = 0; d < distinct.size(); ++d) {
+    if (d + Ahead < distinct.size()) strings_.prefetch(hashes[d + Ahead]);
+    interned[distinct[d]] = strings_.intern(text(s, distinct[d]), hashes[d]);
+  }
+  std::vector<std::uint32_t> okuriganaQuestions;  // the first item of each new one
+  for (std::size_t k = 0; k < withOkurigana.size(); ++k) {
+    if (k + Ahead < withOkurigana.size()) {
+      const std::uint32_t ahead = withOkurigana[k + Ahead];
+      okuriganaAnswers_.prefetch(pairIds[ahead], interned[s.items[ahead].okuriganaId]);
+    }
+    const std::uint32_t i = withOkurigana[k];
     bool added = false;
-    fill.okurigana[i] = &okuriganaAnswers_.of(pairIds[i], strings_.intern(text(s, s.items[i].okuriganaId)), added);
+    fill.okurigana[i] = &okuriganaAnswers_.of(pairIds[i], interned[s.items[i].okuriganaId], added);
     if (added) okuriganaQuestions.push_back(i);
   }
   askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
@@ -557,10 +587,13 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
 void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
                                        PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
-  auto isUnconfirmed = [&](std::uint32_t i) {
+  // what the answers so far say of each occurrence, read once (the pairs lie anywhere in memory)
+  std::vector<bool> unconfirmed(pairIds.size());
+  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
+    if (i + Ahead < pairIds.size()) __builtin_prefetch(&checks_[pairIds[i + Ahead]]);
     const ItemFindings found = findings(s.items[i], pairIds[i], fill.okurigana[i], fill.repeated[i]);
-    return !found.keyOk && !found.okuriOk && !found.composed;
-  };
+    unconfirmed[i] = !found.keyOk && !found.okuriOk && !found.composed;
+  }
   struct Question {
     std::uint32_t item;
     NearMissQuestion kind;
@@ -576,7 +609,7 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
   };
   std::vector<Question> questions;
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (isUnconfirmed(i)) {
+    if (unconfirmed[i]) {
       if (answered(pairIds[i], Nearest) == 0) questions.push_back({i, Nearest, {}});
     } else if (answered(pairIds[i], Voicing) == 0) {
       questions.push_back({i, Voicing, {}});
@@ -585,7 +618,7 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
   askAndKeep(questions);
   questions.clear();
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (isUnconfirmed(i) || answered(pairIds[i], Voicing) == 2) continue;
+    if (unconfirmed[i] || answered(pairIds[i], Voicing) == 2) continue;
     if (answered(pairIds[i], Doubled) == 0 && endsInOkuriganasKana(s, s.items[i]))
       questions.push_back({i, Doubled, {}});
     // asked whatever the doubled okurigana says: an occurrence without it may need it

@@ -25,8 +25,13 @@ namespace obel {
 // other in one pool, found through an open-addressing table of ids.
 class LibraryStrings {
  public:
-  std::uint32_t intern(std::string_view text);
+  std::uint32_t intern(std::string_view text) { return intern(text, hash(text)); }
+  std::uint32_t intern(std::string_view text, std::uint32_t hash);
   static std::uint32_t hash(std::string_view text);
+  // Room for `more` texts to come, so that the table does not move while they are interned.
+  void makeRoom(std::uint32_t more);
+  // Begins to fetch where a text of that hash is looked for.
+  void prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
   // The text of an id, NUL-terminated.
   std::string_view text(std::uint32_t id) const { return view(id); }
 
@@ -39,7 +44,6 @@ class LibraryStrings {
     std::uint32_t hash;
     std::uint32_t idPlusOne;  // 0 for an empty slot
   };
-  void makeRoom(std::uint32_t more);
 
   std::vector<char> pool_;
   std::vector<std::uint32_t> offsets_{0};  // of each text in the pool, and the pool's end
@@ -91,6 +95,8 @@ class OkuriganaAnswers {
  public:
   // Room for `more` questions to come.
   void makeRoom(std::size_t more);
+  // Begins to fetch where the answer of the pair with that okurigana is (after makeRoom).
+  void prefetch(std::uint32_t pair, std::uint32_t okurigana) const;
   // The answer of the pair with that okurigana; added (0) when the question is new.
   std::uint8_t& of(std::uint32_t pair, std::uint32_t okurigana, bool& added);
 
