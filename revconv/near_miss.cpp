@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 #include "engine/sjis.h"
 #include "revconv/text_codec.h"
@@ -47,15 +46,31 @@ std::vector<CountedReading> countedOfKey(const ResultStore& s, const ReadingSour
 
 std::vector<bool> repeatedInBook(const ResultStore& s, const std::uint32_t* pairOf) {
   std::vector<bool> repeated(s.itemCount, false);
-  std::unordered_map<std::uint32_t, std::uint32_t> inFile;  // pair -> occurrences in the file
+  // pair -> occurrences in the file: open addressing, at most half full, made anew for each file
+  struct Count {
+    std::uint32_t pair;
+    std::uint32_t count;  // 0 for an empty slot
+  };
+  std::vector<Count> inFile;
   for (std::uint32_t start = 0; start < s.itemCount;) {
     std::uint32_t end = start;
     while (end < s.itemCount && s.items[end].file == s.items[start].file) ++end;
-    inFile.clear();
-    for (std::uint32_t i = start; i < end; ++i) ++inFile[pairOf[i]];
+    std::size_t size = 16;
+    while (size < 2 * std::size_t{end - start}) size *= 2;
+    inFile.assign(size, Count{0, 0});
+    auto countOf = [&](std::uint32_t pair) -> std::uint32_t& {
+      std::uint32_t h = pair;  // mixed, so that pairs alike in their low bits spread
+      h = (h ^ (h >> 16)) * 0x7FEB352Du;
+      h = (h ^ (h >> 15)) * 0x846CA68Bu;
+      std::size_t at = (h ^ (h >> 16)) & (size - 1);
+      while (inFile[at].count != 0 && inFile[at].pair != pair) at = (at + 1) & (size - 1);
+      inFile[at].pair = pair;
+      return inFile[at].count;
+    };
+    for (std::uint32_t i = start; i < end; ++i) ++countOf(pairOf[i]);
     // An item without a file record belongs to no book.
     for (std::uint32_t i = start; i < end; ++i)
-      repeated[i] = s.items[i].file != nullptr && inFile[pairOf[i]] >= BookRepeatMin;
+      repeated[i] = s.items[i].file != nullptr && countOf(pairOf[i]) >= BookRepeatMin;
     start = end;
   }
   return repeated;
