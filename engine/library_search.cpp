@@ -12,6 +12,7 @@
 #include "engine/file_io.h"
 #include "engine/scanner.h"
 #include "engine/sjis.h"
+#include "engine/thread_priority.h"
 
 namespace obel {
 
@@ -167,7 +168,12 @@ bool Search::run(std::size_t threads) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++working_;
       }
-      workers.emplace_back([this, t] { work(t); });
+      // The reading threads run ahead of the calling one, which takes their fills one after
+      // the other: when the processors are short, it is the one the search waits for.
+      workers.emplace_back([this, t] {
+        giveWayToOtherThreads();
+        work(t);
+      });
     } catch (const std::system_error&) {
       std::lock_guard<std::mutex> lock(mutex_);
       --working_;
