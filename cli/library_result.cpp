@@ -534,13 +534,14 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
   }
   // Each distinct okurigana of the fill (its id in the store) interned once, then each item's
   // answer found; each table's slots fetched a few entries ahead.
-  constexpr std::uint32_t NotInterned = UINT32_MAX;
-  std::vector<std::uint32_t> interned(s.strings.count, NotInterned);
+  constexpr std::uint32_t NotSeen = UINT32_MAX;
+  constexpr std::uint32_t Seen = UINT32_MAX - 1;  // until interned below
+  std::vector<std::uint32_t> interned(s.strings.count, NotSeen);
   std::vector<std::uint16_t> distinct;
   for (const std::uint32_t i : withOkurigana) {
     std::uint32_t& id = interned[s.items[i].okuriganaId];
-    if (id == NotInterned) distinct.push_back(s.items[i].okuriganaId);
-    id = 0;
+    if (id == NotSeen) distinct.push_back(s.items[i].okuriganaId);
+    id = Seen;
   }
   std::vector<std::uint32_t> hashes(distinct.size());
   for (std::size_t d = 0; d < distinct.size(); ++d) hashes[d] = LibraryStrings::hash(text(s, distinct[d]));
