@@ -328,8 +328,9 @@ Out byIconv(const char* to, const char* from, const void* text, std::size_t byte
     result.append(reinterpret_cast<const typename Out::value_type*>(buffer), (sizeof buffer - outLeft) / sizeof(typename Out::value_type));
     if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
       result.push_back(unit == 1 ? u'\xFFFD' : '?');
-      const char16_t first = *reinterpret_cast<const char16_t*>(in);
-      const std::size_t skip = unit == 2 && first >= 0xD800 && first <= 0xDBFF && bytes >= 4 ? 4 : unit;
+      char16_t first = 0;
+      if (unit == 2) std::memcpy(&first, in, 2);
+      const std::size_t skip = first >= 0xD800 && first <= 0xDBFF && bytes >= 4 ? 4 : unit;
       in += skip;
       bytes -= skip;
     }
