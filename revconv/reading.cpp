@@ -180,8 +180,7 @@ std::uint32_t getReverseConversions(const ReadingSource& source, const char* tex
                                     std::uint32_t capacity, std::uint32_t maxCount) {
   out[0] = 0;
   if (source.provider == nullptr) return 0;
-  thread_local std::vector<std::u16string> answer;  // its room kept from one query to the next
-  answer.clear();
+  std::vector<std::u16string> answer;
   source.provider->readings(source.context, source.layout, cp932ToUtf16(text), answer);
   if (answer.empty()) return 0;
   return storeCandidates(answer, out, capacity, maxCount);
