@@ -222,8 +222,10 @@ void SkkDictionary::CandidateIndex::finish() {
     if (slot.key != NoKey) filter_[filterWord(slot.hash, filter_.size())] |= filterBits(slot.hash);
 }
 
-std::size_t SkkDictionary::CandidateIndex::filterWordOf(std::uint32_t hash) const {
-  return filterWord(hash, filter_.size());
+void SkkDictionary::CandidateIndex::prefetch(std::uint32_t hash) const {
+  if (keys_.empty()) return;
+  __builtin_prefetch(&filter_[filterWord(hash, filter_.size())]);
+  __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
 }
 
 bool SkkDictionary::CandidateIndex::mayHold(std::uint32_t hash) const {
@@ -351,8 +353,8 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
 
   // every look-up's first reads begun at once
   nasi_.prefetch(mixed(state));
-  for (std::uint32_t split = static_cast<std::uint32_t>(longest), at = splitState; split >= kanaStart && split > 0;
-       at = fnvUnstep(at, text[split - 1]), --split)
+  std::uint32_t at = splitState;
+  for (std::size_t split = longest; split >= kanaStart; at = fnvUnstep(at, text[split - 1]), --split)
     ari_.prefetch(mixed(at));
   for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(readings_[e.reading])));
   for (std::size_t split = longest; split >= kanaStart; --split) {
@@ -489,23 +491,6 @@ std::vector<std::string> defaultDictionaryFiles(const std::string& programFolder
   return files;
 }
 
-namespace {
-
-// The readings of each provider in turn (one as the scratch list), a reading that an earlier
-// one gave not repeated.
-template <typename Providers>
-void readingsOfEach(const Providers& providers, void* context, void* layout, const std::u16string& text,
-                    std::vector<std::u16string>& one, std::vector<std::u16string>& out) {
-  for (const auto& provider : providers) {
-    one.clear();
-    provider->readings(context, layout, text, one);
-    for (std::u16string& reading : one)
-      if (std::find(out.begin(), out.end(), reading) == out.end()) out.push_back(std::move(reading));
-  }
-}
-
-}  // namespace
-
 void ReadingUnion::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
   for (ReadingProvider* provider : providers_) provider->countedReadings(key, out);
 }
@@ -516,7 +501,13 @@ void DictionaryList::countedReadings(const std::u16string& key, std::vector<Coun
 
 void ReadingUnion::readings(void* context, void* layout, const std::u16string& text,
                             std::vector<std::u16string>& out) {
-  readingsOfEach(providers_, context, layout, text, one_, out);
+  // each provider's readings in turn (one_ the scratch list), a reading an earlier one gave not repeated
+  for (ReadingProvider* provider : providers_) {
+    one_.clear();
+    provider->readings(context, layout, text, one_);
+    for (std::u16string& reading : one_)
+      if (std::find(out.begin(), out.end(), reading) == out.end()) out.push_back(std::move(reading));
+  }
 }
 
 void DictionaryList::readings(void* context, void* layout, const std::u16string& text,

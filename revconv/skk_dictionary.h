@@ -56,6 +56,8 @@ class SkkDictionary final : public ReadingProvider {
     void finish();
     // The entries of the candidate, none when it is not one; hash is the key's (candidateHash).
     std::span<const Entry> find(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
+    // Begins to fetch what find(hash) reads first, so that several look-ups wait for memory at once.
+    void prefetch(std::uint32_t hash) const;
     std::size_t size() const { return keys_.size(); }
 
    private:
@@ -77,17 +79,6 @@ class SkkDictionary final : public ReadingProvider {
     std::size_t slotOf(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
     void grow();
     bool mayHold(std::uint32_t hash) const;
-
-   public:
-    // Begins to fetch what find(hash) reads first, so that several look-ups wait for memory at once.
-    void prefetch(std::uint32_t hash) const {
-      if (keys_.empty()) return;
-      __builtin_prefetch(&filter_[filterWordOf(hash)]);
-      __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-    }
-
-   private:
-    std::size_t filterWordOf(std::uint32_t hash) const;
 
     std::vector<Slot> slots_;  // a power of two of them, at most half in use
     std::vector<Key> keys_;
