@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace obel {
@@ -133,22 +132,23 @@ void fillEncoding(Tables& t) {
   }
 }
 
-const Tables* tables() {
-  static std::once_flag once;
-  static Tables* made = nullptr;
-  std::call_once(once, [] {
-    static Tables t;
-    fillDecoding(t);
-    fillEncoding(t);
-    made = &t;
-  });
+Tables makeTables() {
+  Tables t;
+  fillDecoding(t);
+  fillEncoding(t);
+  return t;
+}
+
+// Made on the first conversion, once for every thread.
+const Tables& tables() {
+  static const Tables made = makeTables();
   return made;
 }
 
 }  // namespace
 
 std::u16string cp932ToUtf16(const char* text) {
-  const Tables& t = *tables();
+  const Tables& t = tables();
   std::u16string result;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   result.reserve(std::strlen(text));
@@ -169,7 +169,7 @@ std::u16string cp932ToUtf16(const char* text) {
 }
 
 std::string utf16ToCp932(const char16_t* text) {
-  const Tables& t = *tables();
+  const Tables& t = tables();
   std::string result;
   std::size_t units = 0;
   while (text[units] != 0) ++units;
