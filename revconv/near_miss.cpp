@@ -213,13 +213,20 @@ std::u16string modernKana(std::u16string_view reading) {
   return large(std::move(modern));
 }
 
-const CountedReading* ownKanaSpelling(const std::vector<CountedReading>& counted, std::u16string_view ruby,
-                                      BookKana book) {
-  if (book == BookKana::Mixed || ruby.size() > MaxNearMissChars) return nullptr;
-  const std::u16string rubyModern = modernKana(ruby);
-  const bool rubyHistorical = rubyModern != large(std::u16string(ruby));
-  // A historical book's stray is a modern spelling; a modern book's, a historical one.
-  if (rubyHistorical != (book == BookKana::Modern)) return nullptr;
+namespace {
+
+// Whether the ruby may stray from its book's kana: a modern spelling in a book of historical
+// kana, a historical one in a modern book. Its modern spelling is left in modern.
+bool mayStrayFromBook(std::u16string_view ruby, BookKana book, std::u16string& modern) {
+  if (book == BookKana::Mixed || ruby.size() > MaxNearMissChars) return false;
+  modern = modernKana(ruby);
+  const bool historical = modern != large(std::u16string(ruby));
+  return historical == (book == BookKana::Modern);
+}
+
+// ownKanaSpelling of a ruby that may stray, whose modern spelling is rubyModern.
+const CountedReading* bookSpelling(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                   BookKana book, const std::u16string& rubyModern) {
   const std::uint32_t own = booksOf(counted, ruby);
   const CountedReading* best = nullptr;
   for (const CountedReading& c : counted) {
@@ -231,6 +238,14 @@ const CountedReading* ownKanaSpelling(const std::vector<CountedReading>& counted
     if (best == nullptr || c.books > best->books) best = &c;
   }
   return best;
+}
+
+}  // namespace
+
+const CountedReading* ownKanaSpelling(const std::vector<CountedReading>& counted, std::u16string_view ruby,
+                                      BookKana book) {
+  std::u16string rubyModern;
+  return mayStrayFromBook(ruby, book, rubyModern) ? bookSpelling(counted, ruby, book, rubyModern) : nullptr;
 }
 
 NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
@@ -267,11 +282,15 @@ NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& s
 
 NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
   NearMissFindings found;
-  const BookKana book = bookKanaOf(item);
   const char* rubyText = text(s, item.rubyId);
-  if (book == BookKana::Mixed || std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
+  if (std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
+  // most rubies keep to their book's kana: the key's readings are not looked up for them
+  const BookKana book = bookKanaOf(item);
+  const std::u16string ruby = cp932ToUtf16(rubyText);
+  std::u16string rubyModern;
+  if (!mayStrayFromBook(ruby, book, rubyModern)) return found;
   const std::vector<CountedReading> counted = countedOfKey(s, source, item);
-  if (const CountedReading* spelled = ownKanaSpelling(counted, cp932ToUtf16(rubyText), book)) {
+  if (const CountedReading* spelled = bookSpelling(counted, ruby, book, rubyModern)) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(spelled->reading.c_str());
   }

@@ -209,7 +209,7 @@ void SkkDictionary::CandidateIndex::finish() {
   for (Key& key : keys_) {
     const std::uint32_t first = kept;
     for (std::uint32_t e = key.first; e < key.end; ++e)
-      if (kept == first || entries_[kept - 1].reading != entries_[e].reading) entries_[kept++] = entries_[e];
+      if (kept == first || entries_[kept - 1].offset != entries_[e].offset) entries_[kept++] = entries_[e];
     key.first = first;
     key.end = kept;
   }
@@ -237,14 +237,19 @@ std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const 
                                                                           std::u16string_view key,
                                                                           std::uint32_t hash) const {
   if (keys_.empty() || !mayHold(hash)) return {};
-  const std::uint32_t k = slots_[slotOf(pool, key, hash)].key;
-  if (k == NoKey) return {};
-  return {entries_.data() + keys_[k].first, keys_[k].end - keys_[k].first};
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask; slots_[at].key != NoKey; at = (at + 1) & mask) {
+    if (slots_[at].hash != hash) continue;
+    const Key& k = keys_[slots_[at].key];
+    // the entries are fetched while the texts are compared
+    __builtin_prefetch(entries_.data() + k.first);
+    if (std::u16string_view(pool.data() + k.offset, k.length) == key) return {entries_.data() + k.first, k.end - k.first};
+  }
+  return {};
 }
 
 void SkkDictionary::loadText(std::string_view bytes) {
   pool_.clear();
-  readings_.clear();
   nasi_.clear();
   ari_.clear();
   counted_ = false;
@@ -284,8 +289,8 @@ void SkkDictionary::addLine(const std::u16string& line) {
     okuri = static_cast<char>(head.back());
     head.remove_suffix(1);
   }
-  const std::uint32_t readingIndex = static_cast<std::uint32_t>(readings_.size());
-  readings_.push_back({static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(head.size()), okuri});
+  if (head.size() > MaxReadingLength) return;
+  const std::uint32_t readingOffset = static_cast<std::uint32_t>(pool_.size());
   pool_.append(head);
   CandidateIndex& index = okuri ? ari_ : nasi_;
 
@@ -315,7 +320,8 @@ void SkkDictionary::addLine(const std::u16string& line) {
     const std::size_t at = pool_.size();
     pool_.append(candidate);
     index.add(pool_, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
-              candidateHash(candidate), {readingIndex, books});
+              candidateHash(candidate),
+              {readingOffset, static_cast<std::uint32_t>(head.size()), static_cast<unsigned char>(okuri), books});
     if (okuri) {
       longestAri_ = std::max(longestAri_, candidate.size());
       std::size_t kana = 0;
@@ -356,13 +362,12 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   std::uint32_t at = splitState;
   for (std::size_t split = longest; split >= kanaStart; at = fnvUnstep(at, text[split - 1]), --split)
     ari_.prefetch(mixed(at));
-  for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(readings_[e.reading])));
+  for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(e)));
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const char* initials = okuriInitials(text[split]);
     for (const Entry& e : ari_.find(pool_, std::u16string_view(text.data(), split), mixed(splitState))) {
-      const Reading& reading = readings_[e.reading];
-      if (std::strchr(initials, reading.okuriLetter) == nullptr) continue;
-      std::u16string full(pooled(reading));
+      if (std::strchr(initials, static_cast<char>(e.okuriLetter)) == nullptr) continue;
+      std::u16string full(pooled(e));
       full.append(text, split, std::u16string::npos);
       add(std::move(full));
     }
@@ -386,7 +391,7 @@ void SkkDictionary::countedReadings(const std::u16string& key, std::vector<Count
   const std::uint32_t hash = candidateHash(key);
   for (const CandidateIndex* index : {&nasi_, &ari_})
     for (const Entry& e : index->find(pool_, key, hash))
-      if (e.books > 0) addCountedReading(out, pooled(readings_[e.reading]), e.books);
+      if (e.books > 0) addCountedReading(out, pooled(e), e.books);
 }
 
 std::vector<std::string> splitDictionaryList(std::string_view list) {

@@ -32,16 +32,17 @@ class SkkDictionary final : public ReadingProvider {
   void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
 
  private:
-  struct Reading {
-    std::uint32_t offset;  // into pool_
-    std::uint32_t length;
-    char okuriLetter;      // 0 for okuri-nasi
-  };
-  // A candidate's reading and the count of books its annotation gives (0 without one).
+  // A candidate's reading (its line's head, in the pool), the letter of an okuri-ari line (0 for
+  // okuri-nasi) and the count of books its annotation gives (0 without one): all a look-up reads
+  // of an entry, in the entry itself.
   struct Entry {
-    std::uint32_t reading;  // into readings_
+    std::uint32_t offset;
+    std::uint32_t length : 24;
+    std::uint32_t okuriLetter : 8;
     std::uint32_t books;
   };
+  // A line whose reading is longer is left out: no reading is a thousandth as long.
+  static constexpr std::size_t MaxReadingLength = (1u << 24) - 1;
   // The candidate texts of one kind of line with the entries of each, in dictionary order. Most
   // texts asked about are no candidate: a filter of a few bits a candidate answers most of them
   // from one 64-bit word, and the rest from a flat table of hashes, where a key's text is read
@@ -87,11 +88,10 @@ class SkkDictionary final : public ReadingProvider {
     std::vector<std::uint64_t> filter_;
   };
   void addLine(const std::u16string& line);
-  std::u16string_view pooled(const Reading& r) const { return {pool_.data() + r.offset, r.length}; }
+  std::u16string_view pooled(const Entry& e) const { return {pool_.data() + e.offset, e.length}; }
 
   // Readings and candidate texts.
   std::u16string pool_;
-  std::vector<Reading> readings_;
   CandidateIndex nasi_;
   CandidateIndex ari_;
   bool counted_ = false;  // some reading has a count: only then is countedReadings asked of the index
