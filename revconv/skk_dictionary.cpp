@@ -155,7 +155,7 @@ void SkkDictionary::CandidateIndex::clear() {
   keys_.clear();
   entries_.clear();
   staged_.clear();
-  filter_.clear();
+  for (std::vector<std::uint64_t>& filter : filters_) filter.clear();
 }
 
 std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, std::u16string_view key,
@@ -192,7 +192,7 @@ void SkkDictionary::CandidateIndex::add(const std::u16string& pool, std::uint32_
   staged_.push_back({slots_[at].key, entry});
 }
 
-void SkkDictionary::CandidateIndex::finish() {
+void SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
   // Each key's entries in the order they came (a counting sort), a reading that a line gives
   // a candidate twice kept once.
   for (const StagedEntry& staged : staged_) ++keys_[staged.key].end;
@@ -217,26 +217,32 @@ void SkkDictionary::CandidateIndex::finish() {
   entries_.shrink_to_fit();
   keys_.shrink_to_fit();
 
-  filter_.assign(keys_.size() * FilterBitsPerKey / 64 + 1, 0);
-  for (const Slot& slot : slots_)
-    if (slot.key != NoKey) filter_[filterWord(slot.hash, filter_.size())] |= filterBits(slot.hash);
+  auto textOf = [&](const Key& key) { return std::u16string_view(pool.data() + key.offset, key.length); };
+  std::size_t kanaEnded = 0;
+  for (const Key& key : keys_) kanaEnded += endsInHiragana(textOf(key));
+  filters_[0].assign((keys_.size() - kanaEnded) * FilterBitsPerKey / 64 + 1, 0);
+  filters_[1].assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
+  for (const Slot& slot : slots_) {
+    if (slot.key == NoKey) continue;
+    std::vector<std::uint64_t>& filter = filters_[endsInHiragana(textOf(keys_[slot.key]))];
+    filter[filterWord(slot.hash, filter.size())] |= filterBits(slot.hash);
+  }
 }
 
-void SkkDictionary::CandidateIndex::prefetch(std::uint32_t hash) const {
+void SkkDictionary::CandidateIndex::prefetch(std::u16string_view key, std::uint32_t hash) const {
   if (keys_.empty()) return;
-  __builtin_prefetch(&filter_[filterWord(hash, filter_.size())]);
+  const std::vector<std::uint64_t>& filter = filterOf(key);
+  __builtin_prefetch(&filter[filterWord(hash, filter.size())]);
   __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-}
-
-bool SkkDictionary::CandidateIndex::mayHold(std::uint32_t hash) const {
-  const std::uint64_t bits = filterBits(hash);
-  return (filter_[filterWord(hash, filter_.size())] & bits) == bits;
 }
 
 std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const std::u16string& pool,
                                                                           std::u16string_view key,
                                                                           std::uint32_t hash) const {
-  if (keys_.empty() || !mayHold(hash)) return {};
+  if (keys_.empty()) return {};
+  const std::vector<std::uint64_t>& filter = filterOf(key);
+  const std::uint64_t bits = filterBits(hash);
+  if ((filter[filterWord(hash, filter.size())] & bits) != bits) return {};
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask; slots_[at].key != NoKey; at = (at + 1) & mask) {
     if (slots_[at].hash != hash) continue;
@@ -272,8 +278,8 @@ void SkkDictionary::loadText(std::string_view bytes) {
   // views of the index stay valid.
   pool_.reserve(total);
   for (const std::u16string& line : lines) addLine(line);
-  nasi_.finish();
-  ari_.finish();
+  nasi_.finish(pool_);
+  ari_.finish(pool_);
 }
 
 void SkkDictionary::addLine(const std::u16string& line) {
@@ -358,10 +364,10 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   }
 
   // every look-up's first reads begun at once
-  nasi_.prefetch(mixed(state));
+  nasi_.prefetch(text, mixed(state));
   std::uint32_t at = splitState;
   for (std::size_t split = longest; split >= kanaStart; at = fnvUnstep(at, text[split - 1]), --split)
-    ari_.prefetch(mixed(at));
+    ari_.prefetch(std::u16string_view(text.data(), split), mixed(at));
   for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(e)));
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const char* initials = okuriInitials(text[split]);

@@ -47,18 +47,19 @@ class SkkDictionary final : public ReadingProvider {
   // texts asked about are no candidate: a filter of a few bits a candidate answers most of them
   // from one 64-bit word, and the rest from a flat table of hashes, where a key's text is read
   // only when its hash agrees. Keys view into the pool, which is sized before any key is made
-  // and never moves afterwards.
+  // and never moves afterwards. A text with okurigana ends in hiragana, and few candidates do:
+  // those have a filter of their own, small enough to stay in the cache.
   class CandidateIndex {
    public:
     void clear();
     // During the load: one more entry of the candidate pool[offset, offset + length).
     void add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
-    // Ends the load: the entries of each key side by side, and the filter.
-    void finish();
+    // Ends the load: the entries of each key side by side, and the filters.
+    void finish(const std::u16string& pool);
     // The entries of the candidate, none when it is not one; hash is the key's (candidateHash).
     std::span<const Entry> find(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
-    // Begins to fetch what find(hash) reads first, so that several look-ups wait for memory at once.
-    void prefetch(std::uint32_t hash) const;
+    // Begins to fetch what find(key, hash) reads first, so that several look-ups wait for memory at once.
+    void prefetch(std::u16string_view key, std::uint32_t hash) const;
     std::size_t size() const { return keys_.size(); }
 
    private:
@@ -79,13 +80,15 @@ class SkkDictionary final : public ReadingProvider {
     static constexpr std::uint32_t NoKey = UINT32_MAX;
     std::size_t slotOf(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
     void grow();
-    bool mayHold(std::uint32_t hash) const;
+    static bool endsInHiragana(std::u16string_view key) { return !key.empty() && isHiraganaUtf16(key.back()); }
+    // The filter of the keys that end as key does: in hiragana or not.
+    const std::vector<std::uint64_t>& filterOf(std::u16string_view key) const { return filters_[endsInHiragana(key)]; }
 
     std::vector<Slot> slots_;  // a power of two of them, at most half in use
     std::vector<Key> keys_;
     std::vector<Entry> entries_;
     std::vector<StagedEntry> staged_;  // the entries as the load adds them
-    std::vector<std::uint64_t> filter_;
+    std::vector<std::uint64_t> filters_[2];  // of the keys that end in hiragana: [1]
   };
   void addLine(const std::u16string& line);
   std::u16string_view pooled(const Entry& e) const { return {pool_.data() + e.offset, e.length}; }
