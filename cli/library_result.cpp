@@ -181,10 +181,6 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, s
   return itemVerdictBits(found);
 }
 
-void LibraryResult::keepSuggestion(PairChecks& p, const std::string& reading) {
-  if (p.suggestion == 0 && !reading.empty()) p.suggestion = strings_.intern(reading) + 1;
-}
-
 namespace {
 // Asks the dictionaries one ！ or 候補 question of the item's pair: found (nearMiss) and its
 // reading; the nearest reading is found when there is one.
@@ -202,10 +198,10 @@ NearMissFindings askNearMiss(NearMissQuestion q, const ResultStore& s, const Rea
 }
 }  // namespace
 
-NearMissFindings LibraryResult::asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s,
-                                      const ReadingSource& check, const RubyItem& item) {
+LibraryResult::KeptAnswer LibraryResult::asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s,
+                                               const ReadingSource& check, const RubyItem& item) {
   if (answered(pair, q) == 0) keepAnswer(pair, q, askNearMiss(q, s, check, item));
-  return answer(pair, q);
+  return kept(pair, q);
 }
 
 // The answers the result keeps for one pair, each asked when first needed.
@@ -215,10 +211,10 @@ struct LibraryResult::PairAnswers {
   const RubyItem& item;
   std::uint32_t pair;
   const ReadingSource& check;
-  std::string nearest() { return result.asked(pair, Nearest, s, check, item).suggestion; }
-  NearMissFindings voicing() { return result.asked(pair, Voicing, s, check, item); }
-  NearMissFindings doubled(const RubyItem& member) { return result.doubled(s, member, pair, check); }
-  NearMissFindings ownKana(const RubyItem& member) { return result.ownKana(s, member, pair, check); }
+  std::uint32_t nearest() { return result.asked(pair, Nearest, s, check, item).reading; }
+  KeptAnswer voicing() { return result.asked(pair, Voicing, s, check, item); }
+  KeptAnswer doubled(const RubyItem& member) { return result.doubled(s, member, pair, check); }
+  KeptAnswer ownKana(const RubyItem& member) { return result.ownKana(s, member, pair, check); }
 };
 
 // Each occurrence's 候補 is its own finding's reading; the pair's row takes the first kept.
@@ -226,24 +222,26 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint
                                  ItemFindings& found, bool ownReading) {
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   PairAnswers answers{*this, s, item, pair, check};
-  const NearMissFindings near = nearMissOf(answers, item, unconfirmed, ownReading);
+  const KeptAnswer near = nearMissOf(answers, item, unconfirmed, ownReading);
   PairChecks& p = checks_[pair];
-  if (unconfirmed || near.nearMiss) {
-    keepSuggestion(p, near.suggestion);
-    if (!near.suggestion.empty()) setSuggestion(s, item, near.suggestion.c_str());
+  if ((unconfirmed || near.nearMiss) && near.reading != 0) {
+    if (p.suggestion == 0) p.suggestion = near.reading;
+    setSuggestion(s, item, strings_.text(near.reading - 1).data());
   }
   found.nearMiss = near.nearMiss;
   p.nearMisses += near.nearMiss;
 }
 
-void LibraryResult::keepAnswer(std::uint32_t pair, NearMissQuestion q, bool found, const std::string& reading) {
-  checks_[pair].nearMissAnswers |= static_cast<std::uint16_t>((found ? 2u : 1u) << (2 * q));
-  if (found) nearMissReadings_[std::uint64_t{pair} * 8 + q] = strings_.intern(reading);
+void LibraryResult::keepAnswer(std::uint32_t pair, NearMissQuestion q, const NearMissFindings& f) {
+  checks_[pair].nearMissAnswers |= static_cast<std::uint16_t>((f.nearMiss ? 2u : 1u) << (2 * q));
+  if (f.nearMiss) nearMissReadings_[std::uint64_t{pair} * 8 + q] = strings_.intern(f.suggestion);
 }
 
-NearMissFindings LibraryResult::answer(std::uint32_t pair, NearMissQuestion q) const {
+LibraryResult::KeptAnswer LibraryResult::kept(std::uint32_t pair, NearMissQuestion q) const {
   if (answered(pair, q) != 2) return {};
-  return {true, std::string(strings_.text(nearMissReadings_.at(std::uint64_t{pair} * 8 + q)))};
+  const std::uint32_t id = nearMissReadings_.at(std::uint64_t{pair} * 8 + q);
+  // a finding without a reading gives no 候補
+  return {true, strings_.text(id).empty() ? 0 : id + 1};
 }
 
 namespace {
@@ -257,8 +255,8 @@ bool endsInOkuriganasKana(const ResultStore& s, const RubyItem& item) {
 }
 }  // namespace
 
-NearMissFindings LibraryResult::doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
-                                        const ReadingSource& check) {
+LibraryResult::KeptAnswer LibraryResult::doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
+                                                 const ReadingSource& check) {
   // Whatever the rest of the okurigana, the answer depends on the key and the ruby alone.
   if (!endsInOkuriganasKana(s, item)) return {};
   return asked(pair, Doubled, s, check, item);
@@ -273,8 +271,8 @@ bool ownKanaQuestion(const RubyItem& item, NearMissQuestion& q) {
 }
 }  // namespace
 
-NearMissFindings LibraryResult::ownKana(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
-                                        const ReadingSource& check) {
+LibraryResult::KeptAnswer LibraryResult::ownKana(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
+                                                 const ReadingSource& check) {
   NearMissQuestion q;
   if (!ownKanaQuestion(item, q)) return {};
   return asked(pair, q, s, check, item);

@@ -209,20 +209,24 @@ class LibraryResult {
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
                     ItemFindings& found, bool ownReading);
+  // A kept answer to a ！ or 候補 question: whether it found something, and 1 + the id in
+  // strings_ of the reading it found (0 for none).
+  struct KeptAnswer {
+    bool nearMiss = false;
+    std::uint32_t reading = 0;
+  };
   // The ！ of a ruby that ends in its okurigana's first kana, asked once per pair.
-  NearMissFindings doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check);
+  KeptAnswer doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check);
   // The ！ of a ruby spelled against its book's kana, asked once per pair and kind of book.
-  NearMissFindings ownKana(const ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check);
+  KeptAnswer ownKana(const ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check);
   // The answer to a question of the pair: 0 not asked, 1 nothing found, 2 found.
   unsigned answered(std::uint32_t pair, NearMissQuestion q) const { return checks_[pair].nearMissAnswers >> (2 * q) & 3; }
-  void keepAnswer(std::uint32_t pair, NearMissQuestion q, bool found, const std::string& reading);
-  void keepAnswer(std::uint32_t pair, NearMissQuestion q, const NearMissFindings& f) { keepAnswer(pair, q, f.nearMiss, f.suggestion); }
-  // An answered question: whether it found something, and the reading it found.
-  NearMissFindings answer(std::uint32_t pair, NearMissQuestion q) const;
+  void keepAnswer(std::uint32_t pair, NearMissQuestion q, const NearMissFindings& f);
+  // An answered question's kept answer.
+  KeptAnswer kept(std::uint32_t pair, NearMissQuestion q) const;
   // The answer, asked of the item's pair first when it was not yet.
-  NearMissFindings asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s, const ReadingSource& check,
-                         const RubyItem& item);
-  void keepSuggestion(PairChecks& p, const std::string& reading);
+  KeptAnswer asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s, const ReadingSource& check,
+                   const RubyItem& item);
   // The questions of a fill asked on the threads (see the definition).
   struct FillQuestions;
   void askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, PartThreads& threads);

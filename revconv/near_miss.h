@@ -94,10 +94,12 @@ std::string suggestionFor(const ResultStore& s, const ReadingSource& source, con
 // per pair, or per pair and kind of book): for an unconfirmed occurrence (×) no ！ and the
 // nearest reading; else the pair's voicing, then this occurrence's doubled okurigana, then its
 // spelling against its book's kana (not for a spelling the book repeats: that is its own).
+// The findings are of the type pair.voicing() returns; nearest() gives the reading they hold.
 template <class PairAnswers>
-NearMissFindings nearMissOf(PairAnswers& pair, const RubyItem& member, bool unconfirmed, bool repeatedInBook) {
-  if (unconfirmed) return {false, pair.nearest()};
-  NearMissFindings found = pair.voicing();
+auto nearMissOf(PairAnswers& pair, const RubyItem& member, bool unconfirmed, bool repeatedInBook) {
+  using Findings = decltype(pair.voicing());
+  if (unconfirmed) return Findings{false, pair.nearest()};
+  Findings found = pair.voicing();
   if (found.nearMiss) return found;
   found = pair.doubled(member);
   return found.nearMiss || repeatedInBook ? found : pair.ownKana(member);
