@@ -115,6 +115,15 @@ out="$(run --no-limit --utf8 --view grouped --no-default-dictionaries --check="$
 q=×; if [ -f /usr/share/edict/kanjidic ]; then q=？; fi
 check "the check confirms exactly the pairs written" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|頭脳 あたま ◎|ＡＢ カタカナ ×|漢  ×|a/b えーびー ×|嗤 （わら） ×|今日 こんにち $q|" "$out"
 
+# A pair is ？ only where its ruby composes in every kind of book it stands in: せんじゆつ is
+# 戦 + 術 in a book whose rubies do without small kana, not in one that writes きょう.
+mkdir -p "$work/kinds/a" "$work/kinds/b"
+sjis '戦術《せんじゆつ》\r\n' > "$work/kinds/a/1.txt"
+sjis '戦術《せんじゆつ》、今日《きょう》\r\n' > "$work/kinds/b/2.txt"
+pairs() { run --no-limit --utf8 --view grouped --no-default-dictionaries --check="$(win "$work/small.dic")" "$1" | LC_ALL=C awk -v RS='\r\n' -F'\t' 'NR > 1 { printf "%s %s %s|", $3, $4, $10 }'; }
+check "composed in the one kind of book it stands in" "戦術 せんじゆつ $q|" "$(pairs "$(win "$work/kinds/a")")"
+check "composed in one of its two kinds of book" "戦術 せんじゆつ ×|今日 きょう ×|" "$(pairs "$(win "$work/kinds")")"
+
 if [ "$kind" = native ]; then
   # Ctrl-C while the dictionary is read: nothing is checked, the table is still written.
   # The dictionary is a pipe, so the Ctrl-C surely comes while it is being read, however fast
