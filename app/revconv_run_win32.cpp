@@ -24,6 +24,9 @@ constexpr int CloseCommand = 1;
 constexpr UINT FinishMessage = WM_APP + 0x36;
 
 DWORD startTick = 0;
+// The run's worker thread, waited for once its dialog has closed: no worker outlives its run
+// (one still ending while the program exits could hold the loader lock it needs).
+HANDLE worker = nullptr;
 
 void showTime(DWORD now) {
   char text[64];
@@ -42,7 +45,7 @@ class BarProgress final : public RunProgress {
   HWND bar_;
 };
 
-void __cdecl reverseConversionWorker(void*) {
+unsigned __stdcall reverseConversionWorker(void*) {
   HWND dialog = process::progressDialog;
   HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
   SendMessageA(bar, PBM_SETRANGE32, 0, process::store().pendingCheckCount);
@@ -67,6 +70,7 @@ void __cdecl reverseConversionWorker(void*) {
   SetDlgItemTextA(dialog, IDC_PROGRESS_TEXT, "");
   SendMessageA(dialog, FinishMessage, 0, 0);
   PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
+  return 0;
 }
 
 INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -80,8 +84,8 @@ INT_PTR CALLBACK progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       fitCaptions(dialog);
       centerOnOwner(dialog);
       // Started here, so the worker never sees the dialog before its handle is stored.
-      if (_beginthread(reverseConversionWorker, 0, nullptr) == static_cast<uintptr_t>(-1))
-        PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
+      worker = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, reverseConversionWorker, nullptr, 0, nullptr));
+      if (worker == nullptr) PostMessageA(dialog, WM_COMMAND, CloseCommand, 0);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
@@ -115,6 +119,12 @@ void startReverseConversion(HWND dialog) {
   process::revConvRunning() = true;
   process::mainDialog = dialog;
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog, progressDialogProc, 0);
+  // The dialog closes on the worker's last message: the thread is only returning.
+  if (worker != nullptr) {
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    worker = nullptr;
+  }
   process::progressDialog = nullptr;
   if (!process::revConvRunning().load()) showWarning(dialog, "逆変換チェックを中止しました");
 }
