@@ -243,15 +243,9 @@ std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const 
   const std::vector<std::uint64_t>& filter = filterOf(key);
   const std::uint64_t bits = filterBits(hash);
   if ((filter[filterWord(hash, filter.size())] & bits) != bits) return {};
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = hash & mask; slots_[at].key != NoKey; at = (at + 1) & mask) {
-    if (slots_[at].hash != hash) continue;
-    const Key& k = keys_[slots_[at].key];
-    // the entries are fetched while the texts are compared
-    __builtin_prefetch(entries_.data() + k.first);
-    if (std::u16string_view(pool.data() + k.offset, k.length) == key) return {entries_.data() + k.first, k.end - k.first};
-  }
-  return {};
+  const std::uint32_t k = slots_[slotOf(pool, key, hash)].key;
+  if (k == NoKey) return {};
+  return {entries_.data() + keys_[k].first, keys_[k].end - keys_[k].first};
 }
 
 void SkkDictionary::loadText(std::string_view bytes) {
