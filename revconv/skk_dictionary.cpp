@@ -236,13 +236,16 @@ void SkkDictionary::CandidateIndex::prefetch(std::u16string_view key, std::uint3
   __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
 }
 
+bool SkkDictionary::CandidateIndex::mayHold(std::u16string_view key, std::uint32_t hash) const {
+  const std::vector<std::uint64_t>& filter = filterOf(key);
+  const std::uint64_t bits = filterBits(hash);
+  return (filter[filterWord(hash, filter.size())] & bits) == bits;
+}
+
 std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const std::u16string& pool,
                                                                           std::u16string_view key,
                                                                           std::uint32_t hash) const {
-  if (keys_.empty()) return {};
-  const std::vector<std::uint64_t>& filter = filterOf(key);
-  const std::uint64_t bits = filterBits(hash);
-  if ((filter[filterWord(hash, filter.size())] & bits) != bits) return {};
+  if (keys_.empty() || !mayHold(key, hash)) return {};
   const std::uint32_t k = slots_[slotOf(pool, key, hash)].key;
   if (k == NoKey) return {};
   return {entries_.data() + keys_[k].first, keys_[k].end - keys_[k].first};

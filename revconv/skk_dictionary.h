@@ -83,6 +83,7 @@ class SkkDictionary final : public ReadingProvider {
     static bool endsInHiragana(std::u16string_view key) { return !key.empty() && isHiraganaUtf16(key.back()); }
     // The filter of the keys that end as key does: in hiragana or not.
     const std::vector<std::uint64_t>& filterOf(std::u16string_view key) const { return filters_[endsInHiragana(key)]; }
+    bool mayHold(std::u16string_view key, std::uint32_t hash) const;
 
     std::vector<Slot> slots_;  // a power of two of them, at most half in use
     std::vector<Key> keys_;
