@@ -161,14 +161,34 @@ ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, c
   return found;
 }
 
+void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p) {
+  KeyFacts facts;
+  if (!askKeyFacts(s, check, item, facts)) {
+    p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
+    return;
+  }
+  p.keyVerdict = facts.keyAlone == ReadingMatch::Found ? 2 : 1;
+  p.keyCounted = facts.counted ? 2 : 1;
+  p.keyOkuri = facts.okuriKnown ? KeyOkuriKnown | (facts.kanaFollows ? KeyKanaFollows : 0) | facts.okuriLetters : 0;
+}
+
+std::uint8_t LibraryResult::okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
+                                            std::uint32_t pair) const {
+  KeyFacts facts;
+  facts.okuriKnown = (checks_[pair].keyOkuri & KeyOkuriKnown) != 0;
+  facts.kanaFollows = (checks_[pair].keyOkuri & KeyKanaFollows) != 0;
+  facts.okuriLetters = checks_[pair].keyOkuri & ~(KeyOkuriKnown | KeyKanaFollows);
+  return matchWithOkurigana(s, check, item, facts) == ReadingMatch::Found ? 2 : 1;
+}
+
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair,
                                          std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading) {
   PairChecks& p = checks_[pair];
-  if (p.keyVerdict == 0) p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
+  if (p.keyVerdict == 0) askKey(s, check, item, p);
   if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
     bool added = false;
     if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
-    if (*okurigana == 0) *okurigana = matchWithOkurigana(s, check, item) == ReadingMatch::Found ? 2 : 1;
+    if (*okurigana == 0) *okurigana = okuriganaAnswer(s, check, item, pair);
     p.confirmed += *okurigana == 2;
   }
   if (p.keyVerdict == 1 && (okurigana == nullptr || *okurigana == 1)) {
@@ -200,7 +220,8 @@ NearMissFindings askNearMiss(NearMissQuestion q, const ResultStore& s, const Rea
 
 LibraryResult::KeptAnswer LibraryResult::asked(std::uint32_t pair, NearMissQuestion q, const ResultStore& s,
                                                const ReadingSource& check, const RubyItem& item) {
-  if (answered(pair, q) == 0) keepAnswer(pair, q, askNearMiss(q, s, check, item));
+  // a key without counted readings finds nothing
+  if (answered(pair, q) == 0) keepAnswer(pair, q, checks_[pair].keyCounted == 1 ? NearMissFindings{} : askNearMiss(q, s, check, item));
   return kept(pair, q);
 }
 
@@ -520,7 +541,7 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
     const RubyItem& item = s.items[fill.newPairs[q]];
-    checks_[pairIds[fill.newPairs[q]]].keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
+    askKey(s, check, item, checks_[pairIds[fill.newPairs[q]]]);
   });
   std::vector<std::uint32_t> unconfirmed;    // the items the key alone does not confirm
   std::vector<std::uint32_t> withOkurigana;  // of them, those with okurigana
@@ -561,7 +582,7 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
   }
   askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
     const std::uint32_t i = okuriganaQuestions[q];
-    *fill.okurigana[i] = matchWithOkurigana(s, check, s.items[i]) == ReadingMatch::Found ? 2 : 1;
+    *fill.okurigana[i] = okuriganaAnswer(s, check, s.items[i], pairIds[i]);
   });
   auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
     return checks_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
@@ -607,23 +628,26 @@ void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill
     for (const Question& question : questions) keepAnswer(pairIds[question.item], question.kind, question.found);
   };
   std::vector<Question> questions;
+  // a question of a key without counted readings finds nothing: answered at once
+  auto add = [&](std::uint32_t i, NearMissQuestion kind) {
+    if (checks_[pairIds[i]].keyCounted == 1) keepAnswer(pairIds[i], kind, {});
+    else questions.push_back({i, kind, {}});
+  };
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
     if (unconfirmed[i]) {
-      if (answered(pairIds[i], Nearest) == 0) questions.push_back({i, Nearest, {}});
+      if (answered(pairIds[i], Nearest) == 0) add(i, Nearest);
     } else if (answered(pairIds[i], Voicing) == 0) {
-      questions.push_back({i, Voicing, {}});
+      add(i, Voicing);
     }
   }
   askAndKeep(questions);
   questions.clear();
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
     if (unconfirmed[i] || answered(pairIds[i], Voicing) == 2) continue;
-    if (answered(pairIds[i], Doubled) == 0 && endsInOkuriganasKana(s, s.items[i]))
-      questions.push_back({i, Doubled, {}});
+    if (answered(pairIds[i], Doubled) == 0 && endsInOkuriganasKana(s, s.items[i])) add(i, Doubled);
     // asked whatever the doubled okurigana says: an occurrence without it may need it
     NearMissQuestion own;
-    if (!fill.repeated[i] && ownKanaQuestion(s.items[i], own) && answered(pairIds[i], own) == 0)
-      questions.push_back({i, own, {}});
+    if (!fill.repeated[i] && ownKanaQuestion(s.items[i], own) && answered(pairIds[i], own) == 0) add(i, own);
   }
   askAndKeep(questions);
 }

@@ -81,7 +81,15 @@ struct PairChecks {
   bool ownReading = false;  // given at least BookRepeatMin times in one book: no ×
   // Two bits for each NearMissQuestion: 0 not asked, 1 nothing found, 2 found (its reading kept apart).
   std::uint16_t nearMissAnswers = 0;
+  // What the look-up of the key found (KeyFacts): 0 not looked up, 1 no reading of the key
+  // carries a count of books, so that no ！ or 候補 question finds anything, 2 one does.
+  std::uint8_t keyCounted = 0;
+  // KeyOkuriKnown with KeyFacts::okuriKnown, KeyKanaFollows with its kanaFollows, and its
+  // okuriLetters below them.
+  std::uint32_t keyOkuri = 0;
 };
+constexpr std::uint32_t KeyOkuriKnown = 1u << 31;
+constexpr std::uint32_t KeyKanaFollows = 1u << 30;
 
 struct LibraryFile {
   std::string name;
@@ -203,6 +211,11 @@ class LibraryResult {
   // item's okurigana answer, found here when still null.
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t*& okurigana,
                             const ReadingSource& check, bool ownReading);
+  // The key alone's verdict of a pair, with what its look-up found.
+  static void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p);
+  // The answer of the occurrence's okurigana question.
+  std::uint8_t okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
+                               std::uint32_t pair) const;
   // What the answers say of an occurrence (its okurigana answer, or null without one asked).
   ItemFindings findings(const RubyItem& item, std::uint32_t pair, const std::uint8_t* okurigana, bool ownReading) const;
   struct PairAnswers;

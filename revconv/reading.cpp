@@ -6,6 +6,7 @@
 
 #include "engine/sjis.h"
 #include "revconv/cache.h"
+#include "revconv/skk_dictionary.h"
 #include "revconv/text_codec.h"
 #include "settings/settings.h"
 
@@ -285,6 +286,118 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
   }
   if (encodable) cacheRecord(process::revConvCache(), key, okuriLength, words, verdict);
   return matchOf(verdict);
+}
+
+namespace {
+
+// The reading as a list of candidates holds it: CP932, widened, in hiragana.
+std::string candidateForm(std::u16string_view reading) {
+  const std::string bytes = utf16ToCp932(std::u16string(reading).c_str());
+  std::string form(2 * bytes.size() + 1, '\0');
+  widenHalfWidth(bytes.c_str(), form.data(), static_cast<std::uint32_t>(form.size()));
+  katakanaToHiragana(form.data());
+  form.resize(std::strlen(form.c_str()));
+  return form;
+}
+
+// Bytes a reading of that many characters may take in a list: two a character, and its NUL.
+constexpr std::size_t listBytes(std::size_t chars) { return 2 * chars + 1; }
+// Bounds under which a list of readings holds every one of them (MaxReadings of them in
+// QueryAreaBytes): the most okuri-ari entries of a key, and the bytes they take with an
+// okurigana of at most LongestKnownChars, counted for each okurigana question.
+constexpr std::size_t MostKnownOkuriEntries = 64;
+constexpr std::size_t LongestKnownChars = 32;
+constexpr std::size_t KnownOkuriBytes = 2048;
+
+// Whether the reading as a list holds it (candidateForm) is the text; a reading of hiragana alone,
+// the most of them, is compared where it is.
+bool readsAs(std::u16string_view reading, std::string_view text) {
+  if (!std::all_of(reading.begin(), reading.end(), [](char16_t c) { return isHiraganaUtf16(c); }))
+    return candidateForm(reading) == text;
+  if (text.size() != 2 * reading.size()) return false;
+  for (std::size_t i = 0; i < reading.size(); ++i) {
+    const unsigned code = hiraganaOfUtf16(reading[i]);
+    if (static_cast<unsigned char>(text[2 * i]) != code >> 8 || static_cast<unsigned char>(text[2 * i + 1]) != (code & 0xFF))
+      return false;
+  }
+  return true;
+}
+
+bool allHiragana(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) { return isHiraganaUtf16(c); });
+}
+
+}  // namespace
+
+bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, KeyFacts& facts) {
+  if (source.provider == nullptr || process::settings().useRevConvCache != 0) return false;
+  const char* key = text(s, item.keyId);
+  const std::string_view ruby = text(s, item.rubyId);
+  const std::u16string key16 = cp932ToUtf16(key);
+  // A key ending in hiragana is also read through okuri-ari entries of its beginning.
+  if (key16.empty() || isHiraganaUtf16(key16.back()) || !leavesRoomForList(std::strlen(key))) return false;
+  std::vector<KeyEntry> entries;
+  bool kanaFollows = false;
+  if (!source.provider->keyEntries(key16, entries, kanaFollows)) return false;
+  KeyFacts found;
+  found.kanaFollows = kanaFollows;
+  std::size_t readings = 0;
+  std::size_t bytes = 0;
+  std::size_t okuriEntries = 0;
+  std::size_t okuriBytes = 0;
+  for (const KeyEntry& e : entries) {
+    found.counted = found.counted || e.books > 0;
+    if (e.okuriLetter == 0) {
+      ++readings;
+      bytes += listBytes(e.reading.size());
+      if (found.keyAlone == ReadingMatch::NotFound && readsAs(e.reading, ruby)) found.keyAlone = ReadingMatch::Found;
+    } else {
+      ++okuriEntries;
+      okuriBytes += listBytes(e.reading.size() + LongestKnownChars);
+      if (e.okuriLetter >= 'a' && e.okuriLetter <= 'z' && readsAs(e.reading, ruby))
+        found.okuriLetters |= 1u << (e.okuriLetter - 'a');
+    }
+  }
+  // the key alone's list holds every reading of its okuri-nasi entries
+  if (readings >= MaxReadings || bytes + 8 >= QueryAreaBytes || ruby.size() + 2 > QueryAreaBytes) return false;
+  found.okuriKnown = okuriEntries <= MostKnownOkuriEntries && okuriBytes <= KnownOkuriBytes;
+  facts = found;
+  return true;
+}
+
+ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,
+                                const KeyFacts& facts) {
+  if (!facts.okuriKnown || process::settings().useRevConvCache != 0) return matchWithOkurigana(s, source, item);
+  const char* key = text(s, item.keyId);
+  const char* okurigana = text(s, item.okuriganaId);
+  const std::string_view ruby = text(s, item.rubyId);
+  const std::u16string key16 = cp932ToUtf16(key);
+  const std::u16string okurigana16 = cp932ToUtf16(okurigana);
+  const std::size_t queryBytes = std::strlen(key) + std::strlen(okurigana) + 1;
+  if (okurigana16.empty() || okurigana16.size() > LongestKnownChars || !allHiragana(okurigana16) ||
+      !leavesRoomForList(queryBytes))
+    return matchWithOkurigana(s, source, item);
+  // An entry of the key "ruby c" reads key + okurigana as ruby + okurigana when c may begin its first kana.
+  bool byKey = false;
+  for (const char* letter = okuriInitials(okurigana16[0]); *letter != 0; ++letter)
+    byKey = byKey || (facts.okuriLetters >> (*letter - 'a') & 1) != 0;
+  // Whether the list the question fills holds every reading, the key's okuri-ari ones first.
+  std::size_t bytes = queryBytes + KnownOkuriBytes + 1;
+  auto holdsAll = [&](std::size_t readings) { return readings < MaxReadings && bytes + 4 <= QueryAreaBytes; };
+  if (!holdsAll(MostKnownOkuriEntries)) return matchWithOkurigana(s, source, item);
+  // no other entry reads the text
+  if (!facts.kanaFollows) return byKey ? ReadingMatch::Found : ReadingMatch::NotFound;
+  std::vector<std::u16string> past;
+  if (!source.provider->readingsPastKey(key16 + okurigana16, key16.size(), past)) return matchWithOkurigana(s, source, item);
+  for (const std::u16string& reading : past) bytes += listBytes(reading.size());
+  if (!holdsAll(past.size() + MostKnownOkuriEntries)) return matchWithOkurigana(s, source, item);
+  if (byKey) return ReadingMatch::Found;
+  const std::size_t okuriganaBytes = queryBytes - 1 - std::strlen(key);
+  for (const std::u16string& reading : past) {
+    const std::string form = candidateForm(reading);
+    if (form.size() == ruby.size() + okuriganaBytes && form.compare(0, ruby.size(), ruby) == 0) return ReadingMatch::Found;
+  }
+  return ReadingMatch::NotFound;
 }
 
 }  // namespace obel

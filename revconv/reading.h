@@ -20,6 +20,15 @@ struct CountedReading {
   std::uint32_t books;
 };
 
+// An entry a dictionary holds for a candidate text: its reading (a view into the dictionary,
+// valid as long as it is), the romaji letter of an okuri-ari line (0 for an okuri-nasi one) and
+// the count of books its annotation gives (0 without one).
+struct KeyEntry {
+  std::u16string_view reading;
+  char okuriLetter;
+  std::uint32_t books;
+};
+
 // Given a UTF-16 text, the readings it knows for it in its own order (none is a valid answer).
 // context and layout are whatever handles the provider needs (the input context and keyboard
 // layout of the input method), or null.
@@ -33,6 +42,23 @@ class ReadingProvider {
   virtual void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
     static_cast<void>(key);
     static_cast<void>(out);
+  }
+  // Every entry of the candidate text, in the order readings gives them, and in kanaFollows
+  // whether some candidate may be the text followed by hiragana (true when unsure); false, with
+  // out and kanaFollows as they were, from a provider that keeps no entries (an input method).
+  virtual bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) {
+    static_cast<void>(key);
+    static_cast<void>(out);
+    static_cast<void>(kanaFollows);
+    return false;
+  }
+  // The readings of text without those of the okuri-ari entries of text[0, keyLength) itself,
+  // in their order; false, with out as it was, from a provider that cannot leave them out.
+  virtual bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) {
+    static_cast<void>(text);
+    static_cast<void>(keyLength);
+    static_cast<void>(out);
+    return false;
   }
 };
 
@@ -82,6 +108,29 @@ ReadingMatch matchKeyAlone(const ResultStore& s, const ReadingSource& source, co
 // Found when the readings of key string + okurigana contain one that begins with the ruby string
 // and is as long as ruby string and okurigana together. The okurigana is not empty.
 ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// What one look-up of a key's entries tells of the questions of a pair (key, ruby) that need
+// the key itself: whether it alone reads as the ruby, whether some reading of it carries a count
+// of books (without one the ！ and 候補 questions find nothing), and which okurigana would confirm
+// the ruby through an okuri-ari entry of the key.
+struct KeyFacts {
+  ReadingMatch keyAlone = ReadingMatch::NotFound;
+  bool counted = false;
+  // The okuri-ari entries below stand for the look-up of the key in every okurigana question:
+  // the key does not end in hiragana, and its entries are few and short enough that no list of
+  // readings leaves one out.
+  bool okuriKnown = false;
+  std::uint32_t okuriLetters = 0;  // bit c - 'a' for an okuri-ari entry of the key "ruby c"
+  // Some candidate may be the key followed by hiragana: without one, an okurigana question needs
+  // no look-up but of the key itself.
+  bool kanaFollows = true;
+};
+// False, with facts as they were, when the provider keeps no entries or the verdict cache is in
+// use: then matchKeyAlone and the other questions are asked as they are.
+bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, KeyFacts& facts);
+// matchWithOkurigana, with what the key's look-up found (facts.okuriKnown) used instead of
+// looking the key up again.
+ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,
+                                const KeyFacts& facts);
 // True when a book writes its rubies without small kana: at most 1 in 100 of them holds one
 // (a stray modern ruby in an old book), of books that write small kana 2 in 100 or more.
 bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies);

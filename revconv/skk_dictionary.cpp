@@ -78,6 +78,8 @@ std::uint32_t candidateHash(std::u16string_view text) { return mixed(fnvState(te
 
 // The filter gives a candidate this many bits of its own on average, two of them set.
 constexpr std::size_t FilterBitsPerKey = 16;
+// The filter of the beginnings of the keys that end in hiragana gives each this many.
+constexpr std::size_t StemFilterBitsPerKey = 64;
 // The two bits a hash sets in its word of the filter.
 constexpr std::uint64_t filterBits(std::uint32_t hash) { return 1ull << (hash & 63) | 1ull << (hash >> 6 & 63); }
 // The word of a filter of words words a hash picks, from its high bits.
@@ -156,6 +158,7 @@ void SkkDictionary::CandidateIndex::clear() {
   entries_.clear();
   staged_.clear();
   for (std::vector<std::uint64_t>& filter : filters_) filter.clear();
+  kanaStems_.clear();
 }
 
 std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, std::u16string_view key,
@@ -192,9 +195,9 @@ void SkkDictionary::CandidateIndex::add(const std::u16string& pool, std::uint32_
   staged_.push_back({slots_[at].key, entry});
 }
 
-void SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
-  // Each key's entries in the order they came (a counting sort), a reading that a line gives
-  // a candidate twice kept once.
+std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
+  // Each key's entries in the order they came (a counting sort), those of okuri-nasi lines
+  // first, a reading that a line gives a candidate twice kept once.
   for (const StagedEntry& staged : staged_) ++keys_[staged.key].end;
   std::uint32_t next = 0;
   for (Key& key : keys_) {
@@ -203,7 +206,9 @@ void SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
     key.end = key.first;
   }
   entries_.resize(staged_.size());
-  for (const StagedEntry& staged : staged_) entries_[keys_[staged.key].end++] = staged.entry;
+  for (const bool okuri : {false, true})
+    for (const StagedEntry& staged : staged_)
+      if ((staged.entry.okuriLetter != 0) == okuri) entries_[keys_[staged.key].end++] = staged.entry;
   std::vector<StagedEntry>().swap(staged_);
   std::uint32_t kept = 0;
   for (Key& key : keys_) {
@@ -216,10 +221,21 @@ void SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
   entries_.resize(kept);
   entries_.shrink_to_fit();
   keys_.shrink_to_fit();
+  std::size_t candidates = 0;  // of each kind: a key with entries of both counts twice
+  for (const Key& key : keys_)
+    candidates += 1 + (entries_[key.first].okuriLetter == 0 && entries_[key.end - 1].okuriLetter != 0);
 
   auto textOf = [&](const Key& key) { return std::u16string_view(pool.data() + key.offset, key.length); };
   std::size_t kanaEnded = 0;
   for (const Key& key : keys_) kanaEnded += endsInHiragana(textOf(key));
+  kanaStems_.assign(kanaEnded * StemFilterBitsPerKey / 64 + 1, 0);
+  for (const Key& key : keys_) {
+    std::u16string_view stem = textOf(key);
+    while (endsInHiragana(stem)) stem.remove_suffix(1);
+    if (stem.size() == key.length || stem.empty()) continue;
+    const std::uint32_t hash = candidateHash(stem);
+    kanaStems_[filterWord(hash, kanaStems_.size())] |= filterBits(hash);
+  }
   filters_[0].assign((keys_.size() - kanaEnded) * FilterBitsPerKey / 64 + 1, 0);
   filters_[1].assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
   for (const Slot& slot : slots_) {
@@ -227,6 +243,7 @@ void SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
     std::vector<std::uint64_t>& filter = filters_[endsInHiragana(textOf(keys_[slot.key]))];
     filter[filterWord(slot.hash, filter.size())] |= filterBits(slot.hash);
   }
+  return candidates;
 }
 
 void SkkDictionary::CandidateIndex::prefetch(std::u16string_view key, std::uint32_t hash) const {
@@ -234,6 +251,12 @@ void SkkDictionary::CandidateIndex::prefetch(std::u16string_view key, std::uint3
   const std::vector<std::uint64_t>& filter = filterOf(key);
   __builtin_prefetch(&filter[filterWord(hash, filter.size())]);
   __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+bool SkkDictionary::CandidateIndex::mayBeFollowedByKana(std::uint32_t hash) const {
+  if (kanaStems_.empty()) return false;
+  const std::uint64_t bits = filterBits(hash);
+  return (kanaStems_[filterWord(hash, kanaStems_.size())] & bits) == bits;
 }
 
 bool SkkDictionary::CandidateIndex::mayHold(std::u16string_view key, std::uint32_t hash) const {
@@ -253,8 +276,8 @@ std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const 
 
 void SkkDictionary::loadText(std::string_view bytes) {
   pool_.clear();
-  nasi_.clear();
-  ari_.clear();
+  index_.clear();
+  candidateCount_ = 0;
   counted_ = false;
   longestAri_ = 0;
   mostAriKana_ = 0;
@@ -275,8 +298,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   // views of the index stay valid.
   pool_.reserve(total);
   for (const std::u16string& line : lines) addLine(line);
-  nasi_.finish(pool_);
-  ari_.finish(pool_);
+  candidateCount_ = index_.finish(pool_);
 }
 
 void SkkDictionary::addLine(const std::u16string& line) {
@@ -295,7 +317,6 @@ void SkkDictionary::addLine(const std::u16string& line) {
   if (head.size() > MaxReadingLength) return;
   const std::uint32_t readingOffset = static_cast<std::uint32_t>(pool_.size());
   pool_.append(head);
-  CandidateIndex& index = okuri ? ari_ : nasi_;
 
   bool inBlock = false;  // inside an okurigana block "[る/走/]"
   std::size_t position = space + 2;
@@ -322,7 +343,7 @@ void SkkDictionary::addLine(const std::u16string& line) {
     if (candidate.find(u'\xFFFD') != std::u16string_view::npos) continue;
     const std::size_t at = pool_.size();
     pool_.append(candidate);
-    index.add(pool_, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
+    index_.add(pool_, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
               candidateHash(candidate),
               {readingOffset, static_cast<std::uint32_t>(head.size()), static_cast<unsigned char>(okuri), books});
     if (okuri) {
@@ -336,6 +357,25 @@ void SkkDictionary::addLine(const std::u16string& line) {
 }
 
 void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vector<std::u16string>& out) {
+  readingsSkipping(text, std::u16string::npos, out);
+}
+
+bool SkkDictionary::readingsPastKey(const std::u16string& text, std::size_t keyLength,
+                                    std::vector<std::u16string>& out) {
+  readingsSkipping(text, keyLength, out);
+  return true;
+}
+
+bool SkkDictionary::keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) {
+  const std::uint32_t hash = candidateHash(key);
+  kanaFollows = kanaFollows || index_.mayBeFollowedByKana(hash);
+  for (const Entry& e : index_.find(pool_, key, hash))
+    out.push_back({pooled(e), static_cast<char>(e.okuriLetter), e.books});
+  return true;
+}
+
+void SkkDictionary::readingsSkipping(const std::u16string& text, std::size_t skipped,
+                                     std::vector<std::u16string>& out) const {
   auto add = [&out](std::u16string reading) {
     for (const std::u16string& known : out)
       if (known == reading) return;
@@ -361,15 +401,18 @@ void SkkDictionary::readings(void*, void*, const std::u16string& text, std::vect
   }
 
   // every look-up's first reads begun at once
-  nasi_.prefetch(text, mixed(state));
+  index_.prefetch(text, mixed(state));
   std::uint32_t at = splitState;
   for (std::size_t split = longest; split >= kanaStart; at = fnvUnstep(at, text[split - 1]), --split)
-    ari_.prefetch(std::u16string_view(text.data(), split), mixed(at));
-  for (const Entry& e : nasi_.find(pool_, text, mixed(state))) add(std::u16string(pooled(e)));
+    if (split != skipped) index_.prefetch(std::u16string_view(text.data(), split), mixed(at));
+  for (const Entry& e : index_.find(pool_, text, mixed(state)))
+    if (e.okuriLetter == 0) add(std::u16string(pooled(e)));
   for (std::size_t split = longest; split >= kanaStart; --split) {
     const char* initials = okuriInitials(text[split]);
-    for (const Entry& e : ari_.find(pool_, std::u16string_view(text.data(), split), mixed(splitState))) {
-      if (std::strchr(initials, static_cast<char>(e.okuriLetter)) == nullptr) continue;
+    const std::span<const Entry> found =
+        split == skipped ? std::span<const Entry>() : index_.find(pool_, std::u16string_view(text.data(), split), mixed(splitState));
+    for (const Entry& e : found) {
+      if (e.okuriLetter == 0 || std::strchr(initials, static_cast<char>(e.okuriLetter)) == nullptr) continue;
       std::u16string full(pooled(e));
       full.append(text, split, std::u16string::npos);
       add(std::move(full));
@@ -392,9 +435,8 @@ std::uint32_t annotationBooks(std::u16string_view annotation) {
 void SkkDictionary::countedReadings(const std::u16string& key, std::vector<CountedReading>& out) {
   if (!counted_) return;
   const std::uint32_t hash = candidateHash(key);
-  for (const CandidateIndex* index : {&nasi_, &ari_})
-    for (const Entry& e : index->find(pool_, key, hash))
-      if (e.books > 0) addCountedReading(out, pooled(e), e.books);
+  for (const Entry& e : index_.find(pool_, key, hash))
+    if (e.books > 0) addCountedReading(out, pooled(e), e.books);
 }
 
 std::vector<std::string> splitDictionaryList(std::string_view list) {
@@ -522,6 +564,17 @@ void DictionaryList::readings(void* context, void* layout, const std::u16string&
                               std::vector<std::u16string>& out) {
   // each dictionary adds only the readings that out does not hold yet
   for (const auto& dictionary : dictionaries_) dictionary->readings(context, layout, text, out);
+}
+
+bool DictionaryList::keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) {
+  for (const auto& dictionary : dictionaries_) dictionary->keyEntries(key, out, kanaFollows);
+  return true;
+}
+
+bool DictionaryList::readingsPastKey(const std::u16string& text, std::size_t keyLength,
+                                     std::vector<std::u16string>& out) {
+  for (const auto& dictionary : dictionaries_) dictionary->readingsPastKey(text, keyLength, out);
+  return true;
 }
 
 }  // namespace obel

@@ -26,12 +26,16 @@ class SkkDictionary final : public ReadingProvider {
   // Indexes dictionary text already in memory (the whole file's bytes).
   void loadText(std::string_view bytes);
   // Distinct candidate texts of both kinds of line.
-  std::size_t candidateCount() const { return nasi_.size() + ari_.size(); }
+  std::size_t candidateCount() const { return candidateCount_; }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
   void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
+  bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
+  bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) override;
 
  private:
+  // readings without the okuri-ari look-up of text[0, skipped) (none skipped for npos)
+  void readingsSkipping(const std::u16string& text, std::size_t skipped, std::vector<std::u16string>& out) const;
   // A candidate's reading (its line's head, in the pool), the letter of an okuri-ari line (0 for
   // okuri-nasi) and the count of books its annotation gives (0 without one): all a look-up reads
   // of an entry, in the entry itself.
@@ -43,8 +47,9 @@ class SkkDictionary final : public ReadingProvider {
   };
   // A line whose reading is longer is left out: no reading is a thousandth as long.
   static constexpr std::size_t MaxReadingLength = (1u << 24) - 1;
-  // The candidate texts of one kind of line with the entries of each, in dictionary order. Most
-  // texts asked about are no candidate: a filter of a few bits a candidate answers most of them
+  // The candidate texts of both kinds of line with the entries of each: those of okuri-nasi
+  // lines first, then those of okuri-ari ones, each kind in dictionary order, so that one look-up
+  // of a text finds both. Most texts asked about are no candidate: a filter of a few bits a candidate answers most of them
   // from one 64-bit word, and the rest from a flat table of hashes, where a key's text is read
   // only when its hash agrees. Keys view into the pool, which is sized before any key is made
   // and never moves afterwards. A text with okurigana ends in hiragana, and few candidates do:
@@ -54,10 +59,14 @@ class SkkDictionary final : public ReadingProvider {
     void clear();
     // During the load: one more entry of the candidate pool[offset, offset + length).
     void add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
-    // Ends the load: the entries of each key side by side, and the filters.
-    void finish(const std::u16string& pool);
+    // Ends the load: the entries of each key side by side, and the filters. Returns the number
+    // of candidate texts of each kind of line, counted apart.
+    std::size_t finish(const std::u16string& pool);
     // The entries of the candidate, none when it is not one; hash is the key's (candidateHash).
     std::span<const Entry> find(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
+    // Whether some candidate is the text of that hash followed by hiragana; true, too, for a few
+    // texts that are not.
+    bool mayBeFollowedByKana(std::uint32_t hash) const;
     // Begins to fetch what find(key, hash) reads first, so that several look-ups wait for memory at once.
     void prefetch(std::u16string_view key, std::uint32_t hash) const;
     std::size_t size() const { return keys_.size(); }
@@ -90,14 +99,17 @@ class SkkDictionary final : public ReadingProvider {
     std::vector<Entry> entries_;
     std::vector<StagedEntry> staged_;  // the entries as the load adds them
     std::vector<std::uint64_t> filters_[2];  // of the keys that end in hiragana: [1]
+    // A filter of the keys that end in hiragana, without their hiragana: kept small, with more
+    // bits a key than the others, as most keys asked about are no such beginning.
+    std::vector<std::uint64_t> kanaStems_;
   };
   void addLine(const std::u16string& line);
   std::u16string_view pooled(const Entry& e) const { return {pool_.data() + e.offset, e.length}; }
 
   // Readings and candidate texts.
   std::u16string pool_;
-  CandidateIndex nasi_;
-  CandidateIndex ari_;
+  CandidateIndex index_;
+  std::size_t candidateCount_ = 0;
   bool counted_ = false;  // some reading has a count: only then is countedReadings asked of the index
   // The longest candidate of an okuri-ari line: a text is cut before its kana no further in.
   std::size_t longestAri_ = 0;
@@ -138,6 +150,8 @@ class DictionaryList final : public ReadingProvider {
   std::size_t size() const { return dictionaries_.size(); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
+  bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
+  bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) override;
 
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved

@@ -245,6 +245,58 @@ TEST(RevConvDictionary, ConfirmsItemsThroughTheVerdictTests) {
   EXPECT_EQ(matchWithOkurigana(s, source, obel::test::appendItem(s, "走", "そう", "る")), ReadingMatch::NotFound);
 }
 
+// The library's check looks a key up once (askKeyFacts) and answers its okurigana questions from
+// that: every verdict as the two tests give it, whatever kind of entry reads the text.
+TEST(RevConvDictionary, OneLookUpOfTheKeyGivesTheVerdictsOfTheTests) {
+  std::string text = reinterpret_cast<const char*>(
+      u8";; -*- coding: utf-8 -*-\nはしr /走/\nおもh /思/\nおもk /思/\nおもひ /思ひ/\nつよがr /強が/\nひかり /光;4/\n"
+      u8"ヒカリ /陽/\nとびだs /飛び出/\n");
+  for (int i = 0; i < 70; ++i) {  // a key with more okuri-ari entries than one look-up answers for
+    const char16_t reading[] = {u'か', static_cast<char16_t>(u'ぁ' + i), u'k', 0};
+    std::string utf8;
+    for (const char16_t* c = reading; *c; ++c) {
+      if (*c < 0x80) utf8 += static_cast<char>(*c);
+      else utf8 += {static_cast<char>(0xE0 | *c >> 12), static_cast<char>(0x80 | (*c >> 6 & 0x3F)), static_cast<char>(0x80 | (*c & 0x3F))};
+    }
+    text += utf8 + reinterpret_cast<const char*>(u8" /多/\n");
+  }
+  SkkDictionary d;
+  d.loadText(text);
+  ResultStore& s = process::store();
+  clear(s);
+  ReadingSource source{&d, nullptr, nullptr};
+  const struct {
+    const char *key, *ruby, *okurigana;
+    bool keyAlone, withOkurigana, counted;
+  } cases[] = {
+      {"走", "はし", "る", false, true, false},     // the key's okuri-ari entry
+      {"走", "はし", "った", false, false, false},  // its letter does not begin っ
+      {"思", "おも", "ひ", false, true, false},     // okuri-ari, and okuri-nasi 思ひ
+      {"思", "おも", "く", false, true, false},     // the key's entry, where 思ひ is looked up too
+      {"思", "おもひ", "で", false, false, false},
+      {"強", "つよ", "がる", false, true, false},   // only an entry of the key with a kana of its okurigana
+      {"強", "つよ", "がく", false, false, false},
+      {"光", "ひかり", "", true, false, true},
+      {"陽", "ひかり", "", true, false, false},    // a reading in katakana
+      {"飛び出", "とびだ", "す", false, true, false},
+      {"多", "かぁ", "く", false, true, false},     // too many okuri-ari entries: asked as they are
+      {"多", "かぇ", "く", false, true, false},
+      {"多", "かえ", "た", false, false, false},
+  };
+  for (const auto& c : cases) {
+    const RubyItem& item = obel::test::appendItem(s, c.key, c.ruby, c.okurigana);
+    const std::string name = std::string(c.key) + " " + c.ruby + " " + c.okurigana;
+    KeyFacts facts;
+    ASSERT_TRUE(askKeyFacts(s, source, item, facts)) << name;
+    EXPECT_EQ(facts.keyAlone == ReadingMatch::Found, c.keyAlone) << name;
+    EXPECT_EQ(matchKeyAlone(s, source, item) == ReadingMatch::Found, c.keyAlone) << name;
+    EXPECT_EQ(facts.counted, c.counted) << name;
+    if (c.okurigana[0] == 0) continue;
+    EXPECT_EQ(matchWithOkurigana(s, source, item, facts) == ReadingMatch::Found, c.withOkurigana) << name;
+    EXPECT_EQ(matchWithOkurigana(s, source, item) == ReadingMatch::Found, c.withOkurigana) << name;
+  }
+}
+
 TEST(RevConvDictionary, InstalledDictionaryKnowsCommonWords) {
 #ifdef _WIN32
   const char* path = "Z:\\usr\\share\\skk\\SKK-JISYO.L";
