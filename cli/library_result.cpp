@@ -161,7 +161,8 @@ ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, c
   return found;
 }
 
-void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p) {
+void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
+                           std::unique_ptr<KeyAnswers>& answers) {
   KeyFacts facts;
   if (!askKeyFacts(s, check, item, facts)) {
     p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
@@ -170,6 +171,25 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
   p.keyVerdict = facts.keyAlone == ReadingMatch::Found ? 2 : 1;
   p.keyCounted = facts.counted ? 2 : 1;
   p.keyOkuri = facts.okuriKnown ? KeyOkuriKnown | (facts.kanaFollows ? KeyKanaFollows : 0) | facts.okuriLetters : 0;
+  if (!facts.counted) return;
+  // every question answered now, from the readings in hand: a question never asked costs less
+  // than looking the key up again
+  const std::vector<CountedReading>& counted = facts.countedReadings;
+  const char* ruby = text(s, item.rubyId);
+  answers = std::make_unique<KeyAnswers>();
+  std::string nearest = suggestionIn(counted, ruby);
+  answers->of[Nearest] = {!nearest.empty(), std::move(nearest)};
+  answers->of[Voicing] = voicingNearMissIn(counted, ruby, cp932ToUtf16(text(s, item.keyId)).size() > 1);
+  // asked only of occurrences whose okurigana begins with the ruby's last kana (two bytes)
+  const std::size_t rubyBytes = std::strlen(ruby);
+  if (rubyBytes >= 2) answers->of[Doubled] = doubledOkuriganaIn(counted, ruby, ruby + rubyBytes - 2);
+  answers->of[OwnHistorical] = ownKanaIn(counted, ruby, BookKana::Historical);
+  answers->of[OwnModern] = ownKanaIn(counted, ruby, BookKana::Modern);
+}
+
+void LibraryResult::keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers) {
+  for (unsigned q = Nearest; q <= OwnModern; ++q)
+    if (answered(pair, static_cast<NearMissQuestion>(q)) == 0) keepAnswer(pair, static_cast<NearMissQuestion>(q), answers.of[q]);
 }
 
 std::uint8_t LibraryResult::okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
@@ -184,7 +204,11 @@ std::uint8_t LibraryResult::okuriganaAnswer(const ResultStore& s, const ReadingS
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair,
                                          std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading) {
   PairChecks& p = checks_[pair];
-  if (p.keyVerdict == 0) askKey(s, check, item, p);
+  if (p.keyVerdict == 0) {
+    std::unique_ptr<KeyAnswers> answers;
+    askKey(s, check, item, p, answers);
+    if (answers) keepKeyAnswers(pair, *answers);
+  }
   if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
     bool added = false;
     if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
@@ -539,10 +563,13 @@ void keepFirstOfEach(std::vector<Entry>& entries, QuestionOf questionOf) {
 void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
                              PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
+  std::vector<std::unique_ptr<KeyAnswers>> keyAnswers(fill.newPairs.size());
   askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
     const RubyItem& item = s.items[fill.newPairs[q]];
-    askKey(s, check, item, checks_[pairIds[fill.newPairs[q]]]);
+    askKey(s, check, item, checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
   });
+  for (std::size_t q = 0; q < keyAnswers.size(); ++q)
+    if (keyAnswers[q]) keepKeyAnswers(pairIds[fill.newPairs[q]], *keyAnswers[q]);
   std::vector<std::uint32_t> unconfirmed;    // the items the key alone does not confirm
   std::vector<std::uint32_t> withOkurigana;  // of them, those with okurigana
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {

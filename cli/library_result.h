@@ -211,8 +211,15 @@ class LibraryResult {
   // item's okurigana answer, found here when still null.
   std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t*& okurigana,
                             const ReadingSource& check, bool ownReading);
-  // The key alone's verdict of a pair, with what its look-up found.
-  static void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p);
+  // The ！ and 候補 answers of a pair whose key has counted readings, found with the key's look-up.
+  struct KeyAnswers {
+    NearMissFindings of[OwnModern + 1];
+  };
+  // The key alone's verdict of a pair, with what its look-up found; the pair's ！ and 候補 answers
+  // in answers when its key has counted readings.
+  static void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
+                     std::unique_ptr<KeyAnswers>& answers);
+  void keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers);
   // The answer of the occurrence's okurigana question.
   std::uint8_t okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
                                std::uint32_t pair) const;

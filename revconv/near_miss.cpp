@@ -248,31 +248,29 @@ const CountedReading* ownKanaSpelling(const std::vector<CountedReading>& counted
   return mayStrayFromBook(ruby, book, rubyModern) ? bookSpelling(counted, ruby, book, rubyModern) : nullptr;
 }
 
-NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+NearMissFindings voicingNearMissIn(const std::vector<CountedReading>& counted, const char* ruby, bool longKey) {
   NearMissFindings found;
-  const char* rubyText = text(s, item.rubyId);
-  if (std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
-  const std::vector<CountedReading> counted = countedOfKey(s, source, item);
-  if (counted.empty()) return found;  // the common case: no conversion of the ruby
-  const bool longKey = cp932ToUtf16(text(s, item.keyId)).size() > 1;
-  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(rubyText), longKey)) {
+  if (counted.empty() || std::strlen(ruby) > 2 * MaxNearMissChars) return found;  // the common case: no conversion
+  if (const CountedReading* near = voicingNearMiss(counted, cp932ToUtf16(ruby), longKey)) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(near->reading.c_str());
   }
   return found;
 }
 
-NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+namespace {
+// The ruby ends in the okurigana's first kana (two bytes), and is short enough to be asked about.
+bool endsInOkuriganasKana(const char* ruby, const char* okurigana) {
+  const std::size_t rubyBytes = std::strlen(ruby);
+  return rubyBytes >= 4 && rubyBytes <= 2 * MaxNearMissChars && std::strlen(okurigana) >= 2 &&
+         std::memcmp(ruby + rubyBytes - 2, okurigana, 2) == 0;
+}
+}  // namespace
+
+NearMissFindings doubledOkuriganaIn(const std::vector<CountedReading>& counted, const char* ruby, const char* okurigana) {
   NearMissFindings found;
-  const char* rubyText = text(s, item.rubyId);
-  const char* okurigana = text(s, item.okuriganaId);
-  const std::size_t rubyBytes = std::strlen(rubyText);
-  // A kana is two bytes: the ruby's last one against the okurigana's first.
-  if (rubyBytes < 4 || rubyBytes > 2 * MaxNearMissChars || std::strlen(okurigana) < 2 ||
-      std::memcmp(rubyText + rubyBytes - 2, okurigana, 2) != 0)
-    return found;
-  const std::u16string shorter =
-      doubledOkurigana(countedOfKey(s, source, item), cp932ToUtf16(rubyText), cp932ToUtf16(okurigana));
+  if (!endsInOkuriganasKana(ruby, okurigana)) return found;
+  const std::u16string shorter = doubledOkurigana(counted, cp932ToUtf16(ruby), cp932ToUtf16(okurigana));
   if (!shorter.empty()) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(shorter.c_str());
@@ -280,30 +278,52 @@ NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& s
   return found;
 }
 
-NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+NearMissFindings ownKanaIn(const std::vector<CountedReading>& counted, const char* ruby, BookKana book) {
   NearMissFindings found;
-  const char* rubyText = text(s, item.rubyId);
-  if (std::strlen(rubyText) > 2 * MaxNearMissChars) return found;
-  // most rubies keep to their book's kana: the key's readings are not looked up for them
-  const BookKana book = bookKanaOf(item);
-  const std::u16string ruby = cp932ToUtf16(rubyText);
+  if (std::strlen(ruby) > 2 * MaxNearMissChars) return found;
+  const std::u16string ruby16 = cp932ToUtf16(ruby);
   std::u16string rubyModern;
-  if (!mayStrayFromBook(ruby, book, rubyModern)) return found;
-  const std::vector<CountedReading> counted = countedOfKey(s, source, item);
-  if (const CountedReading* spelled = bookSpelling(counted, ruby, book, rubyModern)) {
+  if (!mayStrayFromBook(ruby16, book, rubyModern)) return found;
+  if (const CountedReading* spelled = bookSpelling(counted, ruby16, book, rubyModern)) {
     found.nearMiss = true;
     found.suggestion = utf16ToCp932(spelled->reading.c_str());
   }
   return found;
 }
 
-std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
-  const char* rubyText = text(s, item.rubyId);
-  if (std::strlen(rubyText) > 2 * MaxNearMissChars) return {};
-  const std::vector<CountedReading> counted = countedOfKey(s, source, item);
-  if (counted.empty()) return {};
-  const std::u16string nearest = nearestReading(counted, cp932ToUtf16(rubyText));
+std::string suggestionIn(const std::vector<CountedReading>& counted, const char* ruby) {
+  if (counted.empty() || std::strlen(ruby) > 2 * MaxNearMissChars) return {};
+  const std::u16string nearest = nearestReading(counted, cp932ToUtf16(ruby));
   return nearest.empty() ? std::string() : utf16ToCp932(nearest.c_str());
+}
+
+NearMissFindings voicingNearMissOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  const char* ruby = text(s, item.rubyId);
+  if (std::strlen(ruby) > 2 * MaxNearMissChars) return {};
+  return voicingNearMissIn(countedOfKey(s, source, item), ruby, cp932ToUtf16(text(s, item.keyId)).size() > 1);
+}
+
+NearMissFindings doubledOkuriganaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  const char* ruby = text(s, item.rubyId);
+  const char* okurigana = text(s, item.okuriganaId);
+  // asked of the dictionaries only where the ruby ends in the okurigana's first kana
+  if (!endsInOkuriganasKana(ruby, okurigana)) return {};
+  return doubledOkuriganaIn(countedOfKey(s, source, item), ruby, okurigana);
+}
+
+NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  const char* ruby = text(s, item.rubyId);
+  // most rubies keep to their book's kana: the key's readings are not looked up for them
+  const BookKana book = bookKanaOf(item);
+  std::u16string rubyModern;
+  if (std::strlen(ruby) > 2 * MaxNearMissChars || !mayStrayFromBook(cp932ToUtf16(ruby), book, rubyModern)) return {};
+  return ownKanaIn(countedOfKey(s, source, item), ruby, book);
+}
+
+std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item) {
+  const char* ruby = text(s, item.rubyId);
+  if (std::strlen(ruby) > 2 * MaxNearMissChars) return {};
+  return suggestionIn(countedOfKey(s, source, item), ruby);
 }
 
 }  // namespace obel

@@ -89,6 +89,12 @@ NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, co
 // For an item marked ×: the nearest reading the dictionaries with counts give the key (the
 // books' readings; the input method is not asked again).
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// The same findings from the counted readings of the key (countedReadings), already looked up:
+// of a ruby (CP932), with the first kana of its okurigana, in a book that keeps to one spelling.
+NearMissFindings voicingNearMissIn(const std::vector<CountedReading>& counted, const char* ruby, bool longKey);
+NearMissFindings doubledOkuriganaIn(const std::vector<CountedReading>& counted, const char* ruby, const char* okurigana);
+NearMissFindings ownKanaIn(const std::vector<CountedReading>& counted, const char* ruby, BookKana book);
+std::string suggestionIn(const std::vector<CountedReading>& counted, const char* ruby);
 
 // The ！ and 候補 of one occurrence of a pair, from the answers its pair keeps (each asked once
 // per pair, or per pair and kind of book): for an unconfirmed occurrence (×) no ！ and the

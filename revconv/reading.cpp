@@ -346,7 +346,10 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   std::size_t okuriEntries = 0;
   std::size_t okuriBytes = 0;
   for (const KeyEntry& e : entries) {
-    found.counted = found.counted || e.books > 0;
+    if (e.books > 0) {
+      found.counted = true;
+      addCountedReading(found.countedReadings, e.reading, e.books);
+    }
     if (e.okuriLetter == 0) {
       ++readings;
       bytes += listBytes(e.reading.size());
@@ -361,7 +364,7 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   // the key alone's list holds every reading of its okuri-nasi entries
   if (readings >= MaxReadings || bytes + 8 >= QueryAreaBytes || ruby.size() + 2 > QueryAreaBytes) return false;
   found.okuriKnown = okuriEntries <= MostKnownOkuriEntries && okuriBytes <= KnownOkuriBytes;
-  facts = found;
+  facts = std::move(found);
   return true;
 }
 
