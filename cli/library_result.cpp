@@ -151,12 +151,12 @@ std::uint8_t& OkuriganaAnswers::of(std::uint32_t pair, std::uint32_t okurigana, 
   return slots_[at].answer;
 }
 
-ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, const std::uint8_t* okurigana,
+ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, std::uint8_t okurigana,
                                      bool ownReading) const {
   const PairChecks& p = checks_[pair];
   ItemFindings found;
   found.keyOk = p.keyVerdict == 2;
-  found.okuriOk = !found.keyOk && okurigana != nullptr && *okurigana == 2;
+  found.okuriOk = !found.keyOk && okurigana == 2;
   found.composed = !found.keyOk && !found.okuriOk && (p.composed[inBookWithoutSmallKana(item)] == 2 || ownReading);
   return found;
 }
@@ -202,7 +202,7 @@ std::uint8_t LibraryResult::okuriganaAnswer(const ResultStore& s, const ReadingS
 }
 
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair,
-                                         std::uint8_t*& okurigana, const ReadingSource& check, bool ownReading) {
+                                         std::uint8_t& okurigana, const ReadingSource& check, bool ownReading) {
   PairChecks& p = checks_[pair];
   if (p.keyVerdict == 0) {
     std::unique_ptr<KeyAnswers> answers;
@@ -210,12 +210,15 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, s
     if (answers) keepKeyAnswers(pair, *answers);
   }
   if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
-    bool added = false;
-    if (okurigana == nullptr) okurigana = &okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
-    if (*okurigana == 0) *okurigana = okuriganaAnswer(s, check, item, pair);
-    p.confirmed += *okurigana == 2;
+    if (okurigana == 0) {
+      bool added = false;
+      std::uint8_t& answer = okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
+      if (answer == 0) answer = okuriganaAnswer(s, check, item, pair);
+      okurigana = answer;
+    }
+    p.confirmed += okurigana == 2;
   }
-  if (p.keyVerdict == 1 && (okurigana == nullptr || *okurigana == 1)) {
+  if (p.keyVerdict == 1 && okurigana != 2) {
     std::uint8_t& composed = p.composed[inBookWithoutSmallKana(item)];
     if (composed == 0) composed = composedBit(s, check, item) ? 2 : 1;
     p.ownReading = p.ownReading || ownReading;
@@ -324,12 +327,12 @@ LibraryResult::KeptAnswer LibraryResult::ownKana(const ResultStore& s, const Rub
 }
 
 // What the questions of a fill go by: each item's pair, the items that added one, whether the
-// item's pair is its book's own reading, and each item's okurigana answer (null until found).
+// item's pair is its book's own reading, and each item's okurigana answer (0 until found).
 struct LibraryResult::FillQuestions {
   const std::vector<std::uint32_t>& pairIds;
   const std::vector<std::uint32_t>& newPairs;
   const std::vector<bool>& repeated;
-  std::vector<std::uint8_t*>& okurigana;
+  std::vector<std::uint8_t>& okurigana;
 };
 
 void LibraryResult::hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes) {
@@ -429,7 +432,7 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
     }
   }
   if (check) {
-    std::vector<std::uint8_t*> okurigana(n, nullptr);
+    std::vector<std::uint8_t> okurigana(n, 0);
     okuriganaAnswers_.makeRoom(n);  // no room is made below: each answer stays where it is
     checks_.resize(pairs_.size());
     FillQuestions fill{pairIds, newPairs, repeated, okurigana};
@@ -596,7 +599,9 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
     if (d + Ahead < distinct.size()) strings_.prefetch(hashes[d + Ahead]);
     interned[distinct[d]] = strings_.intern(text(s, distinct[d]), hashes[d]);
   }
-  std::vector<std::uint32_t> okuriganaQuestions;  // the first item of each new one
+  // each item's answer where okuriganaAnswers_ keeps it, and the first item of each new question
+  std::vector<std::uint8_t*> answers(withOkurigana.size());
+  std::vector<std::uint32_t> okuriganaQuestions;  // the first item of each new one, by its place in withOkurigana
   for (std::size_t k = 0; k < withOkurigana.size(); ++k) {
     if (k + Ahead < withOkurigana.size()) {
       const std::uint32_t ahead = withOkurigana[k + Ahead];
@@ -604,18 +609,20 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
     }
     const std::uint32_t i = withOkurigana[k];
     bool added = false;
-    fill.okurigana[i] = &okuriganaAnswers_.of(pairIds[i], interned[s.items[i].okuriganaId], added);
-    if (added) okuriganaQuestions.push_back(i);
+    answers[k] = &okuriganaAnswers_.of(pairIds[i], interned[s.items[i].okuriganaId], added);
+    if (added) okuriganaQuestions.push_back(static_cast<std::uint32_t>(k));
   }
   askAll(okuriganaQuestions.size(), threads, [&](std::size_t q) {
-    const std::uint32_t i = okuriganaQuestions[q];
-    *fill.okurigana[i] = okuriganaAnswer(s, check, s.items[i], pairIds[i]);
+    const std::uint32_t k = okuriganaQuestions[q];
+    *answers[k] = okuriganaAnswer(s, check, s.items[withOkurigana[k]], pairIds[withOkurigana[k]]);
   });
+  // read once here: the passes below find each answer beside its item
+  for (std::size_t k = 0; k < withOkurigana.size(); ++k) fill.okurigana[withOkurigana[k]] = *answers[k];
   auto composedOf = [&](std::uint32_t i) -> std::uint8_t& {
     return checks_[pairIds[i]].composed[inBookWithoutSmallKana(s.items[i])];
   };
   std::erase_if(unconfirmed, [&](std::uint32_t i) {
-    return (fill.okurigana[i] != nullptr && *fill.okurigana[i] == 2) || composedOf(i) != 0;
+    return fill.okurigana[i] == 2 || composedOf(i) != 0;
   });
   // one question a pair and kind of book, by its first unconfirmed occurrence
   keepFirstOfEach(unconfirmed, [&](std::uint32_t i) {

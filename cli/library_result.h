@@ -208,8 +208,8 @@ class LibraryResult {
   void appendPairLines(std::size_t first, std::size_t end, bool checked, bool suggest, const Settings& conditions,
                        const std::vector<std::uint32_t>& sharing, std::vector<char>& out) const;
   // ownReading: the pair is given at least BookRepeatMin times in the item's book. okurigana: the
-  // item's okurigana answer, found here when still null.
-  std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t*& okurigana,
+  // item's okurigana answer (1 not confirmed, 2 confirmed), found here when still 0.
+  std::uint32_t verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair, std::uint8_t& okurigana,
                             const ReadingSource& check, bool ownReading);
   // The ！ and 候補 answers of a pair whose key has counted readings, found with the key's look-up.
   struct KeyAnswers {
@@ -223,8 +223,8 @@ class LibraryResult {
   // The answer of the occurrence's okurigana question.
   std::uint8_t okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
                                std::uint32_t pair) const;
-  // What the answers say of an occurrence (its okurigana answer, or null without one asked).
-  ItemFindings findings(const RubyItem& item, std::uint32_t pair, const std::uint8_t* okurigana, bool ownReading) const;
+  // What the answers say of an occurrence (its okurigana answer, or 0 without one asked).
+  ItemFindings findings(const RubyItem& item, std::uint32_t pair, std::uint8_t okurigana, bool ownReading) const;
   struct PairAnswers;
   // The ！ and 候補 of an occurrence whose findings are decided (found.nearMiss is set here).
   void findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
