@@ -323,10 +323,6 @@ bool readsAs(std::u16string_view reading, std::string_view text) {
   return true;
 }
 
-bool allHiragana(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t c) { return isHiraganaUtf16(c); });
-}
-
 }  // namespace
 
 bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, KeyFacts& facts) {
@@ -374,10 +370,16 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
   const char* key = text(s, item.keyId);
   const char* okurigana = text(s, item.okuriganaId);
   const std::string_view ruby = text(s, item.rubyId);
-  const std::u16string key16 = cp932ToUtf16(key);
-  const std::u16string okurigana16 = cp932ToUtf16(okurigana);
-  const std::size_t queryBytes = std::strlen(key) + std::strlen(okurigana) + 1;
-  if (okurigana16.empty() || okurigana16.size() > LongestKnownChars || !allHiragana(okurigana16) ||
+  const std::size_t okuriganaBytes = std::strlen(okurigana);
+  const std::size_t queryBytes = std::strlen(key) + okuriganaBytes + 1;
+  // The okurigana in UTF-16, from its hiragana alone (two bytes each).
+  std::u16string okurigana16;
+  for (std::size_t i = 0; i + 1 < okuriganaBytes && okurigana16.size() <= LongestKnownChars; i += 2) {
+    const unsigned code = static_cast<unsigned char>(okurigana[i]) << 8 | static_cast<unsigned char>(okurigana[i + 1]);
+    if (!isHiragana(code)) break;
+    okurigana16.push_back(utf16OfHiragana(code));
+  }
+  if (okurigana16.empty() || 2 * okurigana16.size() != okuriganaBytes || okurigana16.size() > LongestKnownChars ||
       !leavesRoomForList(queryBytes))
     return matchWithOkurigana(s, source, item);
   // An entry of the key "ruby c" reads key + okurigana as ruby + okurigana when c may begin its first kana.
@@ -390,12 +392,12 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
   if (!holdsAll(MostKnownOkuriEntries)) return matchWithOkurigana(s, source, item);
   // no other entry reads the text
   if (!facts.kanaFollows) return byKey ? ReadingMatch::Found : ReadingMatch::NotFound;
+  const std::u16string key16 = cp932ToUtf16(key);
   std::vector<std::u16string> past;
   if (!source.provider->readingsPastKey(key16 + okurigana16, key16.size(), past)) return matchWithOkurigana(s, source, item);
   for (const std::u16string& reading : past) bytes += listBytes(reading.size());
   if (!holdsAll(past.size() + MostKnownOkuriEntries)) return matchWithOkurigana(s, source, item);
   if (byKey) return ReadingMatch::Found;
-  const std::size_t okuriganaBytes = queryBytes - 1 - std::strlen(key);
   for (const std::u16string& reading : past) {
     const std::string form = candidateForm(reading);
     if (form.size() == ruby.size() + okuriganaBytes && form.compare(0, ruby.size(), ruby) == 0) return ReadingMatch::Found;
