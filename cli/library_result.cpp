@@ -192,13 +192,21 @@ void LibraryResult::keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers
     if (answered(pair, static_cast<NearMissQuestion>(q)) == 0) keepAnswer(pair, static_cast<NearMissQuestion>(q), answers.of[q]);
 }
 
+namespace {
+// What the pair keeps of its key's look-up, for its okurigana questions.
+KeyFacts keyFactsOf(const PairChecks& p) {
+  KeyFacts facts;
+  facts.okuriKnown = (p.keyOkuri & KeyOkuriKnown) != 0;
+  facts.kanaFollows = (p.keyOkuri & KeyKanaFollows) != 0;
+  facts.okuriLetters = p.keyOkuri & ~(KeyOkuriKnown | KeyKanaFollows);
+  return facts;
+}
+std::uint8_t answerOf(ReadingMatch match) { return match == ReadingMatch::Found ? 2 : 1; }
+}  // namespace
+
 std::uint8_t LibraryResult::okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
                                             std::uint32_t pair) const {
-  KeyFacts facts;
-  facts.okuriKnown = (checks_[pair].keyOkuri & KeyOkuriKnown) != 0;
-  facts.kanaFollows = (checks_[pair].keyOkuri & KeyKanaFollows) != 0;
-  facts.okuriLetters = checks_[pair].keyOkuri & ~(KeyOkuriKnown | KeyKanaFollows);
-  return matchWithOkurigana(s, check, item, facts) == ReadingMatch::Found ? 2 : 1;
+  return answerOf(matchWithOkurigana(s, check, item, keyFactsOf(checks_[pair])));
 }
 
 std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, std::uint32_t pair,
@@ -210,7 +218,9 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, s
     if (answers) keepKeyAnswers(pair, *answers);
   }
   if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
-    if (okurigana == 0) {
+    ReadingMatch byKey;
+    if (okurigana == 0 && okuriganaAnswerOfKey(s, item, keyFactsOf(p), byKey)) okurigana = answerOf(byKey);
+    if (okurigana == 0) {  // kept, so that no other occurrence asks it again
       bool added = false;
       std::uint8_t& answer = okuriganaAnswers_.of(pair, strings_.intern(text(s, item.okuriganaId)), added);
       if (answer == 0) answer = okuriganaAnswer(s, check, item, pair);
@@ -574,12 +584,16 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
   for (std::size_t q = 0; q < keyAnswers.size(); ++q)
     if (keyAnswers[q]) keepKeyAnswers(pairIds[fill.newPairs[q]], *keyAnswers[q]);
   std::vector<std::uint32_t> unconfirmed;    // the items the key alone does not confirm
-  std::vector<std::uint32_t> withOkurigana;  // of them, those with okurigana
+  std::vector<std::uint32_t> withOkurigana;  // of them, those with okurigana to ask
   for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
     if (i + Ahead < pairIds.size()) __builtin_prefetch(&checks_[pairIds[i + Ahead]]);
     if (checks_[pairIds[i]].keyVerdict != 1) continue;
     unconfirmed.push_back(i);
-    if (text(s, s.items[i].okuriganaId)[0] != 0) withOkurigana.push_back(i);
+    if (text(s, s.items[i].okuriganaId)[0] == 0) continue;
+    // most are answered by the key's own entries at once; the others are asked, and kept
+    ReadingMatch byKey;
+    if (okuriganaAnswerOfKey(s, s.items[i], keyFactsOf(checks_[pairIds[i]]), byKey)) fill.okurigana[i] = answerOf(byKey);
+    else withOkurigana.push_back(i);
   }
   // Each distinct okurigana of the fill (its id in the store) interned once, then each item's
   // answer found; each table's slots fetched a few entries ahead.

@@ -364,40 +364,66 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   return true;
 }
 
-ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,
-                                const KeyFacts& facts) {
-  if (!facts.okuriKnown || process::settings().useRevConvCache != 0) return matchWithOkurigana(s, source, item);
-  const char* key = text(s, item.keyId);
-  const char* okurigana = text(s, item.okuriganaId);
-  const std::string_view ruby = text(s, item.rubyId);
-  const std::size_t okuriganaBytes = std::strlen(okurigana);
-  const std::size_t queryBytes = std::strlen(key) + okuriganaBytes + 1;
-  // The okurigana in UTF-16, from its hiragana alone (two bytes each).
+namespace {
+
+// What the key's okuri-ari entries say of key + okurigana: whether one reads it as ruby +
+// okurigana (found), and the okurigana in UTF-16. False where they cannot stand for the key's
+// look-up: an okurigana not of hiragana alone, or too long for the list to hold them.
+struct ByKey {
+  bool found = false;
   std::u16string okurigana16;
-  for (std::size_t i = 0; i + 1 < okuriganaBytes && okurigana16.size() <= LongestKnownChars; i += 2) {
+};
+bool answerOfKeyEntries(const ResultStore& s, const RubyItem& item, const KeyFacts& facts, ByKey& by) {
+  if (!facts.okuriKnown || process::settings().useRevConvCache != 0) return false;
+  const char* okurigana = text(s, item.okuriganaId);
+  const std::size_t okuriganaBytes = std::strlen(okurigana);
+  // The okurigana in UTF-16, from its hiragana alone (two bytes each).
+  for (std::size_t i = 0; i + 1 < okuriganaBytes && by.okurigana16.size() <= LongestKnownChars; i += 2) {
     const unsigned code = static_cast<unsigned char>(okurigana[i]) << 8 | static_cast<unsigned char>(okurigana[i + 1]);
     if (!isHiragana(code)) break;
-    okurigana16.push_back(utf16OfHiragana(code));
+    by.okurigana16.push_back(utf16OfHiragana(code));
   }
-  if (okurigana16.empty() || 2 * okurigana16.size() != okuriganaBytes || okurigana16.size() > LongestKnownChars ||
-      !leavesRoomForList(queryBytes))
-    return matchWithOkurigana(s, source, item);
+  const std::size_t queryBytes = std::strlen(text(s, item.keyId)) + okuriganaBytes + 1;
+  if (by.okurigana16.empty() || 2 * by.okurigana16.size() != okuriganaBytes ||
+      by.okurigana16.size() > LongestKnownChars || !leavesRoomForList(queryBytes))
+    return false;
   // An entry of the key "ruby c" reads key + okurigana as ruby + okurigana when c may begin its first kana.
-  bool byKey = false;
-  for (const char* letter = okuriInitials(okurigana16[0]); *letter != 0; ++letter)
-    byKey = byKey || (facts.okuriLetters >> (*letter - 'a') & 1) != 0;
-  // Whether the list the question fills holds every reading, the key's okuri-ari ones first.
-  std::size_t bytes = queryBytes + KnownOkuriBytes + 1;
-  auto holdsAll = [&](std::size_t readings) { return readings < MaxReadings && bytes + 4 <= QueryAreaBytes; };
-  if (!holdsAll(MostKnownOkuriEntries)) return matchWithOkurigana(s, source, item);
+  for (const char* letter = okuriInitials(by.okurigana16[0]); *letter != 0; ++letter)
+    by.found = by.found || (facts.okuriLetters >> (*letter - 'a') & 1) != 0;
+  // the list the question fills holds every reading, the key's okuri-ari ones first
+  return queryBytes + KnownOkuriBytes + 1 + 4 <= QueryAreaBytes;
+}
+
+// Whether a list holds that many readings of that many bytes in all.
+constexpr std::size_t listHolds(std::size_t readings, std::size_t bytes) {
+  return readings < MaxReadings && bytes + 4 <= QueryAreaBytes;
+}
+
+}  // namespace
+
+bool okuriganaAnswerOfKey(const ResultStore& s, const RubyItem& item, const KeyFacts& facts, ReadingMatch& match) {
+  ByKey by;
+  if (facts.kanaFollows || !answerOfKeyEntries(s, item, facts, by)) return false;
+  match = by.found ? ReadingMatch::Found : ReadingMatch::NotFound;
+  return true;
+}
+
+ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,
+                                const KeyFacts& facts) {
+  ByKey by;
+  if (!answerOfKeyEntries(s, item, facts, by)) return matchWithOkurigana(s, source, item);
   // no other entry reads the text
-  if (!facts.kanaFollows) return byKey ? ReadingMatch::Found : ReadingMatch::NotFound;
+  if (!facts.kanaFollows) return by.found ? ReadingMatch::Found : ReadingMatch::NotFound;
+  const char* key = text(s, item.keyId);
   const std::u16string key16 = cp932ToUtf16(key);
   std::vector<std::u16string> past;
-  if (!source.provider->readingsPastKey(key16 + okurigana16, key16.size(), past)) return matchWithOkurigana(s, source, item);
+  if (!source.provider->readingsPastKey(key16 + by.okurigana16, key16.size(), past)) return matchWithOkurigana(s, source, item);
+  const std::size_t okuriganaBytes = 2 * by.okurigana16.size();
+  std::size_t bytes = std::strlen(key) + okuriganaBytes + 1 + KnownOkuriBytes + 1;
   for (const std::u16string& reading : past) bytes += listBytes(reading.size());
-  if (!holdsAll(past.size() + MostKnownOkuriEntries)) return matchWithOkurigana(s, source, item);
-  if (byKey) return ReadingMatch::Found;
+  if (!listHolds(past.size() + MostKnownOkuriEntries, bytes)) return matchWithOkurigana(s, source, item);
+  if (by.found) return ReadingMatch::Found;
+  const std::string_view ruby = text(s, item.rubyId);
   for (const std::u16string& reading : past) {
     const std::string form = candidateForm(reading);
     if (form.size() == ruby.size() + okuriganaBytes && form.compare(0, ruby.size(), ruby) == 0) return ReadingMatch::Found;

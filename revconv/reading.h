@@ -132,6 +132,10 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
 // looking the key up again.
 ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,
                                 const KeyFacts& facts);
+// The same answer where the key's okuri-ari entries alone give it (no candidate is the key
+// followed by hiragana): true, with match set, without any look-up; false when the question must
+// be asked.
+bool okuriganaAnswerOfKey(const ResultStore& s, const RubyItem& item, const KeyFacts& facts, ReadingMatch& match);
 // True when a book writes its rubies without small kana: at most 1 in 100 of them holds one
 // (a stray modern ruby in an old book), of books that write small kana 2 in 100 or more.
 bool writesWithoutSmallKana(std::uint32_t rubies, std::uint32_t smallKanaRubies);
