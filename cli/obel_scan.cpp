@@ -14,8 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -490,12 +492,50 @@ class TableOutput {
   bool failed_ = false;
 };
 
+// The check's dictionaries, read on a thread of their own while the search begins.
+class CheckLoad {
+ public:
+  CheckLoad(ReadingCheck& check, const Options& o) {
+    auto open = [&check, &o, this] { read_ = check.open(o.dictionary, o.defaultDictionaries, o.cacheFile); };
+    try {
+      thread_ = std::thread(open);
+    } catch (const std::system_error&) {
+      open();  // no thread to spare: read before the search
+    }
+  }
+  ~CheckLoad() { wait(); }
+  CheckLoad(const CheckLoad&) = delete;
+  CheckLoad& operator=(const CheckLoad&) = delete;
+  // Whether a dictionary could be read, once the reading is done.
+  bool wait() {
+    if (thread_.joinable()) thread_.join();
+    return read_;
+  }
+
+ private:
+  std::thread thread_;
+  bool read_ = false;
+};
+
 // The fills of a --no-limit search: the items view writes each one out as it comes, the
-// grouped view and the check fold it into the library's result.
+// grouped view and the check fold it into the library's result. Nothing of the search is shown
+// before the check's dictionaries are read, so that their messages come first, and nothing at
+// all when none can be read.
 class LibraryFills final : public FillSink {
  public:
-  LibraryFills(const Options& o, TableOutput& out, const ReadingSource* check)
-      : options_(o), out_(out), check_(check) {}
+  LibraryFills(const Options& o, TableOutput& out, CheckLoad* load, const ReadingSource* check)
+      : options_(o), out_(out), load_(load), check_(check) {}
+  // Waits for the check's dictionaries, and then writes the items view's header; false when no
+  // dictionary could be read (the search is then stopped).
+  bool ready() {
+    if (!waited_) {
+      waited_ = true;
+      checkRead_ = load_ == nullptr || load_->wait();
+      if (!checkRead_) process::store().searchRunning = false;
+      else if (writesItems()) out_.write(options_.suggest ? TsvHeaderWithSuggestions : TsvHeader);
+    }
+    return checkRead_;
+  }
   void prepareFill(ResultStore& s, FillWork& work) override {
 #ifndef _WIN32
     useSlashes(s);
@@ -508,6 +548,7 @@ class LibraryFills final : public FillSink {
     }
   }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
+    if (!ready()) return;
     if (folds()) library.fold(s, work.numbers, work.bits, check_, checkThreads());
     if (writesItems())
       out_.writeEncoded(check_ ? itemLines(s, options_.threads, options_.utf8, options_.suggest) : work.text);
@@ -516,10 +557,12 @@ class LibraryFills final : public FillSink {
     progress.update(files_, items_);
   }
   void showMessage(const std::string& text) override {
+    if (!ready()) return;
     progress.erase();
     printMessage(text);
   }
   void showMissed(Missed what, const std::string& path) override {
+    if (!ready()) return;
     progress.erase();
     tellMissed(what, path);
   }
@@ -553,7 +596,10 @@ class LibraryFills final : public FillSink {
   }
   const Options& options_;
   TableOutput& out_;
+  CheckLoad* load_;
   const ReadingSource* check_;
+  bool waited_ = false;
+  bool checkRead_ = false;
   unsigned long long files_ = 0;
   unsigned long long items_ = 0;
 };
@@ -573,13 +619,15 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   if (!file) return ExitUsage;
   TableOutput out(file, options.utf8);
   ReadingCheck check;
-  if (options.check && !check.open(options.dictionary, options.defaultDictionaries, options.cacheFile)) return ExitUsage;
-  LibraryFills fills(options, out, options.check ? &check.source() : nullptr);
+  std::unique_ptr<CheckLoad> load;
+  if (options.check) load = std::make_unique<CheckLoad>(check, options);
+  LibraryFills fills(options, out, load.get(), options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
-  else if (!options.grouped) out.write(options.suggest ? TsvHeaderWithSuggestions : TsvHeader);
   ResultStore& s = process::store();
   auto lister = platformDirLister();
-  if (!searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads)) {
+  const bool searched = searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads);
+  if (!fills.ready()) return ExitUsage;  // the dictionaries said why
+  if (!searched) {
     std::fputs("obel-scan: not enough memory or threads for the search\n", stderr);
     return ExitUsage;
   }
