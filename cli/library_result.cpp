@@ -569,10 +569,13 @@ void keepFirstOfEach(std::vector<Entry>& entries, QuestionOf questionOf) {
 }  // namespace
 
 // The fill's questions asked on the threads before its items take their verdicts, each distinct
-// one once, and stored where verdictBits keeps its answers, so that it asks nothing more: the
-// key alone of each new pair; then each new okurigana of the pairs the key alone does not
-// confirm; then, of the pairs with an occurrence still unconfirmed, whether the ruby is composed
-// (for each kind of book those occurrences stand in); then the ！ and 候補.
+// one once, and stored where verdictBits keeps its answers, so that it asks little more: the
+// key alone of each new pair, with the ！ and 候補 answers of a key with counted readings (a key
+// without them has none to find); then each new okurigana of the pairs the key alone does not
+// confirm that the key's own entries do not answer; then, of the pairs with an occurrence still
+// unconfirmed, whether the ruby is composed (for each kind of book those occurrences stand in).
+// What is left to verdictBits is the ！ and 候補 of the few keys that one look-up does not
+// answer for (a key ending in hiragana).
 void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
                              PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
@@ -645,59 +648,6 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
   askAll(unconfirmed.size(), threads, [&](std::size_t q) {
     composedOf(unconfirmed[q]) = composedBit(s, check, s.items[unconfirmed[q]]) ? 2 : 1;
   });
-  askNearMissesAhead(s, fill, check, threads);
-}
-
-// The ！ and 候補 questions of the fill, each distinct one once, in the order findNearMiss asks
-// them: the 候補 of the pairs with an unconfirmed occurrence and the voicing of those with a
-// confirmed one; then, of the pairs whose voicing is no near miss, the doubled okurigana and the
-// book's own kana.
-void LibraryResult::askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check,
-                                       PartThreads& threads) {
-  const std::vector<std::uint32_t>& pairIds = fill.pairIds;
-  // what the answers so far say of each occurrence, read once (the pairs lie anywhere in memory)
-  std::vector<bool> unconfirmed(pairIds.size());
-  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (i + Ahead < pairIds.size()) __builtin_prefetch(&checks_[pairIds[i + Ahead]]);
-    const ItemFindings found = findings(s.items[i], pairIds[i], fill.okurigana[i], fill.repeated[i]);
-    unconfirmed[i] = !found.keyOk && !found.okuriOk && !found.composed;
-  }
-  struct Question {
-    std::uint32_t item;
-    NearMissQuestion kind;
-    NearMissFindings found;
-  };
-  auto pairQuestion = [&](const Question& q) { return std::uint64_t{pairIds[q.item]} * 8 + q.kind; };
-  auto askAndKeep = [&](std::vector<Question>& questions) {
-    keepFirstOfEach(questions, pairQuestion);
-    askAll(questions.size(), threads, [&](std::size_t q) {
-      questions[q].found = askNearMiss(questions[q].kind, s, check, s.items[questions[q].item]);
-    });
-    for (const Question& question : questions) keepAnswer(pairIds[question.item], question.kind, question.found);
-  };
-  std::vector<Question> questions;
-  // a question of a key without counted readings finds nothing: answered at once
-  auto add = [&](std::uint32_t i, NearMissQuestion kind) {
-    if (checks_[pairIds[i]].keyCounted == 1) keepAnswer(pairIds[i], kind, {});
-    else questions.push_back({i, kind, {}});
-  };
-  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (unconfirmed[i]) {
-      if (answered(pairIds[i], Nearest) == 0) add(i, Nearest);
-    } else if (answered(pairIds[i], Voicing) == 0) {
-      add(i, Voicing);
-    }
-  }
-  askAndKeep(questions);
-  questions.clear();
-  for (std::uint32_t i = 0; i < pairIds.size(); ++i) {
-    if (unconfirmed[i] || answered(pairIds[i], Voicing) == 2) continue;
-    if (answered(pairIds[i], Doubled) == 0 && endsInOkuriganasKana(s, s.items[i])) add(i, Doubled);
-    // asked whatever the doubled okurigana says: an occurrence without it may need it
-    NearMissQuestion own;
-    if (!fill.repeated[i] && ownKanaQuestion(s.items[i], own) && answered(pairIds[i], own) == 0) add(i, own);
-  }
-  askAndKeep(questions);
 }
 
 std::vector<std::uint32_t> LibraryResult::sharingPairs(const Settings& s) const {

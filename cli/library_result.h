@@ -250,7 +250,6 @@ class LibraryResult {
   // The questions of a fill asked on the threads (see the definition).
   struct FillQuestions;
   void askAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, PartThreads& threads);
-  void askNearMissesAhead(const ResultStore& s, FillQuestions& fill, const ReadingSource& check, PartThreads& threads);
   std::unique_ptr<PartThreads> questionThreads_;  // for the check's questions, made on the first fill
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
