@@ -136,7 +136,7 @@ struct ComposeWalk {
   const std::vector<std::uint16_t>& key;
   const std::vector<std::uint16_t>& ruby;
   unsigned rules;
-  std::vector<char> reach;  // (key.size() + 1) × (ruby.size() + 1)
+  std::vector<char>& reach;  // (key.size() + 1) × (ruby.size() + 1)
 
   char& at(std::size_t i, std::size_t j) { return reach[i * (ruby.size() + 1) + j]; }
 
@@ -385,6 +385,7 @@ bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsign
   if (empty() || key.empty() || ruby.empty()) return false;
   if (key.size() > MaxComposedKeyBytes || ruby.size() > MaxComposedRubyBytes) return false;
   thread_local std::vector<std::uint16_t> k, r;
+  thread_local std::vector<char> reach;  // kept for the next test: most tests are small
   codes(key, k);
   codes(ruby, r);
   for (std::size_t i = 0; i < r.size(); ++i) {
@@ -395,7 +396,7 @@ bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsign
       r[i] = r[i] == 0x8155 && v ? v : r[i - 1];
     }
   }
-  ComposeWalk walk{*this, k, r, rules, {}};
+  ComposeWalk walk{*this, k, r, rules, reach};
   return walk.run();
 }
 

@@ -332,7 +332,8 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   const std::u16string key16 = cp932ToUtf16(key);
   // A key ending in hiragana is also read through okuri-ari entries of its beginning.
   if (key16.empty() || isHiraganaUtf16(key16.back()) || !leavesRoomForList(std::strlen(key))) return false;
-  std::vector<KeyEntry> entries;
+  thread_local std::vector<KeyEntry> entries;  // kept for the next key: most have a few
+  entries.clear();
   bool kanaFollows = false;
   if (!source.provider->keyEntries(key16, entries, kanaFollows)) return false;
   KeyFacts found;

@@ -151,7 +151,8 @@ std::u16string cp932ToUtf16(const char* text) {
   const Tables& t = tables();
   std::u16string result;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  result.reserve(std::strlen(text));
+  // room for a long text at once; a short one (most keys and readings) fits in the string itself
+  if (const std::size_t bytes = std::strlen(text); bytes > 2 * result.capacity()) result.reserve(bytes);
   while (*p != 0) {
     if (!t.lead[*p]) {
       const char16_t c = t.single[*p];
