@@ -172,6 +172,10 @@ std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, st
   }
 }
 
+void SkkDictionary::CandidateIndex::expect(std::size_t keys) {
+  while (keys * 2 > slots_.size()) grow();
+}
+
 void SkkDictionary::CandidateIndex::grow() {
   std::vector<Slot> old(slots_.size() * 2, Slot{0, NoKey});
   old.swap(slots_);
@@ -282,8 +286,11 @@ void SkkDictionary::loadText(std::string_view bytes) {
   longestAri_ = 0;
   mostAriKana_ = 0;
   const bool utf8 = hasUtf8CodingLine(bytes);
-  std::vector<std::u16string> lines;
-  std::size_t total = 0;
+  // No line decodes to more UTF-16 units than it has bytes, so the pool of readings and
+  // candidates never grows past the text's size (what is reserved and not written takes no memory);
+  // and the index has room for a candidate a line, so that it seldom grows.
+  pool_.reserve(bytes.size());
+  index_.expect(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
   for (std::size_t start = 0; start < bytes.size();) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
@@ -291,13 +298,8 @@ void SkkDictionary::loadText(std::string_view bytes) {
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line[0] == ';') continue;  // comments
-    lines.push_back(utf8 ? decodeUtf8(line) : decodeEucJp(line));
-    total += lines.back().size();
+    addLine(utf8 ? decodeUtf8(line) : decodeEucJp(line));
   }
-  // Readings and candidates are kept in one pool that never grows past this size, so the
-  // views of the index stay valid.
-  pool_.reserve(total);
-  for (const std::u16string& line : lines) addLine(line);
   candidateCount_ = index_.finish(pool_);
 }
 

@@ -57,6 +57,8 @@ class SkkDictionary final : public ReadingProvider {
   class CandidateIndex {
    public:
     void clear();
+    // Room for about that many keys to come.
+    void expect(std::size_t keys);
     // During the load: one more entry of the candidate pool[offset, offset + length).
     void add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
     // Ends the load: the entries of each key side by side, and the filters. Returns the number
