@@ -177,8 +177,11 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
   const std::vector<CountedReading>& counted = facts.countedReadings;
   const char* ruby = text(s, item.rubyId);
   answers = std::make_unique<KeyAnswers>();
-  std::string nearest = suggestionIn(counted, ruby);
-  answers->of[Nearest] = {!nearest.empty(), std::move(nearest)};
+  // the 候補 of an unconfirmed occurrence: none is where the key alone confirms the ruby
+  if (facts.keyAlone != ReadingMatch::Found) {
+    std::string nearest = suggestionIn(counted, ruby);
+    answers->of[Nearest] = {!nearest.empty(), std::move(nearest)};
+  }
   answers->of[Voicing] = voicingNearMissIn(counted, ruby, cp932ToUtf16(text(s, item.keyId)).size() > 1);
   // asked only of occurrences whose okurigana begins with the ruby's last kana (two bytes)
   const std::size_t rubyBytes = std::strlen(ruby);
@@ -188,7 +191,8 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
 }
 
 void LibraryResult::keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers) {
-  for (unsigned q = Nearest; q <= OwnModern; ++q)
+  // the 候補 is never asked of a pair the key alone confirms
+  for (unsigned q = checks_[pair].keyVerdict == 2 ? Voicing : Nearest; q <= OwnModern; ++q)
     if (answered(pair, static_cast<NearMissQuestion>(q)) == 0) keepAnswer(pair, static_cast<NearMissQuestion>(q), answers.of[q]);
 }
 
