@@ -282,6 +282,8 @@ struct LibraryResult::PairAnswers {
 // Each occurrence's 候補 is its own finding's reading; the pair's row takes the first kept.
 void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint32_t pair, const ReadingSource& check,
                                  ItemFindings& found, bool ownReading) {
+  found.nearMiss = false;
+  if (checks_[pair].keyCounted == 1) return;  // a key without counted readings: no ！ and no 候補
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   PairAnswers answers{*this, s, item, pair, check};
   const KeptAnswer near = nearMissOf(answers, item, unconfirmed, ownReading);
