@@ -78,8 +78,6 @@ std::uint32_t candidateHash(std::u16string_view text) { return mixed(fnvState(te
 
 // The filter gives a candidate this many bits of its own on average, two of them set.
 constexpr std::size_t FilterBitsPerKey = 16;
-// The filter of the beginnings of the keys that end in hiragana gives each this many.
-constexpr std::size_t StemFilterBitsPerKey = 64;
 // The two bits a hash sets in its word of the filter.
 constexpr std::uint64_t filterBits(std::uint32_t hash) { return 1ull << (hash & 63) | 1ull << (hash >> 6 & 63); }
 // The word of a filter of words words a hash picks, from its high bits.
@@ -232,7 +230,7 @@ std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
   auto textOf = [&](const Key& key) { return std::u16string_view(pool.data() + key.offset, key.length); };
   std::size_t kanaEnded = 0;
   for (const Key& key : keys_) kanaEnded += endsInHiragana(textOf(key));
-  kanaStems_.assign(kanaEnded * StemFilterBitsPerKey / 64 + 1, 0);
+  kanaStems_.assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
   for (const Key& key : keys_) {
     std::u16string_view stem = textOf(key);
     while (endsInHiragana(stem)) stem.remove_suffix(1);

@@ -101,8 +101,8 @@ class SkkDictionary final : public ReadingProvider {
     std::vector<Entry> entries_;
     std::vector<StagedEntry> staged_;  // the entries as the load adds them
     std::vector<std::uint64_t> filters_[2];  // of the keys that end in hiragana: [1]
-    // A filter of the keys that end in hiragana, without their hiragana: kept small, with more
-    // bits a key than the others, as most keys asked about are no such beginning.
+    // A filter of the keys that end in hiragana, without their hiragana: few keys end so, and
+    // its few kilobytes stay in the cache.
     std::vector<std::uint64_t> kanaStems_;
   };
   void addLine(const std::u16string& line);
