@@ -169,12 +169,12 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
     return;
   }
   p.keyVerdict = facts.keyAlone == ReadingMatch::Found ? 2 : 1;
-  p.keyCounted = facts.counted ? 2 : 1;
+  p.keyCounted = facts.counted.empty() ? 1 : 2;
   p.keyOkuri = facts.okuriKnown ? KeyOkuriKnown | (facts.kanaFollows ? KeyKanaFollows : 0) | facts.okuriLetters : 0;
-  if (!facts.counted) return;
+  if (facts.counted.empty()) return;
   // every question answered now, from the readings in hand: a question never asked costs less
   // than looking the key up again
-  const std::vector<CountedReading>& counted = facts.countedReadings;
+  const std::vector<CountedReading>& counted = facts.counted;
   const char* ruby = text(s, item.rubyId);
   answers = std::make_unique<KeyAnswers>();
   // the 候補 of an unconfirmed occurrence: none is where the key alone confirms the ruby

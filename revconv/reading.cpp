@@ -343,10 +343,7 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   std::size_t okuriEntries = 0;
   std::size_t okuriBytes = 0;
   for (const KeyEntry& e : entries) {
-    if (e.books > 0) {
-      found.counted = true;
-      addCountedReading(found.countedReadings, e.reading, e.books);
-    }
+    if (e.books > 0) addCountedReading(found.counted, e.reading, e.books);
     if (e.okuriLetter == 0) {
       ++readings;
       bytes += listBytes(e.reading.size());

@@ -114,8 +114,7 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
 // the ruby through an okuri-ari entry of the key.
 struct KeyFacts {
   ReadingMatch keyAlone = ReadingMatch::NotFound;
-  bool counted = false;
-  std::vector<CountedReading> countedReadings;  // as countedReadings gives them
+  std::vector<CountedReading> counted;  // the key's readings with a count, as countedReadings gives them
   // The okuri-ari entries below stand for the look-up of the key in every okurigana question:
   // the key does not end in hiragana, and its entries are few and short enough that no list of
   // readings leaves one out.

@@ -49,9 +49,9 @@ class SkkDictionary final : public ReadingProvider {
   static constexpr std::size_t MaxReadingLength = (1u << 24) - 1;
   // The candidate texts of both kinds of line with the entries of each: those of okuri-nasi
   // lines first, then those of okuri-ari ones, each kind in dictionary order, so that one look-up
-  // of a text finds both. Most texts asked about are no candidate: a filter of a few bits a candidate answers most of them
-  // from one 64-bit word, and the rest from a flat table of hashes, where a key's text is read
-  // only when its hash agrees. Keys view into the pool, which is sized before any key is made
+  // of a text finds both. Most texts asked about are no candidate: a filter of a few bits a
+  // candidate answers most of them from one 64-bit word, and the rest from a flat table of
+  // hashes, where a key's text is read only when its hash agrees. Keys view into the pool, which is sized before any key is made
   // and never moves afterwards. A text with okurigana ends in hiragana, and few candidates do:
   // those have a filter of their own, small enough to stay in the cache.
   class CandidateIndex {
@@ -71,7 +71,6 @@ class SkkDictionary final : public ReadingProvider {
     bool mayBeFollowedByKana(std::uint32_t hash) const;
     // Begins to fetch what find(key, hash) reads first, so that several look-ups wait for memory at once.
     void prefetch(std::u16string_view key, std::uint32_t hash) const;
-    std::size_t size() const { return keys_.size(); }
 
    private:
     struct Key {
