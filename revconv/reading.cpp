@@ -364,12 +364,19 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
 
 namespace {
 
+// Whether a list holds that many readings of that many bytes in all.
+constexpr bool listHolds(std::size_t readings, std::size_t bytes) {
+  return readings < MaxReadings && bytes + 4 <= QueryAreaBytes;
+}
+
 // What the key's okuri-ari entries say of key + okurigana: whether one reads it as ruby +
-// okurigana (found), and the okurigana in UTF-16. False where they cannot stand for the key's
-// look-up: an okurigana not of hiragana alone, or too long for the list to hold them.
+// okurigana (found), the okurigana in UTF-16, and the bytes of the question's list with the
+// key's readings in it. False where they cannot stand for the key's look-up: an okurigana not of
+// hiragana alone, or too long for the list to hold them.
 struct ByKey {
   bool found = false;
   std::u16string okurigana16;
+  std::size_t bytes = 0;
 };
 bool answerOfKeyEntries(const ResultStore& s, const RubyItem& item, const KeyFacts& facts, ByKey& by) {
   if (!facts.okuriKnown || process::settings().useRevConvCache != 0) return false;
@@ -389,12 +396,8 @@ bool answerOfKeyEntries(const ResultStore& s, const RubyItem& item, const KeyFac
   for (const char* letter = okuriInitials(by.okurigana16[0]); *letter != 0; ++letter)
     by.found = by.found || (facts.okuriLetters >> (*letter - 'a') & 1) != 0;
   // the list the question fills holds every reading, the key's okuri-ari ones first
-  return queryBytes + KnownOkuriBytes + 1 + 4 <= QueryAreaBytes;
-}
-
-// Whether a list holds that many readings of that many bytes in all.
-constexpr std::size_t listHolds(std::size_t readings, std::size_t bytes) {
-  return readings < MaxReadings && bytes + 4 <= QueryAreaBytes;
+  by.bytes = queryBytes + KnownOkuriBytes + 1;
+  return listHolds(MostKnownOkuriEntries, by.bytes);
 }
 
 }  // namespace
@@ -416,12 +419,11 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
   const std::u16string key16 = cp932ToUtf16(key);
   std::vector<std::u16string> past;
   if (!source.provider->readingsPastKey(key16 + by.okurigana16, key16.size(), past)) return matchWithOkurigana(s, source, item);
-  const std::size_t okuriganaBytes = 2 * by.okurigana16.size();
-  std::size_t bytes = std::strlen(key) + okuriganaBytes + 1 + KnownOkuriBytes + 1;
-  for (const std::u16string& reading : past) bytes += listBytes(reading.size());
-  if (!listHolds(past.size() + MostKnownOkuriEntries, bytes)) return matchWithOkurigana(s, source, item);
+  for (const std::u16string& reading : past) by.bytes += listBytes(reading.size());
+  if (!listHolds(past.size() + MostKnownOkuriEntries, by.bytes)) return matchWithOkurigana(s, source, item);
   if (by.found) return ReadingMatch::Found;
   const std::string_view ruby = text(s, item.rubyId);
+  const std::size_t okuriganaBytes = 2 * by.okurigana16.size();
   for (const std::u16string& reading : past) {
     const std::string form = candidateForm(reading);
     if (form.size() == ruby.size() + okuriganaBytes && form.compare(0, ruby.size(), ruby) == 0) return ReadingMatch::Found;
