@@ -308,21 +308,10 @@ LibraryResult::KeptAnswer LibraryResult::kept(std::uint32_t pair, NearMissQuesti
   return {true, strings_.text(id).empty() ? 0 : id + 1};
 }
 
-namespace {
-// The ruby ends in the first kana of the okurigana (a kana is two bytes), and is short enough to be asked.
-bool endsInOkuriganasKana(const ResultStore& s, const RubyItem& item) {
-  const char* ruby = text(s, item.rubyId);
-  const char* okurigana = text(s, item.okuriganaId);
-  const std::size_t rubyBytes = std::strlen(ruby);
-  return rubyBytes >= 4 && rubyBytes <= 2 * MaxNearMissChars && okurigana[0] != 0 && okurigana[1] != 0 &&
-         std::memcmp(ruby + rubyBytes - 2, okurigana, 2) == 0;
-}
-}  // namespace
-
 LibraryResult::KeptAnswer LibraryResult::doubled(const ResultStore& s, const RubyItem& item, std::uint32_t pair,
                                                  const ReadingSource& check) {
   // Whatever the rest of the okurigana, the answer depends on the key and the ruby alone.
-  if (!endsInOkuriganasKana(s, item)) return {};
+  if (!endsInOkuriganasKana(text(s, item.rubyId), text(s, item.okuriganaId))) return {};
   return asked(pair, Doubled, s, check, item);
 }
 

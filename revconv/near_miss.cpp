@@ -258,14 +258,11 @@ NearMissFindings voicingNearMissIn(const std::vector<CountedReading>& counted, c
   return found;
 }
 
-namespace {
-// The ruby ends in the okurigana's first kana (two bytes), and is short enough to be asked about.
 bool endsInOkuriganasKana(const char* ruby, const char* okurigana) {
   const std::size_t rubyBytes = std::strlen(ruby);
-  return rubyBytes >= 4 && rubyBytes <= 2 * MaxNearMissChars && std::strlen(okurigana) >= 2 &&
+  return rubyBytes >= 4 && rubyBytes <= 2 * MaxNearMissChars && okurigana[0] != 0 && okurigana[1] != 0 &&
          std::memcmp(ruby + rubyBytes - 2, okurigana, 2) == 0;
 }
-}  // namespace
 
 NearMissFindings doubledOkuriganaIn(const std::vector<CountedReading>& counted, const char* ruby, const char* okurigana) {
   NearMissFindings found;

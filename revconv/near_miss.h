@@ -89,6 +89,9 @@ NearMissFindings ownKanaOf(const ResultStore& s, const ReadingSource& source, co
 // For an item marked ×: the nearest reading the dictionaries with counts give the key (the
 // books' readings; the input method is not asked again).
 std::string suggestionFor(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
+// The ruby (CP932) ends in the okurigana's first kana (two bytes), and is short enough to be
+// asked about: only then is the doubled okurigana asked.
+bool endsInOkuriganasKana(const char* ruby, const char* okurigana);
 // The same findings from the counted readings of the key (countedReadings), already looked up:
 // of a ruby (CP932), with the first kana of its okurigana, in a book that keeps to one spelling.
 NearMissFindings voicingNearMissIn(const std::vector<CountedReading>& counted, const char* ruby, bool longKey);
