@@ -118,6 +118,9 @@ std::uint32_t LibraryResult::findOrAddPair(const ResultStore& s, const RubyItem&
 }
 
 namespace {
+// A verdict as the pair's checks keep it: 1 not confirmed, 2 confirmed.
+std::uint8_t answerOf(ReadingMatch match) { return match == ReadingMatch::Found ? 2 : 1; }
+
 std::uint32_t okuriganaHash(std::uint32_t pair, std::uint32_t okurigana) {
   return mix(static_cast<std::uint64_t>(pair) << 32 | okurigana);
 }
@@ -165,10 +168,10 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
                            std::unique_ptr<KeyAnswers>& answers) {
   KeyFacts facts;
   if (!askKeyFacts(s, check, item, facts)) {
-    p.keyVerdict = matchKeyAlone(s, check, item) == ReadingMatch::Found ? 2 : 1;
+    p.keyVerdict = answerOf(matchKeyAlone(s, check, item));
     return;
   }
-  p.keyVerdict = facts.keyAlone == ReadingMatch::Found ? 2 : 1;
+  p.keyVerdict = answerOf(facts.keyAlone);
   p.keyCounted = facts.counted.empty() ? 1 : 2;
   p.keyOkuri = facts.okuriKnown ? KeyOkuriKnown | (facts.kanaFollows ? KeyKanaFollows : 0) | facts.okuriLetters : 0;
   if (facts.counted.empty()) return;
@@ -205,7 +208,6 @@ KeyFacts keyFactsOf(const PairChecks& p) {
   facts.okuriLetters = p.keyOkuri & ~(KeyOkuriKnown | KeyKanaFollows);
   return facts;
 }
-std::uint8_t answerOf(ReadingMatch match) { return match == ReadingMatch::Found ? 2 : 1; }
 }  // namespace
 
 std::uint8_t LibraryResult::okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
