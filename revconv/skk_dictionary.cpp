@@ -86,6 +86,8 @@ constexpr std::size_t filterWord(std::uint32_t hash, std::size_t words) {
 }
 
 constexpr std::size_t FewestSlots = 16;  // of an empty index (a power of two)
+constexpr unsigned FewestSlotsBits = 4;
+constexpr std::size_t MostEntriesReserved = std::size_t{1} << 22;  // ten times SKK-JISYO.L's candidates
 
 bool hasUtf8CodingLine(std::string_view bytes) {
   const std::string_view first = bytes.substr(0, bytes.find('\n'));
@@ -134,6 +136,11 @@ bool readDictionaryFile(const char* path, std::string& bytes) {
   bytes.clear();
   std::FILE* f = std::fopen(path, "rb");
   if (!f) return false;
+  // Room for the whole file at once: a dictionary of megabytes is not copied again as it grows.
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    if (const long size = std::ftell(f); size > 0) bytes.reserve(static_cast<std::size_t>(size));
+    std::rewind(f);
+  }
   char buffer[65536];
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
@@ -170,34 +177,84 @@ std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, st
   }
 }
 
-void SkkDictionary::CandidateIndex::expect(std::size_t keys) {
-  while (keys * 2 > slots_.size()) grow();
+void SkkDictionary::CandidateIndex::expect(std::size_t entries) {
+  // reserved beforehand only as far as real dictionaries go: a file of slashes grows it as it comes
+  staged_.reserve(std::min<std::size_t>(entries, MostEntriesReserved));
 }
 
-void SkkDictionary::CandidateIndex::grow() {
-  std::vector<Slot> old(slots_.size() * 2, Slot{0, NoKey});
-  old.swap(slots_);
-  const std::size_t mask = slots_.size() - 1;
-  for (const Slot& slot : old) {
-    if (slot.key == NoKey) continue;
-    std::size_t at = slot.hash & mask;
-    while (slots_[at].key != NoKey) at = (at + 1) & mask;
-    slots_[at] = slot;
+void SkkDictionary::CandidateIndex::add(std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry) {
+  staged_.push_back({hash, offset, length, 0, entry});
+}
+
+namespace {
+
+// Sorts the records by the low `bits` bits of their hash, keeping the order of equal ones: a
+// radix sort, 11 bits a pass.
+template <typename Record>
+void sortByLowBits(std::vector<Record>& records, unsigned bits) {
+  constexpr unsigned DigitBits = 11;
+  std::vector<Record> sorted(records.size());
+  for (unsigned shift = 0; shift < bits; shift += DigitBits) {
+    const unsigned digitBits = std::min(DigitBits, bits - shift);
+    const std::uint32_t digitMask = (1u << digitBits) - 1;
+    std::vector<std::size_t> next((std::size_t{1} << digitBits) + 1, 0);
+    for (const Record& r : records) ++next[(r.hash >> shift & digitMask) + 1];
+    for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
+    for (const Record& r : records) sorted[next[r.hash >> shift & digitMask]++] = r;
+    records.swap(sorted);
   }
 }
 
-void SkkDictionary::CandidateIndex::add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length,
-                                        std::uint32_t hash, Entry entry) {
-  if ((keys_.size() + 1) * 2 > slots_.size()) grow();
-  const std::size_t at = slotOf(pool, std::u16string_view(pool.data() + offset, length), hash);
-  if (slots_[at].key == NoKey) {
-    slots_[at] = {hash, static_cast<std::uint32_t>(keys_.size())};
-    keys_.push_back({offset, length, 0, 0});
+}  // namespace
+
+// The keys are made and placed in the order of their slots, the staged entries sorted so
+// beforehand: the table is then written from one end to the other, where placing each key as
+// it came read a slot at random, a wait for memory for each candidate of the file.
+void SkkDictionary::CandidateIndex::placeKeys(const std::u16string& pool) {
+  std::size_t size = FewestSlots;
+  unsigned bits = FewestSlotsBits;
+  while (staged_.size() * 2 > size) size *= 2, ++bits;  // at most half in use, however few texts repeat
+  slots_.assign(size, Slot{0, NoKey});
+  sortByLowBits(staged_, bits);
+  const std::size_t mask = size - 1;
+  auto textOf = [&pool](std::uint32_t offset, std::uint32_t length) {
+    return std::u16string_view(pool.data() + offset, length);
+  };
+  std::size_t cursor = 0;  // after the last slot taken in order
+  std::size_t home = SIZE_MAX;
+  std::size_t homeKeys = 0;  // the first key of this home
+  std::vector<std::uint32_t> hashes;  // of the keys of this home
+  for (StagedEntry& staged : staged_) {
+    if ((staged.hash & mask) != home) {
+      home = staged.hash & mask;
+      homeKeys = keys_.size();
+      hashes.clear();
+    }
+    // an equal text has an equal hash, and so the same home: it is among this home's keys
+    const std::u16string_view text = textOf(staged.offset, staged.length);
+    std::uint32_t key = NoKey;
+    for (std::size_t k = 0; k < hashes.size() && key == NoKey; ++k)
+      if (hashes[k] == staged.hash && textOf(keys_[homeKeys + k].offset, keys_[homeKeys + k].length) == text)
+        key = static_cast<std::uint32_t>(homeKeys + k);
+    if (key == NoKey) {
+      key = static_cast<std::uint32_t>(keys_.size());
+      keys_.push_back({staged.offset, staged.length, 0, 0});
+      hashes.push_back(staged.hash);
+      // Every slot from this home up to the cursor is taken, as the keys come in the order of
+      // their homes: the first free one is the later of the two. Past the end it wraps round.
+      std::size_t at = std::max(home, cursor);
+      if (at > mask)
+        for (at = 0; slots_[at].key != NoKey;) ++at;
+      else
+        cursor = at + 1;
+      slots_[at] = {staged.hash, key};
+    }
+    staged.key = key;
   }
-  staged_.push_back({slots_[at].key, entry});
 }
 
 std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
+  placeKeys(pool);
   // Each key's entries in the order they came (a counting sort), those of okuri-nasi lines
   // first, a reading that a line gives a candidate twice kept once.
   for (const StagedEntry& staged : staged_) ++keys_[staged.key].end;
@@ -285,10 +342,11 @@ void SkkDictionary::loadText(std::string_view bytes) {
   mostAriKana_ = 0;
   const bool utf8 = hasUtf8CodingLine(bytes);
   // No line decodes to more UTF-16 units than it has bytes, so the pool of readings and
-  // candidates never grows past the text's size (what is reserved and not written takes no memory);
-  // and the index has room for a candidate a line, so that it seldom grows.
+  // candidates never grows past the text's size (what is reserved and not written takes no
+  // memory); nor has a line more candidates than slashes.
   pool_.reserve(bytes.size());
-  index_.expect(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  const auto slashes = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '/'));
+  index_.expect(slashes);
   for (std::size_t start = 0; start < bytes.size();) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
@@ -343,7 +401,7 @@ void SkkDictionary::addLine(const std::u16string& line) {
     if (candidate.find(u'\xFFFD') != std::u16string_view::npos) continue;
     const std::size_t at = pool_.size();
     pool_.append(candidate);
-    index_.add(pool_, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
+    index_.add(static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
               candidateHash(candidate),
               {readingOffset, static_cast<std::uint32_t>(head.size()), static_cast<unsigned char>(okuri), books});
     if (okuri) {

@@ -57,10 +57,10 @@ class SkkDictionary final : public ReadingProvider {
   class CandidateIndex {
    public:
     void clear();
-    // Room for about that many keys to come.
-    void expect(std::size_t keys);
+    // Room for at most that many entries to come.
+    void expect(std::size_t entries);
     // During the load: one more entry of the candidate pool[offset, offset + length).
-    void add(const std::u16string& pool, std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
+    void add(std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
     // Ends the load: the entries of each key side by side, and the filters. Returns the number
     // of candidate texts of each kind of line, counted apart.
     std::size_t finish(const std::u16string& pool);
@@ -84,12 +84,15 @@ class SkkDictionary final : public ReadingProvider {
       std::uint32_t key;  // into keys_, NoKey when the slot is free
     };
     struct StagedEntry {
-      std::uint32_t key;
+      std::uint32_t hash;  // of the candidate pool[offset, offset + length)
+      std::uint32_t offset;
+      std::uint32_t length;
+      std::uint32_t key;  // into keys_, once placed
       Entry entry;
     };
     static constexpr std::uint32_t NoKey = UINT32_MAX;
     std::size_t slotOf(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
-    void grow();
+    void placeKeys(const std::u16string& pool);
     static bool endsInHiragana(std::u16string_view key) { return !key.empty() && isHiraganaUtf16(key.back()); }
     // The filter of the keys that end as key does: in hiragana or not.
     const std::vector<std::uint64_t>& filterOf(std::u16string_view key) const { return filters_[endsInHiragana(key)]; }
