@@ -75,6 +75,19 @@ std::uint16_t aRow(std::uint16_t c) {
   }
 }
 
+// The place of a CP932 code among those of the kanji a KANJIDIC line can give (first byte
+// 0x88-0x9F or 0xE0-0xEA, second 0x40-0xFC), KanjiSlots for any other code.
+constexpr std::size_t TrailBytes = 0xFC - 0x40 + 1;
+constexpr std::size_t KanjiSlots = (0x9F - 0x88 + 1 + 0xEA - 0xE0 + 1) * TrailBytes;
+std::size_t kanjiSlot(std::uint16_t code) {
+  const unsigned lead = code >> 8;
+  const unsigned trail = code & 0xFF;
+  if (trail < 0x40 || trail > 0xFC) return KanjiSlots;
+  if (lead >= 0x88 && lead <= 0x9F) return (lead - 0x88) * TrailBytes + trail - 0x40;
+  if (lead >= 0xE0 && lead <= 0xEA) return (lead - 0xE0 + 0x9F - 0x88 + 1) * TrailBytes + trail - 0x40;
+  return KanjiSlots;
+}
+
 // A reading form of at most 24 kana.
 struct Form {
   std::uint16_t c[24];
@@ -213,19 +226,23 @@ struct ComposeWalk {
   }
 
   void placeReadingsOf(std::uint16_t kanji, std::size_t i, std::size_t j) {
-    const std::uint32_t code = kanji;
-    for (std::uint32_t r = k.first_[code]; r < k.first_[code + 1]; ++r) {
-      const KanjiReadings::Reading& reading = k.readings_[r];
-      if (reading.kind == KanjiReadings::ReadingKind::Name && !(rules & ComposeNames)) continue;
-      const std::uint16_t* text = k.pool_.data() + reading.offset;
-      const bool on = reading.kind == KanjiReadings::ReadingKind::On;
+    using K = KanjiReadings;
+    const std::uint16_t* p = k.blockOf(kanji);
+    unsigned count = p[0] + ((rules & ComposeNames) ? p[1] : 0u);
+    for (p += 2; count > 0; --count) {
+      const std::uint16_t header = *p++;
+      const std::uint16_t* text = p;
+      const int length = K::lengthOf(header);
+      p += length;
+      const K::ReadingKind kind = K::kindOf(header);
+      const bool on = kind == K::ReadingKind::On;
       // historical spellings of an on reading may begin otherwise: those are placed in full
-      if (reading.length > 0 && !(on && (rules & ComposeHistorical)) && !mayBegin(text[0], i, j, !on)) continue;
-      const int longest = (rules & ComposeKunOkurigana) ? reading.length : reading.stem;
-      for (int n = reading.stem; n <= longest; ++n) {
+      if (length > 0 && !(on && (rules & ComposeHistorical)) && !mayBegin(text[0], i, j, !on)) continue;
+      const int longest = (rules & ComposeKunOkurigana) ? length : K::stemOf(header);
+      for (int n = K::stemOf(header); n <= longest; ++n) {
         Form f;
         for (int x = 0; x < n; ++x) f.push(text[x]);
-        place(i, j, f, reading.kind);
+        place(i, j, f, kind);
       }
     }
   }
@@ -292,11 +309,11 @@ bool KanjiReadings::load(const char* path) {
 }
 
 void KanjiReadings::loadText(std::string_view bytes) {
-  pool_.clear();
-  readings_.clear();
+  blocks_.clear();
+  blockAt_.clear();
   kanjiCount_ = 0;
-  first_.assign(65537, 0);
-  // Lines are taken in any order: each kanji's readings are gathered by a counting sort.
+  std::vector<std::uint16_t> pool;
+  // Lines are taken in any order: each kanji's readings are gathered by a sort.
   struct Entry {
     std::uint16_t kanji;
     Reading reading;
@@ -332,7 +349,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
       if (token[0] == 'T') break;  // T2: radical names
       const unsigned char lead = static_cast<unsigned char>(token[0]);
       if (lead != 0xA4 && lead != 0xA5 && token[0] != '-') continue;  // codes of other indexes
-      Reading r{static_cast<std::uint32_t>(pool_.size()), 0, 0, ReadingKind::On};
+      Reading r{static_cast<std::uint32_t>(pool.size()), 0, 0, ReadingKind::On};
       bool dot = false;
       bool kata = false;
       bool valid = true;
@@ -353,7 +370,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
           kata = true;
           code = toHiragana(code);
         }
-        pool_.push_back(code);
+        pool.push_back(code);
         // A longer reading is no reading of one kanji; stopping here also keeps the count
         // from wrapping in its byte.
         if (++r.length > MaxKanjiReadingKana) {
@@ -362,7 +379,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
         }
       }
       if (!valid || r.length == 0) {
-        pool_.resize(r.offset);
+        pool.resize(r.offset);
         continue;
       }
       if (!dot) r.stem = r.length;
@@ -372,13 +389,32 @@ void KanjiReadings::loadText(std::string_view bytes) {
     }
     if (any) kanjiSeen.push_back(kanji);
   }
-  for (const Entry& e : entries) ++first_[e.kanji + 1u];
-  for (std::size_t c = 1; c < first_.size(); ++c) first_[c] += first_[c - 1];
-  readings_.resize(entries.size());
-  std::vector<std::uint32_t> next(first_.begin(), first_.end() - 1);
-  for (const Entry& e : entries) readings_[next[e.kanji]++] = e.reading;
+  auto isName = [](const Entry& e) { return e.reading.kind == ReadingKind::Name; };
+  std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    return a.kanji != b.kanji ? a.kanji < b.kanji : isName(a) < isName(b);
+  });
+  blocks_ = {0, 0};  // the empty block
+  blockAt_.assign(KanjiSlots + 1, 0);
+  for (std::size_t e = 0; e < entries.size();) {
+    const std::uint16_t kanji = entries[e].kanji;
+    const std::size_t at = blocks_.size();
+    blockAt_[kanjiSlot(kanji)] = static_cast<std::uint32_t>(at);
+    blocks_.insert(blocks_.end(), {0, 0});
+    for (; e < entries.size() && entries[e].kanji == kanji; ++e) {
+      const Reading& r = entries[e].reading;
+      std::uint16_t& count = blocks_[at + isName(entries[e])];
+      if (count == UINT16_MAX) continue;  // no real kanji has that many
+      ++count;
+      blocks_.push_back(headerOf(r));
+      blocks_.insert(blocks_.end(), pool.begin() + r.offset, pool.begin() + r.offset + r.length);
+    }
+  }
   std::sort(kanjiSeen.begin(), kanjiSeen.end());
   kanjiCount_ = static_cast<std::size_t>(std::unique(kanjiSeen.begin(), kanjiSeen.end()) - kanjiSeen.begin());
+}
+
+const std::uint16_t* KanjiReadings::blockOf(std::uint16_t kanji) const {
+  return blocks_.data() + blockAt_[kanjiSlot(kanji)];
 }
 
 bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsigned rules) const {

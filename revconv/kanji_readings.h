@@ -54,16 +54,26 @@ class KanjiReadings {
   // T1 marker and count only under ComposeNames.
   enum class ReadingKind : std::uint8_t { On, Kun, Name };
   struct Reading {
-    std::uint32_t offset;  // into pool_: CP932 codes of hiragana
+    std::uint32_t offset;  // into the load's pool: CP932 codes of hiragana
     std::uint8_t length;
     std::uint8_t stem;     // the part before '.', the whole reading when there is none
     ReadingKind kind;
   };
+  // A reading in a block: its header, then its `length` codes.
+  static std::uint16_t headerOf(const Reading& r) {
+    return static_cast<std::uint16_t>(r.length | r.stem << 5 | static_cast<unsigned>(r.kind) << 10);
+  }
+  static int lengthOf(std::uint16_t header) { return header & 31; }
+  static int stemOf(std::uint16_t header) { return header >> 5 & 31; }
+  static ReadingKind kindOf(std::uint16_t header) { return static_cast<ReadingKind>(header >> 10); }
+  // The kanji's block: the count of its on and kun readings, the count of its name readings,
+  // then the readings, those of names last.
+  const std::uint16_t* blockOf(std::uint16_t kanji) const;
 
-  std::vector<std::uint16_t> pool_;
-  std::vector<Reading> readings_;
-  // Per CP932 code of the first byte 0x88-0x9F, 0xE0-0xEA: the range of its readings.
-  std::vector<std::uint32_t> first_;  // 65536 + 1 entries once loaded
+  // Each kanji's readings with their kana in one block, so that the walk finds them together.
+  std::vector<std::uint16_t> blocks_;
+  // Where each kanji's block begins, by kanjiSlot; the empty block, of none, is at 0.
+  std::vector<std::uint32_t> blockAt_;
   std::size_t kanjiCount_ = 0;
 
   friend struct ComposeWalk;

@@ -29,15 +29,16 @@ constexpr const char* KanaInitials[LastHiraganaUtf16 - FirstHiraganaUtf16 + 1] =
 
 
 // One JIS X 0208 character (both bytes 0xA1-0xFE in EUC-JP) as its CP932 bytes.
-void jisToSjis(unsigned char b1, unsigned char b2, std::string& out) {
+char* jisToSjis(unsigned char b1, unsigned char b2, char* out) {
   const unsigned j1 = b1 - 0x80u;
   const unsigned j2 = b2 - 0x80u;
   const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
   unsigned s2;
   if (j1 & 1) s2 = j2 + (j2 >= 0x60 ? 0x20 : 0x1F);
   else s2 = j2 + 0x7E;
-  out.push_back(static_cast<char>(s1));
-  out.push_back(static_cast<char>(s2));
+  *out++ = static_cast<char>(s1);
+  *out++ = static_cast<char>(s2);
+  return out;
 }
 
 // Candidate texts are hashed with FNV-1a over their UTF-16 units, then mixed. The state after
@@ -105,27 +106,30 @@ bool hasUtf8CodingLine(std::string_view bytes) {
 const char* okuriInitials(char16_t kana) { return isHiraganaUtf16(kana) ? KanaInitials[kana - FirstHiraganaUtf16] : ""; }
 
 std::u16string decodeEucJp(std::string_view line) {
-  // Converted through CP932, which holds every JIS X 0208 character and the half-width kana.
-  std::string sjis;
-  sjis.reserve(line.size());
+  // Converted through CP932, which holds every JIS X 0208 character and the half-width kana; no
+  // character takes more bytes there than in EUC-JP.
+  thread_local std::string sjis;  // kept for the next line: a dictionary is decoded a line at a time
+  sjis.resize(line.size());
+  char* out = sjis.data();
   const char Undecodable = '\x7F';  // a control byte no candidate contains
   for (std::size_t i = 0; i < line.size(); ++i) {
     const unsigned char b = static_cast<unsigned char>(line[i]);
     if (b < 0x80) {
-      sjis.push_back(static_cast<char>(b));
+      *out++ = static_cast<char>(b);
     } else if (b == 0x8E && i + 1 < line.size()) {
-      sjis.push_back(line[++i]);  // half-width katakana keeps its byte
+      *out++ = line[++i];  // half-width katakana keeps its byte
     } else if (b == 0x8F) {
       i += 2;  // JIS X 0212 has no CP932 counterpart
-      sjis.push_back(Undecodable);
+      *out++ = Undecodable;
     } else if (b >= 0xA1 && b <= 0xFE && i + 1 < line.size() &&
                static_cast<unsigned char>(line[i + 1]) >= 0xA1) {
-      jisToSjis(b, static_cast<unsigned char>(line[i + 1]), sjis);
+      out = jisToSjis(b, static_cast<unsigned char>(line[i + 1]), out);
       ++i;
     } else {
-      sjis.push_back(Undecodable);
+      *out++ = Undecodable;
     }
   }
+  sjis.resize(static_cast<std::size_t>(out - sjis.data()));
   std::u16string result = cp932ToUtf16(sjis.c_str());
   for (char16_t& c : result)
     if (c == 0x7F) c = 0xFFFD;
