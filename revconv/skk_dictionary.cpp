@@ -220,6 +220,7 @@ void SkkDictionary::CandidateIndex::placeKeys(const std::u16string& pool) {
   while (staged_.size() * 2 > size) size *= 2, ++bits;  // at most half in use, however few texts repeat
   slots_.assign(size, Slot{0, NoKey});
   sortByLowBits(staged_, bits);
+  keys_.reserve(staged_.size());  // what no key takes is never touched, and costs no memory
   const std::size_t mask = size - 1;
   auto textOf = [&pool](std::uint32_t offset, std::uint32_t length) {
     return std::u16string_view(pool.data() + offset, length);
@@ -281,9 +282,7 @@ std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
     key.first = first;
     key.end = kept;
   }
-  entries_.resize(kept);
-  entries_.shrink_to_fit();
-  keys_.shrink_to_fit();
+  entries_.resize(kept);  // not shrunk: a copy would only add fresh pages to the load
   std::size_t candidates = 0;  // of each kind: a key with entries of both counts twice
   for (const Key& key : keys_)
     candidates += 1 + (entries_[key.first].okuriLetter == 0 && entries_[key.end - 1].okuriLetter != 0);
