@@ -165,12 +165,19 @@ struct ComposeWalk {
     return r == f;
   }
 
-  // The ruby from j on begins with the form: where it ends, or 0.
+  // The ruby from j on begins with the n codes c, the first read as `first` and, where `last` is
+  // not 0, the last as `last`: where it ends, or 0.
+  std::size_t matchCodes(std::size_t j, const std::uint16_t* c, int n, std::uint16_t first, std::uint16_t last,
+                         bool kun) const {
+    if (n == 0 || j + n > ruby.size()) return 0;
+    for (int x = 0; x < n; ++x) {
+      const std::uint16_t f = x == 0 ? first : x == n - 1 && last != 0 ? last : c[x];
+      if (!same(ruby[j + x], f, kun && x > 0)) return 0;
+    }
+    return j + n;
+  }
   std::size_t match(std::size_t j, const Form& f, bool kun) const {
-    if (f.n == 0 || j + f.n > ruby.size()) return 0;
-    for (int x = 0; x < f.n; ++x)
-      if (!same(ruby[j + x], f.c[x], kun && x > 0)) return 0;
-    return j + f.n;
+    return f.n == 0 ? 0 : matchCodes(j, f.c, f.n, f.c[0], 0, kun);
   }
 
   // The first kana of a form whose first kana is `first`, with the given head (0 as it is, 1
@@ -194,35 +201,58 @@ struct ComposeWalk {
     return false;
   }
 
-  // The forms of one reading of the character at key position i, tried at ruby position j.
-  void place(std::size_t i, std::size_t j, const Form& base, KanjiReadings::ReadingKind kind) {
-    Form forms[8];
+  // Whether a historical spelling of the on reading c (historicalForms) that begins otherwise
+  // than the reading may begin the ruby at j: くわ for か, せう for しょう, かう for こう, わう for
+  // おう, えう for よう, いう for ゆう.
+  bool historicalMayBegin(const std::uint16_t* c, int n, std::size_t i, std::size_t j) const {
+    std::uint16_t firsts[4];
     int count = 0;
-    forms[count++] = base;
-    if (kind == KanjiReadings::ReadingKind::On && (rules & ComposeHistorical))
-      count += historicalForms(base, forms + count, rules);
-    const bool final = i + 1 == key.size();
-    const bool kun = kind != KanjiReadings::ReadingKind::On;
-    for (int v = 0; v < count; ++v) {
-      const Form& f = forms[v];
-      if (f.n == 0 || j >= ruby.size()) continue;
-      for (int head = 0; head < 3; ++head) {
-        // a form whose first kana differs from the ruby's matches in no way
-        const std::uint16_t first = headed(f.c[0], head, i, j, kun);
-        if (first == 0 || !same(ruby[j], first, false)) continue;
-        Form g = f;
-        g.c[0] = first;
-        if (const std::size_t end = match(j, g, kun)) at(i + 1, end) = 1;
-        // A non-final on reading ending in つ く ち き doubles the next consonant: がっ.
-        if (!final && !kun && (rules & ComposeSokuon) && g.n >= 2) {
-          const unsigned last = uni(g.c[g.n - 1]);
-          if (last == 0x3064 || last == 0x304F || last == 0x3061 || last == 0x304D) {
-            g.c[g.n - 1] = hira(0x3063);
-            if (const std::size_t end = match(j, g, kun)) at(i + 1, end) = 1;
-          }
-        }
+    const std::uint16_t U = hira(0x3046);
+    if (c[0] == hira(0x304B) || c[0] == hira(0x304C)) firsts[count++] = c[0] == hira(0x304B) ? hira(0x304F) : hira(0x3050);
+    if (n == 3 && c[2] == U && c[1] == hira(0x3087) && eRow(c[0])) firsts[count++] = eRow(c[0]);
+    if (n == 2 && c[1] == U) {
+      if (aRow(c[0])) firsts[count++] = aRow(c[0]);
+      if (rules & ComposeOldOn) {
+        if (c[0] == hira(0x304A)) firsts[count++] = hira(0x308F);
+        if (c[0] == hira(0x3088)) firsts[count++] = hira(0x3048);
+        if (c[0] == hira(0x3086)) firsts[count++] = hira(0x3044);
       }
     }
+    for (int f = 0; f < count; ++f)
+      if (mayBegin(firsts[f], i, j, false)) return true;
+    return false;
+  }
+
+  // One form of a reading, its n codes c, of the character at key position i, tried at ruby
+  // position j.
+  void placeForm(std::size_t i, std::size_t j, const std::uint16_t* c, int n, bool kun) {
+    if (n == 0 || j >= ruby.size()) return;
+    const bool final = i + 1 == key.size();
+    for (int head = 0; head < 3; ++head) {
+      // a form whose first kana differs from the ruby's matches in no way
+      const std::uint16_t first = headed(c[0], head, i, j, kun);
+      if (first == 0 || !same(ruby[j], first, false)) continue;
+      if (const std::size_t end = matchCodes(j, c, n, first, 0, kun)) at(i + 1, end) = 1;
+      // A non-final on reading ending in つ く ち き doubles the next consonant: がっ.
+      if (!final && !kun && (rules & ComposeSokuon) && n >= 2) {
+        const unsigned last = uni(c[n - 1]);
+        if (last == 0x3064 || last == 0x304F || last == 0x3061 || last == 0x304D)
+          if (const std::size_t end = matchCodes(j, c, n, first, hira(0x3063), kun)) at(i + 1, end) = 1;
+      }
+    }
+  }
+
+  // The forms of one reading, its first n codes, of the character at key position i, tried at
+  // ruby position j.
+  void place(std::size_t i, std::size_t j, const std::uint16_t* text, int n, KanjiReadings::ReadingKind kind) {
+    const bool on = kind == KanjiReadings::ReadingKind::On;
+    placeForm(i, j, text, n, !on);
+    if (!on || !(rules & ComposeHistorical)) return;
+    Form base;
+    for (int x = 0; x < n; ++x) base.push(text[x]);
+    Form forms[7];
+    const int count = historicalForms(base, forms, rules);
+    for (int v = 0; v < count; ++v) placeForm(i, j, forms[v].c, forms[v].n, false);
   }
 
   void placeReadingsOf(std::uint16_t kanji, std::size_t i, std::size_t j) {
@@ -236,14 +266,12 @@ struct ComposeWalk {
       p += length;
       const K::ReadingKind kind = K::kindOf(header);
       const bool on = kind == K::ReadingKind::On;
-      // historical spellings of an on reading may begin otherwise: those are placed in full
-      if (length > 0 && !(on && (rules & ComposeHistorical)) && !mayBegin(text[0], i, j, !on)) continue;
+      // most readings are ruled out by their first kana, or those of their historical spellings
+      if (length > 0 && !mayBegin(text[0], i, j, !on) &&
+          !(on && (rules & ComposeHistorical) && historicalMayBegin(text, length, i, j)))
+        continue;
       const int longest = (rules & ComposeKunOkurigana) ? length : K::stemOf(header);
-      for (int n = K::stemOf(header); n <= longest; ++n) {
-        Form f;
-        for (int x = 0; x < n; ++x) f.push(text[x]);
-        place(i, j, f, kind);
-      }
+      for (int n = K::stemOf(header); n <= longest; ++n) place(i, j, text, n, kind);
     }
   }
 
