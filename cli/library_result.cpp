@@ -655,9 +655,9 @@ std::vector<std::uint32_t> LibraryResult::sharingPairs(const Settings& s) const 
   // The pairs are distinct, so the pairs that share a key are its distinct rubies, and the other way round.
   std::unordered_map<std::string_view, std::uint32_t> pairsOf;
   pairsOf.reserve(pairs_.size());
-  for (const LibraryPair& p : pairs_) ++pairsOf[textOf(p)];
+  for (std::size_t i = 0; i < pairs_.size(); ++i) ++pairsOf[textOf(pairs_[i])];
   sharing.reserve(pairs_.size());
-  for (const LibraryPair& p : pairs_) sharing.push_back(pairsOf[textOf(p)]);
+  for (std::size_t i = 0; i < pairs_.size(); ++i) sharing.push_back(pairsOf[textOf(pairs_[i])]);
   return sharing;
 }
 

@@ -2,6 +2,7 @@
 // obel-scan --no-limit: the result of a whole library, folded together from the fills of the
 // store. It keeps each distinct (key, ruby) pair once, with its texts and with counts wide
 // enough for any library, so that memory grows with the distinct pairs, not with the items.
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -49,6 +50,32 @@ class LibraryStrings {
   std::vector<std::uint32_t> offsets_{0};  // of each text in the pool, and the pool's end
   std::uint32_t count_ = 0;
   std::vector<Slot> slots_;  // open addressing, a power of two long, at most half full
+};
+
+// A table of a library's pairs, which grows a chunk at a time and never moves what it holds: a
+// vector would double itself, and hold the old and the new copy of tens of megabytes at once.
+template <typename T>
+class PairTable {
+ public:
+  std::size_t size() const { return size_; }
+  T& operator[](std::size_t i) { return chunks_[i >> ChunkBits][i & ChunkMask]; }
+  const T& operator[](std::size_t i) const { return chunks_[i >> ChunkBits][i & ChunkMask]; }
+  void push_back(const T& value) {
+    resize(size_ + 1);
+    (*this)[size_ - 1] = value;
+  }
+  // Grows to n elements, the new ones value-initialized.
+  void resize(std::size_t n) {
+    while (chunks_.size() << ChunkBits < n) chunks_.push_back(std::make_unique<T[]>(ChunkSize));
+    size_ = std::max(size_, n);
+  }
+
+ private:
+  static constexpr std::size_t ChunkBits = 12;  // small enough that the last chunk's room costs little
+  static constexpr std::size_t ChunkSize = std::size_t{1} << ChunkBits;
+  static constexpr std::size_t ChunkMask = ChunkSize - 1;
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  std::size_t size_ = 0;
 };
 
 // One distinct (key, ruby) pair: its texts, where it was first seen and how often.
@@ -253,8 +280,8 @@ class LibraryResult {
   std::unique_ptr<PartThreads> questionThreads_;  // for the check's questions, made on the first fill
 
   LibraryStrings strings_;  // okurigana asked by the check, and folders
-  std::vector<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1
-  std::vector<PairChecks> checks_;  // of each pair, with the check
+  PairTable<LibraryPair> pairs_;  // in order of first appearance: pair i has the number i + 1
+  PairTable<PairChecks> checks_;  // of each pair, with the check
   // The readings the ！ and 候補 questions found: pair * 8 + NearMissQuestion -> id in strings_.
   std::unordered_map<std::uint64_t, std::uint32_t> nearMissReadings_;
   // The texts of the pairs. A pair keeps its own: most keys and rubies of a library belong to

@@ -547,6 +547,8 @@ class LibraryFills final : public FillSink {
       work.text = TableOutput::encoded(std::move(work.text), options_.utf8);
     }
   }
+  // Folding a fill, and checking it most of all, takes longer than scanning it.
+  std::size_t storesPerThread() const override { return folds() ? 3 : 2; }
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
     if (!ready()) return;
     if (folds()) library.fold(s, work.numbers, work.bits, check_, checkThreads());

@@ -20,7 +20,6 @@ const char LineTooLargeText[] = " の1行のルビが最大件数を超えるた
 
 namespace {
 
-constexpr std::size_t StoresPerThread = 2;  // one being filled while the other waits to be taken
 constexpr std::size_t MaxBatchFiles = 64;  // about a store full of ordinary books
 // A small library is cut into at least this many batches per thread, so that one long book
 // does not keep the others waiting.
@@ -146,7 +145,7 @@ class Search {
 std::size_t Search::allocate(unsigned threads) {
   for (unsigned t = 0; t < std::max(threads, 1u); ++t) {
     std::vector<ResultStore*> stores;
-    for (std::size_t i = 0; i < StoresPerThread; ++i)
+    for (std::size_t i = 0; i < std::max<std::size_t>(sink_.storesPerThread(), 1); ++i)
       if (ResultStore* s = newResultStore()) stores.push_back(s);
     if (stores.empty()) break;
     all_.insert(all_.end(), stores.begin(), stores.end());

@@ -36,6 +36,10 @@ class FillSink {
     (void)s;
     (void)work;
   }
+  // The stores each thread fills in turn: one being filled while the others wait to be taken.
+  // More let the threads scan on while the calling thread takes a fill that costs more to take
+  // than to make; each costs the memory of a fill.
+  virtual std::size_t storesPerThread() const { return 2; }
   // On the calling thread, one fill at a time, in the walk's order. filesRead: the files the
   // walk finished since the previous fill, those without items included.
   virtual void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) = 0;
