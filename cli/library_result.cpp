@@ -165,7 +165,7 @@ ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, s
 }
 
 void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
-                           std::unique_ptr<KeyAnswers>& answers) {
+                           std::unique_ptr<KeyAnswers>& answers) const {
   KeyFacts facts;
   if (!askKeyFacts(s, check, item, facts)) {
     p.keyVerdict = answerOf(matchKeyAlone(s, check, item));
@@ -181,7 +181,7 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
   const char* ruby = text(s, item.rubyId);
   answers = std::make_unique<KeyAnswers>();
   // the 候補 of an unconfirmed occurrence: none is where the key alone confirms the ruby
-  if (facts.keyAlone != ReadingMatch::Found) {
+  if (suggestions_ && facts.keyAlone != ReadingMatch::Found) {
     std::string nearest = suggestionIn(counted, ruby);
     answers->of[Nearest] = {!nearest.empty(), std::move(nearest)};
   }
@@ -195,7 +195,7 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
 
 void LibraryResult::keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers) {
   // the 候補 is never asked of a pair the key alone confirms
-  for (unsigned q = checks_[pair].keyVerdict == 2 ? Voicing : Nearest; q <= OwnModern; ++q)
+  for (unsigned q = checks_[pair].keyVerdict == 2 || !suggestions_ ? Voicing : Nearest; q <= OwnModern; ++q)
     if (answered(pair, static_cast<NearMissQuestion>(q)) == 0) keepAnswer(pair, static_cast<NearMissQuestion>(q), answers.of[q]);
 }
 
@@ -287,6 +287,7 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint
   found.nearMiss = false;
   if (checks_[pair].keyCounted == 1) return;  // a key without counted readings: no ！ and no 候補
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
+  if (unconfirmed && !suggestions_) return;  // its one finding would be its 候補
   PairAnswers answers{*this, s, item, pair, check};
   const KeptAnswer near = nearMissOf(answers, item, unconfirmed, ownReading);
   PairChecks& p = checks_[pair];
@@ -300,11 +301,12 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint
 
 void LibraryResult::keepAnswer(std::uint32_t pair, NearMissQuestion q, const NearMissFindings& f) {
   checks_[pair].nearMissAnswers |= static_cast<std::uint16_t>((f.nearMiss ? 2u : 1u) << (2 * q));
-  if (f.nearMiss) nearMissReadings_[std::uint64_t{pair} * 8 + q] = strings_.intern(f.suggestion);
+  if (f.nearMiss && suggestions_) nearMissReadings_[std::uint64_t{pair} * 8 + q] = strings_.intern(f.suggestion);
 }
 
 LibraryResult::KeptAnswer LibraryResult::kept(std::uint32_t pair, NearMissQuestion q) const {
   if (answered(pair, q) != 2) return {};
+  if (!suggestions_) return {true, 0};
   const std::uint32_t id = nearMissReadings_.at(std::uint64_t{pair} * 8 + q);
   // a finding without a reading gives no 候補
   return {true, strings_.text(id).empty() ? 0 : id + 1};

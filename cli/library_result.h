@@ -189,6 +189,8 @@ class LibraryResult {
   // Counts, for the reading dictionary, in how many folders each pair occurs (a folder's
   // files come one after the other in the walk, so a change of folder is a new one).
   void countFolders() { countFolders_ = true; }
+  // For a table without the column 候補: no nearest reading is looked for, and a ！ keeps no reading.
+  void withoutSuggestions() { suggestions_ = false; }
   // The hash of each item's (key, ruby) pair, for fold. Reads the store only, so that it can be
   // done on the thread that filled it.
   static void hashPairs(const ResultStore& s, std::vector<std::uint32_t>& hashes);
@@ -243,9 +245,9 @@ class LibraryResult {
     NearMissFindings of[OwnModern + 1];
   };
   // The key alone's verdict of a pair, with what its look-up found; the pair's ！ and 候補 answers
-  // in answers when its key has counted readings.
-  static void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
-                     std::unique_ptr<KeyAnswers>& answers);
+  // in answers when its key has counted readings. Asked on the question threads: it changes p alone.
+  void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
+              std::unique_ptr<KeyAnswers>& answers) const;
   void keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers);
   // The answer of the occurrence's okurigana question.
   std::uint8_t okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
@@ -304,6 +306,7 @@ class LibraryResult {
     std::uint32_t folders;
   };
   bool countFolders_ = false;
+  bool suggestions_ = true;
   // pair << 8 | the okurigana's romaji letter (0 without okurigana)
   std::unordered_map<std::uint64_t, FolderCount> folderCounts_;
   // By pair, whatever the okurigana: the count of books each line gives its key.

@@ -625,6 +625,7 @@ int scanLibrary(const Options& options, const std::vector<std::string>& lines) {
   if (options.check) load = std::make_unique<CheckLoad>(check, options);
   LibraryFills fills(options, out, load.get(), options.check ? &check.source() : nullptr);
   if (making) fills.library.countFolders();
+  if (!options.suggest) fills.library.withoutSuggestions();
   ResultStore& s = process::store();
   auto lister = platformDirLister();
   const bool searched = searchLibrary(lines, options.subfolders, *lister, fills, s.searchRunning, options.threads);
