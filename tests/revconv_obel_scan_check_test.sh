@@ -53,6 +53,9 @@ for limit in "" --no-limit; do
   check "items with 候補 $limit" "逆変換 候補|！ ことば|× きょう|！ ことば|" "$out"
   out="$(run $limit --utf8 --view grouped --no-default-dictionaries --check="$(win "$work/counted.dic")" --suggest "$(win "$work/near")" | suggested 10 11)"
   check "grouped view with 候補 $limit" "逆変換 候補|！ ことば|× きょう|" "$out"
+  # without the column, the same marks: a ！ does not depend on the 候補 it would show
+  out="$(run $limit --utf8 --view grouped --no-default-dictionaries --check="$(win "$work/counted.dic")" "$(win "$work/near")" | LC_ALL=C awk -v RS='\r\n' -F'\t' '{ printf "%s %s|", NF, $10 }')"
+  check "grouped view without 候補 $limit" "10 逆変換|10 ！|10 ×|" "$out"
 done
 run --suggest "$(win "$work/near")" >/dev/null 2>&1
 check "--suggest without --check" 2 "$?"
