@@ -185,7 +185,7 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
     std::string nearest = suggestionIn(counted, ruby);
     answers->of[Nearest] = {!nearest.empty(), std::move(nearest)};
   }
-  answers->of[Voicing] = voicingNearMissIn(counted, ruby, cp932ToUtf16(text(s, item.keyId)).size() > 1);
+  answers->of[Voicing] = voicingNearMissIn(counted, ruby, facts.keyUnits > 1);
   // asked only of occurrences whose okurigana begins with the ruby's last kana (two bytes)
   const std::size_t rubyBytes = std::strlen(ruby);
   if (rubyBytes >= 2) answers->of[Doubled] = doubledOkuriganaIn(counted, ruby, ruby + rubyBytes - 2);

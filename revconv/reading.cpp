@@ -338,6 +338,7 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   if (!source.provider->keyEntries(key16, entries, kanaFollows)) return false;
   KeyFacts found;
   found.kanaFollows = kanaFollows;
+  found.keyUnits = key16.size();
   std::size_t readings = 0;
   std::size_t bytes = 0;
   std::size_t okuriEntries = 0;

@@ -123,6 +123,7 @@ struct KeyFacts {
   // Some candidate may be the key followed by hiragana: without one, an okurigana question needs
   // no look-up but of the key itself.
   bool kanaFollows = true;
+  std::size_t keyUnits = 0;  // the key's length in UTF-16
 };
 // False, with facts as they were, when the provider keeps no entries or the verdict cache is in
 // use: then matchKeyAlone and the other questions are asked as they are.
