@@ -174,6 +174,8 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
   p.keyVerdict = answerOf(facts.keyAlone);
   p.keyCounted = facts.counted.empty() ? 1 : 2;
   p.keyOkuri = facts.okuriKnown ? KeyOkuriKnown | (facts.kanaFollows ? KeyKanaFollows : 0) | facts.okuriLetters : 0;
+  p.keyOkuriEntries = static_cast<std::uint8_t>(facts.okuriEntries);
+  p.keyOkuriBytes = static_cast<std::uint16_t>(facts.okuriBytes);
   if (facts.counted.empty()) return;
   // every question answered now, from the readings in hand: a question never asked costs less
   // than looking the key up again
@@ -206,6 +208,8 @@ KeyFacts keyFactsOf(const PairChecks& p) {
   facts.okuriKnown = (p.keyOkuri & KeyOkuriKnown) != 0;
   facts.kanaFollows = (p.keyOkuri & KeyKanaFollows) != 0;
   facts.okuriLetters = p.keyOkuri & ~(KeyOkuriKnown | KeyKanaFollows);
+  facts.okuriEntries = p.keyOkuriEntries;
+  facts.okuriBytes = p.keyOkuriBytes;
   return facts;
 }
 }  // namespace

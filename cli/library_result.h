@@ -111,6 +111,10 @@ struct PairChecks {
   // What the look-up of the key found (KeyFacts): 0 not looked up, 1 no reading of the key
   // carries a count of books, so that no ！ or 候補 question finds anything, 2 one does.
   std::uint8_t keyCounted = 0;
+  // With KeyOkuriKnown, KeyFacts::okuriEntries and okuriBytes.
+  std::uint8_t keyOkuriEntries = 0;
+  std::uint16_t keyOkuriBytes = 0;
+  static_assert(MostKnownOkuriEntries <= UINT8_MAX && KnownOkuriBytes <= UINT16_MAX);
   // KeyOkuriKnown with KeyFacts::okuriKnown, KeyKanaFollows with its kanaFollows, and its
   // okuriLetters below them.
   std::uint32_t keyOkuri = 0;

@@ -302,12 +302,10 @@ std::string candidateForm(std::u16string_view reading) {
 
 // Bytes a reading of that many characters may take in a list: two a character, and its NUL.
 constexpr std::size_t listBytes(std::size_t chars) { return 2 * chars + 1; }
-// Bounds under which a list of readings holds every one of them (MaxReadings of them in
-// QueryAreaBytes): the most okuri-ari entries of a key, and the bytes they take with an
-// okurigana of at most LongestKnownChars, counted for each okurigana question.
-constexpr std::size_t MostKnownOkuriEntries = 64;
+// The longest okurigana the key's entries answer for. Each question counts what its own list
+// would hold (KeyFacts::okuriListBytes), and asks the dictionaries where that might not fit
+// (MaxReadings of them in QueryAreaBytes).
 constexpr std::size_t LongestKnownChars = 32;
-constexpr std::size_t KnownOkuriBytes = 2048;
 
 // Whether the reading as a list holds it (candidateForm) is the text; a reading of hiragana alone,
 // the most of them, is compared where it is.
@@ -351,7 +349,7 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
       if (found.keyAlone == ReadingMatch::NotFound && readsAs(e.reading, ruby)) found.keyAlone = ReadingMatch::Found;
     } else {
       ++okuriEntries;
-      okuriBytes += listBytes(e.reading.size() + LongestKnownChars);
+      okuriBytes += listBytes(e.reading.size());
       if (e.okuriLetter >= 'a' && e.okuriLetter <= 'z' && readsAs(e.reading, ruby))
         found.okuriLetters |= 1u << (e.okuriLetter - 'a');
     }
@@ -359,6 +357,10 @@ bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyIt
   // the key alone's list holds every reading of its okuri-nasi entries
   if (readings >= MaxReadings || bytes + 8 >= QueryAreaBytes || ruby.size() + 2 > QueryAreaBytes) return false;
   found.okuriKnown = okuriEntries <= MostKnownOkuriEntries && okuriBytes <= KnownOkuriBytes;
+  if (found.okuriKnown) {
+    found.okuriEntries = okuriEntries;
+    found.okuriBytes = okuriBytes;
+  }
   facts = std::move(found);
   return true;
 }
@@ -397,8 +399,8 @@ bool answerOfKeyEntries(const ResultStore& s, const RubyItem& item, const KeyFac
   for (const char* letter = okuriInitials(by.okurigana16[0]); *letter != 0; ++letter)
     by.found = by.found || (facts.okuriLetters >> (*letter - 'a') & 1) != 0;
   // the list the question fills holds every reading, the key's okuri-ari ones first
-  by.bytes = queryBytes + KnownOkuriBytes + 1;
-  return listHolds(MostKnownOkuriEntries, by.bytes);
+  by.bytes = queryBytes + facts.okuriListBytes(by.okurigana16.size()) + 1;
+  return listHolds(facts.okuriEntries, by.bytes);
 }
 
 }  // namespace
@@ -421,7 +423,7 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
   std::vector<std::u16string> past;
   if (!source.provider->readingsPastKey(key16 + by.okurigana16, key16.size(), past)) return matchWithOkurigana(s, source, item);
   for (const std::u16string& reading : past) by.bytes += listBytes(reading.size());
-  if (!listHolds(past.size() + MostKnownOkuriEntries, by.bytes)) return matchWithOkurigana(s, source, item);
+  if (!listHolds(past.size() + facts.okuriEntries, by.bytes)) return matchWithOkurigana(s, source, item);
   if (by.found) return ReadingMatch::Found;
   const std::string_view ruby = text(s, item.rubyId);
   const std::size_t okuriganaBytes = 2 * by.okurigana16.size();

@@ -112,6 +112,10 @@ ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& sourc
 // the key itself: whether it alone reads as the ruby, whether some reading of it carries a count
 // of books (without one the ！ and 候補 questions find nothing), and which okurigana would confirm
 // the ruby through an okuri-ari entry of the key.
+// The most okuri-ari entries of a key, and the most bytes their readings take in a list, for
+// which KeyFacts keeps them (okuriKnown).
+constexpr std::size_t MostKnownOkuriEntries = 64;
+constexpr std::size_t KnownOkuriBytes = 2048;
 struct KeyFacts {
   ReadingMatch keyAlone = ReadingMatch::NotFound;
   std::vector<CountedReading> counted;  // the key's readings with a count, as countedReadings gives them
@@ -120,6 +124,13 @@ struct KeyFacts {
   // readings leaves one out.
   bool okuriKnown = false;
   std::uint32_t okuriLetters = 0;  // bit c - 'a' for an okuri-ari entry of the key "ruby c"
+  // With okuriKnown: how many okuri-ari entries the key has, and the bytes their readings take in
+  // a list of readings (two a character and a NUL each).
+  std::size_t okuriEntries = 0;
+  std::size_t okuriBytes = 0;
+  // The most bytes those entries' readings take in the list of a question with an okurigana of
+  // that many characters, each with the okurigana after it.
+  std::size_t okuriListBytes(std::size_t okuriganaChars) const { return okuriBytes + 2 * okuriEntries * okuriganaChars; }
   // Some candidate may be the key followed by hiragana: without one, an okurigana question needs
   // no look-up but of the key itself.
   bool kanaFollows = true;
