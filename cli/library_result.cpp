@@ -292,6 +292,10 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint
   if (checks_[pair].keyCounted == 1) return;  // a key without counted readings: no ！ and no 候補
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   if (unconfirmed && !suggestions_) return;  // its one finding would be its 候補
+  // A confirmed occurrence is asked the questions after Nearest: where each was answered with
+  // nothing found, as for most pairs, none finds a ！ for it.
+  constexpr unsigned NothingFoundAfterNearest = 0x55;  // 01 for each of the four
+  if (!unconfirmed && checks_[pair].nearMissAnswers >> (2 * Voicing) == NothingFoundAfterNearest) return;
   PairAnswers answers{*this, s, item, pair, check};
   const KeptAnswer near = nearMissOf(answers, item, unconfirmed, ownReading);
   PairChecks& p = checks_[pair];
