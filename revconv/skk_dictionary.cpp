@@ -168,6 +168,7 @@ void SkkDictionary::CandidateIndex::clear() {
   staged_.clear();
   for (std::vector<std::uint64_t>& filter : filters_) filter.clear();
   kanaStems_.clear();
+  kanaEnded_ = 0;
 }
 
 std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, std::u16string_view key,
@@ -290,6 +291,7 @@ std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
   auto textOf = [&](const Key& key) { return std::u16string_view(pool.data() + key.offset, key.length); };
   std::size_t kanaEnded = 0;
   for (const Key& key : keys_) kanaEnded += endsInHiragana(textOf(key));
+  kanaEnded_ = kanaEnded;
   kanaStems_.assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
   for (const Key& key : keys_) {
     std::u16string_view stem = textOf(key);
@@ -428,11 +430,16 @@ bool SkkDictionary::readingsPastKey(const std::u16string& text, std::size_t keyL
 }
 
 bool SkkDictionary::keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) {
-  const std::uint32_t hash = candidateHash(key);
+  keyEntriesOf(key, candidateHash(key), true, out, kanaFollows);
+  return true;
+}
+
+void SkkDictionary::keyEntriesOf(const std::u16string& key, std::uint32_t hash, bool mayHold,
+                                 std::vector<KeyEntry>& out, bool& kanaFollows) const {
   kanaFollows = kanaFollows || index_.mayBeFollowedByKana(hash);
+  if (!mayHold) return;
   for (const Entry& e : index_.find(pool_, key, hash))
     out.push_back({pooled(e), static_cast<char>(e.okuriLetter), e.books});
-  return true;
 }
 
 void SkkDictionary::readingsSkipping(const std::u16string& text, std::size_t skipped,
@@ -581,6 +588,7 @@ std::vector<bool> DictionaryList::addAll(const std::vector<std::string>& files) 
     // a file on the list already, or named before in this call, answers as it did then
     readable[i] = onList(files_.begin(), files_.end(), files[i]);
   }
+  filterKeys();
   return readable;
 }
 
@@ -628,8 +636,20 @@ void DictionaryList::readings(void* context, void* layout, const std::u16string&
 }
 
 bool DictionaryList::keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) {
-  for (const auto& dictionary : dictionaries_) dictionary->keyEntries(key, out, kanaFollows);
+  const std::uint32_t hash = candidateHash(key);
+  const bool kanaEnd = key.empty() || isHiraganaUtf16(key.back());  // not in the filter
+  const bool mayHold = kanaEnd || keys_.empty() ||
+                       (keys_[filterWord(hash, keys_.size())] & filterBits(hash)) == filterBits(hash);
+  for (const auto& dictionary : dictionaries_) dictionary->keyEntriesOf(key, hash, mayHold, out, kanaFollows);
   return true;
+}
+
+void DictionaryList::filterKeys() {
+  std::size_t keys = 0;
+  for (const auto& dictionary : dictionaries_) keys += dictionary->keysWithoutKanaEnd();
+  keys_.assign(keys * FilterBitsPerKey / 64 + 1, 0);
+  for (const auto& dictionary : dictionaries_)
+    dictionary->forEachKeyWithoutKanaEnd([this](std::uint32_t hash) { keys_[filterWord(hash, keys_.size())] |= filterBits(hash); });
 }
 
 bool DictionaryList::readingsPastKey(const std::u16string& text, std::size_t keyLength,

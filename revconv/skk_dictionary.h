@@ -32,6 +32,14 @@ class SkkDictionary final : public ReadingProvider {
   void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
   bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
   bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) override;
+  // keyEntries of a key that does not end in hiragana, of that hash (candidateHash); its entries
+  // are looked up only where mayHold, and kanaFollows is found either way.
+  void keyEntriesOf(const std::u16string& key, std::uint32_t hash, bool mayHold, std::vector<KeyEntry>& out,
+                    bool& kanaFollows) const;
+  // The keys that do not end in hiragana: how many, and each one's hash given to add.
+  std::size_t keysWithoutKanaEnd() const { return index_.keysWithoutKanaEnd(); }
+  template <typename Add>
+  void forEachKeyWithoutKanaEnd(Add add) const { index_.forEachKeyWithoutKanaEnd(pool_, add); }
 
  private:
   // readings without the okuri-ari look-up of text[0, skipped) (none skipped for npos)
@@ -71,6 +79,14 @@ class SkkDictionary final : public ReadingProvider {
     bool mayBeFollowedByKana(std::uint32_t hash) const;
     // Begins to fetch what find(key, hash) reads first, so that several look-ups wait for memory at once.
     void prefetch(std::u16string_view key, std::uint32_t hash) const;
+    // The keys that do not end in hiragana: how many, and each one's hash given to add.
+    std::size_t keysWithoutKanaEnd() const { return keys_.size() - kanaEnded_; }
+    template <typename Add>
+    void forEachKeyWithoutKanaEnd(const std::u16string& pool, Add add) const {
+      for (const Slot& slot : slots_)
+        if (slot.key != NoKey && !endsInHiragana({pool.data() + keys_[slot.key].offset, keys_[slot.key].length}))
+          add(slot.hash);
+    }
 
    private:
     struct Key {
@@ -106,6 +122,7 @@ class SkkDictionary final : public ReadingProvider {
     // A filter of the keys that end in hiragana, without their hiragana: few keys end so, and
     // its few kilobytes stay in the cache.
     std::vector<std::uint64_t> kanaStems_;
+    std::size_t kanaEnded_ = 0;  // keys that end in hiragana
   };
   void addLine(const std::u16string& line);
   std::u16string_view pooled(const Entry& e) const { return {pool_.data() + e.offset, e.length}; }
@@ -160,6 +177,10 @@ class DictionaryList final : public ReadingProvider {
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
   std::vector<std::string> files_;                             // the name of each
+  // A filter of the keys of every dictionary that do not end in hiragana: most keys of a text are
+  // in none, which one look-up tells instead of one a dictionary.
+  std::vector<std::uint64_t> keys_;
+  void filterKeys();
 };
 
 // The file of the readings of proofread Aozora Bunko books that ships beside the program.

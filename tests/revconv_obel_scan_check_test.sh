@@ -69,6 +69,8 @@ out="$(run --utf8 --no-default-dictionaries --check="$(win "$work/other.dic")" -
 check "verdicts from the cache" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 
 # A list of dictionaries: the readings of every file that can be read, the others named.
+out="$(run --utf8 --no-limit --no-default-dictionaries --check="$(win "$work/other.dic");$(win "$work/small.dic")" "$(win "$work/books")" | marks)"
+check "library marks from a list of dictionaries" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 out="$(run --utf8 --no-default-dictionaries --check="$(win "$work/other.dic");$(win "$work/missing.dic");$(win "$work/small.dic")" "$(win "$work/books")" 2>"$work/err.txt" | marks)"; rc=$?
 check "marks from a list of dictionaries" "東京 とうきょう ◎|走 はし ○|生 なま ◎|今日 きょう ×|東京 とうきょう ◎|" "$out"
 check "a list with an unreadable file still checks" 0 "$rc"
