@@ -191,8 +191,7 @@ void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, con
   // asked only of occurrences whose okurigana begins with the ruby's last kana (two bytes)
   const std::size_t rubyBytes = std::strlen(ruby);
   if (rubyBytes >= 2) answers->of[Doubled] = doubledOkuriganaIn(counted, ruby, ruby + rubyBytes - 2);
-  answers->of[OwnHistorical] = ownKanaIn(counted, ruby, BookKana::Historical);
-  answers->of[OwnModern] = ownKanaIn(counted, ruby, BookKana::Modern);
+  ownKanaInEither(counted, ruby, answers->of[OwnHistorical], answers->of[OwnModern]);
 }
 
 void LibraryResult::keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers) {

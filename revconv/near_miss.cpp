@@ -288,6 +288,19 @@ NearMissFindings ownKanaIn(const std::vector<CountedReading>& counted, const cha
   return found;
 }
 
+void ownKanaInEither(const std::vector<CountedReading>& counted, const char* ruby, NearMissFindings& inHistorical,
+                     NearMissFindings& inModern) {
+  if (std::strlen(ruby) > 2 * MaxNearMissChars) return;
+  const std::u16string ruby16 = cp932ToUtf16(ruby);
+  if (ruby16.size() > MaxNearMissChars) return;
+  // as mayStrayFromBook: a ruby in historical spelling may stray in a modern book, any other in a
+  // historical one
+  const std::u16string rubyModern = modernKana(ruby16);
+  const BookKana book = rubyModern != large(ruby16) ? BookKana::Modern : BookKana::Historical;
+  if (const CountedReading* spelled = bookSpelling(counted, ruby16, book, rubyModern))
+    (book == BookKana::Modern ? inModern : inHistorical) = {true, utf16ToCp932(spelled->reading.c_str())};
+}
+
 std::string suggestionIn(const std::vector<CountedReading>& counted, const char* ruby) {
   if (counted.empty() || std::strlen(ruby) > 2 * MaxNearMissChars) return {};
   const std::u16string nearest = nearestReading(counted, cp932ToUtf16(ruby));

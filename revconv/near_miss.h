@@ -97,6 +97,9 @@ bool endsInOkuriganasKana(const char* ruby, const char* okurigana);
 NearMissFindings voicingNearMissIn(const std::vector<CountedReading>& counted, const char* ruby, bool longKey);
 NearMissFindings doubledOkuriganaIn(const std::vector<CountedReading>& counted, const char* ruby, const char* okurigana);
 NearMissFindings ownKanaIn(const std::vector<CountedReading>& counted, const char* ruby, BookKana book);
+// ownKanaIn in a book of each spelling at once: a ruby may stray from one of them at most.
+void ownKanaInEither(const std::vector<CountedReading>& counted, const char* ruby, NearMissFindings& inHistorical,
+                     NearMissFindings& inModern);
 std::string suggestionIn(const std::vector<CountedReading>& counted, const char* ruby);
 
 // The ！ and 候補 of one occurrence of a pair, from the answers its pair keeps (each asked once

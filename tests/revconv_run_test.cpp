@@ -458,6 +458,16 @@ TEST(NearMiss, ThresholdsTiesAndBounds) {
   const std::vector<CountedReading> chin = {{u"おとがい", 5}, {u"おとがひ", 40}};
   spelled = ownKanaSpelling(chin, u"おとがひ", BookKana::Modern);
   EXPECT_EQ(spelled ? spelled->reading : u"-", u"おとがい");
+  // both kinds of book at once, as each apart
+  for (const auto& [counted, ruby] : {std::pair{way, "ほう"}, std::pair{chin, "おとがひ"}, std::pair{way, "はう"}}) {
+    NearMissFindings inHistorical, inModern;
+    ownKanaInEither(counted, ruby, inHistorical, inModern);
+    for (const auto& [book, found] : {std::pair{BookKana::Historical, inHistorical}, std::pair{BookKana::Modern, inModern}}) {
+      const NearMissFindings apart = ownKanaIn(counted, ruby, book);
+      EXPECT_EQ(found.nearMiss, apart.nearMiss) << ruby;
+      EXPECT_EQ(found.suggestion, apart.suggestion) << ruby;
+    }
+  }
   EXPECT_EQ(modernKana(u"はうはふ"), u"ほうほう");
   EXPECT_EQ(modernKana(u"けふ"), u"きよう") << "small kana are compared large";
   EXPECT_EQ(modernKana(u"きやう"), u"きよう");
