@@ -297,8 +297,11 @@ void ownKanaInEither(const std::vector<CountedReading>& counted, const char* rub
   // historical one
   const std::u16string rubyModern = modernKana(ruby16);
   const BookKana book = rubyModern != large(ruby16) ? BookKana::Modern : BookKana::Historical;
-  if (const CountedReading* spelled = bookSpelling(counted, ruby16, book, rubyModern))
-    (book == BookKana::Modern ? inModern : inHistorical) = {true, utf16ToCp932(spelled->reading.c_str())};
+  const CountedReading* spelled = bookSpelling(counted, ruby16, book, rubyModern);
+  if (spelled == nullptr) return;
+  NearMissFindings& found = book == BookKana::Modern ? inModern : inHistorical;
+  found.nearMiss = true;
+  found.suggestion = utf16ToCp932(spelled->reading.c_str());
 }
 
 std::string suggestionIn(const std::vector<CountedReading>& counted, const char* ruby) {

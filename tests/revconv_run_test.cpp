@@ -459,13 +459,17 @@ TEST(NearMiss, ThresholdsTiesAndBounds) {
   spelled = ownKanaSpelling(chin, u"おとがひ", BookKana::Modern);
   EXPECT_EQ(spelled ? spelled->reading : u"-", u"おとがい");
   // both kinds of book at once, as each apart
-  for (const auto& [counted, ruby] : {std::pair{way, "ほう"}, std::pair{chin, "おとがひ"}, std::pair{way, "はう"}}) {
-    NearMissFindings inHistorical, inModern;
-    ownKanaInEither(counted, ruby, inHistorical, inModern);
-    for (const auto& [book, found] : {std::pair{BookKana::Historical, inHistorical}, std::pair{BookKana::Modern, inModern}}) {
-      const NearMissFindings apart = ownKanaIn(counted, ruby, book);
-      EXPECT_EQ(found.nearMiss, apart.nearMiss) << ruby;
-      EXPECT_EQ(found.suggestion, apart.suggestion) << ruby;
+  const struct {
+    const std::vector<CountedReading>& counted;
+    const char* ruby;
+  } either[] = {{way, "ほう"}, {chin, "おとがひ"}, {way, "はう"}};
+  for (const auto& c : either) {
+    NearMissFindings found[2];  // in a book of historical kana, in a modern one
+    ownKanaInEither(c.counted, c.ruby, found[0], found[1]);
+    for (const BookKana book : {BookKana::Historical, BookKana::Modern}) {
+      const NearMissFindings apart = ownKanaIn(c.counted, c.ruby, book);
+      EXPECT_EQ(found[book == BookKana::Modern].nearMiss, apart.nearMiss) << c.ruby;
+      EXPECT_EQ(found[book == BookKana::Modern].suggestion, apart.suggestion) << c.ruby;
     }
   }
   EXPECT_EQ(modernKana(u"はうはふ"), u"ほうほう");
