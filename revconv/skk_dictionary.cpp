@@ -88,7 +88,7 @@ constexpr std::size_t filterWord(std::uint32_t hash, std::size_t words) {
 
 constexpr std::size_t FewestSlots = 16;  // of an empty index (a power of two)
 constexpr unsigned FewestSlotsBits = 4;
-constexpr std::size_t MostEntriesReserved = std::size_t{1} << 22;  // ten times SKK-JISYO.L's candidates
+constexpr std::size_t MostEntriesReserved = std::size_t{1} << 22;  // some 17 times SKK-JISYO.L's candidates
 
 bool hasUtf8CodingLine(std::string_view bytes) {
   const std::string_view first = bytes.substr(0, bytes.find('\n'));

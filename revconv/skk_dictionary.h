@@ -32,8 +32,8 @@ class SkkDictionary final : public ReadingProvider {
   void countedReadings(const std::u16string& key, std::vector<CountedReading>& out) override;
   bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
   bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) override;
-  // keyEntries of a key that does not end in hiragana, of that hash (candidateHash); its entries
-  // are looked up only where mayHold, and kanaFollows is found either way.
+  // keyEntries of the key of that hash (candidateHash): its entries are looked up only where
+  // mayHold, and kanaFollows is found either way.
   void keyEntriesOf(const std::u16string& key, std::uint32_t hash, bool mayHold, std::vector<KeyEntry>& out,
                     bool& kanaFollows) const;
   // The keys that do not end in hiragana: how many, and each one's hash given to add.
