@@ -276,16 +276,9 @@ NearMissFindings doubledOkuriganaIn(const std::vector<CountedReading>& counted, 
 }
 
 NearMissFindings ownKanaIn(const std::vector<CountedReading>& counted, const char* ruby, BookKana book) {
-  NearMissFindings found;
-  if (std::strlen(ruby) > 2 * MaxNearMissChars) return found;
-  const std::u16string ruby16 = cp932ToUtf16(ruby);
-  std::u16string rubyModern;
-  if (!mayStrayFromBook(ruby16, book, rubyModern)) return found;
-  if (const CountedReading* spelled = bookSpelling(counted, ruby16, book, rubyModern)) {
-    found.nearMiss = true;
-    found.suggestion = utf16ToCp932(spelled->reading.c_str());
-  }
-  return found;
+  NearMissFindings inBook[2];  // of historical kana, modern
+  if (book != BookKana::Mixed) ownKanaInEither(counted, ruby, inBook[0], inBook[1]);
+  return std::move(inBook[book == BookKana::Modern]);
 }
 
 void ownKanaInEither(const std::vector<CountedReading>& counted, const char* ruby, NearMissFindings& inHistorical,
@@ -293,10 +286,10 @@ void ownKanaInEither(const std::vector<CountedReading>& counted, const char* rub
   if (std::strlen(ruby) > 2 * MaxNearMissChars) return;
   const std::u16string ruby16 = cp932ToUtf16(ruby);
   if (ruby16.size() > MaxNearMissChars) return;
-  // as mayStrayFromBook: a ruby in historical spelling may stray in a modern book, any other in a
-  // historical one
-  const std::u16string rubyModern = modernKana(ruby16);
-  const BookKana book = rubyModern != large(ruby16) ? BookKana::Modern : BookKana::Historical;
+  std::u16string rubyModern;
+  // the one kind of book the ruby may stray in (mayStrayFromBook): a ruby in historical spelling
+  // in a modern book, any other in a historical one
+  const BookKana book = mayStrayFromBook(ruby16, BookKana::Modern, rubyModern) ? BookKana::Modern : BookKana::Historical;
   const CountedReading* spelled = bookSpelling(counted, ruby16, book, rubyModern);
   if (spelled == nullptr) return;
   NearMissFindings& found = book == BookKana::Modern ? inModern : inHistorical;

@@ -108,14 +108,14 @@ ReadingMatch matchKeyAlone(const ResultStore& s, const ReadingSource& source, co
 // Found when the readings of key string + okurigana contain one that begins with the ruby string
 // and is as long as ruby string and okurigana together. The okurigana is not empty.
 ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item);
-// What one look-up of a key's entries tells of the questions of a pair (key, ruby) that need
-// the key itself: whether it alone reads as the ruby, whether some reading of it carries a count
-// of books (without one the ！ and 候補 questions find nothing), and which okurigana would confirm
-// the ruby through an okuri-ari entry of the key.
 // The most okuri-ari entries of a key, and the most bytes their readings take in a list, for
 // which KeyFacts keeps them (okuriKnown).
 constexpr std::size_t MostKnownOkuriEntries = 64;
 constexpr std::size_t KnownOkuriBytes = 2048;
+// What one look-up of a key's entries tells of the questions of a pair (key, ruby) that need
+// the key itself: whether it alone reads as the ruby, whether some reading of it carries a count
+// of books (without one the ！ and 候補 questions find nothing), and which okurigana would confirm
+// the ruby through an okuri-ari entry of the key.
 struct KeyFacts {
   ReadingMatch keyAlone = ReadingMatch::NotFound;
   std::vector<CountedReading> counted;  // the key's readings with a count, as countedReadings gives them

@@ -458,18 +458,19 @@ TEST(NearMiss, ThresholdsTiesAndBounds) {
   const std::vector<CountedReading> chin = {{u"おとがい", 5}, {u"おとがひ", 40}};
   spelled = ownKanaSpelling(chin, u"おとがひ", BookKana::Modern);
   EXPECT_EQ(spelled ? spelled->reading : u"-", u"おとがい");
-  // both kinds of book at once, as each apart
+  // both kinds of book at once, as ownKanaSpelling finds each apart
   const struct {
     const std::vector<CountedReading>& counted;
-    const char* ruby;
-  } either[] = {{way, "ほう"}, {chin, "おとがひ"}, {way, "はう"}};
+    const char16_t* ruby;
+  } either[] = {{way, u"ほう"}, {chin, u"おとがひ"}, {way, u"はう"}};
   for (const auto& c : either) {
     NearMissFindings found[2];  // in a book of historical kana, in a modern one
-    ownKanaInEither(c.counted, c.ruby, found[0], found[1]);
+    ownKanaInEither(c.counted, utf16ToCp932(c.ruby).c_str(), found[0], found[1]);
     for (const BookKana book : {BookKana::Historical, BookKana::Modern}) {
-      const NearMissFindings apart = ownKanaIn(c.counted, c.ruby, book);
-      EXPECT_EQ(found[book == BookKana::Modern].nearMiss, apart.nearMiss) << c.ruby;
-      EXPECT_EQ(found[book == BookKana::Modern].suggestion, apart.suggestion) << c.ruby;
+      const CountedReading* apart = ownKanaSpelling(c.counted, c.ruby, book);
+      const NearMissFindings& f = found[book == BookKana::Modern];
+      EXPECT_EQ(f.nearMiss, apart != nullptr) << utf16ToCp932(c.ruby);
+      EXPECT_EQ(f.suggestion, apart ? utf16ToCp932(apart->reading.c_str()) : "") << utf16ToCp932(c.ruby);
     }
   }
   EXPECT_EQ(modernKana(u"はうはふ"), u"ほうほう");
