@@ -348,7 +348,6 @@ void KanjiReadings::loadText(std::string_view bytes) {
   };
   std::vector<Entry> entries;
   std::size_t start = 0;
-  std::vector<std::uint16_t> kanjiSeen;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
@@ -361,7 +360,6 @@ void KanjiReadings::loadText(std::string_view bytes) {
     if (b1 < 0xB0 || b1 > 0xF4 || b2 < 0xA1 || b2 > 0xFE || line[2] != ' ') continue;  // a kanji of JIS X 0208
     const std::uint16_t kanji = eucToCp932(b1, b2);
     bool names = false;
-    bool any = false;
     std::size_t p = 3;
     while (p < line.size()) {
       std::size_t q = line.find(' ', p);
@@ -413,9 +411,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
       if (!dot) r.stem = r.length;
       r.kind = kata ? ReadingKind::On : names ? ReadingKind::Name : ReadingKind::Kun;
       entries.push_back({kanji, r});
-      any = true;
     }
-    if (any) kanjiSeen.push_back(kanji);
   }
   auto isName = [](const Entry& e) { return e.reading.kind == ReadingKind::Name; };
   std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
@@ -428,6 +424,7 @@ void KanjiReadings::loadText(std::string_view bytes) {
     const std::size_t at = blocks_.size();
     blockAt_[kanjiSlot(kanji)] = static_cast<std::uint32_t>(at);
     blocks_.insert(blocks_.end(), {0, 0});
+    ++kanjiCount_;  // a kanji with a reading at least
     for (; e < entries.size() && entries[e].kanji == kanji; ++e) {
       const Reading& r = entries[e].reading;
       std::uint16_t& count = blocks_[at + isName(entries[e])];
@@ -437,8 +434,6 @@ void KanjiReadings::loadText(std::string_view bytes) {
       blocks_.insert(blocks_.end(), pool.begin() + r.offset, pool.begin() + r.offset + r.length);
     }
   }
-  std::sort(kanjiSeen.begin(), kanjiSeen.end());
-  kanjiCount_ = static_cast<std::size_t>(std::unique(kanjiSeen.begin(), kanjiSeen.end()) - kanjiSeen.begin());
 }
 
 const std::uint16_t* KanjiReadings::blockOf(std::uint16_t kanji) const {
