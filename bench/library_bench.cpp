@@ -5,7 +5,8 @@
 // and 3200 books of 100 KB in 400 folders, whose scanning outweighs the walk. Each is searched
 // by obel-scan in its views, against reading the same files only and against ripgrep counting
 // every 《 in the same Shift-JIS files (`rg --count-matches -E shift_jis 《`, on all cores and
-// on one) in the same run, each compared time the median of TimedRuns runs.
+// on one) in the same run. The compared commands take turns, round after round: each time is a
+// median, each ratio the median of the ratios within a round.
 // Native only: it runs the native obel-scan as a child process and reads its peak memory.
 //   library_bench [aozora|books]   (both shapes without an argument)
 #ifdef _WIN32
@@ -196,19 +197,30 @@ Run runChild(const std::vector<std::string>& args, const char* output = "/dev/nu
   return run;
 }
 
-// Each command that the targets compare runs this many times, and its median time counts: on a
-// shared machine one run of the same program varies by a quarter.
-constexpr int TimedRuns = 3;
+// The commands that the targets compare run in rounds, each command once per round, and each
+// one's median time counts. On a shared machine one run of the same program varies by a quarter,
+// and the machine's speed drifts by as much over a minute: a ratio is taken within each round and
+// its median counts, so that a slow phase slows both sides of it.
+constexpr int TimedRounds = 5;
 
-// The command run TimedRuns times: the median time, the largest peak, the last exit status.
-Run medianRun(const std::vector<std::string>& args) {
-  std::vector<Run> runs;
-  for (int i = 0; i < TimedRuns; ++i) runs.push_back(runChild(args));
+// The median time of the runs, with the largest peak and the last exit status.
+Run medianOf(std::vector<Run> runs) {
+  const int lastStatus = runs.back().status;
+  long peakKb = 0;
+  for (const Run& r : runs) peakKb = std::max(peakKb, r.peakKb);
   std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
   Run median = runs[runs.size() / 2];
-  for (const Run& r : runs) median.peakKb = std::max(median.peakKb, r.peakKb);
-  median.status = runs.back().status;
+  median.peakKb = peakKb;
+  median.status = lastStatus;
   return median;
+}
+
+// The median over the rounds of one command's time divided by another's in the same round.
+double medianRatio(const std::vector<Run>& of, const std::vector<Run>& to) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < of.size() && i < to.size(); ++i) ratios.push_back(of[i].seconds / to[i].seconds);
+  std::sort(ratios.begin(), ratios.end());
+  return ratios.empty() ? 0 : ratios[ratios.size() / 2];
 }
 
 // The sum of the counts of `rg --count-matches` output lines (path:count).
@@ -260,46 +272,60 @@ void measure(const fs::path& root, const Shape& shape) {
 
   const std::string scan = OBEL_SCAN_PATH;
   const std::string target = root.string();
-  // ripgrep decoding the Shift-JIS files and counting every 《 in them: the same reading, decoding and
-  // finding of the opening marks the search does, without building its items.
-  Run rg;
-  Run rgOne;
-  long long rgMatches = 0;
-  const bool haveRg = onPath("rg");
-  if (haveRg) {
-    const fs::path counts = fs::temp_directory_path() / "obel-library-bench.rg";
-    const std::vector<std::string> rgArgs{"rg", "--count-matches", "-E", "shift_jis", "\xe3\x80\x8a", target};  // 《
-    std::vector<std::string> rgOneArgs{"rg", "-j1"};
-    rgOneArgs.insert(rgOneArgs.end(), rgArgs.begin() + 1, rgArgs.end());
-    runChild(rgArgs, counts.c_str());  // also brings the files into the cache
-    rgMatches = sumOfCounts(counts);
-    rg = medianRun(rgArgs);
-    fs::remove(counts);
-    rgOne = runChild(rgOneArgs);
-  }
-  auto scanRun = [&](const char* what, std::vector<std::string> options) {
+  auto scanArgs = [&](std::vector<std::string> options) {
     std::vector<std::string> args{scan, "--no-limit", "-o", "/dev/null"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(target);
-    const Run r = medianRun(args);
-    report(what, r, true);
-    if (haveRg)
-      std::printf("  %-34s %5.2fx rg  %5.2fx rg -j1\n", "", r.seconds / rg.seconds, r.seconds / rgOne.seconds);
-    return r;
+    return args;
   };
-  scanRun("obel-scan --no-limit (items)", {});
-  const Run grouped = scanRun("obel-scan --no-limit --view grouped", {"--view", "grouped"});
+  // The compared commands. ripgrep decodes the Shift-JIS files and counts every 《 in them: the
+  // same reading, decoding and finding of the opening marks the search does, without building its
+  // items.
+  struct Compared {
+    const char* what;
+    std::vector<std::string> args;
+    std::vector<Run> runs;
+  };
+  const bool haveRg = onPath("rg");
+  const std::vector<std::string> rgArgs{"rg", "--count-matches", "-E", "shift_jis", "\xe3\x80\x8a", target};  // 《
   const char* dictionary = "/usr/share/skk/SKK-JISYO.L";
-  if (fs::exists(dictionary)) {
-    const Run checked =
-        scanRun("grouped --check (SKK-JISYO.L)", {"--view", "grouped", std::string("--check=") + dictionary});
-    std::printf("  %-34s %5.2fx the grouped view\n", "", checked.seconds / grouped.seconds);
+  const bool haveDictionary = fs::exists(dictionary);
+  std::vector<Compared> compared{{"obel-scan --no-limit (items)", scanArgs({}), {}},
+                                 {"obel-scan --no-limit --view grouped", scanArgs({"--view", "grouped"}), {}}};
+  const std::size_t items = 0, grouped = 1;
+  std::size_t checked = 0, rg = 0;
+  if (haveDictionary) {
+    checked = compared.size();
+    compared.push_back({"grouped --check (SKK-JISYO.L)",
+                        scanArgs({"--view", "grouped", std::string("--check=") + dictionary}), {}});
+  }
+  long long rgMatches = 0;
+  if (haveRg) {
+    rg = compared.size();
+    compared.push_back({"rg -E shift_jis --count-matches", rgArgs, {}});
+    const fs::path counts = fs::temp_directory_path() / "obel-library-bench.rg";
+    runChild(rgArgs, counts.c_str());  // also brings the files into the cache
+    rgMatches = sumOfCounts(counts);
+    fs::remove(counts);
+  }
+  for (int round = 0; round < TimedRounds; ++round)
+    for (Compared& c : compared) c.runs.push_back(runChild(c.args));
+
+  auto reportScan = [&](std::size_t which) {
+    report(compared[which].what, medianOf(compared[which].runs), true);
+    if (haveRg) std::printf("  %-34s %5.2fx rg\n", "", medianRatio(compared[which].runs, compared[rg].runs));
+  };
+  reportScan(items);
+  reportScan(grouped);
+  if (haveDictionary) {
+    reportScan(checked);
+    std::printf("  %-34s %5.2fx the grouped view\n", "", medianRatio(compared[checked].runs, compared[grouped].runs));
   } else {
     std::printf("  grouped --check: %s is not installed (apt-get install skkdic)\n", dictionary);
   }
   // The reading dictionary of the library, and how long the check takes to load it.
   const fs::path made = fs::temp_directory_path() / "obel-library-bench.dic";
-  scanRun("--make-dictionary (2 folders)", {"--make-dictionary", made.string()});
+  report("--make-dictionary (2 folders)", runChild(scanArgs({"--make-dictionary", made.string()})), true);
   {
     const Clock::time_point start = Clock::now();
     obel::SkkDictionary loaded;
@@ -308,8 +334,10 @@ void measure(const fs::path& root, const Shape& shape) {
                 loaded.candidateCount(), static_cast<double>(fs::file_size(made)) / 1e6, read ? "" : " (not readable)");
   }
   if (haveRg) {
-    report("rg -E shift_jis --count-matches", rg, false);
-    report("rg -j1 (the same, one thread)", rgOne, false);
+    report(compared[rg].what, medianOf(compared[rg].runs), false);
+    std::vector<std::string> rgOneArgs{"rg", "-j1"};
+    rgOneArgs.insert(rgOneArgs.end(), rgArgs.begin() + 1, rgArgs.end());
+    report("rg -j1 (the same, one thread)", runChild(rgOneArgs), false);
     std::printf("  %-34s %lld times \xe3\x80\x8a (one per item)\n", "", rgMatches);
   } else {
     std::printf("  rg: ripgrep is not installed (apt-get install ripgrep)\n");
