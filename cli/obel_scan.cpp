@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -476,7 +477,10 @@ class TableOutput {
   // Text already in the table's encoding (see encoded).
   void writeEncoded(std::string_view bytes) { put(bytes); }
   // The CP932 text in the table's encoding.
-  static std::string encoded(std::string cp932, bool utf8) { return utf8 ? cp932ToUtf8(cp932) : cp932; }
+  static std::string encoded(std::string cp932, bool utf8) {
+    if (utf8) return cp932ToUtf8(cp932);
+    return cp932;  // the same buffer, not a copy
+  }
   // False when anything could not be written.
   bool close() {
     const bool closed = file_ == stdout ? std::fflush(file_) == 0 : std::fclose(file_) == 0;
@@ -543,6 +547,7 @@ class LibraryFills final : public FillSink {
     if (folds()) LibraryResult::hashPairs(s, work.numbers);
     if (check_) LibraryResult::repeatedPairs(s, work.bits);
     if (writesItems() && !check_) {  // the check's marks come in fold
+      work.text = spareText();
       appendItemLines(s, 0, s.itemCount, work.text);
       work.text = TableOutput::encoded(std::move(work.text), options_.utf8);
     }
@@ -552,8 +557,14 @@ class LibraryFills final : public FillSink {
   void takeFill(ResultStore& s, FillWork& work, std::size_t filesRead) override {
     if (!ready()) return;
     if (folds()) library.fold(s, work.numbers, work.bits, check_, checkThreads());
-    if (writesItems())
-      out_.writeEncoded(check_ ? itemLines(s, options_.threads, options_.utf8, options_.suggest) : work.text);
+    if (writesItems()) {
+      if (check_) {
+        out_.writeEncoded(itemLines(s, options_.threads, options_.utf8, options_.suggest));
+      } else {
+        out_.writeEncoded(work.text);  // not a copy of the fill's lines
+        keepText(std::move(work.text));
+      }
+    }
     files_ += filesRead;
     items_ += s.itemCount;
     progress.update(files_, items_);
@@ -596,6 +607,23 @@ class LibraryFills final : public FillSink {
     for (const std::string& part : parts) text += part;
     return text;
   }
+  // The buffers of the fills' lines are kept for later fills: made anew for every fill, they
+  // would be fresh pages each time, which took longer than making the lines. Only the fills
+  // between their preparing and their writing hold one, so no more are kept than were in use.
+  std::string spareText() {
+    std::lock_guard<std::mutex> lock(textsMutex_);
+    if (spareTexts_.empty()) return {};
+    std::string text = std::move(spareTexts_.back());
+    spareTexts_.pop_back();
+    return text;
+  }
+  void keepText(std::string&& text) {
+    text.clear();
+    std::lock_guard<std::mutex> lock(textsMutex_);
+    spareTexts_.push_back(std::move(text));
+  }
+  std::mutex textsMutex_;
+  std::vector<std::string> spareTexts_;
   const Options& options_;
   TableOutput& out_;
   CheckLoad* load_;
