@@ -462,6 +462,16 @@ bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsign
   return walk.run();
 }
 
+void KanjiReadings::prefetch(std::string_view key) const {
+  if (blockAt_.empty()) return;
+  for (std::size_t i = 0; i + 1 < key.size(); ++i) {
+    const auto b = static_cast<unsigned char>(key[i]);
+    if (!isLeadByte(b)) continue;
+    const auto c = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(key[++i]));
+    if (isKanji(c)) __builtin_prefetch(blockOf(c));
+  }
+}
+
 bool isKatakanaGloss(std::string_view key, std::string_view ruby) {
   thread_local std::vector<std::uint16_t> k, r;
   codes(key, k);

@@ -48,6 +48,9 @@ class KanjiReadings {
   // characters, in order, under the rules; kana in the key stand for themselves. False for a
   // key or ruby longer than the bounds above.
   bool composes(std::string_view key, std::string_view ruby, unsigned rules = DefaultComposeRules) const;
+  // Begins to fetch the readings of the CP932 key's kanji, so that the walk of a later test of
+  // that key finds them at hand.
+  void prefetch(std::string_view key) const;
 
  private:
   // An on reading is given in katakana, a kun reading in hiragana; names come after KANJIDIC's
