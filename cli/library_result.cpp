@@ -1,7 +1,6 @@
 #include "cli/library_result.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <charconv>
 #include <cstring>
@@ -167,13 +166,8 @@ ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, s
 
 void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
                            std::unique_ptr<KeyAnswers>& answers) const {
-  askKey(s, check, item, cp932ToUtf16(text(s, item.keyId)), p, answers);
-}
-
-void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
-                           const std::u16string& key16, PairChecks& p, std::unique_ptr<KeyAnswers>& answers) const {
   KeyFacts facts;
-  if (!askKeyFacts(s, check, item, key16, facts)) {
+  if (!askKeyFacts(s, check, item, facts)) {
     p.keyVerdict = answerOf(matchKeyAlone(s, check, item));
     return;
   }
@@ -558,7 +552,6 @@ void PartThreads::run(std::size_t count, const std::function<void(std::size_t)>&
 namespace {
 // Questions a thread takes at a time: enough that taking them costs nothing beside asking.
 constexpr std::size_t QuestionsPerPart = 64;
-constexpr std::size_t KeysAhead = 8;  // look-ups under way at once
 
 // Asks question(q) for q below count on the threads.
 void askAll(std::size_t count, PartThreads& threads, const std::function<void(std::size_t)>& question) {
@@ -593,25 +586,9 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
                              PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   std::vector<std::unique_ptr<KeyAnswers>> keyAnswers(fill.newPairs.size());
-  // each part's keys converted first, so that each look-up begins to fetch a few keys ahead
-  const std::size_t count = fill.newPairs.size();
-  threads.run((count + QuestionsPerPart - 1) / QuestionsPerPart, [&](std::size_t part) {
-    const std::size_t first = part * QuestionsPerPart;
-    const std::size_t end = std::min(count, first + QuestionsPerPart);
-    std::array<std::u16string, QuestionsPerPart> keys;  // short keys: no allocation
-    for (std::size_t q = first; q < end; ++q) keys[q - first] = cp932ToUtf16(text(s, s.items[fill.newPairs[q]].keyId));
-    // two steps ahead: the filter of the keys, then, of a key it lets through, the dictionaries' own
-    auto prefetch = [&](std::size_t q) {
-      if (q + 2 * KeysAhead < end) check.provider->prefetchKey(keys[q + 2 * KeysAhead - first]);
-      if (q + KeysAhead < end) check.provider->prefetchKeyEntries(keys[q + KeysAhead - first]);
-    };
-    if (check.provider)
-      for (std::size_t q = first; q < std::min(end, first + 2 * KeysAhead); ++q) check.provider->prefetchKey(keys[q - first]);
-    for (std::size_t q = first; q < end; ++q) {
-      if (check.provider) prefetch(q);
-      const RubyItem& item = s.items[fill.newPairs[q]];
-      askKey(s, check, item, keys[q - first], checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
-    }
+  askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
+    const RubyItem& item = s.items[fill.newPairs[q]];
+    askKey(s, check, item, checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
   });
   for (std::size_t q = 0; q < keyAnswers.size(); ++q)
     if (keyAnswers[q]) keepKeyAnswers(pairIds[fill.newPairs[q]], *keyAnswers[q]);

@@ -252,9 +252,6 @@ class LibraryResult {
   // in answers when its key has counted readings. Asked on the question threads: it changes p alone.
   void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
               std::unique_ptr<KeyAnswers>& answers) const;
-  // The same with the item's key already in UTF-16.
-  void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, const std::u16string& key16,
-              PairChecks& p, std::unique_ptr<KeyAnswers>& answers) const;
   void keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers);
   // The answer of the occurrence's okurigana question.
   std::uint8_t okuriganaAnswer(const ResultStore& s, const ReadingSource& check, const RubyItem& item,

@@ -60,12 +60,6 @@ class ReadingProvider {
     static_cast<void>(out);
     return false;
   }
-  // Begins to fetch what keyEntries(key) reads first, so that the look-ups of several keys wait
-  // for memory at once.
-  virtual void prefetchKey(const std::u16string& key) const { static_cast<void>(key); }
-  // After prefetchKey of the key, and a while before its keyEntries: begins to fetch what that
-  // look-up reads next.
-  virtual void prefetchKeyEntries(const std::u16string& key) const { static_cast<void>(key); }
 };
 
 // Adds the reading to out, or raises the count of the same reading already there.
@@ -145,9 +139,6 @@ struct KeyFacts {
 // False, with facts as they were, when the provider keeps no entries or the verdict cache is in
 // use: then matchKeyAlone and the other questions are asked as they are.
 bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, KeyFacts& facts);
-// The same with the item's key already in UTF-16.
-bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, const std::u16string& key16,
-                 KeyFacts& facts);
 // matchWithOkurigana, with what the key's look-up found (facts.okuriKnown) used instead of
 // looking the key up again.
 ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,

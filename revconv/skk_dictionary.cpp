@@ -644,20 +644,6 @@ bool DictionaryList::keyEntries(const std::u16string& key, std::vector<KeyEntry>
   return true;
 }
 
-void DictionaryList::prefetchKey(const std::u16string& key) const {
-  if (keys_.empty()) return;
-  __builtin_prefetch(&keys_[filterWord(candidateHash(key), keys_.size())]);
-}
-
-void DictionaryList::prefetchKeyEntries(const std::u16string& key) const {
-  // only where the filter lets the key through: most keys are in no dictionary
-  const std::uint32_t hash = candidateHash(key);
-  const bool kanaEnd = key.empty() || isHiraganaUtf16(key.back());
-  if (!kanaEnd && !keys_.empty() && (keys_[filterWord(hash, keys_.size())] & filterBits(hash)) != filterBits(hash))
-    return;
-  for (const auto& dictionary : dictionaries_) dictionary->prefetch(key, hash);
-}
-
 void DictionaryList::filterKeys() {
   std::size_t keys = 0;
   for (const auto& dictionary : dictionaries_) keys += dictionary->keysWithoutKanaEnd();

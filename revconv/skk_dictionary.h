@@ -40,8 +40,6 @@ class SkkDictionary final : public ReadingProvider {
   std::size_t keysWithoutKanaEnd() const { return index_.keysWithoutKanaEnd(); }
   template <typename Add>
   void forEachKeyWithoutKanaEnd(Add add) const { index_.forEachKeyWithoutKanaEnd(pool_, add); }
-  // Begins to fetch what keyEntriesOf(key, hash, true) reads first.
-  void prefetch(std::u16string_view key, std::uint32_t hash) const { index_.prefetch(key, hash); }
 
  private:
   // readings without the okuri-ari look-up of text[0, skipped) (none skipped for npos)
@@ -175,8 +173,6 @@ class DictionaryList final : public ReadingProvider {
                 std::vector<std::u16string>& out) override;
   bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
   bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) override;
-  void prefetchKey(const std::u16string& key) const override;
-  void prefetchKeyEntries(const std::u16string& key) const override;
 
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
