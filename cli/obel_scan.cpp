@@ -559,7 +559,7 @@ class LibraryFills final : public FillSink {
     if (folds()) library.fold(s, work.numbers, work.bits, check_, checkThreads());
     if (writesItems()) {
       if (check_) {
-        out_.writeEncoded(itemLines(s, options_.threads, options_.utf8, options_.suggest));
+        writeItemLines(s);
       } else {
         out_.writeEncoded(work.text);  // not a copy of the fill's lines
         keepText(std::move(work.text));
@@ -594,19 +594,23 @@ class LibraryFills final : public FillSink {
     text.reserve(text.size() + (end - first) * 64);
     for (std::uint32_t i = first; i < end; ++i) appendTsvLine(text, s, s.items[i], withSuggestions);
   }
-  // The lines of the fill's items in the table's encoding, made in parts on the threads.
-  static std::string itemLines(const ResultStore& s, unsigned threads, bool utf8, bool withSuggestions) {
+  // The lines of the fill's items in the table's encoding, made in parts on the threads and
+  // written one after the other; the parts' buffers are kept for the next fill, as the lines'
+  // buffers of the unchecked view are.
+  void writeItemLines(const ResultStore& s) {
     constexpr std::uint32_t PartItems = 4096;
-    std::vector<std::string> parts((s.itemCount + PartItems - 1) / PartItems);
-    runOnThreads(parts.size(), threads, [&](std::size_t part) {
+    const std::size_t parts = (s.itemCount + PartItems - 1) / PartItems;
+    if (itemParts_.size() < parts) itemParts_.resize(parts);
+    runOnThreads(parts, options_.threads, [&](std::size_t part) {
       const std::uint32_t first = static_cast<std::uint32_t>(part) * PartItems;
-      appendItemLines(s, first, std::min(s.itemCount, first + PartItems), parts[part], withSuggestions);
-      parts[part] = TableOutput::encoded(std::move(parts[part]), utf8);
+      std::string& text = itemParts_[part];
+      text.clear();
+      appendItemLines(s, first, std::min(s.itemCount, first + PartItems), text, options_.suggest);
+      text = TableOutput::encoded(std::move(text), options_.utf8);
     });
-    std::string text;
-    for (const std::string& part : parts) text += part;
-    return text;
+    for (std::size_t part = 0; part < parts; ++part) out_.writeEncoded(itemParts_[part]);
   }
+  std::vector<std::string> itemParts_;
   // The buffers of the fills' lines are kept for later fills: made anew for every fill, they
   // would be fresh pages each time, which took longer than making the lines. Only the fills
   // between their preparing and their writing hold one, so no more are kept than were in use.
