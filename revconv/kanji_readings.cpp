@@ -445,10 +445,8 @@ bool KanjiReadings::composes(std::string_view key, std::string_view ruby, unsign
   if (key.size() > MaxComposedKeyBytes || ruby.size() > MaxComposedRubyBytes) return false;
   thread_local std::vector<std::uint16_t> k, r;
   thread_local std::vector<char> reach;  // kept for the next test: most tests are small
+  prefetch(key);  // the key's blocks at once: one after another, each would wait for memory alone
   codes(key, k);
-  // the key's blocks fetched at once: one after another, each would wait for memory alone
-  for (const std::uint16_t c : k)
-    if (isKanji(c)) __builtin_prefetch(blockOf(c));
   codes(ruby, r);
   for (std::size_t i = 0; i < r.size(); ++i) {
     if (r[i] < 0x100) return false;
