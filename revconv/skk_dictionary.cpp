@@ -188,7 +188,11 @@ void SkkDictionary::CandidateIndex::expect(std::size_t entries) {
 }
 
 void SkkDictionary::CandidateIndex::add(std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry) {
-  staged_.push_back({hash, offset, length, 0, entry});
+  // Made whole first, then copied: built in place, its bit-fields would be read before they are
+  // written, and a fresh page read first is mapped twice, the second time with every thread's
+  // view of it flushed.
+  const StagedEntry staged{hash, offset, length, 0, entry};
+  staged_.push_back(staged);
 }
 
 namespace {
