@@ -114,6 +114,10 @@ void DialogHook::handleActivation(HWND window) {
   HWND owner = GetWindow(window, GW_OWNER);
   bool modal = owner ? !IsWindowEnabled(owner) : driveUnowned_;
   if (!modal) return;
+  MessageBoxRecord record;
+  record.caption = windowText(window);
+  record.owner = owner;
+  dialogs_.push_back(record);
   pendingDialogs_.push_back(window);
   SetTimer(nullptr, 0, 0, runPending);
 }

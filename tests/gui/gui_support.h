@@ -43,7 +43,10 @@ class DialogHook {
   void driveUnownedDialogs(bool on) { driveUnowned_ = on; }
 
   const std::vector<MessageBoxRecord>& boxes() const { return boxes_; }
-  void clear() { boxes_.clear(); }
+  // Caption and owner of each other modal dialog, taken when it became active: a dialog that
+  // closes by itself (a short search's progress) may be gone before the handler's turn.
+  const std::vector<MessageBoxRecord>& dialogs() const { return dialogs_; }
+  void clear() { boxes_.clear(); dialogs_.clear(); }
 
  private:
   static LRESULT CALLBACK cbtProc(int code, WPARAM wParam, LPARAM lParam);
@@ -56,6 +59,7 @@ class DialogHook {
   std::function<void(HWND)> handler_;
   bool driveUnowned_ = false;
   std::vector<MessageBoxRecord> boxes_;
+  std::vector<MessageBoxRecord> dialogs_;
   std::vector<HWND> seen_;
   std::vector<HWND> pendingDialogs_;
   DialogHook* previous_ = nullptr;

@@ -326,15 +326,10 @@ class SearchTest : public TargetsTest {
   void search(DialogHook& hook, const std::vector<std::string>& targets) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& t : targets) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
-    hook.onDialog([this](HWND d) {
-      progressCaption = test::windowText(d);
-      progressOwner = GetWindow(d, GW_OWNER);
-    });
+    hook.onDialog([](HWND) {});
     startSearch(dialog);
   }
   fs::path root;
-  std::string progressCaption;
-  HWND progressOwner = nullptr;
 };
 
 TEST_F(SearchTest, FilesBeforeSubfoldersTheSameFileOnceAndASingleFile) {
@@ -349,8 +344,9 @@ TEST_F(SearchTest, FilesBeforeSubfoldersTheSameFileOnceAndASingleFile) {
   search(hook, {path() + "\\*.txt", path("a.txt"), path("other.tsv"), path("missing") + "\\*.txt", path() + "\\*.none"});
   EXPECT_EQ(keys(), (std::vector<std::string>{"A", "B", "C", "D", "E", "T"}));
   EXPECT_TRUE(hook.boxes().empty()) << hook.boxes()[0].text;
-  EXPECT_EQ(progressCaption, "検索中");
-  EXPECT_EQ(progressOwner, dialog);
+  ASSERT_EQ(hook.dialogs().size(), 1u);
+  EXPECT_EQ(hook.dialogs()[0].caption, "検索中");
+  EXPECT_EQ(hook.dialogs()[0].owner, dialog);
   EXPECT_EQ(process::store().pendingCheckCount, 6u);
   EXPECT_TRUE(enabled(IDC_REVCONV));
   EXPECT_EQ(std::string(process::store().items[0].file->folder), path());
