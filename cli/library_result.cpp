@@ -248,6 +248,13 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, s
 }
 
 namespace {
+// A confirmed occurrence is asked the questions after Nearest: where each was answered with
+// nothing found, as for most pairs, or the key has no counted readings, none finds a ！ for it.
+bool noNearMissWhenConfirmed(const PairChecks& p) {
+  constexpr unsigned NothingFoundAfterNearest = 0x55;  // 01 for each of the four
+  return p.keyCounted == 1 || p.nearMissAnswers >> (2 * Voicing) == NothingFoundAfterNearest;
+}
+
 // Asks the dictionaries one ！ or 候補 question of the item's pair: found (nearMiss) and its
 // reading; the nearest reading is found when there is one.
 NearMissFindings askNearMiss(NearMissQuestion q, const ResultStore& s, const ReadingSource& check,
@@ -291,10 +298,7 @@ void LibraryResult::findNearMiss(ResultStore& s, const RubyItem& item, std::uint
   if (checks_[pair].keyCounted == 1) return;  // a key without counted readings: no ！ and no 候補
   const bool unconfirmed = !found.keyOk && !found.okuriOk && !found.composed;
   if (unconfirmed && !suggestions_) return;  // its one finding would be its 候補
-  // A confirmed occurrence is asked the questions after Nearest: where each was answered with
-  // nothing found, as for most pairs, none finds a ！ for it.
-  constexpr unsigned NothingFoundAfterNearest = 0x55;  // 01 for each of the four
-  if (!unconfirmed && checks_[pair].nearMissAnswers >> (2 * Voicing) == NothingFoundAfterNearest) return;
+  if (!unconfirmed && noNearMissWhenConfirmed(checks_[pair])) return;
   PairAnswers answers{*this, s, item, pair, check};
   const KeptAnswer near = nearMissOf(answers, item, unconfirmed, ownReading);
   PairChecks& p = checks_[pair];
@@ -456,9 +460,14 @@ void LibraryResult::fold(ResultStore& s, const std::vector<std::uint32_t>& hashe
       if (!questionThreads_) questionThreads_ = std::make_unique<PartThreads>(checkThreads - 1);
       askAhead(s, fill, *check, *questionThreads_);
     }
+    const std::uint32_t keyOkBits = itemVerdictBits(ItemFindings{.keyOk = true});
     for (std::uint32_t i = 0; i < n; ++i) {
       if (i + Ahead < n) __builtin_prefetch(&checks_[pairIds[i + Ahead]]);
-      s.items[i].flags |= verdictBits(s, s.items[i], pairIds[i], okurigana[i], *check, repeated[i]);
+      // most occurrences are of a pair the key alone confirms, with no ！ to find
+      if (const PairChecks& p = checks_[pairIds[i]]; p.keyVerdict == 2 && noNearMissWhenConfirmed(p))
+        s.items[i].flags |= keyOkBits;
+      else
+        s.items[i].flags |= verdictBits(s, s.items[i], pairIds[i], okurigana[i], *check, repeated[i]);
     }
   }
   items_ += s.itemCount;

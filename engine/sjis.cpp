@@ -69,11 +69,23 @@ std::uint16_t largeKana(unsigned code) {
 
 std::u16string decodeUtf8(std::string_view utf8, BadUtf8Byte bad) {
   std::u16string out;
-  out.reserve(utf8.size());
+  decodeUtf8(utf8, out, bad);
+  return out;
+}
+
+void decodeUtf8(std::string_view utf8, std::u16string& out, BadUtf8Byte bad) {
+  // no sequence gives more units than it has bytes: written through a pointer, cut to size at the end
+  out.resize(utf8.size());
+  char16_t* to = out.data();
   for (std::size_t i = 0; i < utf8.size();) {
     const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    const std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    std::uint32_t cp = n == 1 ? b : n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
+    if (b < 0x80) {
+      *to++ = b;
+      ++i;
+      continue;
+    }
+    const std::size_t n = (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    std::uint32_t cp = n == 2 ? (b & 0x1Fu) : n == 3 ? (b & 0x0Fu) : (b & 0x07u);
     bool valid = n != 0 && i + n <= utf8.size();
     for (std::size_t k = 1; valid && k < n; ++k) {
       const unsigned char t = static_cast<unsigned char>(utf8[i + k]);
@@ -81,19 +93,19 @@ std::u16string decodeUtf8(std::string_view utf8, BadUtf8Byte bad) {
       cp = (cp << 6) | (t & 0x3Fu);
     }
     if (!valid) {
-      out.push_back(bad == BadUtf8Byte::Replaced ? u'\xFFFD' : static_cast<char16_t>(b));
+      *to++ = bad == BadUtf8Byte::Replaced ? u'\xFFFD' : static_cast<char16_t>(b);
       ++i;
       continue;
     }
     if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+      *to++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      *to++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *to++ = static_cast<char16_t>(cp);
     }
     i += n;
   }
-  return out;
+  out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 }  // namespace obel

@@ -58,5 +58,7 @@ enum class BadUtf8Byte {
 // The UTF-16 of UTF-8 bytes. A byte that begins no complete sequence of a lead byte and its
 // continuation bytes is one bad byte, written as `bad` says; decoding goes on at the next byte.
 std::u16string decodeUtf8(std::string_view utf8, BadUtf8Byte bad = BadUtf8Byte::Replaced);
+// The same into out (emptied first), whose room is kept from one call to the next.
+void decodeUtf8(std::string_view utf8, std::u16string& out, BadUtf8Byte bad = BadUtf8Byte::Replaced);
 
 }  // namespace obel

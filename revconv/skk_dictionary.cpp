@@ -356,6 +356,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   pool_.reserve(bytes.size());
   const auto slashes = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '/'));
   index_.expect(slashes);
+  std::u16string decoded;  // each line in turn, in the same room
   for (std::size_t start = 0; start < bytes.size();) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
@@ -363,12 +364,17 @@ void SkkDictionary::loadText(std::string_view bytes) {
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line[0] == ';') continue;  // comments
-    addLine(utf8 ? decodeUtf8(line) : decodeEucJp(line));
+    if (utf8) {
+      decodeUtf8(line, decoded);
+      addLine(decoded);
+    } else {
+      addLine(decodeEucJp(line));
+    }
   }
   candidateCount_ = index_.finish(pool_);
 }
 
-void SkkDictionary::addLine(const std::u16string& line) {
+void SkkDictionary::addLine(std::u16string_view line) {
   const std::size_t space = line.find(u" /");
   if (space == std::u16string::npos || space == 0) return;
   std::u16string_view head(line.data(), space);

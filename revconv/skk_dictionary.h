@@ -124,7 +124,7 @@ class SkkDictionary final : public ReadingProvider {
     std::vector<std::uint64_t> kanaStems_;
     std::size_t kanaEnded_ = 0;  // keys that end in hiragana
   };
-  void addLine(const std::u16string& line);
+  void addLine(std::u16string_view line);
   std::u16string_view pooled(const Entry& e) const { return {pool_.data() + e.offset, e.length}; }
 
   // Readings and candidate texts.
