@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/large_pages.h"
 #include "revconv/text_codec.h"
 
 namespace obel {
@@ -142,7 +143,10 @@ bool readDictionaryFile(const char* path, std::string& bytes) {
   if (!f) return false;
   // Room for the whole file at once: a dictionary of megabytes is not copied again as it grows.
   if (std::fseek(f, 0, SEEK_END) == 0) {
-    if (const long size = std::ftell(f); size > 0) bytes.reserve(static_cast<std::size_t>(size));
+    if (const long size = std::ftell(f); size > 0) {
+      bytes.reserve(static_cast<std::size_t>(size));
+      adviseLargePages(bytes.data(), bytes.capacity());
+    }
     std::rewind(f);
   }
   char buffer[65536];
@@ -184,7 +188,7 @@ std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, st
 
 void SkkDictionary::CandidateIndex::expect(std::size_t entries) {
   // reserved beforehand only as far as real dictionaries go: a file of slashes grows it as it comes
-  staged_.reserve(std::min<std::size_t>(entries, MostEntriesReserved));
+  reserveInLargePages(staged_, std::min<std::size_t>(entries, MostEntriesReserved));
 }
 
 void SkkDictionary::CandidateIndex::add(std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry) {
@@ -202,7 +206,9 @@ namespace {
 template <typename Record>
 void sortByLowBits(std::vector<Record>& records, unsigned bits) {
   constexpr unsigned DigitBits = 11;
-  std::vector<Record> sorted(records.size());
+  std::vector<Record> sorted;
+  reserveInLargePages(sorted, records.size());
+  sorted.resize(records.size());
   for (unsigned shift = 0; shift < bits; shift += DigitBits) {
     const unsigned digitBits = std::min(DigitBits, bits - shift);
     const std::uint32_t digitMask = (1u << digitBits) - 1;
@@ -223,9 +229,10 @@ void SkkDictionary::CandidateIndex::placeKeys(const std::u16string& pool) {
   std::size_t size = FewestSlots;
   unsigned bits = FewestSlotsBits;
   while (staged_.size() * 2 > size) size *= 2, ++bits;  // at most half in use, however few texts repeat
+  reserveInLargePages(slots_, size);
   slots_.assign(size, Slot{0, NoKey});
   sortByLowBits(staged_, bits);
-  keys_.reserve(staged_.size());  // what no key takes is never touched, and costs no memory
+  reserveInLargePages(keys_, staged_.size());  // what no key takes is never touched
   const std::size_t mask = size - 1;
   auto textOf = [&pool](std::uint32_t offset, std::uint32_t length) {
     return std::u16string_view(pool.data() + offset, length);
@@ -274,6 +281,7 @@ std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
     next += key.end;
     key.end = key.first;
   }
+  reserveInLargePages(entries_, staged_.size());
   entries_.resize(staged_.size());
   for (const bool okuri : {false, true})
     for (const StagedEntry& staged : staged_)
@@ -354,6 +362,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   // candidates never grows past the text's size (what is reserved and not written takes no
   // memory); nor has a line more candidates than slashes.
   pool_.reserve(bytes.size());
+  adviseLargePages(pool_.data(), pool_.capacity() * sizeof(char16_t));
   const auto slashes = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '/'));
   index_.expect(slashes);
   std::u16string decoded;  // each line in turn, in the same room
