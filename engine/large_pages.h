@@ -2,7 +2,6 @@
 // Large pages for the tables of megabytes that a run builds once and reads all over: such a
 // table then costs a page fault for each 2 MB instead of one for each 4 KB.
 #include <cstddef>
-#include <vector>
 
 namespace obel {
 
@@ -11,11 +10,11 @@ namespace obel {
 // where the system has no such pages or does not let the process use them.
 void adviseLargePages(const void* data, std::size_t bytes);
 
-// Room for n elements in v, in large pages where the system has them.
-template <typename T>
-void reserveInLargePages(std::vector<T>& v, std::size_t n) {
+// Room for n elements in v (a vector or a string), in large pages where the system has them.
+template <typename Contiguous>
+void reserveInLargePages(Contiguous& v, std::size_t n) {
   v.reserve(n);
-  adviseLargePages(v.data(), v.capacity() * sizeof(T));
+  adviseLargePages(v.data(), v.capacity() * sizeof(typename Contiguous::value_type));
 }
 
 }  // namespace obel

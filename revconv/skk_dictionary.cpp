@@ -143,10 +143,7 @@ bool readDictionaryFile(const char* path, std::string& bytes) {
   if (!f) return false;
   // Room for the whole file at once: a dictionary of megabytes is not copied again as it grows.
   if (std::fseek(f, 0, SEEK_END) == 0) {
-    if (const long size = std::ftell(f); size > 0) {
-      bytes.reserve(static_cast<std::size_t>(size));
-      adviseLargePages(bytes.data(), bytes.capacity());
-    }
+    if (const long size = std::ftell(f); size > 0) reserveInLargePages(bytes, static_cast<std::size_t>(size));
     std::rewind(f);
   }
   char buffer[65536];
@@ -361,8 +358,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   // No line decodes to more UTF-16 units than it has bytes, so the pool of readings and
   // candidates never grows past the text's size (what is reserved and not written takes no
   // memory); nor has a line more candidates than slashes.
-  pool_.reserve(bytes.size());
-  adviseLargePages(pool_.data(), pool_.capacity() * sizeof(char16_t));
+  reserveInLargePages(pool_, bytes.size());
   const auto slashes = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '/'));
   index_.expect(slashes);
   std::u16string decoded;  // each line in turn, in the same room
