@@ -10,15 +10,15 @@
 namespace obel {
 
 namespace {
-constexpr std::uint32_t IndexMask = (1u << 18) - 1;
-// An index entry holds the id in its low bits and, above them, 14 bits of the mixed hash that its
+constexpr std::uint32_t IndexMask = (1u << 17) - 1;
+// An index entry holds the id in its low bits and, above them, 15 bits of the mixed hash that its
 // slot number does not use: a probe rules out nearly every other string without reading its
 // hash or its text (the index stays in the cache; the texts and hashes are far apart).
 constexpr unsigned IdBits = 16;
-constexpr unsigned TagShift = 18;  // the slot takes the mixed hash's low 18 bits
-static_assert(MaxStringIds <= 1u << IdBits && (1u << 18) - 1 == IndexMask);
+constexpr unsigned TagShift = 17;  // the slot takes the mixed hash's low 17 bits
+static_assert(MaxStringIds <= 1u << IdBits && (1u << 17) - 1 == IndexMask);
 std::int32_t indexEntry(std::uint32_t mixed, std::uint32_t id) {
-  return static_cast<std::int32_t>((mixed >> TagShift) << IdBits | id);  // 30 bits: never negative
+  return static_cast<std::int32_t>((mixed >> TagShift) << IdBits | id);  // 31 bits: never negative
 }
 constexpr std::uint32_t PairMask = (1u << 16) - 1;
 

@@ -88,7 +88,7 @@ struct StringTable {
   // Hash index over the ids (open addressing, -1 = empty, else the id with bits of its hash
   // above it): a look-up that gives the same id as the linear scan of `hash` from id 0, in
   // constant time.
-  std::int32_t index[1 << 18];
+  std::int32_t index[1 << 17];
 };
 
 struct ResultStore {
