@@ -164,10 +164,10 @@ ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, s
   return found;
 }
 
-void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, PairChecks& p,
-                           std::unique_ptr<KeyAnswers>& answers) const {
+void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
+                           const std::u16string& key16, PairChecks& p, std::unique_ptr<KeyAnswers>& answers) const {
   KeyFacts facts;
-  if (!askKeyFacts(s, check, item, facts)) {
+  if (!askKeyFacts(s, check, item, key16, facts)) {
     p.keyVerdict = answerOf(matchKeyAlone(s, check, item));
     return;
   }
@@ -223,7 +223,7 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, s
   PairChecks& p = checks_[pair];
   if (p.keyVerdict == 0) {
     std::unique_ptr<KeyAnswers> answers;
-    askKey(s, check, item, p, answers);
+    askKey(s, check, item, cp932ToUtf16(text(s, item.keyId)), p, answers);
     if (answers) keepKeyAnswers(pair, *answers);
   }
   if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
@@ -562,10 +562,17 @@ namespace {
 // Questions a thread takes at a time: enough that taking them costs nothing beside asking.
 constexpr std::size_t QuestionsPerPart = 64;
 
+// Asks the questions [first, end) for each part of those below count, on the threads.
+void askInParts(std::size_t count, PartThreads& threads, const std::function<void(std::size_t, std::size_t)>& part) {
+  threads.run((count + QuestionsPerPart - 1) / QuestionsPerPart, [&](std::size_t p) {
+    part(p * QuestionsPerPart, std::min(count, (p + 1) * QuestionsPerPart));
+  });
+}
+
 // Asks question(q) for q below count on the threads.
 void askAll(std::size_t count, PartThreads& threads, const std::function<void(std::size_t)>& question) {
-  threads.run((count + QuestionsPerPart - 1) / QuestionsPerPart, [&](std::size_t part) {
-    for (std::size_t q = part * QuestionsPerPart; q < std::min(count, (part + 1) * QuestionsPerPart); ++q) question(q);
+  askInParts(count, threads, [&](std::size_t first, std::size_t end) {
+    for (std::size_t q = first; q < end; ++q) question(q);
   });
 }
 }  // namespace
@@ -595,9 +602,19 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
                              PartThreads& threads) {
   const std::vector<std::uint32_t>& pairIds = fill.pairIds;
   std::vector<std::unique_ptr<KeyAnswers>> keyAnswers(fill.newPairs.size());
-  askAll(fill.newPairs.size(), threads, [&](std::size_t q) {
-    const RubyItem& item = s.items[fill.newPairs[q]];
-    askKey(s, check, item, checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
+  // A part's keys are converted first and their first reads begun, then looked up: most keys are
+  // in no dictionary, and the filter that says so is a wait for memory that they now share.
+  askInParts(fill.newPairs.size(), threads, [&](std::size_t first, std::size_t end) {
+    std::vector<std::u16string> keys;
+    keys.reserve(end - first);
+    for (std::size_t q = first; q < end; ++q) {
+      keys.push_back(cp932ToUtf16(text(s, s.items[fill.newPairs[q]].keyId)));
+      if (check.provider) check.provider->prefetchKeyEntries(keys.back());
+    }
+    for (std::size_t q = first; q < end; ++q) {
+      const RubyItem& item = s.items[fill.newPairs[q]];
+      askKey(s, check, item, keys[q - first], checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
+    }
   });
   for (std::size_t q = 0; q < keyAnswers.size(); ++q)
     if (keyAnswers[q]) keepKeyAnswers(pairIds[fill.newPairs[q]], *keyAnswers[q]);

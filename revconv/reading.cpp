@@ -325,9 +325,14 @@ bool readsAs(std::u16string_view reading, std::string_view text) {
 
 bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, KeyFacts& facts) {
   if (source.provider == nullptr || process::settings().useRevConvCache != 0) return false;
+  return askKeyFacts(s, source, item, cp932ToUtf16(text(s, item.keyId)), facts);
+}
+
+bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, const std::u16string& key16,
+                 KeyFacts& facts) {
+  if (source.provider == nullptr || process::settings().useRevConvCache != 0) return false;
   const char* key = text(s, item.keyId);
   const std::string_view ruby = text(s, item.rubyId);
-  const std::u16string key16 = cp932ToUtf16(key);
   // A key ending in hiragana is also read through okuri-ari entries of its beginning.
   if (key16.empty() || isHiraganaUtf16(key16.back()) || !leavesRoomForList(std::strlen(key))) return false;
   thread_local std::vector<KeyEntry> entries;  // kept for the next key: most have a few

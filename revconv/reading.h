@@ -52,6 +52,9 @@ class ReadingProvider {
     static_cast<void>(kanaFollows);
     return false;
   }
+  // Begins to fetch what keyEntries(key) reads first, so that the look-ups of several keys wait
+  // for memory together.
+  virtual void prefetchKeyEntries(const std::u16string& key) const { static_cast<void>(key); }
   // The readings of text without those of the okuri-ari entries of text[0, keyLength) itself,
   // in their order; false, with out as it was, from a provider that cannot leave them out.
   virtual bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) {
@@ -139,6 +142,9 @@ struct KeyFacts {
 // False, with facts as they were, when the provider keeps no entries or the verdict cache is in
 // use: then matchKeyAlone and the other questions are asked as they are.
 bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, KeyFacts& facts);
+// The same, with the key already in UTF-16 (cp932ToUtf16 of the item's key).
+bool askKeyFacts(const ResultStore& s, const ReadingSource& source, const RubyItem& item, const std::u16string& key16,
+                 KeyFacts& facts);
 // matchWithOkurigana, with what the key's look-up found (facts.okuriKnown) used instead of
 // looking the key up again.
 ReadingMatch matchWithOkurigana(const ResultStore& s, const ReadingSource& source, const RubyItem& item,

@@ -659,6 +659,11 @@ bool DictionaryList::keyEntries(const std::u16string& key, std::vector<KeyEntry>
   return true;
 }
 
+void DictionaryList::prefetchKeyEntries(const std::u16string& key) const {
+  // the filter's word, which rules out most keys: what the look-up reads after it depends on it
+  if (!keys_.empty()) __builtin_prefetch(&keys_[filterWord(candidateHash(key), keys_.size())]);
+}
+
 void DictionaryList::filterKeys() {
   std::size_t keys = 0;
   for (const auto& dictionary : dictionaries_) keys += dictionary->keysWithoutKanaEnd();

@@ -172,6 +172,7 @@ class DictionaryList final : public ReadingProvider {
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
   bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
+  void prefetchKeyEntries(const std::u16string& key) const override;
   bool readingsPastKey(const std::u16string& text, std::size_t keyLength, std::vector<std::u16string>& out) override;
 
  private:
