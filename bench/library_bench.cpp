@@ -306,11 +306,17 @@ Run medianOf(std::vector<Run> runs) {
   return median;
 }
 
-// The median over the rounds of one command's time divided by another's in the same round.
-double medianRatio(const std::vector<Run>& of, const std::vector<Run>& to) {
+// One command's time divided by another's in the same round, for each round, in ascending order.
+std::vector<double> roundRatios(const std::vector<Run>& of, const std::vector<Run>& to) {
   std::vector<double> ratios;
   for (std::size_t i = 0; i < of.size() && i < to.size(); ++i) ratios.push_back(of[i].seconds / to[i].seconds);
   std::sort(ratios.begin(), ratios.end());
+  return ratios;
+}
+
+// The median over the rounds of one command's time divided by another's in the same round.
+double medianRatio(const std::vector<Run>& of, const std::vector<Run>& to) {
+  const std::vector<double> ratios = roundRatios(of, to);
   return ratios.empty() ? 0 : ratios[ratios.size() / 2];
 }
 
@@ -410,7 +416,10 @@ void measure(const fs::path& root, const Shape& shape) {
   reportScan(grouped);
   if (haveDictionary) {
     reportScan(checked);
-    std::printf("  %-34s %5.2fx the grouped view\n", "", medianRatio(compared[checked].runs, compared[grouped].runs));
+    // with the lowest and the highest round: how far the machine's phase moves the ratio
+    const std::vector<double> ratios = roundRatios(compared[checked].runs, compared[grouped].runs);
+    std::printf("  %-34s %5.2fx the grouped view (rounds %.2f-%.2f)\n", "",
+                medianRatio(compared[checked].runs, compared[grouped].runs), ratios.front(), ratios.back());
   } else {
     std::printf("  grouped --check: %s is not installed (apt-get install skkdic)\n", dictionary);
   }
