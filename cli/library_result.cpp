@@ -165,9 +165,9 @@ ItemFindings LibraryResult::findings(const RubyItem& item, std::uint32_t pair, s
 }
 
 void LibraryResult::askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item,
-                           const std::u16string& key16, PairChecks& p, std::unique_ptr<KeyAnswers>& answers) const {
+                           const std::u16string* key16, PairChecks& p, std::unique_ptr<KeyAnswers>& answers) const {
   KeyFacts facts;
-  if (!askKeyFacts(s, check, item, key16, facts)) {
+  if (!(key16 ? askKeyFacts(s, check, item, *key16, facts) : askKeyFacts(s, check, item, facts))) {
     p.keyVerdict = answerOf(matchKeyAlone(s, check, item));
     return;
   }
@@ -223,7 +223,7 @@ std::uint32_t LibraryResult::verdictBits(ResultStore& s, const RubyItem& item, s
   PairChecks& p = checks_[pair];
   if (p.keyVerdict == 0) {
     std::unique_ptr<KeyAnswers> answers;
-    askKey(s, check, item, cp932ToUtf16(text(s, item.keyId)), p, answers);
+    askKey(s, check, item, nullptr, p, answers);
     if (answers) keepKeyAnswers(pair, *answers);
   }
   if (p.keyVerdict == 1 && text(s, item.okuriganaId)[0] != 0) {
@@ -613,7 +613,7 @@ void LibraryResult::askAhead(const ResultStore& s, FillQuestions& fill, const Re
     }
     for (std::size_t q = first; q < end; ++q) {
       const RubyItem& item = s.items[fill.newPairs[q]];
-      askKey(s, check, item, keys[q - first], checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
+      askKey(s, check, item, &keys[q - first], checks_[pairIds[fill.newPairs[q]]], keyAnswers[q]);
     }
   });
   for (std::size_t q = 0; q < keyAnswers.size(); ++q)

@@ -250,7 +250,8 @@ class LibraryResult {
   };
   // The key alone's verdict of a pair, with what its look-up found; the pair's ！ and 候補 answers
   // in answers when its key has counted readings. Asked on the question threads: it changes p alone.
-  void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, const std::u16string& key16,
+  // key16 is the item's key in UTF-16 where the caller has it; null converts it only when needed.
+  void askKey(const ResultStore& s, const ReadingSource& check, const RubyItem& item, const std::u16string* key16,
               PairChecks& p, std::unique_ptr<KeyAnswers>& answers) const;
   void keepKeyAnswers(std::uint32_t pair, const KeyAnswers& answers);
   // The answer of the occurrence's okurigana question.
