@@ -75,6 +75,56 @@ std::uint16_t aRow(std::uint16_t c) {
   }
 }
 
+// A reading's first kana can stand for several kana of a ruby: voiced or made ぱ-row, written
+// large, or in historical spelling (ぢ for じ). Those kana fall into one class, and a reading is
+// tried at a place of the ruby only when the class of the ruby's kana there is one its first
+// kana, or a historical spelling's, can stand for. A class is a bit of 32: hiragana classes
+// share the low 31 bits, and anything else (a katakana, a sign) takes the highest, as it stands
+// for itself alone.
+constexpr std::uint32_t OtherClass = 1u << 31;
+struct KanaClasses {
+  std::uint32_t of[LastHiragana - FirstHiragana + 1];
+  KanaClasses() {
+    unsigned root[std::size(of)];
+    for (unsigned c = 0; c < std::size(of); ++c) root[c] = c;
+    auto find = [&](unsigned c) {
+      while (root[c] != c) c = root[c];
+      return c;
+    };
+    auto join = [&](unsigned a, unsigned b) {
+      if (isHiragana(b)) root[find(a - FirstHiragana)] = find(b - FirstHiragana);
+    };
+    for (unsigned c = FirstHiragana; c <= LastHiragana; ++c) {
+      join(c, voicedKana(c));
+      join(c, semiVoicedKana(c));
+      join(c, largeKana(c));
+      join(c, modernKana(static_cast<std::uint16_t>(c)));
+    }
+    for (unsigned c = 0; c < std::size(of); ++c) of[c] = 1u << (find(c) % 31);
+  }
+};
+std::uint32_t kanaClass(std::uint16_t code) {
+  static const KanaClasses classes;
+  return isHiragana(code) ? classes.of[code - FirstHiragana] : OtherClass;
+}
+
+// The classes a reading's forms may begin with: its first kana's, and with historical spelling
+// those of the first kana of its historical spellings (historicalForms), under any rules.
+std::uint32_t firstClasses(const std::uint16_t* c, int n, bool on) {
+  std::uint32_t classes = kanaClass(c[0]);
+  if (!on) return classes;
+  const std::uint16_t U = hira(0x3046);
+  if (c[0] == hira(0x304B) || c[0] == hira(0x304C)) classes |= kanaClass(hira(0x304F));  // くわ for か, ぐわ for が
+  if (n == 3 && c[2] == U && c[1] == hira(0x3087) && eRow(c[0])) classes |= kanaClass(eRow(c[0]));
+  if (n == 2 && c[1] == U) {
+    if (aRow(c[0])) classes |= kanaClass(aRow(c[0]));
+    if (c[0] == hira(0x304A)) classes |= kanaClass(hira(0x308F));
+    if (c[0] == hira(0x3088)) classes |= kanaClass(hira(0x3048));
+    if (c[0] == hira(0x3086)) classes |= kanaClass(hira(0x3044));
+  }
+  return classes;
+}
+
 // The place of a CP932 code among those of the kanji a KANJIDIC line can give (first byte
 // 0x88-0x9F or 0xE0-0xEA, second 0x40-0xFC), KanjiSlots for any other code.
 constexpr std::size_t TrailBytes = 0xFC - 0x40 + 1;
@@ -259,11 +309,14 @@ struct ComposeWalk {
     using K = KanjiReadings;
     const std::uint16_t* p = k.blockOf(kanji);
     unsigned count = p[0] + ((rules & ComposeNames) ? p[1] : 0u);
+    const std::uint32_t here = j < ruby.size() ? kanaClass(ruby[j]) : 0;
     for (p += 2; count > 0; --count) {
       const std::uint16_t header = *p++;
-      const std::uint16_t* text = p;
+      const std::uint32_t classes = p[0] | static_cast<std::uint32_t>(p[1]) << 16;
+      const std::uint16_t* text = p + 2;
       const int length = K::lengthOf(header);
-      p += length;
+      p = text + length;
+      if (!(classes & here)) continue;  // the class of the ruby's kana rules out most readings at once
       const K::ReadingKind kind = K::kindOf(header);
       const bool on = kind == K::ReadingKind::On;
       // most readings are ruled out by their first kana, or those of their historical spellings
@@ -430,7 +483,8 @@ void KanjiReadings::loadText(std::string_view bytes) {
       std::uint16_t& count = blocks_[at + isName(entries[e])];
       if (count == UINT16_MAX) continue;  // no real kanji has that many
       ++count;
-      blocks_.push_back(headerOf(r));
+      const std::uint32_t classes = firstClasses(pool.data() + r.offset, r.length, r.kind == ReadingKind::On);
+      blocks_.insert(blocks_.end(), {headerOf(r), static_cast<std::uint16_t>(classes), static_cast<std::uint16_t>(classes >> 16)});
       blocks_.insert(blocks_.end(), pool.begin() + r.offset, pool.begin() + r.offset + r.length);
     }
   }

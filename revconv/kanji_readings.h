@@ -62,7 +62,8 @@ class KanjiReadings {
     std::uint8_t stem;     // the part before '.', the whole reading when there is none
     ReadingKind kind;
   };
-  // A reading in a block: its header, then its `length` codes.
+  // A reading in a block: its header, the classes of kana its forms may begin with (two words,
+  // the low one first), then its `length` codes.
   static std::uint16_t headerOf(const Reading& r) {
     return static_cast<std::uint16_t>(r.length | r.stem << 5 | static_cast<unsigned>(r.kind) << 10);
   }
