@@ -114,7 +114,7 @@ std::uint32_t firstClasses(const std::uint16_t* c, int n, bool on) {
   std::uint32_t classes = kanaClass(c[0]);
   if (!on) return classes;
   const std::uint16_t U = hira(0x3046);
-  if (c[0] == hira(0x304B) || c[0] == hira(0x304C)) classes |= kanaClass(hira(0x304F));  // くわ for か, ぐわ for が
+  if (c[0] == hira(0x304B) || c[0] == hira(0x304C)) classes |= kanaClass(hira(0x304F));  // くわ, ぐわ
   if (n == 3 && c[2] == U && c[1] == hira(0x3087) && eRow(c[0])) classes |= kanaClass(eRow(c[0]));
   if (n == 2 && c[1] == U) {
     if (aRow(c[0])) classes |= kanaClass(aRow(c[0]));
@@ -484,7 +484,8 @@ void KanjiReadings::loadText(std::string_view bytes) {
       if (count == UINT16_MAX) continue;  // no real kanji has that many
       ++count;
       const std::uint32_t classes = firstClasses(pool.data() + r.offset, r.length, r.kind == ReadingKind::On);
-      blocks_.insert(blocks_.end(), {headerOf(r), static_cast<std::uint16_t>(classes), static_cast<std::uint16_t>(classes >> 16)});
+      blocks_.insert(blocks_.end(),
+                     {headerOf(r), static_cast<std::uint16_t>(classes), static_cast<std::uint16_t>(classes >> 16)});
       blocks_.insert(blocks_.end(), pool.begin() + r.offset, pool.begin() + r.offset + r.length);
     }
   }
