@@ -44,7 +44,8 @@ const char Usage[] =
     "usage: obel-scan [--no-limit [--threads N]] [--no-subfolders] [-o FILE] [--utf8]\n"
     "                 [--view items|grouped] [--same-key | --same-ruby]\n"
     "                 [--key-length N[+|-|=]] [--ruby-length N[+|-|=]]\n"
-    "                 [--check[=DICT] [--no-default-dictionaries] [--cache FILE] [--suggest]]\n"
+    "                 [--check[=DICT] [--no-default-dictionaries] [--no-dictionary-images]\n"
+    "                  [--cache FILE] [--suggest]]\n"
     "                 TARGET...\n"
     "       obel-scan --no-limit --make-dictionary FILE [--min-sources N] TARGET...\n"
     "\n"
@@ -92,6 +93,13 @@ const char Usage[] =
     "                  ！ wins over ◎ ○ △ ？, × over ！\n"
     "  --no-default-dictionaries\n"
     "                  with --check: only the dictionaries of DICT\n"
+    "  --no-dictionary-images\n"
+    "                  with --check: read and index every dictionary, and keep no image\n"
+    "                  of it. By default the indexed tables of each dictionary of 256 KB\n"
+    "                  or more are kept in ~/.cache/obel (on Windows in the folder\n"
+    "                  ObelImages beside obel-scan.exe) and taken from there by the next\n"
+    "                  run; an image is made again when its dictionary or obel-scan\n"
+    "                  changes, and the folder can be deleted at any time\n"
     "  --cache FILE    with --check: keep the verdicts in FILE (the layout of ObelCache.dat),\n"
     "                  read before the check and written back after it\n"
     "  --suggest       with --check: a column 候補 after 逆変換, for every × and ！ the\n"
@@ -130,6 +138,7 @@ struct Options {
   bool suggest = false;  // --suggest: the column 候補
   std::string dictionary;           // the list of --check=LIST, added to the defaults
   bool defaultDictionaries = true;  // --no-default-dictionaries
+  bool dictionaryImages = true;     // --no-dictionary-images
   std::string cacheFile;
   std::string output;
   std::string dictionaryOut;  // --make-dictionary
@@ -369,6 +378,7 @@ const OptionRule OptionRules[] = {
     {"--ruby-length", true, setLengthFilter<&Settings::rubyLengthFilter>, NeedsLength, true},
     {"--suggest", false, setFlag<&Options::suggest, true>, ""},
     {"--no-default-dictionaries", false, setFlag<&Options::defaultDictionaries, false>, ""},
+    {"--no-dictionary-images", false, setFlag<&Options::dictionaryImages, false>, ""},
     {"--cache", true, setText<&Options::cacheFile>, NeedsFileName},
     {"-o", true, setText<&Options::output>, NeedsFileName},
 };
@@ -402,6 +412,7 @@ std::string missingRequirement(const ParseState& p) {
   const Options& o = p.o;
   if (!o.dictionaryOut.empty() && !o.noLimit) return "--make-dictionary needs --no-limit";
   if (!o.cacheFile.empty() && !o.check) return "--cache needs --check";
+  if (!o.dictionaryImages && !o.check) return "--no-dictionary-images needs --check";
   if (o.suggest && !o.check) return "--suggest needs --check";
   if (p.condition && !o.grouped) return std::string(p.condition) + " needs --view grouped";
   if (p.threads && !o.noLimit) return "--threads needs --no-limit";
@@ -500,7 +511,9 @@ class TableOutput {
 class CheckLoad {
  public:
   CheckLoad(ReadingCheck& check, const Options& o) {
-    auto open = [&check, &o, this] { read_ = check.open(o.dictionary, o.defaultDictionaries, o.cacheFile); };
+    auto open = [&check, &o, this] {
+      read_ = check.open(o.dictionary, o.defaultDictionaries, o.cacheFile, o.dictionaryImages);
+    };
     try {
       thread_ = std::thread(open);
     } catch (const std::system_error&) {
@@ -737,7 +750,8 @@ int main(int argc, char** argv) {
   const char* searchMessage = searchEndMessage(s);
   bool checkStopped = false;
   if (options.check &&
-      !runReverseConversionCheck(options.dictionary, options.defaultDictionaries, options.cacheFile, checkStopped))
+      !runReverseConversionCheck(options.dictionary, options.defaultDictionaries, options.cacheFile,
+                                 options.dictionaryImages, checkStopped))
     return ExitUsage;
 #ifndef _WIN32
   useSlashes(s);

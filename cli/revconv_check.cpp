@@ -67,13 +67,14 @@ struct ReadingCheck::Files {
 ReadingCheck::ReadingCheck() : files_(std::make_unique<Files>()) {}
 ReadingCheck::~ReadingCheck() = default;
 
-bool ReadingCheck::open(const std::string& list, bool defaults, const std::string& cacheFile) {
+bool ReadingCheck::open(const std::string& list, bool defaults, const std::string& cacheFile, bool images) {
   // KANJIDIC is read while the dictionaries are (or after them, with no thread to spare)
   std::thread kanji;
   try {
     kanji = std::thread([] { kanjiReadings(); });
   } catch (const std::system_error&) {
   }
+  if (images) files_->dictionary.useImages(dictionaryImageFolder());
   const std::vector<std::string> unreadable = files_->dictionary.addDefaultsAndList(
       defaults ? defaultDictionaryFiles(programFolder()) : std::vector<std::string>(), list);
   if (kanji.joinable()) kanji.join();
@@ -103,10 +104,11 @@ void ReadingCheck::close() {
   }
 }
 
-bool runReverseConversionCheck(const std::string& list, bool defaults, const std::string& cacheFile, bool& stopped) {
+bool runReverseConversionCheck(const std::string& list, bool defaults, const std::string& cacheFile, bool images,
+                               bool& stopped) {
   stopped = false;
   ReadingCheck check;
-  if (!check.open(list, defaults, cacheFile)) return false;
+  if (!check.open(list, defaults, cacheFile, images)) return false;
   ResultStore& s = process::store();
   checkStoreItems(s, check.source(), nullptr);
   check.close();

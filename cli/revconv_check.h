@@ -16,8 +16,9 @@ class ReadingCheck {
   // Reads the default dictionaries (with defaults: the skkdic file and the Aozora readings
   // beside the program, each skipped silently when missing), then those of the list, KANJIDIC
   // and, when cacheFile is given, the cache; false, with a message on standard error, when no
-  // dictionary can be read. A listed file that cannot be read is named.
-  bool open(const std::string& list, bool defaults, const std::string& cacheFile);
+  // dictionary can be read. A listed file that cannot be read is named. With images, each
+  // dictionary is read through its image in the user's cache folder (dictionaryImageFolder).
+  bool open(const std::string& list, bool defaults, const std::string& cacheFile, bool images);
   const ReadingSource& source() const { return source_; }
   // Writes the cache back (when one was named), with a message when that fails.
   void close();
@@ -31,6 +32,7 @@ class ReadingCheck {
 // Runs the check over every item of the store; Ctrl-C stops it as Stop does. False, with a
 // message on standard error, when the dictionary cannot be read. stopped is set when the run
 // ended before every item had its verdict.
-bool runReverseConversionCheck(const std::string& list, bool defaults, const std::string& cacheFile, bool& stopped);
+bool runReverseConversionCheck(const std::string& list, bool defaults, const std::string& cacheFile, bool images,
+                               bool& stopped);
 
 }  // namespace obel

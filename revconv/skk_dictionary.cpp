@@ -2,6 +2,7 @@
 #include "revconv/skk_dictionary.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -163,16 +164,25 @@ bool SkkDictionary::load(const char* path) {
 }
 
 void SkkDictionary::CandidateIndex::clear() {
-  slots_.assign(FewestSlots, Slot{0, NoKey});
-  keys_.clear();
-  entries_.clear();
-  staged_.clear();
-  for (std::vector<std::uint64_t>& filter : filters_) filter.clear();
-  kanaStems_.clear();
+  built_.slots.assign(FewestSlots, Slot{0, NoKey});
+  built_.keys.clear();
+  built_.entries.clear();
+  built_.staged.clear();
+  for (std::vector<std::uint64_t>& filter : built_.filters) filter.clear();
+  built_.kanaStems.clear();
   kanaEnded_ = 0;
+  viewBuilt();
 }
 
-std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, std::u16string_view key,
+void SkkDictionary::CandidateIndex::viewBuilt() {
+  slots_ = built_.slots;
+  keys_ = built_.keys;
+  entries_ = built_.entries;
+  for (int kind = 0; kind < 2; ++kind) filters_[kind] = built_.filters[kind];
+  kanaStems_ = built_.kanaStems;
+}
+
+std::size_t SkkDictionary::CandidateIndex::slotOf(std::u16string_view pool, std::u16string_view key,
                                                   std::uint32_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
@@ -185,7 +195,7 @@ std::size_t SkkDictionary::CandidateIndex::slotOf(const std::u16string& pool, st
 
 void SkkDictionary::CandidateIndex::expect(std::size_t entries) {
   // reserved beforehand only as far as real dictionaries go: a file of slashes grows it as it comes
-  reserveInLargePages(staged_, std::min<std::size_t>(entries, MostEntriesReserved));
+  reserveInLargePages(built_.staged, std::min<std::size_t>(entries, MostEntriesReserved));
 }
 
 void SkkDictionary::CandidateIndex::add(std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry) {
@@ -193,7 +203,7 @@ void SkkDictionary::CandidateIndex::add(std::uint32_t offset, std::uint32_t leng
   // written, and a fresh page read first is mapped twice, the second time with every thread's
   // view of it flushed.
   const StagedEntry staged{hash, offset, length, 0, entry};
-  staged_.push_back(staged);
+  built_.staged.push_back(staged);
 }
 
 namespace {
@@ -222,14 +232,14 @@ void sortByLowBits(std::vector<Record>& records, unsigned bits) {
 // The keys are made and placed in the order of their slots, the staged entries sorted so
 // beforehand: the table is then written from one end to the other, where placing each key as
 // it came read a slot at random, a wait for memory for each candidate of the file.
-void SkkDictionary::CandidateIndex::placeKeys(const std::u16string& pool) {
+void SkkDictionary::CandidateIndex::placeKeys(std::u16string_view pool) {
   std::size_t size = FewestSlots;
   unsigned bits = FewestSlotsBits;
-  while (staged_.size() * 2 > size) size *= 2, ++bits;  // at most half in use, however few texts repeat
-  reserveInLargePages(slots_, size);
-  slots_.assign(size, Slot{0, NoKey});
-  sortByLowBits(staged_, bits);
-  reserveInLargePages(keys_, staged_.size());  // what no key takes is never touched
+  while (built_.staged.size() * 2 > size) size *= 2, ++bits;  // at most half in use, however few texts repeat
+  reserveInLargePages(built_.slots, size);
+  built_.slots.assign(size, Slot{0, NoKey});
+  sortByLowBits(built_.staged, bits);
+  reserveInLargePages(built_.keys, built_.staged.size());  // what no key takes is never touched
   const std::size_t mask = size - 1;
   auto textOf = [&pool](std::uint32_t offset, std::uint32_t length) {
     return std::u16string_view(pool.data() + offset, length);
@@ -238,90 +248,92 @@ void SkkDictionary::CandidateIndex::placeKeys(const std::u16string& pool) {
   std::size_t home = SIZE_MAX;
   std::size_t homeKeys = 0;  // the first key of this home
   std::vector<std::uint32_t> hashes;  // of the keys of this home
-  for (StagedEntry& staged : staged_) {
+  for (StagedEntry& staged : built_.staged) {
     if ((staged.hash & mask) != home) {
       home = staged.hash & mask;
-      homeKeys = keys_.size();
+      homeKeys = built_.keys.size();
       hashes.clear();
     }
     // an equal text has an equal hash, and so the same home: it is among this home's keys
     const std::u16string_view text = textOf(staged.offset, staged.length);
     std::uint32_t key = NoKey;
     for (std::size_t k = 0; k < hashes.size() && key == NoKey; ++k)
-      if (hashes[k] == staged.hash && textOf(keys_[homeKeys + k].offset, keys_[homeKeys + k].length) == text)
+      if (const Key& known = built_.keys[homeKeys + k]; hashes[k] == staged.hash && textOf(known.offset, known.length) == text)
         key = static_cast<std::uint32_t>(homeKeys + k);
     if (key == NoKey) {
-      key = static_cast<std::uint32_t>(keys_.size());
-      keys_.push_back({staged.offset, staged.length, 0, 0});
+      key = static_cast<std::uint32_t>(built_.keys.size());
+      built_.keys.push_back({staged.offset, staged.length, 0, 0});
       hashes.push_back(staged.hash);
       // Every slot from this home up to the cursor is taken, as the keys come in the order of
       // their homes: the first free one is the later of the two. Past the end it wraps round.
       std::size_t at = std::max(home, cursor);
       if (at > mask)
-        for (at = 0; slots_[at].key != NoKey;) ++at;
+        for (at = 0; built_.slots[at].key != NoKey;) ++at;
       else
         cursor = at + 1;
-      slots_[at] = {staged.hash, key};
+      built_.slots[at] = {staged.hash, key};
     }
     staged.key = key;
   }
 }
 
-std::size_t SkkDictionary::CandidateIndex::finish(const std::u16string& pool) {
+std::size_t SkkDictionary::CandidateIndex::finish(std::u16string_view pool) {
   placeKeys(pool);
   // Each key's entries in the order they came (a counting sort), those of okuri-nasi lines
   // first, a reading that a line gives a candidate twice kept once.
-  for (const StagedEntry& staged : staged_) ++keys_[staged.key].end;
+  for (const StagedEntry& staged : built_.staged) ++built_.keys[staged.key].end;
   std::uint32_t next = 0;
-  for (Key& key : keys_) {
+  for (Key& key : built_.keys) {
     key.first = next;
     next += key.end;
     key.end = key.first;
   }
-  reserveInLargePages(entries_, staged_.size());
-  entries_.resize(staged_.size());
+  reserveInLargePages(built_.entries, built_.staged.size());
+  built_.entries.resize(built_.staged.size());
   for (const bool okuri : {false, true})
-    for (const StagedEntry& staged : staged_)
-      if ((staged.entry.okuriLetter != 0) == okuri) entries_[keys_[staged.key].end++] = staged.entry;
-  std::vector<StagedEntry>().swap(staged_);
+    for (const StagedEntry& staged : built_.staged)
+      if ((staged.entry.okuriLetter != 0) == okuri) built_.entries[built_.keys[staged.key].end++] = staged.entry;
+  std::vector<StagedEntry>().swap(built_.staged);
   std::uint32_t kept = 0;
-  for (Key& key : keys_) {
+  for (Key& key : built_.keys) {
     const std::uint32_t first = kept;
     for (std::uint32_t e = key.first; e < key.end; ++e)
-      if (kept == first || entries_[kept - 1].offset != entries_[e].offset) entries_[kept++] = entries_[e];
+      if (kept == first || built_.entries[kept - 1].offset != built_.entries[e].offset)
+        built_.entries[kept++] = built_.entries[e];
     key.first = first;
     key.end = kept;
   }
-  entries_.resize(kept);  // not shrunk: a copy would only add fresh pages to the load
+  built_.entries.resize(kept);  // not shrunk: a copy would only add fresh pages to the load
   std::size_t candidates = 0;  // of each kind: a key with entries of both counts twice
-  for (const Key& key : keys_)
-    candidates += 1 + (entries_[key.first].okuriLetter == 0 && entries_[key.end - 1].okuriLetter != 0);
+  for (const Key& key : built_.keys)
+    candidates += 1 + (built_.entries[key.first].okuriLetter == 0 && built_.entries[key.end - 1].okuriLetter != 0);
 
   auto textOf = [&](const Key& key) { return std::u16string_view(pool.data() + key.offset, key.length); };
   std::size_t kanaEnded = 0;
-  for (const Key& key : keys_) kanaEnded += endsInHiragana(textOf(key));
+  for (const Key& key : built_.keys) kanaEnded += endsInHiragana(textOf(key));
   kanaEnded_ = kanaEnded;
-  kanaStems_.assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
-  for (const Key& key : keys_) {
+  built_.kanaStems.assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
+  for (const Key& key : built_.keys) {
     std::u16string_view stem = textOf(key);
     while (endsInHiragana(stem)) stem.remove_suffix(1);
     if (stem.size() == key.length || stem.empty()) continue;
     const std::uint32_t hash = candidateHash(stem);
-    kanaStems_[filterWord(hash, kanaStems_.size())] |= filterBits(hash);
+    built_.kanaStems[filterWord(hash, built_.kanaStems.size())] |= filterBits(hash);
   }
-  filters_[0].assign((keys_.size() - kanaEnded) * FilterBitsPerKey / 64 + 1, 0);
-  filters_[1].assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
-  for (const Slot& slot : slots_) {
+  built_.filters[0].assign((built_.keys.size() - kanaEnded) * FilterBitsPerKey / 64 + 1, 0);
+  built_.filters[1].assign(kanaEnded * FilterBitsPerKey / 64 + 1, 0);
+  for (const Slot& slot : built_.slots) {
     if (slot.key == NoKey) continue;
-    std::vector<std::uint64_t>& filter = filters_[endsInHiragana(textOf(keys_[slot.key]))];
+    std::vector<std::uint64_t>& filter = built_.filters[endsInHiragana(textOf(built_.keys[slot.key]))];
     filter[filterWord(slot.hash, filter.size())] |= filterBits(slot.hash);
   }
+  viewBuilt();
   return candidates;
 }
 
 void SkkDictionary::CandidateIndex::prefetch(std::u16string_view key, std::uint32_t hash) const {
   if (keys_.empty()) return;
-  const std::vector<std::uint64_t>& filter = filterOf(key);
+  const std::span<const std::uint64_t> filter = filterOf(key);
   __builtin_prefetch(&filter[filterWord(hash, filter.size())]);
   __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
 }
@@ -333,12 +345,12 @@ bool SkkDictionary::CandidateIndex::mayBeFollowedByKana(std::uint32_t hash) cons
 }
 
 bool SkkDictionary::CandidateIndex::mayHold(std::u16string_view key, std::uint32_t hash) const {
-  const std::vector<std::uint64_t>& filter = filterOf(key);
+  const std::span<const std::uint64_t> filter = filterOf(key);
   const std::uint64_t bits = filterBits(hash);
   return (filter[filterWord(hash, filter.size())] & bits) == bits;
 }
 
-std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const std::u16string& pool,
+std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(std::u16string_view pool,
                                                                           std::u16string_view key,
                                                                           std::uint32_t hash) const {
   if (keys_.empty() || !mayHold(key, hash)) return {};
@@ -348,8 +360,10 @@ std::span<const SkkDictionary::Entry> SkkDictionary::CandidateIndex::find(const 
 }
 
 void SkkDictionary::loadText(std::string_view bytes) {
-  pool_.clear();
   index_.clear();
+  builtPool_.clear();
+  pool_ = {};
+  image_.reset();  // once nothing views it
   candidateCount_ = 0;
   counted_ = false;
   longestAri_ = 0;
@@ -358,7 +372,7 @@ void SkkDictionary::loadText(std::string_view bytes) {
   // No line decodes to more UTF-16 units than it has bytes, so the pool of readings and
   // candidates never grows past the text's size (what is reserved and not written takes no
   // memory); nor has a line more candidates than slashes.
-  reserveInLargePages(pool_, bytes.size());
+  reserveInLargePages(builtPool_, bytes.size());
   const auto slashes = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '/'));
   index_.expect(slashes);
   std::u16string decoded;  // each line in turn, in the same room
@@ -376,7 +390,180 @@ void SkkDictionary::loadText(std::string_view bytes) {
       addLine(decodeEucJp(line));
     }
   }
-  candidateCount_ = index_.finish(pool_);
+  candidateCount_ = index_.finish(builtPool_);
+  pool_ = builtPool_;
+}
+
+namespace {
+
+// An image: this header, then the dictionary file's path, the pool and the index's tables, each
+// from an offset that is a multiple of 8 (revconv/dictionary_image.h).
+constexpr char ImageMagic[8] = {'O', 'b', 'e', 'l', 'D', 'i', 'c', '\n'};
+// Made higher whenever what the tables hold or how they are read changes: a run takes no image
+// of another version, even from the same program file.
+constexpr std::uint64_t ImageVersion = 1;
+struct ImageHeader {
+  char magic[8];
+  std::uint64_t version;
+  std::uint64_t fingerprint;  // of the records' sizes, the hash and the filter (imageFingerprint)
+  std::uint64_t sourceSize;
+  std::int64_t sourceModified;
+  std::uint64_t programSize;
+  std::int64_t programModified;
+  std::uint64_t checksum;  // of the whole image, this field taken as 0 (imageChecksumOf)
+  std::uint64_t candidateCount, counted, longestAri, mostAriKana, kanaEnded;
+  std::uint64_t pathBytes, poolUnits, slots, keys, entries, filters[2], kanaStems;
+};
+
+constexpr std::size_t paddedTo8(std::size_t bytes) { return (bytes + 7) / 8 * 8; }
+
+// The checksum of the header, without its checksum, and of the body.
+std::uint64_t imageChecksumOf(ImageHeader header, std::string_view body) {
+  header.checksum = 0;
+  const std::uint64_t ofHeader = imageChecksum({reinterpret_cast<const char*>(&header), sizeof header});
+  return imageChecksum(body) ^ std::rotl(ofHeader, 1);
+}
+
+}  // namespace
+
+std::string SkkDictionary::imageBytes(std::string_view source, const FileStamp& sourceStamp,
+                                      const FileStamp& program) const {
+  const CandidateIndex& x = index_;
+  ImageHeader h{};
+  std::memcpy(h.magic, ImageMagic, sizeof h.magic);
+  h.version = ImageVersion;
+  h.fingerprint = imageFingerprint();
+  h.sourceSize = sourceStamp.size;
+  h.sourceModified = sourceStamp.modified;
+  h.programSize = program.size;
+  h.programModified = program.modified;
+  h.candidateCount = candidateCount_;
+  h.counted = counted_;
+  h.longestAri = longestAri_;
+  h.mostAriKana = mostAriKana_;
+  h.kanaEnded = x.kanaEnded_;
+  const std::string_view parts[] = {
+      source,
+      {reinterpret_cast<const char*>(pool_.data()), pool_.size() * sizeof(char16_t)},
+      {reinterpret_cast<const char*>(x.slots_.data()), x.slots_.size_bytes()},
+      {reinterpret_cast<const char*>(x.keys_.data()), x.keys_.size_bytes()},
+      {reinterpret_cast<const char*>(x.entries_.data()), x.entries_.size_bytes()},
+      {reinterpret_cast<const char*>(x.filters_[0].data()), x.filters_[0].size_bytes()},
+      {reinterpret_cast<const char*>(x.filters_[1].data()), x.filters_[1].size_bytes()},
+      {reinterpret_cast<const char*>(x.kanaStems_.data()), x.kanaStems_.size_bytes()}};
+  std::uint64_t* counts[] = {&h.pathBytes, &h.poolUnits, &h.slots,      &h.keys,
+                             &h.entries,   &h.filters[0], &h.filters[1], &h.kanaStems};
+  const std::size_t sizes[] = {1, sizeof(char16_t), sizeof(CandidateIndex::Slot), sizeof(CandidateIndex::Key),
+                               sizeof(Entry), 8, 8, 8};
+  std::size_t total = sizeof h;
+  for (const std::string_view part : parts) total += paddedTo8(part.size());
+  std::string out;
+  out.reserve(total);
+  out.resize(sizeof h);
+  for (std::size_t p = 0; p < std::size(parts); ++p) {
+    *counts[p] = parts[p].size() / sizes[p];
+    out += parts[p];
+    out.resize(paddedTo8(out.size()));
+  }
+  h.checksum = imageChecksumOf(h, std::string_view(out).substr(sizeof h));
+  std::memcpy(out.data(), &h, sizeof h);
+  return out;
+}
+
+std::uint64_t SkkDictionary::imageFingerprint() {
+  std::uint64_t f = sizeof(CandidateIndex::Slot) | sizeof(CandidateIndex::Key) << 8 | sizeof(Entry) << 16 |
+                    FilterBitsPerKey << 24 | std::uint64_t{FewestSlots} << 32;
+  for (const std::u16string_view text : {u"", u"\u6F22\u5B57", u"\u304B\u306A\u3042"}) {
+    const std::uint32_t hash = candidateHash(text);
+    f = (f ^ hash) * 0x100000001B3ull ^ filterBits(hash) ^ filterWord(hash, 1000003);
+  }
+  return f;
+}
+
+bool SkkDictionary::takeImage(std::unique_ptr<MappedFile> image, std::string_view source,
+                              const FileStamp& sourceStamp, const FileStamp& program) {
+  using Slot = CandidateIndex::Slot;
+  using Key = CandidateIndex::Key;
+  const std::string_view bytes = image->bytes();
+  ImageHeader h;
+  if (bytes.size() < sizeof h) return false;
+  std::memcpy(&h, bytes.data(), sizeof h);
+  if (std::memcmp(h.magic, ImageMagic, sizeof h.magic) != 0 || h.version != ImageVersion ||
+      h.fingerprint != imageFingerprint() || FileStamp{h.sourceSize, h.sourceModified} != sourceStamp ||
+      FileStamp{h.programSize, h.programModified} != program)
+    return false;
+  // each part where the counts put it, all of them filling the file
+  std::size_t at = sizeof h;
+  bool fits = true;
+  auto part = [&](std::uint64_t count, std::size_t size) -> const void* {
+    if (!fits || at > bytes.size() || count > (bytes.size() - at) / size) {
+      fits = false;
+      return nullptr;
+    }
+    const char* begin = bytes.data() + at;
+    at += paddedTo8(static_cast<std::size_t>(count) * size);
+    return begin;
+  };
+  const auto* path = static_cast<const char*>(part(h.pathBytes, 1));
+  const auto* pool = static_cast<const char16_t*>(part(h.poolUnits, sizeof(char16_t)));
+  const auto* slots = static_cast<const Slot*>(part(h.slots, sizeof(Slot)));
+  const auto* keys = static_cast<const Key*>(part(h.keys, sizeof(Key)));
+  const auto* entries = static_cast<const Entry*>(part(h.entries, sizeof(Entry)));
+  const auto* filters0 = static_cast<const std::uint64_t*>(part(h.filters[0], 8));
+  const auto* filters1 = static_cast<const std::uint64_t*>(part(h.filters[1], 8));
+  const auto* kanaStems = static_cast<const std::uint64_t*>(part(h.kanaStems, 8));
+  if (!fits || at != bytes.size() || std::string_view(path, h.pathBytes) != source) return false;
+  if (imageChecksumOf(h, bytes.substr(sizeof h)) != h.checksum) return false;
+  // The index's own rules, so that no look-up reads outside the tables nor probes for ever: a
+  // power of two of slots with one free at least, every key and entry inside what follows it.
+  if (h.slots == 0 || (h.slots & (h.slots - 1)) != 0 || h.filters[0] == 0 || h.filters[1] == 0 ||
+      h.kanaStems == 0 || h.kanaEnded > h.keys)
+    return false;
+  std::uint64_t used = 0;
+  for (std::uint64_t s = 0; s < h.slots; ++s) {
+    if (slots[s].key == CandidateIndex::NoKey) continue;
+    if (slots[s].key >= h.keys) return false;
+    ++used;
+  }
+  if (used == h.slots) return false;
+  for (std::uint64_t k = 0; k < h.keys; ++k)
+    if (std::uint64_t{keys[k].offset} + keys[k].length > h.poolUnits || keys[k].first > keys[k].end ||
+        keys[k].end > h.entries)
+      return false;
+  for (std::uint64_t e = 0; e < h.entries; ++e)
+    if (std::uint64_t{entries[e].offset} + entries[e].length > h.poolUnits) return false;
+
+  loadText({});  // nothing of an earlier load left
+  CandidateIndex& x = index_;
+  x.slots_ = {slots, static_cast<std::size_t>(h.slots)};
+  x.keys_ = {keys, static_cast<std::size_t>(h.keys)};
+  x.entries_ = {entries, static_cast<std::size_t>(h.entries)};
+  x.filters_[0] = {filters0, static_cast<std::size_t>(h.filters[0])};
+  x.filters_[1] = {filters1, static_cast<std::size_t>(h.filters[1])};
+  x.kanaStems_ = {kanaStems, static_cast<std::size_t>(h.kanaStems)};
+  x.kanaEnded_ = static_cast<std::size_t>(h.kanaEnded);
+  pool_ = {pool, static_cast<std::size_t>(h.poolUnits)};
+  candidateCount_ = static_cast<std::size_t>(h.candidateCount);
+  counted_ = h.counted != 0;
+  longestAri_ = static_cast<std::size_t>(h.longestAri);
+  mostAriKana_ = static_cast<std::size_t>(h.mostAriKana);
+  image_ = std::move(image);
+  return true;
+}
+
+bool SkkDictionary::load(const char* path, const std::string& imageFolder) {
+  FileStamp sourceStamp, program;
+  std::string source;
+  if (imageFolder.empty() || !fileStamp(path, sourceStamp) || sourceStamp.size < SmallestImagedFile ||
+      !programStamp(program) || (source = fullPathOf(path)).empty())
+    return load(path);
+  const std::string image = imagePathFor(imageFolder, source);
+  if (takeImage(std::make_unique<MappedFile>(image.c_str()), source, sourceStamp, program)) return true;
+  if (!load(path)) return false;
+  // an image only of the file as it was read: one that changed meanwhile is read again next time
+  if (FileStamp after; fileStamp(path, after) && after == sourceStamp)
+    replaceFileWith(image, imageBytes(source, sourceStamp, program));
+  return true;
 }
 
 void SkkDictionary::addLine(std::u16string_view line) {
@@ -393,8 +580,8 @@ void SkkDictionary::addLine(std::u16string_view line) {
     head.remove_suffix(1);
   }
   if (head.size() > MaxReadingLength) return;
-  const std::uint32_t readingOffset = static_cast<std::uint32_t>(pool_.size());
-  pool_.append(head);
+  const std::uint32_t readingOffset = static_cast<std::uint32_t>(builtPool_.size());
+  builtPool_.append(head);
 
   bool inBlock = false;  // inside an okurigana block "[る/走/]"
   std::size_t position = space + 2;
@@ -419,8 +606,8 @@ void SkkDictionary::addLine(std::u16string_view line) {
     // Empty candidates and program candidates "(concat ...)" convert into no text.
     if (candidate.empty() || candidate.front() == u'(') continue;
     if (candidate.find(u'\xFFFD') != std::u16string_view::npos) continue;
-    const std::size_t at = pool_.size();
-    pool_.append(candidate);
+    const std::size_t at = builtPool_.size();
+    builtPool_.append(candidate);
     index_.add(static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(candidate.size()),
               candidateHash(candidate),
               {readingOffset, static_cast<std::uint32_t>(head.size()), static_cast<unsigned char>(okuri), books});
@@ -569,7 +756,7 @@ std::vector<bool> DictionaryList::addAll(const std::vector<std::string>& files) 
   std::vector<char> read(files.size(), false);  // not vector<bool>: each thread writes its own
   auto readOne = [&](std::size_t i) {
     loaded[i] = std::make_unique<SkkDictionary>();
-    read[i] = loaded[i]->load(files[i].c_str());
+    read[i] = loaded[i]->load(files[i].c_str(), imageFolder_);
   };
   // A file named twice (a default also given on the list) adds no reading: it is read once.
   auto onList = [](const auto& begin, const auto& end, const std::string& file) {

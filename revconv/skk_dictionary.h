@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/sjis.h"
+#include "revconv/dictionary_image.h"
 #include "revconv/reading.h"
 
 namespace obel {
@@ -21,8 +22,21 @@ bool readDictionaryFile(const char* path, std::string& bytes);
 
 class SkkDictionary final : public ReadingProvider {
  public:
+  SkkDictionary() = default;
+  // The look-ups view the tables where they were built or mapped: not copied nor moved.
+  SkkDictionary(const SkkDictionary&) = delete;
+  SkkDictionary& operator=(const SkkDictionary&) = delete;
   // Reads and indexes the file; false (and an empty dictionary) when it cannot be read.
   bool load(const char* path);
+  // As load, through the dictionary's image in imageFolder (revconv/dictionary_image.h): the
+  // tables are taken from the image when it was made from the file as it is now, by this
+  // program; else the file is read and indexed, and its image left there for the next time
+  // (without a word when it cannot be written). With no imageFolder, and for a file smaller than
+  // SmallestImagedFile, which takes a few milliseconds to read, it is load.
+  bool load(const char* path, const std::string& imageFolder);
+  static constexpr std::uint64_t SmallestImagedFile = 256 * 1024;
+  // Whether the tables were taken from an image.
+  bool fromImage() const { return image_ != nullptr; }
   // Indexes dictionary text already in memory (the whole file's bytes).
   void loadText(std::string_view bytes);
   // Distinct candidate texts of both kinds of line.
@@ -71,9 +85,9 @@ class SkkDictionary final : public ReadingProvider {
     void add(std::uint32_t offset, std::uint32_t length, std::uint32_t hash, Entry entry);
     // Ends the load: the entries of each key side by side, and the filters. Returns the number
     // of candidate texts of each kind of line, counted apart.
-    std::size_t finish(const std::u16string& pool);
+    std::size_t finish(std::u16string_view pool);
     // The entries of the candidate, none when it is not one; hash is the key's (candidateHash).
-    std::span<const Entry> find(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
+    std::span<const Entry> find(std::u16string_view pool, std::u16string_view key, std::uint32_t hash) const;
     // Whether some candidate is the text of that hash followed by hiragana; true, too, for a few
     // texts that are not.
     bool mayBeFollowedByKana(std::uint32_t hash) const;
@@ -82,7 +96,7 @@ class SkkDictionary final : public ReadingProvider {
     // The keys that do not end in hiragana: how many, and each one's hash given to add.
     std::size_t keysWithoutKanaEnd() const { return keys_.size() - kanaEnded_; }
     template <typename Add>
-    void forEachKeyWithoutKanaEnd(const std::u16string& pool, Add add) const {
+    void forEachKeyWithoutKanaEnd(std::u16string_view pool, Add add) const {
       for (const Slot& slot : slots_)
         if (slot.key != NoKey && !endsInHiragana({pool.data() + keys_[slot.key].offset, keys_[slot.key].length}))
           add(slot.hash);
@@ -107,28 +121,49 @@ class SkkDictionary final : public ReadingProvider {
       Entry entry;
     };
     static constexpr std::uint32_t NoKey = UINT32_MAX;
-    std::size_t slotOf(const std::u16string& pool, std::u16string_view key, std::uint32_t hash) const;
-    void placeKeys(const std::u16string& pool);
+    std::size_t slotOf(std::u16string_view pool, std::u16string_view key, std::uint32_t hash) const;
+    void placeKeys(std::u16string_view pool);
     static bool endsInHiragana(std::u16string_view key) { return !key.empty() && isHiraganaUtf16(key.back()); }
     // The filter of the keys that end as key does: in hiragana or not.
-    const std::vector<std::uint64_t>& filterOf(std::u16string_view key) const { return filters_[endsInHiragana(key)]; }
+    std::span<const std::uint64_t> filterOf(std::u16string_view key) const { return filters_[endsInHiragana(key)]; }
     bool mayHold(std::u16string_view key, std::uint32_t hash) const;
 
-    std::vector<Slot> slots_;  // a power of two of them, at most half in use
-    std::vector<Key> keys_;
-    std::vector<Entry> entries_;
-    std::vector<StagedEntry> staged_;  // the entries as the load adds them
-    std::vector<std::uint64_t> filters_[2];  // of the keys that end in hiragana: [1]
+    // The tables a look-up reads: those the load built, or a dictionary image's.
+    std::span<const Slot> slots_;  // a power of two of them, at most half in use
+    std::span<const Key> keys_;
+    std::span<const Entry> entries_;
+    std::span<const std::uint64_t> filters_[2];  // of the keys that end in hiragana: [1]
     // A filter of the keys that end in hiragana, without their hiragana: few keys end so, and
     // its few kilobytes stay in the cache.
-    std::vector<std::uint64_t> kanaStems_;
+    std::span<const std::uint64_t> kanaStems_;
     std::size_t kanaEnded_ = 0;  // keys that end in hiragana
+    // The tables as the load builds them, and the entries as it adds them.
+    struct Built {
+      std::vector<Slot> slots;
+      std::vector<Key> keys;
+      std::vector<Entry> entries;
+      std::vector<StagedEntry> staged;
+      std::vector<std::uint64_t> filters[2];
+      std::vector<std::uint64_t> kanaStems;
+    } built_;
+    void viewBuilt();  // the look-ups' tables made those built
+    friend class SkkDictionary;  // which writes the tables into an image, and takes them from one
   };
   void addLine(std::u16string_view line);
   std::u16string_view pooled(const Entry& e) const { return {pool_.data() + e.offset, e.length}; }
 
-  // Readings and candidate texts.
-  std::u16string pool_;
+  // Readings and candidate texts: those the load read (builtPool_), or an image's.
+  std::u16string_view pool_;
+  std::u16string builtPool_;
+  std::unique_ptr<MappedFile> image_;  // that the tables view, when they came from one
+  // The image of the tables: bytes stamped with the dictionary file and the program.
+  std::string imageBytes(std::string_view source, const FileStamp& sourceStamp, const FileStamp& program) const;
+  // Takes the tables from the image of that file and program; false, and nothing taken, when it
+  // is of another file or program or does not hold an index whose look-ups stay inside it.
+  bool takeImage(std::unique_ptr<MappedFile> image, std::string_view source, const FileStamp& sourceStamp,
+                 const FileStamp& program);
+  // What an image's tables depend on besides the file: the records' sizes, the hash and the filter.
+  static std::uint64_t imageFingerprint();
   CandidateIndex index_;
   std::size_t candidateCount_ = 0;
   bool counted_ = false;  // some reading has a count: only then is countedReadings asked of the index
@@ -169,6 +204,8 @@ class DictionaryList final : public ReadingProvider {
   // could not be read (a default that cannot be read is skipped without a word).
   std::vector<std::string> addDefaultsAndList(const std::vector<std::string>& defaults, std::string_view list);
   std::size_t size() const { return dictionaries_.size(); }
+  // The files added from now on are read through their images in that folder (SkkDictionary::load).
+  void useImages(std::string folder) { imageFolder_ = std::move(folder); }
   void readings(void* context, void* layout, const std::u16string& text,
                 std::vector<std::u16string>& out) override;
   bool keyEntries(const std::u16string& key, std::vector<KeyEntry>& out, bool& kanaFollows) override;
@@ -178,6 +215,7 @@ class DictionaryList final : public ReadingProvider {
  private:
   std::vector<std::unique_ptr<SkkDictionary>> dictionaries_;  // the index views its own pool: never moved
   std::vector<std::string> files_;                             // the name of each
+  std::string imageFolder_;                                    // none: no images
   // A filter of the keys of every dictionary that do not end in hiragana: most keys of a text are
   // in none, which one look-up tells instead of one a dictionary.
   std::vector<std::uint64_t> keys_;

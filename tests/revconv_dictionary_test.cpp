@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,34 @@ std::string writeScratchFile(const char* name, const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
   return path.string();
+}
+
+// UTF-8 of text of the Basic Multilingual Plane.
+std::string utf16ToUtf8(const std::u16string& text) {
+  std::string bytes;
+  for (const char16_t c : text) {
+    if (c < 0x80) {
+      bytes += static_cast<char>(c);
+    } else if (c < 0x800) {
+      bytes += static_cast<char>(0xC0 | c >> 6);
+      bytes += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      bytes += static_cast<char>(0xE0 | c >> 12);
+      bytes += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      bytes += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return bytes;
+}
+
+std::string readFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -172,6 +203,97 @@ TEST(RevConvDictionary, LoadsAFileAndFailsOnAMissingOne) {
   std::remove(path.c_str());
   EXPECT_FALSE(d.load(path.c_str()));
   EXPECT_TRUE(readingsOf(d, u"生").empty());
+}
+
+// A dictionary large enough to have an image: its second load takes the tables from the image
+// and answers every look-up as the first; an image that is damaged or of an older state of the
+// file is not taken, and is made again; a small dictionary has none.
+TEST(RevConvDictionary, AnImageAnswersAsTheDictionaryItWasMadeOf) {
+  constexpr int Lines = 9000;
+  auto candidate = [](int i) { return std::u16string{char16_t(u'一' + i / 90), char16_t(u'一' + i % 90)}; };
+  auto reading = [](int i) { return std::u16string{char16_t(u'ぁ' + i / 90 % 80), char16_t(u'ぁ' + i % 80)}; };
+  std::string text = ";; -*- coding: utf-8 -*-\n";
+  auto line = [&text](const std::u16string& head, const std::u16string& candidates) {
+    text += utf16ToUtf8(head) + " /" + utf16ToUtf8(candidates) + "/\n";
+  };
+  for (int i = 0; i < Lines; ++i) {
+    line(reading(i), candidate(i) + u";" + std::u16string(1, char16_t(u'1' + i % 9)));
+    line(reading(i) + u"r", candidate(i));
+    line(reading(i) + u"ん", candidate(i) + u"/" + candidate(i + 1));
+  }
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / "obel_image_test";
+  fs::remove_all(folder);
+  fs::create_directories(folder / "images");
+  const std::string images = (folder / "images").string() + "/";
+  const std::string path = (folder / "big.dic").string();
+  auto write = [&path](const std::string& bytes) { writeFileBytes(path, bytes); };
+  write(text);
+  ASSERT_GE(fs::file_size(path), SkkDictionary::SmallestImagedFile);
+  SkkDictionary read;
+  read.loadText(text);
+  // the answers to every question a look-up is asked of the dictionary's texts, and of others
+  auto answers = [&](SkkDictionary& d) {
+    std::vector<std::u16string> all;
+    for (int i = 0; i <= Lines; ++i) {
+      for (const std::u16string& t : {candidate(i), candidate(i) + u"る", candidate(i).substr(1), reading(i)})
+        for (const std::u16string& r : readingsOf(d, t)) all.push_back(t + u"=" + r);
+      std::vector<CountedReading> counted;
+      d.countedReadings(candidate(i), counted);
+      for (const CountedReading& c : counted) all.push_back(c.reading + u";" + std::u16string(1, char16_t(c.books)));
+    }
+    all.push_back(std::u16string(1, char16_t(d.candidateCount())));
+    return all;
+  };
+  const std::vector<std::u16string> expected = answers(read);
+  const std::string image = imagePathFor(images, fullPathOf(path.c_str()));
+  auto loadAndCompare = [&](bool fromImage, const char* when) {
+    SkkDictionary d;
+    EXPECT_TRUE(d.load(path.c_str(), images)) << when;
+    EXPECT_EQ(d.fromImage(), fromImage) << when;
+    EXPECT_TRUE(answers(d) == expected) << when;
+  };
+  loadAndCompare(false, "the first load reads the file");
+  ASSERT_TRUE(fs::exists(image)) << "and leaves its image";
+  loadAndCompare(true, "the next one takes the image");
+
+  const std::string made = readFileBytes(image);
+  struct Damage {
+    const char* what;
+    std::function<void(std::string&)> apply;
+  };
+  const Damage damages[] = {
+      {"a byte of the tables changed", [](std::string& b) { b[b.size() / 2] ^= 0x20; }},
+      {"a byte of the header changed", [](std::string& b) { b[100] ^= 0x01; }},
+      {"cut short", [](std::string& b) { b.resize(b.size() - 8); }},
+      {"longer", [](std::string& b) { b += std::string(8, '\0'); }},
+      {"empty", [](std::string& b) { b.clear(); }},
+  };
+  for (const Damage& damage : damages) {
+    std::string bytes = made;
+    damage.apply(bytes);
+    writeFileBytes(image, bytes);
+    loadAndCompare(false, damage.what);
+    loadAndCompare(true, "made again after one");
+  }
+  // the file changed: its image is of what it held before
+  text += utf16ToUtf8(u"ぬえ /鵺/\n");
+  write(text);
+  SkkDictionary changed;
+  ASSERT_TRUE(changed.load(path.c_str(), images));
+  EXPECT_FALSE(changed.fromImage());
+  EXPECT_EQ(readingsOf(changed, u"鵺"), Readings{u"ぬえ"});
+  SkkDictionary again;
+  ASSERT_TRUE(again.load(path.c_str(), images));
+  EXPECT_TRUE(again.fromImage());
+  EXPECT_EQ(readingsOf(again, u"鵺"), Readings{u"ぬえ"});
+
+  write(EucDictionary);
+  fs::remove(image);
+  SkkDictionary small;
+  ASSERT_TRUE(small.load(path.c_str(), images));
+  EXPECT_TRUE(fs::is_empty(folder / "images")) << "a small dictionary has no image";
+  fs::remove_all(folder);
 }
 
 TEST(RevConvDictionary, ListsOfDictionaries) {
