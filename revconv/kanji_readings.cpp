@@ -371,6 +371,20 @@ void codes(std::string_view text, std::vector<std::uint16_t>& out) {
   }
 }
 
+// Whether test(c) holds for every code of the CP932 text (codes), tested in order up to the
+// first that fails.
+template <typename Test>
+bool everyCode(std::string_view text, Test test) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    std::uint16_t c = b;
+    if (isLeadByte(b) && i + 1 < text.size())
+      c = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(text[++i]));
+    if (!test(c)) return false;
+  }
+  return true;
+}
+
 // One JIS X 0208 character in EUC-JP as its CP932 code.
 std::uint16_t eucToCp932(unsigned char b1, unsigned char b2) {
   const unsigned j1 = b1 - 0x80u;
@@ -526,18 +540,14 @@ void KanjiReadings::prefetch(std::string_view key) const {
 }
 
 bool isKatakanaGloss(std::string_view key, std::string_view ruby) {
-  thread_local std::vector<std::uint16_t> k, r;
-  codes(key, k);
-  codes(ruby, r);
+  // read code by code, as codes() reads them: most rubies end the test at their first kana
   bool katakana = false;
-  for (std::uint16_t c : r) {
-    if (isKatakana(c)) katakana = true;
-    else if (c != LongVowel && c != Dot) return false;
-  }
-  if (!katakana) return false;
-  for (std::uint16_t c : k)
-    if (isKanji(c) || c == Repeat) return true;
-  return false;
+  const bool onlyKatakana = everyCode(ruby, [&katakana](std::uint16_t c) {
+    katakana = katakana || isKatakana(c);
+    return isKatakana(c) || c == LongVowel || c == Dot;
+  });
+  if (!onlyKatakana || !katakana) return false;
+  return !everyCode(key, [](std::uint16_t c) { return !isKanji(c) && c != Repeat; });
 }
 
 std::vector<std::string> kanjidicFiles(const std::string& programFolder) {
