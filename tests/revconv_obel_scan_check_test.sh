@@ -41,6 +41,22 @@ run --no-default-dictionaries --check="$(win "$work/missing.dic")" "$(win "$work
 check "unreadable dictionary" 2 "$?"
 run --cache "$(win "$work/c.dat")" "$(win "$work/books")" >/dev/null 2>&1
 check "--cache without --check" 2 "$?"
+run --no-dictionary-images "$(win "$work/books")" >/dev/null 2>&1
+check "--no-dictionary-images without --check" 2 "$?"
+
+# A dictionary large enough to have an image: none is kept with --no-dictionary-images; the
+# first run keeps one, and the next one, which takes it, marks the items alike.
+if [ "$kind" = native ]; then
+  { printf ';; -*- coding: utf-8 -*-\nとうきょう /東京/\n'; LC_ALL=C awk 'BEGIN { for (i = 0; i < 20000; i++) printf "\xe3\x81\x82%d /\xe5\xad\x97%d/\n", i, i }'; } > "$work/big.dic"
+  images() { ls "$work/cache/obel" 2>/dev/null | grep -c '\.dic$'; }
+  big() { XDG_CACHE_HOME="$work/cache" run --utf8 --no-default-dictionaries --check="$work/big.dic" "$@" "$work/books" | marks; }
+  read="$(big --no-dictionary-images)"
+  check "no image with --no-dictionary-images" 0 "$(images)"
+  check "the large dictionary's reading" "東京 とうきょう ◎|" "${read%%|*}|"
+  check "marks of the run that made the image" "$read" "$(big)"
+  check "an image of the large dictionary" 1 "$(images)"
+  check "marks of the run that took it" "$read" "$(big)"
+fi
 
 # ！ and 候補: a reading one voicing mark from one far more books give, a reading nothing gives;
 # --suggest adds the column 候補 after 逆変換, in both views, with and without --no-limit.
