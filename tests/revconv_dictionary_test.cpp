@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,13 +38,14 @@ std::vector<std::u16string> readingsOf(SkkDictionary& dictionary, const std::u16
 
 using Readings = std::vector<std::u16string>;
 
+bool writeFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+}
+
 std::string writeScratchFile(const char* name, const std::string& bytes) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-  FILE* f = std::fopen(path.string().c_str(), "wb");
-  if (f == nullptr) return {};
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-  return path.string();
+  const std::string path = (std::filesystem::temp_directory_path() / name).string();
+  return writeFileBytes(path, bytes) ? path : std::string();
 }
 
 // UTF-8 of text of the Basic Multilingual Plane.
@@ -64,16 +64,6 @@ std::string utf16ToUtf8(const std::u16string& text) {
     }
   }
   return bytes;
-}
-
-std::string readFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -116,20 +106,11 @@ TEST(RevConvDictionary, EveryCandidateOfALargeDictionaryIsFound) {
   constexpr int Row = 40;  // readings and candidates are two characters: the row, then the place in it
   auto candidate = [](int i) { return std::u16string{char16_t(u'一' + i / Row), char16_t(u'一' + i % Row)}; };
   auto reading = [](int i) { return std::u16string{char16_t(u'あ' + i / Row), char16_t(u'あ' + i % Row)}; };
-  auto utf8 = [](const std::u16string& text) {
-    std::string bytes;
-    for (const char16_t c : text) {  // these kanji and kana take three bytes each
-      bytes += static_cast<char>(0xE0 | c >> 12);
-      bytes += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      bytes += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return bytes;
-  };
   std::string text = ";; -*- coding: utf-8 -*-\n";
   for (int i = 0; i < Lines; ++i) {
-    text += utf8(reading(i)) + " /" + utf8(candidate(i)) + "/\n";
-    text += utf8(reading(i) + u"ん") + " /" + utf8(candidate(i)) + "/\n";
-    text += utf8(reading(i)) + "r /" + utf8(candidate(i)) + "/\n";
+    text += utf16ToUtf8(reading(i)) + " /" + utf16ToUtf8(candidate(i)) + "/\n";
+    text += utf16ToUtf8(reading(i) + u"ん") + " /" + utf16ToUtf8(candidate(i)) + "/\n";
+    text += utf16ToUtf8(reading(i)) + "r /" + utf16ToUtf8(candidate(i)) + "/\n";
   }
   SkkDictionary d;
   d.loadText(text);
@@ -257,7 +238,8 @@ TEST(RevConvDictionary, AnImageAnswersAsTheDictionaryItWasMadeOf) {
   ASSERT_TRUE(fs::exists(image)) << "and leaves its image";
   loadAndCompare(true, "the next one takes the image");
 
-  const std::string made = readFileBytes(image);
+  std::string made;
+  ASSERT_TRUE(readDictionaryFile(image.c_str(), made));
   struct Damage {
     const char* what;
     std::function<void(std::string&)> apply;
