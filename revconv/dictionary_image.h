@@ -1,7 +1,7 @@
 #pragma once
 // Dictionary images: the tables a reading dictionary is indexed into, kept in a file of their
-// own folder (dictionaryImageFolder), so that the next run maps them instead of reading and indexing the
-// dictionary again. An image names the file it was made from (its size and time of change) and
+// own folder (dictionaryImageFolder), so that the next run maps them instead of reading and
+// indexing the dictionary again. An image names the file it was made from (its size and time of change) and
 // the program that made it; any other file or program makes it again. The platform parts (the
 // file's stamp, the mapping, the folder) are in the _posix and _win32 files.
 #include <cstdint>
